@@ -1,0 +1,1 @@
+// PLACEHOLDER until the world lands.

@@ -1,0 +1,51 @@
+// The display objects every drawing routine works on: the back buffer, the two image sheets,
+// the canvas on the back buffer, the lock state and the retry rule for surface calls.
+// The SDL main window (TBasic) and the headless runner both own one TDisplay.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gfx/DDCanvas.h"
+#include "host/DDraw.h"
+
+class TDisplay {
+ public:
+  TDisplay();
+  virtual ~TDisplay();
+
+  // Builds primary, back buffer, canvas (font "Default" 12, white, clear brush, pen
+  // RGB(0, 255, 100)), both sheets with colour key 0, FPixelKind and SelectPixelFormat, for
+  // the current ScreenWidth x ScreenHeight. pixelKind: 2 = 5-6-5, 3 = 5-5-5.
+  // Throws std::runtime_error with the set-up's message when a step fails (a missing sheet too).
+  void CreateSurfaces(bool fullScreen, int pixelKind = PixelKind565);
+  // Releases everything CreateSurfaces made (unlocking first).
+  void ReleaseSurfaces();
+
+  // The retry rule: true = done (success or give up), false = repeat the call.
+  bool CheckResult(HRESULT hr);
+  HRESULT RestoreSurfaces();
+  void ReloadSheets();
+  void LockBackBuffer();
+  void UnlockBackBuffer();
+  // Presents the back buffer (flip in full screen, copy otherwise), retried per CheckResult.
+  void PresentBackBuffer();
+
+  std::unique_ptr<TDDSurface> FPrimary;
+  std::unique_ptr<TDDSurface> FBackBuffer;
+  std::unique_ptr<TDDSurface> FSheets[3];  // [1] "Lumo1" terrain, [2] "Lumo2" characters
+  std::unique_ptr<TDDCanvas> FBackCanvas;
+  DDSURFACEDESC FLockDesc;
+  bool FLocked = false;
+  int FPixelKind = 0;
+  bool FFullScreen = true;
+  // Frame-rate measurement: frames counted (negative: not yet measured) and its start tick.
+  int FRateFrames = 0;
+  int FRateStart = 0;
+};
+
+// "Lumo" + 1 -> "Lumo1".
+std::string SheetName(const std::string& base, int index);
+
+// The one display of the running program (nil before set-up).
+extern TDisplay* Display;

@@ -1,0 +1,126 @@
+// Software surfaces with the operations and result codes of the display API the game was
+// written for: 16-bit pixels with a pitch, Lock/Unlock, keyed BltFast, Blt (fill, copy),
+// Flip, GetDC/ReleaseDC, Restore, SetColorKey, GetPixelFormat. Tests can make a surface
+// busy for a number of calls or lost, so the retry and restore paths run for real.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/Types.h"
+
+using HRESULT = int32_t;
+
+constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
+constexpr HRESULT DD_OK = 0;
+constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057u);
+constexpr HRESULT DDERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+constexpr HRESULT DDERR_INVALIDRECT = MakeDDResult(150);
+constexpr HRESULT DDERR_SURFACEBUSY = MakeDDResult(430);
+constexpr HRESULT DDERR_SURFACELOST = MakeDDResult(450);       // 0x887601C2
+constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDDResult(540);   // 0x8876021C
+constexpr HRESULT DDERR_NOTLOCKED = MakeDDResult(584);
+constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDResult(620);
+constexpr HRESULT DDERR_NODC = MakeDDResult(586);
+
+// Pixel format codes (FPixelKind): 2 = 5-6-5, 3 = 5-5-5.
+constexpr int PixelKind565 = 2;
+constexpr int PixelKind555 = 3;
+
+struct DDPIXELFORMAT {
+  uint32_t dwSize = 32;
+  uint32_t dwFlags = 0;
+  uint32_t dwRGBBitCount = 0;
+  uint32_t dwRBitMask = 0;
+  uint32_t dwGBitMask = 0;
+  uint32_t dwBBitMask = 0;
+};
+
+// What a lock hands out: the top-left pixel and the bytes from one row to the next.
+struct DDSURFACEDESC {
+  uint32_t dwSize = 108;
+  int dwWidth = 0;
+  int dwHeight = 0;
+  int lPitch = 0;          // bytes
+  void* lpSurface = nullptr;
+};
+
+// A borrowed "device context": the pixels the text renderer may draw into while it is held.
+struct TSurfaceDC {
+  uint16_t* Pixels = nullptr;
+  int Pitch = 0;  // bytes
+  int Width = 0;
+  int Height = 0;
+  int PixelKind = PixelKind565;
+};
+
+class TDDSurface {
+ public:
+  TDDSurface(int width, int height, int pixelKind);
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  int PixelKind() const { return FPixelKind; }
+
+  // Whole-surface lock. DDERR_SURFACEBUSY while a DC is held, DDERR_SURFACELOST when lost,
+  // DDERR_WASSTILLDRAWING while an injected busy count lasts.
+  HRESULT Lock(DDSURFACEDESC* desc);
+  HRESULT Unlock();
+  bool IsLocked() const { return FLocked; }
+
+  // Copies srcRect of src to (x, y); with srcColorKey, source pixels equal to src's colour
+  // key are skipped. The rectangle must lie inside both surfaces (DDERR_INVALIDRECT otherwise).
+  HRESULT BltFast(int x, int y, TDDSurface* src, const TRect& srcRect, bool srcColorKey);
+  // Fills dstRect (null: whole surface) with a pixel value.
+  HRESULT BltFill(const TRect* dstRect, uint16_t colour);
+  // Copies src (whole) onto dstRect of this surface (null: whole), scaling nearest-neighbour.
+  HRESULT Blt(const TRect* dstRect, TDDSurface* src);
+  // Presents this surface through the platform (the "page flip").
+  HRESULT Flip();
+
+  HRESULT GetDC(TSurfaceDC** dc);
+  HRESULT ReleaseDC(TSurfaceDC* dc);
+  bool HasDC() const { return FDCHeld; }
+
+  HRESULT Restore();
+  bool IsLost() const { return FLost; }
+  HRESULT SetColorKey(uint16_t low, uint16_t high);
+  HRESULT GetPixelFormat(DDPIXELFORMAT* format) const;
+
+  // Fault hooks: the next `calls` operations answer DDERR_WASSTILLDRAWING; LoseSurface drops
+  // the contents (they become garbage) until Restore; LoseEvery makes every n-th call lose it.
+  void InjectBusy(int calls) { FBusyCalls = calls; }
+  void LoseSurface();
+  void LoseEvery(int n) { FLoseEvery = n; FCallCount = 0; }
+  // Fail every Lock with this result (0: off), for locks that fail for good.
+  void InjectLockFailure(HRESULT result) { FLockFailure = result; }
+
+  // Direct access for presentation, tests and loaders that own the surface.
+  uint16_t* Pixels() { return FPixels.data(); }
+  const uint16_t* Pixels() const { return FPixels.data(); }
+  int Pitch() const { return FWidth * 2; }  // bytes
+  uint16_t ColorKey() const { return FColorKeyLow; }
+  bool HasColorKey() const { return FHasColorKey; }
+
+ private:
+  // Shared gate of every operation: injected faults, lost state.
+  HRESULT Gate();
+
+  int FWidth;
+  int FHeight;
+  int FPixelKind;
+  std::vector<uint16_t> FPixels;
+  bool FLocked = false;
+  bool FLost = false;
+  bool FDCHeld = false;
+  TSurfaceDC FDC;
+  bool FHasColorKey = false;
+  uint16_t FColorKeyLow = 0;
+  uint16_t FColorKeyHigh = 0;
+  int FBusyCalls = 0;
+  int FLoseEvery = 0;
+  int FCallCount = 0;
+  HRESULT FLockFailure = 0;
+};

@@ -1,0 +1,33 @@
+// Plain value types shared by every layer: points, rectangles, colours.
+#pragma once
+
+#include <cstdint>
+
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// Right and Bottom are exclusive: a picture of width w at x has Right = x + w.
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+inline TRect MakeRect(int left, int top, int width, int height) {
+  return TRect{left, top, left + width, top + height};
+}
+
+// 0x00BBGGRR
+using TColor = uint32_t;
+
+constexpr TColor RGB(int r, int g, int b) {
+  return static_cast<TColor>((r & 255) | ((g & 255) << 8) | ((b & 255) << 16));
+}
+constexpr int GetRValue(TColor c) { return c & 255; }
+constexpr int GetGValue(TColor c) { return (c >> 8) & 255; }
+constexpr int GetBValue(TColor c) { return (c >> 16) & 255; }
