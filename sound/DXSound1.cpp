@@ -1,5 +1,166 @@
-// PLACEHOLDER until the sound player lands.
+// The slot sound player on the platform's audio device.
 #include "sound/DXSound1.h"
 
-void TDXSound::SetPan(int, int) {}
-void TDXSound::Play(int) {}
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <stdexcept>
+
+#include "host/Platform.h"
+#include "res/Resources.h"
+
+namespace {
+
+constexpr size_t kMinBufferBytes = 4;  // the smallest sound buffer a device accepts
+
+// What the device says of a sound of `bytes` PCM bytes in `f`: DS_OK or the refusal.
+HRESULT checkFormat(const TWaveFormatEx& f, size_t bytes) {
+  const bool pcm = f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
+                   (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= 100 &&
+                   f.nSamplesPerSec <= 200000 && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
+  if (!pcm) return DSERR_BADFORMAT;
+  if (bytes < kMinBufferBytes) return DSERR_INVALIDPARAM;
+  return DS_OK;
+}
+
+PlatformPcm pcmOf(const std::vector<uint8_t>& data, const TWaveFormatEx& f) {
+  PlatformPcm pcm;
+  pcm.Data = data.data();
+  pcm.Size = data.size();
+  pcm.Channels = f.nChannels;
+  pcm.SamplesPerSec = static_cast<int>(f.nSamplesPerSec);
+  pcm.BitsPerSample = f.wBitsPerSample;
+  return pcm;
+}
+
+}  // namespace
+
+TDXSound::TDXSound() : FDeviceOpen(PlatformAudioOpen(MaxSlots)) {}
+
+TDXSound::~TDXSound() { Shutdown(); }
+
+void TDXSound::Shutdown() {
+  for (int slot = 0; slot <= MaxSlots; ++slot) freeSlot(slot);
+  if (FDeviceOpen) PlatformAudioClose();
+  FDeviceOpen = false;
+}
+
+void TDXSound::freeSlot(int slot) {
+  if (FBuffers[slot] != 0) {
+    PlatformAudioStop(slot);
+    PlatformAudioFree(FBuffers[slot]);
+  }
+  FBuffers[slot] = 0;
+  FWaveData[slot] = {};
+  FWaveSize[slot] = 0;
+  FFormats[slot] = {};
+}
+
+bool TDXSound::loaded(int slot) const {
+  return FDeviceOpen && slot >= 1 && slot <= MaxSlots && FBuffers[slot] != 0;
+}
+
+int TDXSound::FindFreeSlot() const {
+  if (!FDeviceOpen) return -1;
+  for (int slot = 1; slot <= MaxSlots; ++slot) {
+    if (FBuffers[slot] == 0) return slot;
+  }
+  return -1;
+}
+
+int TDXSound::LoadFromResource(const std::string& name, int resType) {
+  if (!FDeviceOpen) return -1;
+  auto bytes = FindResource(name, resType);
+  if (!bytes) {
+    throw std::runtime_error("Resource \"" + name + "\" of type " + std::to_string(resType) + " not found");
+  }
+  auto image = ReadWaveResource(*bytes);
+  return image ? loadImage(*image) : -1;
+}
+
+int TDXSound::LoadFromFile(const std::string& fileName) {
+  if (!FDeviceOpen) return -1;
+  std::optional<std::vector<uint8_t>> bytes;
+  try {
+    bytes = ReadWholeFile(fileName, MaxFileBytes);
+  } catch (const std::runtime_error&) {
+    return -1;  // larger than any sound the player keeps
+  }
+  if (!bytes) return -1;
+  auto image = ReadWaveFile(*bytes);
+  return image ? loadImage(*image) : -1;
+}
+
+int TDXSound::loadImage(const TWaveImage& image) {
+  const int slot = FindFreeSlot();
+  if (slot < 0 || image.Data.size() > static_cast<size_t>(INT_MAX)) return -1;
+  FWaveData[slot].assign(image.Data.begin(), image.Data.end());
+  FWaveSize[slot] = static_cast<int>(image.Data.size());
+  TWaveFormatEx format = image.Format;
+  bool created = false;
+  try {
+    created = CreateBuffer(slot, format);
+  } catch (...) {
+    freeSlot(slot);
+    throw;
+  }
+  if (!created) {
+    freeSlot(slot);
+    return -1;
+  }
+  return slot;
+}
+
+bool TDXSound::CreateBuffer(int slot, TWaveFormatEx& format) {
+  if (!FDeviceOpen || slot < 1 || slot > MaxSlots) return false;
+  HRESULT result = checkFormat(format, FWaveData[slot].size());
+  int sound = 0;
+  if (result == DS_OK) {
+    sound = PlatformAudioLoad(pcmOf(FWaveData[slot], format));
+    if (sound == 0) result = DSERR_OUTOFMEMORY;
+  }
+  if (result != DS_OK) throw std::runtime_error(DSErrorString(result));
+  if (FBuffers[slot] != 0) PlatformAudioFree(FBuffers[slot]);
+  FBuffers[slot] = sound;
+  FFormats[slot] = format;
+  return true;
+}
+
+bool TDXSound::FillBuffer(int slot) {
+  if (!loaded(slot)) return false;
+  const int sound = PlatformAudioLoad(pcmOf(FWaveData[slot], FFormats[slot]));
+  if (sound == 0) return false;
+  PlatformAudioStop(slot);
+  PlatformAudioFree(FBuffers[slot]);
+  FBuffers[slot] = sound;
+  return true;
+}
+
+TDXSound::Gains TDXSound::PanGains(int pan) {
+  const int hundredthsDb = std::clamp(pan, -PanLimit, PanLimit) * PanScale;
+  const double db = std::abs(hundredthsDb) / 100.0;
+  const auto attenuated = static_cast<uint8_t>(std::lround(255.0 * std::pow(10.0, -db / 20.0)));
+  if (hundredthsDb < 0) return {255, attenuated};
+  return {attenuated, 255};
+}
+
+// The device's panning cannot fail, so there is no result to report.
+void TDXSound::SetPan(int slot, int pan) {
+  if (!loaded(slot)) return;
+  const Gains gains = PanGains(pan);
+  PlatformAudioSetPanning(slot, gains.Left, gains.Right);
+}
+
+void TDXSound::Play(int slot) {
+  if (!loaded(slot)) return;
+  Stop(slot);
+  PlatformAudioPlay(slot, FBuffers[slot]);
+}
+
+void TDXSound::Stop(int slot) {
+  if (loaded(slot)) PlatformAudioStop(slot);
+}
+
+int TDXSound::WaveSize(int slot) const { return loaded(slot) ? FWaveSize[slot] : 0; }
+
+TWaveFormatEx TDXSound::WaveFormat(int slot) const { return loaded(slot) ? FFormats[slot] : TWaveFormatEx{}; }

@@ -1,0 +1,98 @@
+// Parsing of wave data held in memory: the resource layout and RIFF WAVE files.
+#include "sound/WaveReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kChunkHeaderBytes = 8;
+constexpr size_t kPcmFieldBytes = 16;  // the format record without cbSize
+
+uint32_t readLe32(std::span<const uint8_t> bytes, size_t at) {
+  return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
+         (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+// `size` bytes from `at`, or nothing when the source ends first (no overflow for any values).
+std::optional<std::span<const uint8_t>> slice(std::span<const uint8_t> bytes, size_t at, uint64_t size) {
+  if (at > bytes.size() || size > bytes.size() - at) return std::nullopt;
+  return bytes.subspan(at, static_cast<size_t>(size));
+}
+
+// The record from the first bytes of a format chunk body; fields beyond the body stay zero,
+// bytes beyond the record are ignored.
+TWaveFormatEx decodeFormat(std::span<const uint8_t> body) {
+  uint8_t raw[sizeof(TWaveFormatEx)] = {};
+  std::memcpy(raw, body.data(), std::min(body.size(), sizeof raw));
+  auto u16 = [&](size_t at) { return static_cast<uint16_t>(raw[at] | (raw[at + 1] << 8)); };
+  auto u32 = [&](size_t at) { return readLe32(raw, at); };
+  TWaveFormatEx f;
+  f.wFormatTag = u16(0);
+  f.nChannels = u16(2);
+  f.nSamplesPerSec = u32(4);
+  f.nAvgBytesPerSec = u32(8);
+  f.nBlockAlign = u16(12);
+  f.wBitsPerSample = u16(14);
+  f.cbSize = u16(16);
+  return f;
+}
+
+struct Chunk {
+  uint32_t Id;
+  std::span<const uint8_t> Body;
+};
+
+// The chunk whose header starts at `at`, or nothing when its header or body overruns.
+std::optional<Chunk> chunkAt(std::span<const uint8_t> bytes, size_t at) {
+  auto header = slice(bytes, at, kChunkHeaderBytes);
+  if (!header) return std::nullopt;
+  auto body = slice(bytes, at + kChunkHeaderBytes, readLe32(*header, 4));
+  if (!body) return std::nullopt;
+  return Chunk{readLe32(*header, 0), *body};
+}
+
+// The first subchunk `id` in a list of chunks; nothing when it is absent or the list is
+// broken before it is reached.
+std::optional<std::span<const uint8_t>> findChunk(std::span<const uint8_t> list, uint32_t id) {
+  size_t at = 0;
+  while (at < list.size()) {
+    auto chunk = chunkAt(list, at);
+    if (!chunk) return std::nullopt;
+    if (chunk->Id == id) return chunk->Body;
+    at += kChunkHeaderBytes + chunk->Body.size() + (chunk->Body.size() & 1);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<TWaveImage> ReadWaveResource(std::span<const uint8_t> bytes) {
+  constexpr size_t kFormatSizeAt = 16;
+  auto formatSize = slice(bytes, kFormatSizeAt, 4);
+  if (!formatSize) return std::nullopt;
+  const size_t formatAt = kFormatSizeAt + 4;
+  auto format = slice(bytes, formatAt, readLe32(*formatSize, 0));
+  if (!format) return std::nullopt;
+  // The chunk after the format record: its id is skipped, its size word is the data size.
+  auto data = chunkAt(bytes, formatAt + format->size());
+  if (!data) return std::nullopt;
+  return TWaveImage{decodeFormat(*format), data->Body};
+}
+
+std::optional<TWaveImage> ReadWaveFile(std::span<const uint8_t> bytes) {
+  auto riff = chunkAt(bytes, 0);
+  if (!riff || riff->Id != MakeFourCC('R', 'I', 'F', 'F') || riff->Body.size() < 4 ||
+      readLe32(riff->Body, 0) != MakeFourCC('W', 'A', 'V', 'E')) {
+    return std::nullopt;
+  }
+  auto subchunks = riff->Body.subspan(4);
+  auto format = findChunk(subchunks, MakeFourCC('f', 'm', 't', ' '));
+  if (!format || format->size() < kPcmFieldBytes) return std::nullopt;
+  TWaveImage image{decodeFormat(*format), {}};
+  if (image.Format.wFormatTag != WAVE_FORMAT_PCM) return std::nullopt;
+  auto data = findChunk(subchunks, MakeFourCC('d', 'a', 't', 'a'));
+  if (!data) return std::nullopt;
+  image.Data = *data;
+  return image;
+}
