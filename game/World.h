@@ -1,8 +1,90 @@
-// PLACEHOLDER: the world and the game procedures the host calls (the game layer fills this in).
+// The world (TSystem, the global World) and the game procedures the host calls.
 #pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "game/Map.h"
+#include "game/Person.h"
+#include "game/Tile.h"
+#include "host/Types.h"
+
+class TDXSound;
+
+// An image sheet (1 terrain, 2 characters) and a rectangle on it.
+struct TSheetFrame {
+  int Sheet = 0;
+  TRect Rect;
+};
+
+constexpr int ActorCount = 104;     // FActors[1..104]; 1..4 are the persons
+constexpr int PersonCount = 4;
+constexpr int FrameKinds = 5;       // FFrames[1..5]
+constexpr int FramesPerKind = 49;   // FFrames[k][0..48]; 0..11 are filled
+
+class TSystem {
+ public:
+  TSystem();
+  ~TSystem();
+  TSystem(const TSystem&) = delete;
+  TSystem& operator=(const TSystem&) = delete;
+
+  void DrawWorld();
+  void SetCameraFree(bool Value);
+  void SelectNextPerson();
+  void PlaySoundAt(int Slot, const TPoint& Cell);
+  // The pointer's scrolling, selection, orders, editing and pictures, once per frame.
+  void HandlePointer();
+  // Plans a walk for person Index to Cell; true when one was handed over.
+  bool RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoint);
+  // Person i (1..4) or nullptr.
+  TPerson* Person(int Index) const;
+
+  bool FCameraFree = false;  // true: camera at FCameraX/Y + FScroll; false: follows FCurrent
+  int FCameraX = 0;          // free camera's map column
+  int FCameraY = 0;          // free camera's map row
+  int FScrollX = 0;          // pixels inside that cell, -30..29
+  int FScrollY = 0;          // pixels inside that cell, -14..13
+  uint8_t FSelected = 0;     // bit n = person n selected
+  int FCurrent = 1;          // 1..4: keyboard-controlled person the camera follows
+  int FFrameCount = 0;       // calls of UpdateWorld
+  int FCursorPhase = 0;      // pointer picture phase 0..1
+  int FPaintKind = 0;        // terrain kind 0..5 last chosen in map editing
+  int FViewX = 0;            // view reference cell, set by every render pass
+  int FViewY = 0;
+  bool FOrderActive = false;  // an ordered person is still following its path
+  TPoint FOrderCell;          // target cell of the last order
+  TPoint FOrderPoint;         // pointer offset from the target cell's box corner
+  uint8_t FOrderOccupant = 0;  // target cell's occupant byte when ordered
+  bool FDragging = false;      // a selection rectangle is open
+  TPoint FDragStart;           // where it started, back-buffer pixels
+  std::unique_ptr<TMap> FMap;
+  std::unique_ptr<TTile> FTiles[24];  // index kind * 4 + edge variant
+  TSheetFrame FFrames[FrameKinds + 1][FramesPerKind];  // [1..5][0..48]
+  std::unique_ptr<TSprite> FActors[ActorCount + 1];    // [1..104]; all assigned ones owned
+
+ private:
+  bool ScrollAtEdges(const TPoint& P);
+  void EditMap(const TPoint& C);
+  void TrackSelection(const TPoint& P);
+  void DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0);
+};
+
+extern TSystem* World;
+// The host's sound player (nullptr when there is none); footsteps play through it.
+extern TDXSound* HostSound;
+// Set when the game asks for the main window to close (Esc in free mode); the host reads it.
+extern bool CloseRequested;
+// When not empty, GameStart loads this map file instead of the resource or MAP.DAT.
+extern std::string MapFileOverride;
 
 void GameStart();
 void GameFrame();
 void GameStop();
-// Set when the game asks for the main window to close (Esc in free mode); the host reads it.
-extern bool CloseRequested;
+void UpdateWorld(bool WithPointer, bool WithOverlay);
+// GetAsyncKeyState semantics while the window has the focus: 0x8000 down now, bit 0 pressed
+// since the previous query (consumed); 0 without the focus.
+uint16_t KeyState(int VK);
+bool PointInRect(const TRect& Rect, const TPoint& Point);
+void SwapInts(int& A, int& B);

@@ -1,0 +1,210 @@
+// TMap: loading and generating the grid, cell access, step tests, lighting and projection.
+#include "game/Map.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "game/Random.h"
+#include "game/Tile.h"
+#include "game/World.h"
+#include "host/Platform.h"
+#include "host/Settings.h"
+#include "res/Resources.h"
+
+TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
+
+TMap* TMap::CreateFromFile(const std::string& FileName) {
+  auto* map = new TMap;
+  try {
+    if (!map->LoadFromFile(FileName)) map->Generate();
+  } catch (...) {
+    delete map;
+    throw;
+  }
+  return map;
+}
+
+TMap* TMap::CreateFromResource(const std::string& ResName, int ResType) {
+  auto* map = new TMap;
+  try {
+    if (!map->LoadFromResource(ResName, ResType)) map->Generate();
+  } catch (...) {
+    delete map;
+    throw;
+  }
+  return map;
+}
+
+bool TMap::LoadFromFile(const std::string& FileName) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(FileName, ec)) return false;
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return false;
+  std::vector<uint8_t> bytes(MapBytes);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(MapBytes));
+  const auto got = static_cast<size_t>(in.gcount());
+  if (got < MapBytes) {
+    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(got) +
+                             " bytes long; " + std::to_string(MapBytes) + " bytes expected");
+  }
+  LoadFromBytes(bytes);
+  FFileName = FileName;
+  return true;
+}
+
+bool TMap::LoadFromResource(const std::string& ResName, int ResType) {
+  auto data = FindResource(ResName, ResType);
+  if (!data) {
+    throw std::runtime_error("Map resource \"" + ResName + "\" of type " +
+                             std::to_string(ResType) + " not found");
+  }
+  LoadFromBytes(*data);
+  FFileName = ResName + ".DAT";
+  return true;
+}
+
+void TMap::LoadFromBytes(std::span<const uint8_t> Data) {
+  const size_t n = Data.size() < MapBytes ? Data.size() : MapBytes;
+  std::memcpy(FCells, Data.data(), n);
+  PlacePersons();
+}
+
+void TMap::PlacePersons() {
+  if (!World) return;
+  for (int n = 1; n <= 4; ++n) {
+    TSprite* person = World->FActors[n].get();
+    if (!person) continue;
+    for (int y = 0; y < MapSize; ++y) {
+      for (int x = 0; x < MapSize; ++x) {
+        if (FCells[y][x].Occupant == person->FId) {
+          person->FCellX = x;
+          person->FCellY = y;
+        }
+      }
+    }
+  }
+}
+
+void TMap::Generate() {
+  RandSeed = PlatformTicks();
+  for (int y = 0; y < MapSize; ++y) {
+    for (int x = 0; x < MapSize; ++x) {
+      TMapCell& cell = FCells[y][x];
+      const int r = Random(100);
+      cell.Kind = r <= 80 ? 3 : r <= 92 ? 2 : r <= 96 ? 1 : 0;
+      const int m = Random(100) < 5 ? 4 : 0;
+      cell.Height = static_cast<uint8_t>(Random(m + 1));
+      cell.Occupant = 0;
+    }
+  }
+}
+
+uint8_t TMap::GetCell(uint8_t Index, int X, int Y) const {
+  if (!OnMap(X, Y)) return 0;
+  const TMapCell& cell = FCells[Y][X];
+  switch (Index) {
+    case CellKind: {
+      int code = (cell.Kind * 4) & 255;
+      if (OnMap(X, Y - 1) && FCells[Y - 1][X].Height != cell.Height) code += 1;
+      if (OnMap(X + 1, Y) && FCells[Y][X + 1].Height != cell.Height) code += 2;
+      return static_cast<uint8_t>(code);
+    }
+    case CellHeight: return cell.Height;
+    case CellOccupant: return cell.Occupant;
+    case CellExplored: return cell.Explored;
+    case CellLight: return cell.Light;
+    default: return 0;
+  }
+}
+
+void TMap::SetCell(uint8_t Index, int X, int Y, uint8_t Value) {
+  if (!OnMap(X, Y) || Index > CellLight) return;
+  reinterpret_cast<uint8_t*>(&FCells[Y][X])[Index] = Value;
+}
+
+namespace {
+bool holdsPerson(uint8_t occupant) {
+  return (occupant >= 1 && occupant <= 4) || (occupant >= 101 && occupant <= 104);
+}
+}  // namespace
+
+bool TMap::CanStep(int FromX, int FromY, int ToX, int ToY) const {
+  if (!OnMap(ToX, ToY)) return false;
+  if (GetCell(CellHeight, ToX, ToY) > GetCell(CellHeight, FromX, FromY) + 1) return false;
+  return !holdsPerson(FCells[ToY][ToX].Occupant);
+}
+
+bool TMap::CanStepLifted(int FromX, int FromY, int ToX, int ToY, int& Lift) const {
+  if (!OnMap(ToX, ToY)) return false;
+  const int from = GetCell(CellHeight, FromX, FromY);
+  const int to = GetCell(CellHeight, ToX, ToY);
+  if (from + Lift / 13 < to) return false;
+  if (holdsPerson(FCells[ToY][ToX].Occupant)) return false;
+  if (to != from) Lift -= (to - from) * 13;
+  return true;
+}
+
+bool TMap::IsOpenFor(int FromX, int FromY, int ToX, int ToY, int Person) const {
+  if (!OnMap(ToX, ToY)) return false;
+  if (GetCell(CellHeight, ToX, ToY) > GetCell(CellHeight, FromX, FromY) + 1) return false;
+  const int occupant = FCells[ToY][ToX].Occupant;
+  if (occupant == Person || occupant == Person + 100) return true;
+  return !holdsPerson(static_cast<uint8_t>(occupant));
+}
+
+void TMap::ClearLight() {
+  for (auto& row : FCells)
+    for (auto& cell : row) cell.Light = 0;
+}
+
+void TMap::Reveal(int X, int Y, int Radius) {
+  const int r2 = Radius * Radius;
+  const int inner = static_cast<int>(std::nearbyint(r2 * 0.7));
+  const int outer = r2 - 5;
+  // Cells farther than Radius in either axis have D > R2 > Outer: only the square can change.
+  const int reach = Radius < 0 ? -Radius : Radius;
+  for (int cy = Y - reach; cy <= Y + reach; ++cy) {
+    for (int cx = X - reach; cx <= X + reach; ++cx) {
+      if (!OnMap(cx, cy)) continue;
+      TMapCell& cell = FCells[cy][cx];
+      const int d = (cx - X) * (cx - X) + (cy - Y) * (cy - Y);
+      if (d <= inner) {
+        cell.Light = 2;
+        cell.Explored = 1;
+      } else if (d <= outer) {
+        if (cell.Light == 0) cell.Light = 1;
+        cell.Explored = 1;
+      }
+    }
+  }
+}
+
+namespace {
+int viewColumnShift() { return Settings.HighRes ? 7 : 6; }
+TPoint viewCell() { return World ? TPoint{World->FViewX, World->FViewY} : TPoint{}; }
+}  // namespace
+
+TPoint TMap::CellToScreen(const TPoint& C) const {
+  const TPoint view = viewCell();
+  const int a = C.X - view.X + viewColumnShift();
+  const int b = C.Y - view.Y - 1;
+  return TPoint{30 * (a + b - 1), 14 * (b - a - 1) - 16};
+}
+
+TPoint TMap::ScreenToCell(const TPoint& P) const {
+  const TPoint view = viewCell();
+  const int t = P.X + 30;
+  const int u = P.Y + 30;
+  const int c = t / 60, d = u / 28, rx = t % 60, ry = u % 28;
+  int cx = c - d + view.X;
+  int cy = c + d + view.Y;
+  const double f = rx * 14 / 30.0;
+  if (f + ry < 14) cy -= 1;
+  if (f + ry > 42) cy += 1;
+  if (f - ry > 14) cx += 1;
+  if (f - ry < -14) cx -= 1;
+  return TPoint{cx - viewColumnShift(), cy + 1};
+}

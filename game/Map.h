@@ -1,0 +1,69 @@
+// The world's ground: 100 x 100 cells of five bytes, their stored format, the step tests,
+// the fog of war and the projection between cells and back-buffer pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "host/Types.h"
+
+struct TMapCell {
+  uint8_t Kind;      // terrain kind 0..5 (row of the terrain pictures); see TMap::GetCell
+  uint8_t Height;    // raised levels 0..9, 13 pixels each
+  uint8_t Occupant;  // 0 free, n: person n stands here, 100 + n: person n steps in
+  uint8_t Explored;  // 1 once within a person's outer lighting ring
+  uint8_t Light;     // this frame: 0 unlit, 1 dim, 2 lit
+};
+static_assert(sizeof(TMapCell) == 5);
+
+// Byte numbers of a cell for GetCell / SetCell. GetCell(CellKind, ...) answers the tile code,
+// SetCell(CellKind, ...) writes the kind byte.
+enum : uint8_t { CellKind = 0, CellHeight = 1, CellOccupant = 2, CellExplored = 3, CellLight = 4 };
+
+constexpr int MapSize = 100;                                // cells per side
+constexpr size_t MapBytes = MapSize * MapSize * sizeof(TMapCell);  // 50000
+
+// Stored values the game never writes: a kind above 5 has no terrain picture (its tile code is
+// 24 or more and the render pass draws no terrain for it, while the cell still counts as ground
+// that is lit, explored and walked on); a height above 9 is kept as stored and simply makes a
+// taller column (no table is indexed by height; map editing only lowers it). Nothing is
+// rewritten at load, so no stored byte is lost.
+class TMap {
+ public:
+  TMap();
+
+  // Loads the file; a file that cannot be opened gives a generated map.
+  // Throws std::runtime_error for a file shorter than 50000 bytes.
+  static TMap* CreateFromFile(const std::string& FileName);
+  // Loads the program's resource; throws std::runtime_error when it does not exist.
+  static TMap* CreateFromResource(const std::string& ResName, int ResType);
+
+  bool LoadFromFile(const std::string& FileName);
+  bool LoadFromResource(const std::string& ResName, int ResType);
+  // The one parser of stored maps: copies up to 50000 bytes in cell order, then places the
+  // persons of the world. Shorter data fills only the first cells.
+  void LoadFromBytes(std::span<const uint8_t> Data);
+  void Generate();
+
+  uint8_t GetCell(uint8_t Index, int X, int Y) const;
+  void SetCell(uint8_t Index, int X, int Y, uint8_t Value);
+  static bool OnMap(int X, int Y) { return X >= 0 && X < MapSize && Y >= 0 && Y < MapSize; }
+
+  bool CanStep(int FromX, int FromY, int ToX, int ToY) const;
+  bool CanStepLifted(int FromX, int FromY, int ToX, int ToY, int& Lift) const;
+  bool IsOpenFor(int FromX, int FromY, int ToX, int ToY, int Person) const;
+
+  void ClearLight();
+  void Reveal(int X, int Y, int Radius);
+
+  TPoint ScreenToCell(const TPoint& P) const;
+  TPoint CellToScreen(const TPoint& C) const;
+
+  TMapCell FCells[MapSize][MapSize];  // [row Y][column X], the stored byte order
+  std::string FFileName;               // the name loaded under ("Map.DAT" for the resource)
+
+ private:
+  void PlacePersons();
+};

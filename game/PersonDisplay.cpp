@@ -1,0 +1,115 @@
+// TPerson's drawing: shadow, picture in one of four ways, the see-through pass, the
+// selection box and the speech lines.
+#include <cmath>
+#include <cstdint>
+
+#include "game/Person.h"
+#include "game/World.h"
+#include "gfx/DDCanvas.h"
+#include "gfx/Display.h"
+#include "gfx/Drawing.h"
+#include "host/Platform.h"
+
+namespace {
+
+constexpr TRect ShadowPicture = {250, 40, 277, 53};  // on sheet 1
+constexpr int LinePixels = 16;                       // distance between speech lines
+
+TDDSurface* sheet(int index) {
+  if (!Display || index < 1 || index > 2) return nullptr;
+  return Display->FSheets[index].get();
+}
+TDDSurface* backBuffer() { return Display ? Display->FBackBuffer.get() : nullptr; }
+
+const TSheetFrame* frameOf(TPerson& p) {
+  const int kind = p.FFrameKind, index = p.GetFrameIndex();
+  if (!World || kind < 1 || kind > FrameKinds || index < 0 || index >= FramesPerKind) return nullptr;
+  return &World->FFrames[kind][index];
+}
+
+struct CanvasRelease {
+  TDDCanvas* Canvas;
+  ~CanvasRelease() { Canvas->Release(); }
+};
+
+}  // namespace
+
+void TPerson::Draw(const TPoint& P) {
+  if (Display) Display->UnlockBackBuffer();
+  TDDSurface* dest = backBuffer();
+  if (FShadow && sheet(1) && dest)
+    BlendSprite(P.X - 14, P.Y - 17, ShadowPicture, sheet(1), dest, FMoving ? -30 : -50, bmAdd);
+  DrawPicture(P);
+}
+
+void TPerson::DrawPicture(const TPoint& P) {
+  const TSheetFrame* f = frameOf(*this);
+  if (!f) return;
+  int x = P.X, y = P.Y - FLift;
+  if (FOpacity == 100 && FAddLevel == 100 && FBrightness == 0) {
+    DrawKeyed(x, y, f->Sheet, f->Rect, false);
+    return;
+  }
+  TDDSurface* source = sheet(f->Sheet);
+  TDDSurface* dest = backBuffer();
+  if (!source || !dest) return;
+  TRect r = f->Rect;
+  ClipToScreen(x, y, r, false);
+  if (FOpacity != 100)
+    BlendSprite(x, y, r, source, dest, static_cast<int>(std::nearbyint(FOpacity * 1.28)), bmAlpha);
+  else if (FAddLevel != 100)
+    BlendSprite(x, y, r, source, dest, FAddLevel, bmAdd);
+  else
+    BrightenSprite(x, y, r, source, dest, FBrightness);
+}
+
+void TPerson::DrawSeeThrough(const TPoint& P) {
+  if (FAddLevel != 100 || FOpacity != 100) return;
+  const TSheetFrame* f = frameOf(*this);
+  if (!f) return;
+  DrawStippled(P.X, P.Y - FLift, f->Sheet, f->Rect, false, FBrightness);
+}
+
+void TPerson::GetSelectRect(TRect& R) const {
+  TPoint s = World && World->FMap ? World->FMap->CellToScreen(TPoint{FCellX, FCellY}) : TPoint{};
+  if (World) {
+    s.X -= World->FScrollX;
+    s.Y -= World->FScrollY;
+  }
+  R = TRect{s.X + 11, s.Y - 40, s.X + 50, s.Y + 20};
+}
+
+void TPerson::ClearSpeech() {
+  for (TSpeechLine& line : FSpeech) line = TSpeechLine{};
+  FSpeechUntil = 0;
+}
+
+void TPerson::HoldSpeech(int Ms) {
+  FSpeechUntil = static_cast<int>(PlatformTicks() + static_cast<uint32_t>(Ms));
+}
+
+void TPerson::Say(std::string_view Text, TColor Colour) {
+  for (TSpeechLine& line : FSpeech) {
+    if (!line.Text.empty()) continue;
+    line.Text = std::string(Text.substr(0, SpeechTextLimit));
+    line.Colour = Colour;
+    return;
+  }
+}
+
+void TPerson::DrawSpeech(int X, int Y) {
+  if (FSpeech[0].Text.empty()) return;
+  TDDCanvas* canvas = Display ? Display->FBackCanvas.get() : nullptr;
+  if (canvas) {
+    CanvasRelease release{canvas};
+    for (size_t i = 0; i < FSpeech.size() && !FSpeech[i].Text.empty(); ++i) {
+      const int y = Y + LinePixels * static_cast<int>(i);
+      canvas->Font.Color = 0;
+      canvas->TextOut(X + 1, y + 1, FSpeech[i].Text);
+      canvas->Font.Color = FSpeech[i].Colour;
+      canvas->TextOut(X, y, FSpeech[i].Text);
+    }
+  }
+  // Compared as a difference, so the expiry also holds across the clock's wrap.
+  if (static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(FSpeechUntil)) >= 0) ClearSpeech();
+}

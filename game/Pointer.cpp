@@ -1,0 +1,116 @@
+// TSystem::HandlePointer: edge scrolling, the selection rectangle, right-click orders,
+// map editing, and the marker and pointer pictures.
+#include "game/World.h"
+#include "gfx/DDCanvas.h"
+#include "gfx/Display.h"
+#include "gfx/Drawing.h"
+#include "host/Platform.h"
+#include "host/Settings.h"
+#include "host/VirtualKeys.h"
+
+namespace {
+
+bool downNow(int vk) { return (KeyState(vk) & 0xFF00) != 0; }
+bool pressedSince(int vk) { return (KeyState(vk) & 0x00FF) != 0; }
+
+constexpr TRect CellMarker = {287, 16, 287 + 64, 16 + 23};
+constexpr TRect GroundMarker = {351, 16, 351 + 64, 16 + 23};
+TRect pointerPicture(int phase) { return MakeRect(251 + 18 * phase, 16, 18, 18); }
+
+// Gives the canvas's device context back however the drawing ends.
+struct CanvasRelease {
+  TDDCanvas* Canvas;
+  ~CanvasRelease() { Canvas->Release(); }
+};
+
+// Corner overlap in the inclusive sense: a corner of either rectangle inside the other.
+bool cornersMeet(const TRect& a, const TRect& b) {
+  const TPoint corners[4] = {{a.Left, a.Top}, {a.Right, a.Top}, {a.Left, a.Bottom}, {a.Right, a.Bottom}};
+  for (const TPoint& p : corners)
+    if (PointInRect(b, p)) return true;
+  return false;
+}
+
+}  // namespace
+
+// True when the pointer scrolled and the camera became free: the frame's pointer work ends.
+bool TSystem::ScrollAtEdges(const TPoint& P) {
+  bool scrolled = false, horizontal = false;
+  if (P.X <= 0) { FScrollX -= 30; scrolled = horizontal = true; }
+  if (P.X >= ScreenWidth - 1) { FScrollX += 30; scrolled = horizontal = true; }
+  if (P.Y <= 0) { FScrollY -= horizontal ? 14 : 28; scrolled = true; }
+  if (P.Y >= ScreenHeight - 1) { FScrollY += horizontal ? 14 : 28; scrolled = true; }
+  if (!scrolled) return false;
+  if (FScrollX < -30) { FCameraX -= 1; FCameraY -= 1; FScrollX += 60; }
+  if (FScrollX >= 30) { FCameraX += 1; FCameraY += 1; FScrollX -= 60; }
+  if (FScrollY < -14) { FCameraX += 1; FCameraY -= 1; FScrollY += 28; }
+  if (FScrollY >= 14) { FCameraX -= 1; FCameraY += 1; FScrollY -= 28; }
+  if (downNow(VK_LEFT) || downNow(VK_UP) || downNow(VK_RIGHT) || downNow(VK_DOWN)) return false;
+  SetCameraFree(true);
+  return true;
+}
+
+void TSystem::EditMap(const TPoint& C) {
+  for (int key = '1'; key <= '6'; ++key) {
+    if (!downNow(key)) continue;
+    FPaintKind = (key - 48 + 9) % 10;
+    FMap->SetCell(CellKind, C.X, C.Y, static_cast<uint8_t>(FPaintKind));
+  }
+  const int h = FMap->GetCell(CellHeight, C.X, C.Y);
+  if (pressedSince(VK_ADD) && h < 9) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h + 1));
+  const int h2 = FMap->GetCell(CellHeight, C.X, C.Y);
+  if (pressedSince(VK_SUBTRACT) && h2 > 0) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h2 - 1));
+}
+
+void TSystem::TrackSelection(const TPoint& P) {
+  const bool leftDown = downNow(VK_LBUTTON);
+  if (leftDown && FDragging) {
+    if (Display && Display->FBackCanvas) {
+      CanvasRelease release{Display->FBackCanvas.get()};
+      Display->FBackCanvas->Rectangle(FDragStart.X, FDragStart.Y, P.X, P.Y);
+    }
+  } else if (leftDown) {
+    FDragging = true;
+    FDragStart = P;
+  } else if (FDragging) {
+    TRect r{FDragStart.X, FDragStart.Y, P.X, P.Y};
+    if (r.Left > r.Right) SwapInts(r.Left, r.Right);
+    if (r.Top > r.Bottom) SwapInts(r.Top, r.Bottom);
+    uint8_t caught = 0;
+    for (int i = 1; i <= PersonCount; ++i) {
+      const TPerson* person = Person(i);
+      if (!person) continue;
+      TRect box;
+      person->GetSelectRect(box);
+      if (cornersMeet(box, r) || cornersMeet(r, box)) caught |= static_cast<uint8_t>(1u << i);
+    }
+    if (caught) FSelected = caught;
+    FDragging = false;
+  }
+}
+
+void TSystem::DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0) {
+  if (!FDragging) {
+    const int x = B.X - s0.X - 2, y = B.Y - s0.Y + 3;
+    if (hC > 0) DrawKeyed(x, y, 1, GroundMarker, true);
+    DrawKeyed(x, y - 13 * hC, 1, CellMarker, true);
+  }
+  DrawKeyed(P.X, P.Y, 1, pointerPicture(FCursorPhase), true);
+}
+
+void TSystem::HandlePointer() {
+  const TPoint P = PlatformCursorPos();
+  const TPoint s0{FScrollX, FScrollY};
+  if (!FDragging && ScrollAtEdges(P)) return;
+  FCursorPhase = (FCursorPhase + 1) % 2;
+  const TPoint C = FMap->ScreenToCell(TPoint{P.X + s0.X, P.Y + s0.Y});
+  const TPoint B = FMap->CellToScreen(C);
+  const int hC = FMap->GetCell(CellHeight, C.X, C.Y);
+  if (pressedSince(VK_RBUTTON)) {
+    for (int i = 1; i <= PersonCount; ++i)
+      if (FSelected & (1u << i)) RequestPath(i, C, TPoint{P.X - B.X, P.Y - B.Y});
+  }
+  if (Settings.MapEditing) EditMap(C);
+  TrackSelection(P);
+  DrawPointerPictures(P, B, hC, s0);
+}

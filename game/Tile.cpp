@@ -1,0 +1,23 @@
+// TTile's construction and its three drawing ways.
+#include "game/Tile.h"
+
+#include "gfx/Drawing.h"
+
+TTile::TTile(int Sheet, const TRect& Rect)
+    : FWidth(static_cast<uint16_t>(Rect.Right - Rect.Left + 1)),
+      FHeight(static_cast<uint16_t>(Rect.Bottom - Rect.Top + 1)),
+      FSheet(Sheet),
+      FSourceRect(Rect) {}
+
+void TTile::Draw(const TPoint& P) { DrawKeyed(P.X, P.Y, FSheet, FSourceRect, false); }
+
+void TTile::DrawSeeThrough(const TPoint& P) {
+  DrawStippled(P.X, P.Y, FSheet, FSourceRect, false, 0);
+}
+
+void TTile::DrawShaded(const TPoint& P, bool Dark) {
+  if (Dark)
+    DrawHalfBright(P.X, P.Y, FSheet, FSourceRect, false);
+  else
+    DrawThreeQuarterBright(P.X, P.Y, FSheet, FSourceRect, false);
+}

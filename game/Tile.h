@@ -1,0 +1,44 @@
+// TTile: one picture cut from an image sheet and the three ways it is drawn;
+// TSprite: the base of every actor on the map.
+#pragma once
+
+#include <cstdint>
+
+#include "host/Types.h"
+
+class TTile {
+ public:
+  // FWidth/FHeight := the rectangle's extent plus one, kept in 16 bits (wrapping).
+  TTile(int Sheet, const TRect& Rect);
+  virtual ~TTile() = default;
+
+  // P is the middle of the picture's bottom edge; all three clip and skip colour 0.
+  virtual void Draw(const TPoint& P);
+  virtual void DrawSeeThrough(const TPoint& P);
+  // Dark: half brightness; else three quarters.
+  virtual void DrawShaded(const TPoint& P, bool Dark);
+
+  uint16_t FWidth = 0;   // pixels, one more than the picture is wide
+  uint16_t FHeight = 0;  // pixels, one more than the picture is high
+  int FSheet = 0;        // 1 terrain sheet, 2 character sheet
+  TRect FSourceRect;     // on that sheet, Right and Bottom exclusive
+
+ protected:
+  TTile() = default;
+};
+
+class TSprite : public TTile {
+ public:
+  // Sets only the number and frame kind; the picture fields and the cell stay zero.
+  TSprite(int Id, int FrameKind) : FId(Id), FFrameKind(FrameKind) {}
+
+  // The frame number, within the frame kind, of the picture to draw now.
+  virtual int GetFrameIndex() = 0;
+  // One frame of behaviour.
+  virtual bool Update() { return true; }
+
+  int FId = 0;         // actor number, 1..4 for persons; its occupant code on the map
+  int FFrameKind = 0;  // 1..5: first index into the world's frame table
+  int FCellX = 0;      // map column 0..99
+  int FCellY = 0;      // map row 0..99
+};
