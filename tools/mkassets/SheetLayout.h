@@ -1,0 +1,28 @@
+// Where the pictures lie on the two sheets (640 x 480 each); the game cuts them at these places.
+#pragma once
+
+#include <vector>
+
+constexpr int kSheetWidth = 640;
+constexpr int kSheetHeight = 480;
+
+struct PictureRect {
+  int Left, Top, Width, Height;
+};
+
+// Sheet 1: terrain block of kind 0..5 and edge variant 0..3 (60 x 45).
+PictureRect TerrainBlockRect(int kind, int variant);
+constexpr PictureRect kPointerRects[2] = {{251, 16, 18, 18}, {269, 16, 18, 18}};
+constexpr PictureRect kCellMarkerRect{287, 16, 64, 23};
+constexpr PictureRect kGroundMarkerRect{351, 16, 64, 23};
+constexpr PictureRect kShadowRect{250, 40, 27, 13};
+// Selection mark 0..9 (12 x 12), green to red.
+PictureRect SelectionMarkRect(int i);
+
+// Sheet 2: character frame `entry` (direction * 3 + step) of frame kind 1..5 (54 x 70); kind 5's
+// pictures may reach past the sheet's right edge.
+PictureRect CharacterFrameRect(int kind, int entry);
+
+// Every picture of a sheet, for checks of the layout.
+std::vector<PictureRect> TerrainSheetPictures();
+std::vector<PictureRect> CharacterSheetPictures();
