@@ -184,7 +184,7 @@ void PaintEdge(IndexedImage& sheet, int ox, int oy, int kind, bool leftEdge) {
 
 void PaintBlock(IndexedImage& sheet, int kind, int variant) {
   const PictureRect r = TerrainBlockRect(kind, variant);
-  const uint32_t seed = 1000 + static_cast<uint32_t>(kind) * 17 + static_cast<uint32_t>(variant) * 3;
+  const uint32_t seed = 1000 + static_cast<uint32_t>(kind) * 17;  // variants share the texture
   for (int x = 0; x < 60; ++x) {
     const int edge = LowerEdge(x);
     for (int y = 1; y <= edge; ++y)
