@@ -1,0 +1,26 @@
+// Command line of the headless runner.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PngRequest {
+  int Frame = 0;
+  std::string File;
+};
+
+struct HeadlessOptions {
+  int Frames = 60;
+  std::string ScriptFile;
+  bool Trace = false;
+  std::string MapFile;
+  bool HighRes = false;
+  int StepMs = 16;
+  std::vector<PngRequest> Pngs;  // --png FRAME:FILE, repeatable
+  bool Hash = false;             // --hash: CRC-32 of each presented frame in the trace
+  bool Help = false;
+};
+
+// Parses argv; on a bad option returns false and fills error.
+bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& options, std::string& error);
+const char* HeadlessUsage();

@@ -1,0 +1,110 @@
+// The headless run: script in, frames through the real game, trace lines and PNGs out.
+#include "host/HeadlessRunner.h"
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+
+#include "game/Random.h"
+#include "game/World.h"
+#include "gfx/Display.h"
+#include "host/Platform.h"
+#include "host/PlatformHeadless.h"
+#include "host/Script.h"
+#include "host/Settings.h"
+#include "host/Trace.h"
+#include "host/VirtualKeys.h"
+#include "res/Resources.h"
+#include "tools/common/Crc32.h"
+#include "tools/common/PngWriter.h"
+
+namespace {
+
+constexpr size_t MaxScriptBytes = 64u << 20;
+
+std::vector<ScriptEvent> LoadScript(const std::string& file) {
+  if (file.empty()) return {};
+  const auto bytes = ReadWholeFile(file, MaxScriptBytes);
+  if (!bytes) throw std::runtime_error("cannot open script " + file);
+  ScriptParseResult parsed = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  if (!parsed.Error.empty()) throw std::runtime_error(file + ": " + parsed.Error);
+  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
+                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
+  return parsed.Events;
+}
+
+// Window events the headless platform queued (focus changes): activation restarts the rate.
+void TakeWindowEvents(TDisplay& display) {
+  PlatformEvent event;
+  while (PlatformPollEvent(event)) {
+    if (event.Kind == PlatformEventKind::FocusGained) {
+      display.FRateFrames = -50;
+      display.FRateStart = static_cast<int>(PlatformTicks());
+    }
+  }
+}
+
+uint32_t FrameCrc() {
+  const HeadlessFrame& f = HeadlessLastFrame();
+  return Crc32(reinterpret_cast<const uint8_t*>(f.Pixels.data()), f.Pixels.size() * 2);
+}
+
+void WriteFramePng(const std::string& file) {
+  const HeadlessFrame& f = HeadlessLastFrame();
+  std::string error;
+  if (f.Pixels.empty()) throw std::runtime_error("no frame was presented to write " + file);
+  if (!WritePng565(file, f.Width, f.Height, f.Pixels.data(), f.Width, &error)) {
+    throw std::runtime_error(error);
+  }
+}
+
+}  // namespace
+
+int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
+  const std::vector<ScriptEvent> events = LoadScript(o.ScriptFile);
+  // Every run starts as a fresh program would: same seed, clock, input and switches.
+  HeadlessReset();
+  RandSeed = 0;
+  HeadlessSetStepMs(static_cast<uint32_t>(o.StepMs));
+  ResetSettings();
+  Settings.HighRes = o.HighRes;
+  ApplyScreenSize();
+  MapFileOverride = o.MapFile;
+  CloseRequested = false;
+
+  TDisplay display;
+  Display = &display;
+  display.CreateSurfaces(Settings.FullScreen);
+  display.FRateFrames = -50;
+  display.FRateStart = static_cast<int>(PlatformTicks());
+  GameStart();
+
+  size_t next = 0;
+  for (int frame = 1; frame <= o.Frames; ++frame) {
+    bool f12 = false;
+    for (; next < events.size() && events[next].Frame <= frame; ++next) {
+      ApplyScriptEvent(events[next]);
+      const ScriptEvent& e = events[next];
+      if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
+        f12 = true;
+      }
+    }
+    TakeWindowEvents(display);
+    const uint32_t tick = PlatformTicks();
+    GameFrame();
+    if (o.Trace) {
+      std::optional<uint32_t> crc;
+      if (o.Hash) crc = FrameCrc();
+      traceLine(TraceLine(frame, tick, crc));
+    }
+    for (const PngRequest& png : o.Pngs) {
+      if (png.Frame == frame) WriteFramePng(png.File);
+    }
+    HeadlessAdvanceClock();
+    if (CloseRequested || f12) break;
+  }
+  GameStop();
+  display.ReleaseSurfaces();
+  Display = nullptr;
+  return 0;
+}

@@ -1,0 +1,61 @@
+// The runner's script language: what parses, what is refused and how it says so.
+#include <gtest/gtest.h>
+
+#include "host/Script.h"
+#include "host/VirtualKeys.h"
+
+TEST(ScriptParsing, ReadsEveryCommandWithNamesNumbersAndComments) {
+  const auto r = ParseScript(
+      "# a walk\n"
+      "1 down VK_LEFT\n"
+      "  3   up   37   # same key by number\n"
+      "4 tap 5\n"
+      "5 mouse -20 700\n"
+      "6 focus 0\r\n"
+      "\n");
+  ASSERT_EQ(r.Error, "");
+  ASSERT_EQ(r.Events.size(), 5u);
+  EXPECT_EQ(r.Events[0].Command, ScriptCommand::Down);
+  EXPECT_EQ(r.Events[0].Key, VK_LEFT);
+  EXPECT_EQ(r.Events[1].Frame, 3);
+  EXPECT_EQ(r.Events[1].Key, VK_LEFT);
+  EXPECT_EQ(r.Events[2].Key, '5');
+  EXPECT_EQ(r.Events[3].Point, (TPoint{-20, 700}));
+  EXPECT_EQ(r.Events[4].Command, ScriptCommand::Focus);
+  EXPECT_FALSE(r.Events[4].Focused);
+}
+
+TEST(ScriptParsing, KnowsTheGameKeysByName) {
+  EXPECT_EQ(ParseKeyName("VK_NUMPAD7"), VK_NUMPAD7);
+  EXPECT_EQ(ParseKeyName("VK_ADD"), VK_ADD);
+  EXPECT_EQ(ParseKeyName("VK_F12"), VK_F12);
+  EXPECT_EQ(ParseKeyName("1"), '1');
+  EXPECT_EQ(ParseKeyName("6"), '6');
+  EXPECT_EQ(ParseKeyName("7"), 7);  // a bare number beyond the digit keys is a key code
+  EXPECT_EQ(ParseKeyName("VK_SPACE"), -1);
+  EXPECT_EQ(ParseKeyName("0"), -1);
+  EXPECT_EQ(ParseKeyName("256"), -1);
+}
+
+TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
+  struct Case {
+    const char* Text;
+    const char* Error;
+  } cases[] = {
+      {"1 down VK_LEFT\n2 jump\n", "line 2: unknown command 'jump'"},
+      {"0 down VK_LEFT\n", "line 1: frame must be a number from 1 on"},
+      {"x down VK_LEFT\n", "line 1: frame must be a number from 1 on"},
+      {"1 down\n", "line 1: down takes one key"},
+      {"1 tap VK_NOPE\n", "line 1: unknown key 'VK_NOPE'"},
+      {"1 mouse 10\n", "line 1: mouse takes X Y"},
+      {"1 mouse 10 y\n", "line 1: mouse X Y must be numbers"},
+      {"1 mouse 99999999999 0\n", "line 1: mouse X Y must be numbers"},
+      {"1 focus 2\n", "line 1: focus takes 0 or 1"},
+      {"# only\n\n1\n", "line 3: expected FRAME COMMAND ARGS"},
+  };
+  for (const Case& c : cases) {
+    const auto r = ParseScript(c.Text);
+    EXPECT_EQ(r.Error, c.Error) << c.Text;
+    EXPECT_TRUE(r.Events.empty());
+  }
+}
