@@ -1,15 +1,145 @@
-// PLACEHOLDER until the display objects land.
+// The display objects: primary, back buffer, canvas and image sheets; the retry rule, surface
+// restore, the back buffer's long-lived lock and the presentation of a finished frame.
 #include "gfx/Display.h"
 
+#include <stdexcept>
+
+#include "gfx/DDUtils.h"
+#include "gfx/Drawing.h"
+#include "host/Platform.h"
+#include "host/Settings.h"
+
 TDisplay* Display = nullptr;
-TDisplay::TDisplay() = default;
-TDisplay::~TDisplay() = default;
-void TDisplay::CreateSurfaces(bool, int) {}
-void TDisplay::ReleaseSurfaces() {}
-bool TDisplay::CheckResult(HRESULT) { return true; }
-HRESULT TDisplay::RestoreSurfaces() { return DD_OK; }
-void TDisplay::ReloadSheets() {}
-void TDisplay::LockBackBuffer() {}
-void TDisplay::UnlockBackBuffer() {}
-void TDisplay::PresentBackBuffer() {}
+
+namespace {
+
+// The pixel-format code from a 16-bit red mask.
+int PixelKindFromRedMask(uint32_t redMask) {
+  switch (redMask) {
+    case 0xF800:
+      return PixelKind565;
+    case 0x7C00:
+      return PixelKind555;
+    case 0x001F:
+      return PixelKindBgr565;
+    default:
+      return 0;
+  }
+}
+
+// Gives the canvas's device context back when the set-up leaves, however it leaves.
+struct TCanvasReleaser {
+  TDDCanvas* Canvas;
+  ~TCanvasReleaser() { Canvas->Release(); }
+};
+
+}  // namespace
+
 std::string SheetName(const std::string& base, int index) { return base + std::to_string(index); }
+
+TDisplay::TDisplay() = default;
+
+TDisplay::~TDisplay() {
+  ReleaseSurfaces();
+  if (Display == this) Display = nullptr;
+}
+
+void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {
+  FFullScreen = fullScreen;
+  FLocked = false;
+  FPrimary = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, pixelKind);
+  FBackBuffer = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, pixelKind);
+
+  FBackCanvas = std::make_unique<TDDCanvas>(FBackBuffer.get());
+  {
+    TCanvasReleaser releaser{FBackCanvas.get()};
+    FBackCanvas->Font.Name = "Default";
+    FBackCanvas->Font.Size = 12;
+    FBackCanvas->Font.Color = RGB(255, 255, 255);
+    FBackCanvas->Brush.Style = TBrushStyle::Clear;
+    FBackCanvas->Pen.Color = RGB(0, 255, 100);
+  }
+
+  for (int i = 1; i <= 2; ++i) {
+    const std::string name = SheetName("Lumo", i);
+    LoadBitmapSurface(name, 0, 0, Settings.SystemMemory, pixelKind, FSheets[i]);
+    // Found neither as a resource nor as a file: end the set-up like its other failures.
+    if (!FSheets[i]) throw std::runtime_error(name + " 비트맵 로드 실패");
+  }
+  for (int i = 1; i <= 2; ++i) {
+    if (FSheets[i]->SetColorKey(0, 0) != DD_OK) throw std::runtime_error("투명색 지정 실패");
+  }
+  DDPIXELFORMAT format;
+  if (FPrimary->GetPixelFormat(&format) != DD_OK) throw std::runtime_error("픽셀 포맷 읽기 실패");
+  FPixelKind = BytesPerPixel == 2 ? PixelKindFromRedMask(format.dwRBitMask) : 0;
+  if (BytesPerPixel == 2) SelectPixelFormat(static_cast<uint8_t>(FPixelKind));
+}
+
+void TDisplay::ReleaseSurfaces() {
+  UnlockBackBuffer();
+  FBackCanvas.reset();
+  FPrimary.reset();
+  FBackBuffer.reset();
+  FSheets[1].reset();
+  FSheets[2].reset();
+}
+
+bool TDisplay::CheckResult(HRESULT hr) {
+  if (hr == DDERR_SURFACELOST) return RestoreSurfaces() != DD_OK;
+  if (hr == DD_OK) return true;
+  if (hr == DDERR_WASSTILLDRAWING) return false;
+  return true;
+}
+
+HRESULT TDisplay::RestoreSurfaces() {
+  // Ours is a separate surface in both modes: restore it with the primary's chain, else a lost
+  // back buffer would be retried for ever.
+  for (TDDSurface* s : {FPrimary.get(), FBackBuffer.get(), FSheets[1].get(), FSheets[2].get()}) {
+    if (s == nullptr) continue;
+    if (HRESULT hr = s->Restore(); hr != DD_OK) return hr;
+  }
+  ReloadSheets();
+  return DD_OK;
+}
+
+void TDisplay::ReloadSheets() {
+  for (int i = 1; i <= 2; ++i) {
+    if (FSheets[i]) ReloadBitmapSurface(FSheets[i].get(), SheetName("Lumo", i));
+  }
+}
+
+void TDisplay::LockBackBuffer() {
+  if (FLocked || !FBackBuffer) return;
+  FLockDesc = DDSURFACEDESC{};
+  const HRESULT hr = Retry([&] { return FBackBuffer->Lock(&FLockDesc, DDLOCK_WAIT); });
+  // A lock that failed for good leaves nothing locked: the pixel work is then skipped.
+  FLocked = hr == DD_OK;
+  if (!FLocked) FLockDesc.lpSurface = nullptr;
+}
+
+void TDisplay::UnlockBackBuffer() {
+  if (!FLocked) return;
+  if (FBackBuffer) FBackBuffer->Unlock();
+  FLocked = false;
+  FLockDesc.lpSurface = nullptr;
+}
+
+void TDisplay::PresentBackBuffer() {
+  if (!FPrimary || !FBackBuffer) return;
+  HRESULT hr;
+  const TDDSurface* shown;
+  if (FFullScreen) {
+    // The chain flips only when both of its surfaces are free and present.
+    hr = Retry([&] {
+      const HRESULT front = FPrimary->Flip();
+      return front == DD_OK ? FBackBuffer->Flip() : front;
+    });
+    shown = FBackBuffer.get();
+  } else {
+    hr = Retry([&] { return FPrimary->Blt(nullptr, FBackBuffer.get()); });
+    shown = FPrimary.get();
+  }
+  if (hr != DD_OK) return;  // that frame is simply not shown
+  PlatformPresent(shown->Pixels(), shown->Pitch(), shown->Width(), shown->Height(),
+                  shown->PixelKind() == PixelKind555);
+}

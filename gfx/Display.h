@@ -19,11 +19,21 @@ class TDisplay {
   // the current ScreenWidth x ScreenHeight. pixelKind: 2 = 5-6-5, 3 = 5-5-5.
   // Throws std::runtime_error with the set-up's message when a step fails (a missing sheet too).
   void CreateSurfaces(bool fullScreen, int pixelKind = PixelKind565);
-  // Releases everything CreateSurfaces made (unlocking first).
+  // Releases everything CreateSurfaces made (unlocking first). Safe to call twice.
   void ReleaseSurfaces();
 
   // The retry rule: true = done (success or give up), false = repeat the call.
   bool CheckResult(HRESULT hr);
+  // Repeats call() until CheckResult accepts its result, which it returns. A surface that is
+  // lost again at once after every restore would spin for ever: after RetryLimit attempts the
+  // call is abandoned with its last result.
+  template <class Call>
+  HRESULT Retry(Call&& call) {
+    HRESULT hr = call();
+    for (int attempt = 1; !CheckResult(hr) && attempt < RetryLimit; ++attempt) hr = call();
+    return hr;
+  }
+  static constexpr int RetryLimit = 100000;
   HRESULT RestoreSurfaces();
   void ReloadSheets();
   void LockBackBuffer();
@@ -47,5 +57,6 @@ class TDisplay {
 // "Lumo" + 1 -> "Lumo1".
 std::string SheetName(const std::string& base, int index);
 
-// The one display of the running program (nil before set-up).
+// The one display of the running program (nil before set-up). Its owner sets it after making
+// the display; a display being destroyed clears it when it points to that display.
 extern TDisplay* Display;

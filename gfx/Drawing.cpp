@@ -1,21 +1,335 @@
-// PLACEHOLDER until the drawing routines land.
+// The drawing routines onto the back buffer and the 16-bit colour arithmetic (5-6-5 and 5-5-5).
 #include "gfx/Drawing.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "gfx/Display.h"
+#include "host/Settings.h"
+
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
-static uint16_t MakeColorStub(uint8_t, uint8_t, uint8_t) { return 0; }
-static void SplitPixelStub(uint16_t, uint8_t& r, uint8_t& g, uint8_t& b) { r = g = b = 0; }
-static void ComposePixelStub(uint8_t, uint8_t, uint8_t, uint16_t& p) { p = 0; }
-static void PutPixelStub(int, int, uint16_t) {}
-uint16_t (*MakeColor)(uint8_t, uint8_t, uint8_t) = MakeColorStub;
-void (*SplitPixel)(uint16_t, uint8_t&, uint8_t&, uint8_t&) = SplitPixelStub;
-void (*ComposePixel)(uint8_t, uint8_t, uint8_t, uint16_t&) = ComposePixelStub;
-void (*PutPixel)(int, int, uint16_t) = PutPixelStub;
-void SelectPixelFormat(uint8_t) {}
-void ClipToScreen(int&, int&, TRect&, bool) {}
-void DrawKeyed(int, int, int, const TRect&, bool) {}
-void DrawStippled(int, int, int, const TRect&, bool, int) {}
-void DrawHalfBright(int, int, int, const TRect&, bool) {}
-void DrawThreeQuarterBright(int, int, int, const TRect&, bool) {}
-void BlendSprite(int, int, const TRect&, TDDSurface*, TDDSurface*, int, TBlendMode) {}
-void BrightenSprite(int, int, const TRect&, TDDSurface*, TDDSurface*, int) {}
-void AddBlendClipped(int, int, const TRect&, TDDSurface*, TDDSurface*, int) {}
+
+namespace {
+
+uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
+uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
+
+uint16_t MakeColor555(uint8_t r, uint8_t g, uint8_t b) {
+  return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+}
+uint16_t MakeColor565(uint8_t r, uint8_t g, uint8_t b) {
+  return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+void SplitPixel555(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
+  r = (p >> 10) & 31;
+  g = (p >> 5) & 31;
+  b = p & 31;
+}
+void SplitPixel565(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
+  r = (p >> 11) & 31;
+  g = (p >> 6) & 31;
+  b = p & 31;
+}
+void ComposePixel555(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
+  p = static_cast<uint16_t>((Limit31(r) << 10) | (Limit31(g) << 5) | Limit31(b));
+}
+void ComposePixel565(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
+  p = static_cast<uint16_t>((Limit31(r) << 11) | (Limit31(g) << 6) | Limit31(b));
+}
+
+// Stores into the back buffer through its long-lived lock; nothing when the lock failed.
+void StorePixel(int x, int y, uint16_t value) {
+  if (x < 0 || y < 0 || x >= ScreenWidth || y >= ScreenHeight) return;
+  if (Display == nullptr || !Display->FBackBuffer) return;
+  if (!Display->FLocked) Display->LockBackBuffer();
+  const DDSURFACEDESC& desc = Display->FLockDesc;
+  if (!Display->FLocked || desc.lpSurface == nullptr || x >= desc.dwWidth || y >= desc.dwHeight) return;
+  auto* row = static_cast<uint8_t*>(desc.lpSurface) + static_cast<ptrdiff_t>(y) * desc.lPitch;
+  reinterpret_cast<uint16_t*>(row)[x] = value;
+}
+void PutPixel555(int x, int y, uint16_t colour) {
+  StorePixel(x, y, static_cast<uint16_t>((colour & 31) | ((colour >> 1) & 0xFFE0)));
+}
+void PutPixel565(int x, int y, uint16_t colour) { StorePixel(x, y, colour); }
+
+// Locked pixels of one surface; Stride in pixels.
+struct TLocked {
+  uint16_t* Pixels = nullptr;
+  int Stride = 0;
+};
+
+// One per-pixel job: the rectangle R of the source drawn with its top-left at (X, Y), of which
+// columns [C0, C1) and rows [R0, R1) (relative to R) lie inside both surfaces and the clip.
+struct TJob {
+  TDDSurface* Source;
+  TDDSurface* Dest;
+  TLocked S, D;
+  int X, Y;
+  TRect R;
+  int C0, C1, R0, R1;
+};
+
+// The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
+// [dstMin, dstLimit).
+void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
+             int& last) {
+  const int64_t f = std::max<int64_t>({0, -int64_t{srcStart}, int64_t{dstMin} - dstStart});
+  const int64_t l = std::min<int64_t>(
+      {int64_t{count}, int64_t{srcLimit} - srcStart, int64_t{dstLimit} - dstStart});
+  first = static_cast<int>(f);
+  last = static_cast<int>(std::max(f, l));
+}
+
+// Locks the source (read only), then the destination, each under the retry rule. The source is
+// let go before a failed destination lock is judged, so a restore can reload it.
+bool LockPair(TJob& job) {
+  DDSURFACEDESC desc;
+  for (int attempt = 0; attempt < TDisplay::RetryLimit; ++attempt) {
+    HRESULT hr = job.Source->Lock(&desc, DDLOCK_WAIT | DDLOCK_READONLY);
+    if (hr == DD_OK) {
+      job.S = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
+      hr = job.Dest->Lock(&desc, DDLOCK_WAIT);
+      if (hr == DD_OK) {
+        job.D = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
+        return true;
+      }
+      job.Source->Unlock();
+    }
+    if (Display->CheckResult(hr)) return false;
+  }
+  return false;
+}
+
+// Prepares a job; false when there is nothing to draw or a lock failed for good.
+bool BeginJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, bool clip, TJob& job) {
+  if (Display == nullptr || source == nullptr || dest == nullptr || source == dest) return false;
+  job.Source = source;
+  job.Dest = dest;
+  job.X = x;
+  job.Y = y;
+  job.R = r;
+  Visible(r.Right - r.Left, r.Left, source->Width(), x, clip ? std::max(ClipMinX, 0) : 0,
+          clip ? std::min(ClipMaxX, dest->Width()) : dest->Width(), job.C0, job.C1);
+  Visible(r.Bottom - r.Top, r.Top, source->Height(), y, clip ? std::max(ClipMinY, 0) : 0,
+          clip ? std::min(ClipMaxY, dest->Height()) : dest->Height(), job.R0, job.R1);
+  if (job.C0 >= job.C1 || job.R0 >= job.R1) return false;
+  return LockPair(job);
+}
+
+void EndJob(TJob& job) {
+  job.Source->Unlock();
+  job.Dest->Unlock();
+}
+
+// Calls fn(column, row, source pixel, destination pixel) for every visible pixel whose source
+// pixel is not the transparent 0.
+template <class Fn>
+void ForEachOpaque(const TJob& j, Fn fn) {
+  for (int row = j.R0; row < j.R1; ++row) {
+    const uint16_t* s = j.S.Pixels + static_cast<size_t>(j.R.Top + row) * j.S.Stride + (j.R.Left + j.C0);
+    uint16_t* d = j.D.Pixels + static_cast<size_t>(j.Y + row) * j.D.Stride + (j.X + j.C0);
+    for (int col = j.C0; col < j.C1; ++col, ++s, ++d) {
+      if (*s != 0) fn(col, row, *s, *d);
+    }
+  }
+}
+
+// A sheet picture anchored and clipped onto the back buffer.
+bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job) {
+  if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return false;
+  ClipToScreen(x, y, r, atCorner);
+  return BeginJob(x, y, r, Display->FSheets[sheet].get(), Display->FBackBuffer.get(), false, job);
+}
+
+uint16_t Scaled(uint16_t s, int f) {
+  uint8_t r, g, b;
+  SplitPixel(s, r, g, b);
+  uint16_t p;
+  ComposePixel(static_cast<uint8_t>(r * f / 64), static_cast<uint8_t>(g * f / 64),
+               static_cast<uint8_t>(b * f / 64), p);
+  return p;
+}
+
+void AddPixel(uint16_t s, uint16_t& d, int level) {
+  uint8_t sr, sg, sb, dr, dg, db;
+  SplitPixel(s, sr, sg, sb);
+  SplitPixel(d, dr, dg, db);
+  ComposePixel(Clamp31(dr + int64_t{sr} * level / 128), Clamp31(dg + int64_t{sg} * level / 128),
+               Clamp31(db + int64_t{sb} * level / 128), d);
+}
+
+void AlphaPixel(uint16_t s, uint16_t& d, int level) {
+  uint8_t sr, sg, sb, dr, dg, db;
+  SplitPixel(s, sr, sg, sb);
+  SplitPixel(d, dr, dg, db);
+  const int keep = 128 - level;
+  ComposePixel(Clamp31((dr * keep + sr * level) / 128), Clamp31((dg * keep + sg * level) / 128),
+               Clamp31((db * keep + sb * level) / 128), d);
+}
+
+// The glow modes: K falls off from the middle of the rectangle, E is added to one component.
+// `lit` is 0, 1 or 2 for red, green or blue.
+void Glow(const TJob& job, int level, int lit) {
+  const int w = job.R.Right - job.R.Left;
+  const int h = job.R.Bottom - job.R.Top;
+  const int halfW = w / 2;
+  const int halfH = h / 2;
+  // A level of 0 has no glow at all; a divisor below 1 is taken as 1.
+  uint16_t q = level == 0 ? 0 : static_cast<uint16_t>((int64_t{w} * h / level) / 3);
+  if (q == 0) q = 1;
+  const auto e = static_cast<uint8_t>(int64_t{level} * 31 / 64);
+  ForEachOpaque(job, [&](int col, int row, uint16_t, uint16_t& d) {
+    const int a = halfW - std::abs(col - halfW);
+    const int b = halfH - std::abs(row - halfH);
+    const uint8_t k = level == 0 ? 0 : static_cast<uint8_t>(static_cast<uint16_t>(a * b / q) >> 1);
+    uint8_t c[3];
+    SplitPixel(d, c[0], c[1], c[2]);
+    for (int i = 0; i < 3; ++i) c[i] = static_cast<uint8_t>(c[i] + (i == lit ? e : k));
+    ComposePixel(c[0], c[1], c[2], d);
+  });
+}
+
+bool InsideClip(int x, int y, const TRect& r) {
+  return x >= ClipMinX && int64_t{x} + (r.Right - r.Left) < ClipMaxX && y >= ClipMinY &&
+         int64_t{y} + (r.Bottom - r.Top) < ClipMaxY;
+}
+
+}  // namespace
+
+uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = MakeColor555;
+void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) = SplitPixel555;
+void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) = ComposePixel555;
+void (*PutPixel)(int x, int y, uint16_t colour565) = PutPixel555;
+
+void SelectPixelFormat(uint8_t code) {
+  if (code == 2 || code == 4) {
+    MakeColor = MakeColor565;
+    SplitPixel = SplitPixel565;
+    ComposePixel = ComposePixel565;
+    PutPixel = PutPixel565;
+  } else if (code == 3) {
+    MakeColor = MakeColor555;
+    SplitPixel = SplitPixel555;
+    ComposePixel = ComposePixel555;
+    PutPixel = PutPixel555;
+  }
+  ClipMinX = 0;
+  ClipMaxX = ScreenWidth;
+  ClipMinY = 0;
+  ClipMaxY = ScreenHeight;
+}
+
+void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) {
+  if (!atCorner) {
+    x -= (r.Right - r.Left + 1) / 2;
+    y -= r.Bottom - r.Top;
+  }
+  if (x < 0) {
+    r.Left -= x;
+    x = 0;
+  }
+  if (y < 0) {
+    r.Top -= y;
+    y = 0;
+  }
+  if (x + (r.Right - r.Left) > ScreenWidth - 1) r.Right = ScreenWidth + r.Left - x;
+  if (y + (r.Bottom - r.Top) > ScreenHeight - 1) r.Bottom = ScreenHeight + r.Top - y;
+}
+
+void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner) {
+  if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return;
+  TDDSurface* src = Display->FSheets[sheet].get();
+  TDDSurface* dst = Display->FBackBuffer.get();
+  if (src == nullptr) return;
+  TRect r = rect;
+  ClipToScreen(x, y, r, atCorner);
+  // The copy must stay inside the sheet and the back buffer: trim what reaches past either.
+  int c0, c1, r0, r1;
+  Visible(r.Right - r.Left, r.Left, src->Width(), x, 0, dst->Width(), c0, c1);
+  Visible(r.Bottom - r.Top, r.Top, src->Height(), y, 0, dst->Height(), r0, r1);
+  if (c0 >= c1 || r0 >= r1) return;
+  const TRect part{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1};
+  Display->Retry([&] { return dst->BltFast(x + c0, y + r0, src, part, true); });
+}
+
+void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness) {
+  TJob job;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
+  const int f = std::clamp(brightness, -64, 64) + 64;
+  ForEachOpaque(job, [&](int col, int row, uint16_t s, uint16_t& d) {
+    if ((job.X + col + 2 * (job.Y + row)) % 3 != 0) return;
+    d = brightness == 0 ? s : Scaled(s, f);
+  });
+  EndJob(job);
+}
+
+void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+  TJob job;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
+  const uint16_t m1 = Display->FPixelKind == PixelKind555 ? 0x3DEF : 0x7BEF;
+  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & m1; });
+  EndJob(job);
+}
+
+void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+  TJob job;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
+  const bool is555 = Display->FPixelKind == PixelKind555;
+  const uint16_t m1 = is555 ? 0x3DEF : 0x7BEF;
+  const uint16_t m2 = is555 ? 0x1CE7 : 0x39E7;
+  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
+    d = static_cast<uint16_t>(((s >> 1) & m1) + ((s >> 2) & m2));
+  });
+  EndJob(job);
+}
+
+void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level) {
+  TJob job;
+  if (!BeginJob(x, y, r, source, dest, true, job)) return;
+  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AddPixel(s, d, level); });
+  EndJob(job);
+}
+
+void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level,
+                 TBlendMode mode) {
+  if (Display == nullptr || source == nullptr || dest == nullptr) return;
+  if (!InsideClip(x, y, r)) {
+    AddBlendClipped(x, y, r, source, dest, level);
+    return;
+  }
+  TJob job;
+  if (!BeginJob(x, y, r, source, dest, false, job)) return;
+  switch (mode) {
+    case bmAlpha: {
+      const int l = std::clamp(level, 0, 128);
+      ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AlphaPixel(s, d, l); });
+      break;
+    }
+    case bmAdd:
+      ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AddPixel(s, d, level); });
+      break;
+    case bmGlowRed:
+      Glow(job, level, 0);
+      break;
+    case bmGlowGreen:
+      Glow(job, level, 1);
+      break;
+    case bmGlowBlue:
+      Glow(job, level, 2);
+      break;
+  }
+  EndJob(job);
+}
+
+void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int brightness) {
+  if (Display == nullptr || source == nullptr || dest == nullptr) return;
+  if (!InsideClip(x, y, r)) {
+    AddBlendClipped(x, y, r, source, dest, brightness);
+    return;
+  }
+  TJob job;
+  if (!BeginJob(x, y, r, source, dest, false, job)) return;
+  const int f = std::clamp(brightness, -64, 64) + 64;
+  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = Scaled(s, f); });
+  EndJob(job);
+}

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
-TDDSurface::TDDSurface(int width, int height, int pixelKind)
+TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels)
     : FWidth(std::max(width, 0)),
       FHeight(std::max(height, 0)),
       FPixelKind(pixelKind),
-      FPixels(static_cast<size_t>(FWidth) * FHeight, 0) {}
+      FStride(std::max(FWidth, pitchPixels)),
+      FPixels(static_cast<size_t>(FStride) * FHeight, 0) {}
 
 HRESULT TDDSurface::Gate() {
   if (FLoseEvery > 0 && ++FCallCount % FLoseEvery == 0) LoseSurface();
@@ -22,16 +23,18 @@ HRESULT TDDSurface::Gate() {
 
 void TDDSurface::LoseSurface() {
   FLost = true;
+  FRuns.Valid = false;
   // Lost video memory comes back with garbage; make that visible rather than silently kept.
   std::fill(FPixels.begin(), FPixels.end(), uint16_t{0xA5A5});
 }
 
-HRESULT TDDSurface::Lock(DDSURFACEDESC* desc) {
+HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
   if (desc == nullptr) return DDERR_INVALIDPARAMS;
   if (FLockFailure != 0) return FLockFailure;
   if (FDCHeld || FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   FLocked = true;
+  if ((flags & DDLOCK_READONLY) == 0) FRuns.Valid = false;
   desc->dwWidth = FWidth;
   desc->dwHeight = FHeight;
   desc->lPitch = Pitch();
@@ -45,6 +48,52 @@ HRESULT TDDSurface::Unlock() {
   return DD_OK;
 }
 
+void TDDSurface::PrepareKeyRuns() {
+  FRuns.RowFirst.assign(static_cast<size_t>(FHeight) + 1, 0);
+  FRuns.Runs.clear();
+  for (int y = 0; y < FHeight; ++y) {
+    FRuns.RowFirst[y] = static_cast<uint32_t>(FRuns.Runs.size());
+    const uint16_t* row = FPixels.data() + static_cast<size_t>(y) * FStride;
+    int x = 0;
+    while (x < FWidth) {
+      while (x < FWidth && row[x] >= FColorKeyLow && row[x] <= FColorKeyHigh) ++x;
+      const int start = x;
+      while (x < FWidth && (row[x] < FColorKeyLow || row[x] > FColorKeyHigh)) ++x;
+      if (x > start) FRuns.Runs.push_back({start, x});
+    }
+  }
+  FRuns.RowFirst[FHeight] = static_cast<uint32_t>(FRuns.Runs.size());
+  FRuns.Valid = true;
+}
+
+void TDDSurface::CopyKeyedPlain(uint16_t* dst, int dstStride, const TRect& r) const {
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const uint16_t* s = FPixels.data() + static_cast<size_t>(row) * FStride;
+    uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
+    for (int col = r.Left; col < r.Right; ++col) {
+      const uint16_t p = s[col];
+      if (p < FColorKeyLow || p > FColorKeyHigh) d[col] = p;
+    }
+  }
+}
+
+void TDDSurface::CopyKeyedRuns(uint16_t* dst, int dstStride, const TRect& r) const {
+  const TRun* runs = FRuns.Runs.data();
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const TRun* run = runs + FRuns.RowFirst[row];
+    const TRun* end = runs + FRuns.RowFirst[row + 1];
+    // First run that ends right of the rectangle's left edge.
+    run = std::upper_bound(run, end, r.Left, [](int left, const TRun& x) { return left < x.End; });
+    const uint16_t* s = FPixels.data() + static_cast<size_t>(row) * FStride;
+    uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
+    for (; run != end && run->Start < r.Right; ++run) {
+      const int from = std::max(run->Start, r.Left);
+      const int to = std::min(run->End, r.Right);
+      std::memcpy(d + from, s + from, static_cast<size_t>(to - from) * 2);
+    }
+  }
+}
+
 HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
   if (src == nullptr) return DDERR_INVALIDPARAMS;
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
@@ -55,23 +104,29 @@ HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool 
   const int w = r.Right - r.Left;
   const int h = r.Bottom - r.Top;
   if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->FWidth ||
-      r.Bottom > src->FHeight || x < 0 || y < 0 || x + w > FWidth || y + h > FHeight) {
+      r.Bottom > src->FHeight || x < 0 || y < 0 || x > FWidth - w || y > FHeight - h) {
     return DDERR_INVALIDRECT;
   }
-  const bool keyed = srcColorKey && src->FHasColorKey;
-  const uint16_t lo = src->FColorKeyLow;
-  const uint16_t hi = src->FColorKeyHigh;
+  FRuns.Valid = false;
+  uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride + x;
+  if (srcColorKey && src->FHasColorKey && src != this) {
+    if (src->FUseRuns) {
+      if (!src->FRuns.Valid) src->PrepareKeyRuns();
+      src->CopyKeyedRuns(d, FStride, r);
+    } else {
+      src->CopyKeyedPlain(d, FStride, r);
+    }
+    return DD_OK;
+  }
+  if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
+    TDDSurface copy(*src);
+    copy.CopyKeyedPlain(d, FStride, r);
+    return DD_OK;
+  }
   for (int row = 0; row < h; ++row) {
-    const uint16_t* s = src->FPixels.data() + static_cast<size_t>(r.Top + row) * src->FWidth + r.Left;
-    uint16_t* d = FPixels.data() + static_cast<size_t>(y + row) * FWidth + x;
-    if (!keyed) {
-      std::memmove(d, s, static_cast<size_t>(w) * 2);
-      continue;
-    }
-    for (int col = 0; col < w; ++col) {
-      const uint16_t p = s[col];
-      if (p < lo || p > hi) d[col] = p;
-    }
+    const int sr = (src == this && y > r.Top) ? h - 1 - row : row;  // overlap-safe order
+    const uint16_t* s = src->FPixels.data() + static_cast<size_t>(r.Top + sr) * src->FStride + r.Left;
+    std::memmove(d + static_cast<ptrdiff_t>(sr) * FStride, s, static_cast<size_t>(w) * 2);
   }
   return DD_OK;
 }
@@ -79,35 +134,35 @@ HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool 
 HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
   if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  FRuns.Valid = false;
   TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
   r.Left = std::max(r.Left, 0);
   r.Top = std::max(r.Top, 0);
   r.Right = std::min(r.Right, FWidth);
   r.Bottom = std::min(r.Bottom, FHeight);
   for (int y = r.Top; y < r.Bottom; ++y) {
-    uint16_t* row = FPixels.data() + static_cast<size_t>(y) * FWidth;
+    uint16_t* row = FPixels.data() + static_cast<size_t>(y) * FStride;
     std::fill(row + r.Left, row + std::max(r.Left, r.Right), colour);
   }
   return DD_OK;
 }
 
 HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
-  if (src == nullptr) return DDERR_INVALIDPARAMS;
+  if (src == nullptr || src == this) return DDERR_INVALIDPARAMS;
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  if (src != this) {
-    if (HRESULT hr = src->Gate(); hr != DD_OK) return hr;
-  }
+  if (HRESULT hr = src->Gate(); hr != DD_OK) return hr;
   const TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
-  const int w = r.Right - r.Left;
-  const int h = r.Bottom - r.Top;
+  const int64_t w = static_cast<int64_t>(r.Right) - r.Left;
+  const int64_t h = static_cast<int64_t>(r.Bottom) - r.Top;
   if (w <= 0 || h <= 0 || src->FWidth <= 0 || src->FHeight <= 0) return DDERR_INVALIDRECT;
+  FRuns.Valid = false;
   for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
-    const int sy = static_cast<int>(static_cast<int64_t>(y - r.Top) * src->FHeight / h);
+    const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
+    const uint16_t* s = src->FPixels.data() + static_cast<size_t>(sy) * src->FStride;
+    uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride;
     for (int x = std::max(r.Left, 0); x < std::min(r.Right, FWidth); ++x) {
-      const int sx = static_cast<int>(static_cast<int64_t>(x - r.Left) * src->FWidth / w);
-      FPixels[static_cast<size_t>(y) * FWidth + x] =
-          src->FPixels[static_cast<size_t>(sy) * src->FWidth + sx];
+      d[x] = s[(x - static_cast<int64_t>(r.Left)) * src->FWidth / w];
     }
   }
   return DD_OK;
@@ -124,6 +179,7 @@ HRESULT TDDSurface::GetDC(TSurfaceDC** dc) {
   if (FDCHeld) return DDERR_DCALREADYCREATED;
   if (FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  FRuns.Valid = false;
   FDC = TSurfaceDC{FPixels.data(), Pitch(), FWidth, FHeight, FPixelKind};
   FDCHeld = true;
   *dc = &FDC;
@@ -149,7 +205,8 @@ HRESULT TDDSurface::SetColorKey(uint16_t low, uint16_t high) {
   if (FLost) return DDERR_SURFACELOST;
   FHasColorKey = true;
   FColorKeyLow = low;
-  FColorKeyHigh = high;
+  FColorKeyHigh = std::max(low, high);
+  FRuns.Valid = false;
   return DD_OK;
 }
 
@@ -161,10 +218,15 @@ HRESULT TDDSurface::GetPixelFormat(DDPIXELFORMAT* format) const {
   if (FPixelKind == PixelKind555) {
     format->dwRBitMask = 0x7C00;
     format->dwGBitMask = 0x03E0;
+    format->dwBBitMask = 0x001F;
+  } else if (FPixelKind == PixelKindBgr565) {
+    format->dwRBitMask = 0x001F;
+    format->dwGBitMask = 0x07E0;
+    format->dwBBitMask = 0xF800;
   } else {
     format->dwRBitMask = 0xF800;
     format->dwGBitMask = 0x07E0;
+    format->dwBBitMask = 0x001F;
   }
-  format->dwBBitMask = 0x001F;
   return DD_OK;
 }

@@ -25,9 +25,14 @@ constexpr HRESULT DDERR_NOTLOCKED = MakeDDResult(584);
 constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDResult(620);
 constexpr HRESULT DDERR_NODC = MakeDDResult(586);
 
-// Pixel format codes (FPixelKind): 2 = 5-6-5, 3 = 5-5-5.
+// Pixel format codes (FPixelKind): 2 = 5-6-5, 3 = 5-5-5, 4 = 5-6-5 with red in the low bits.
 constexpr int PixelKind565 = 2;
 constexpr int PixelKind555 = 3;
+constexpr int PixelKindBgr565 = 4;
+
+// Lock flags: a read-only lock leaves the surface's pre-encoded key runs valid.
+constexpr uint32_t DDLOCK_WAIT = 0x1;
+constexpr uint32_t DDLOCK_READONLY = 0x10;
 
 struct DDPIXELFORMAT {
   uint32_t dwSize = 32;
@@ -58,7 +63,8 @@ struct TSurfaceDC {
 
 class TDDSurface {
  public:
-  TDDSurface(int width, int height, int pixelKind);
+  // pitchPixels: row length in pixels (0: the width); a larger pitch pads every row.
+  TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
@@ -66,12 +72,14 @@ class TDDSurface {
 
   // Whole-surface lock. DDERR_SURFACEBUSY while a DC is held, DDERR_SURFACELOST when lost,
   // DDERR_WASSTILLDRAWING while an injected busy count lasts.
-  HRESULT Lock(DDSURFACEDESC* desc);
+  // Any lock without DDLOCK_READONLY counts as a change of the contents.
+  HRESULT Lock(DDSURFACEDESC* desc, uint32_t flags = 0);
   HRESULT Unlock();
   bool IsLocked() const { return FLocked; }
 
   // Copies srcRect of src to (x, y); with srcColorKey, source pixels equal to src's colour
   // key are skipped. The rectangle must lie inside both surfaces (DDERR_INVALIDRECT otherwise).
+  // A keyed copy uses src's pre-encoded opaque runs (built on first use after a change).
   HRESULT BltFast(int x, int y, TDDSurface* src, const TRect& srcRect, bool srcColorKey);
   // Fills dstRect (null: whole surface) with a pixel value.
   HRESULT BltFill(const TRect* dstRect, uint16_t colour);
@@ -97,20 +105,45 @@ class TDDSurface {
   // Fail every Lock with this result (0: off), for locks that fail for good.
   void InjectLockFailure(HRESULT result) { FLockFailure = result; }
 
-  // Direct access for presentation, tests and loaders that own the surface.
-  uint16_t* Pixels() { return FPixels.data(); }
+  // Direct access for presentation, tests and loaders that own the surface. The writable
+  // form marks the contents changed: write before the next keyed copy from this surface.
+  uint16_t* Pixels() {
+    FRuns.Valid = false;
+    return FPixels.data();
+  }
   const uint16_t* Pixels() const { return FPixels.data(); }
-  int Pitch() const { return FWidth * 2; }  // bytes
+  int Pitch() const { return FStride * 2; }  // bytes
   uint16_t ColorKey() const { return FColorKeyLow; }
   bool HasColorKey() const { return FHasColorKey; }
 
+  // Builds the opaque-run encoding for keyed copies now (loaders call it after filling a
+  // sheet); otherwise the first keyed copy after a change builds it.
+  void PrepareKeyRuns();
+  bool KeyRunsReady() const { return FRuns.Valid; }
+  // false: keyed copies from this surface test every pixel (the reference path).
+  void UseKeyRuns(bool on) { FUseRuns = on; }
+
  private:
+  // Opaque stretch [Start, End) of one row, in pixels.
+  struct TRun {
+    int32_t Start;
+    int32_t End;
+  };
+  struct TKeyRuns {
+    bool Valid = false;
+    std::vector<uint32_t> RowFirst;  // per row, index of its first run; one extra at the end
+    std::vector<TRun> Runs;
+  };
+
   // Shared gate of every operation: injected faults, lost state.
   HRESULT Gate();
+  void CopyKeyedPlain(uint16_t* dst, int dstStride, const TRect& r) const;
+  void CopyKeyedRuns(uint16_t* dst, int dstStride, const TRect& r) const;
 
   int FWidth;
   int FHeight;
   int FPixelKind;
+  int FStride;  // pixels per row in FPixels
   std::vector<uint16_t> FPixels;
   bool FLocked = false;
   bool FLost = false;
@@ -123,4 +156,6 @@ class TDDSurface {
   int FLoseEvery = 0;
   int FCallCount = 0;
   HRESULT FLockFailure = 0;
+  TKeyRuns FRuns;
+  bool FUseRuns = true;
 };

@@ -1,0 +1,417 @@
+// The drawing routines: pixel formats, anchoring and clipping, keyed copies, the stipple, the
+// brightness masks, the blend modes and PutPixel, in 5-6-5 and 5-5-5.
+#include <random>
+
+#include "tests/gfx/GfxFixture.h"
+
+namespace {
+
+class PixelFormatTest : public GfxTest {};
+
+TEST_F(PixelFormatTest, StartsWithTheFiveFiveFiveSet) {
+  // What the unit's initialisation chose (the fixture restores it the same way).
+  EXPECT_EQ(MakeColor(255, 255, 255), 0x7FFF);
+  EXPECT_EQ(ClipMaxX, 640);
+  EXPECT_EQ(ClipMaxY, 480);
+}
+
+TEST_F(PixelFormatTest, MakeColorPacksEightBitComponentsInBothLayouts) {
+  SelectPixelFormat(2);
+  EXPECT_EQ(MakeColor(255, 0, 0), 0xF800);
+  EXPECT_EQ(MakeColor(0, 255, 0), 0x07E0);
+  EXPECT_EQ(MakeColor(8, 4, 8), 0x0821);
+  SelectPixelFormat(3);
+  EXPECT_EQ(MakeColor(255, 0, 0), 0x7C00);
+  EXPECT_EQ(MakeColor(0, 255, 0), 0x03E0);
+  EXPECT_EQ(MakeColor(0, 0, 255), 0x001F);
+}
+
+TEST_F(PixelFormatTest, ComposeLimitsComponentsAboveThirtyOne) {
+  SelectPixelFormat(2);
+  uint16_t p = 0;
+  ComposePixel(40, 31, 0, p);
+  EXPECT_EQ(p, 0xFFC0);
+  ComposePixel(200, 255, 32, p);
+  EXPECT_EQ(p, 0xFFDF);
+  SelectPixelFormat(3);
+  ComposePixel(255, 255, 255, p);
+  EXPECT_EQ(p, 0x7FFF);  // bit 15 stays clear
+}
+
+TEST_F(PixelFormatTest, SplitThenComposeDropsTheLowestGreenBitOnlyInFiveSixFive) {
+  uint8_t r, g, b;
+  uint16_t p;
+  SelectPixelFormat(2);
+  SplitPixel(0xFFFF, r, g, b);
+  EXPECT_EQ(r, 31);
+  EXPECT_EQ(g, 31);
+  EXPECT_EQ(b, 31);
+  ComposePixel(r, g, b, p);
+  EXPECT_EQ(p, 0xFFDF);
+  SelectPixelFormat(3);
+  SplitPixel(0x5ABC, r, g, b);
+  ComposePixel(r, g, b, p);
+  EXPECT_EQ(p, 0x5ABC);
+}
+
+TEST_F(PixelFormatTest, UnknownCodeKeepsTheSetButResetsTheClipToTheScreen) {
+  SelectPixelFormat(2);
+  ClipMaxX = 5;
+  ScreenWidth = 800;
+  ScreenHeight = 600;
+  SelectPixelFormat(7);
+  EXPECT_EQ(MakeColor(255, 0, 0), 0xF800);
+  EXPECT_EQ(ClipMaxX, 800);
+  EXPECT_EQ(ClipMaxY, 600);
+  SelectPixelFormat(4);
+  EXPECT_EQ(MakeColor(0, 255, 0), 0x07E0);
+}
+
+class ClipTest : public GfxTest {};
+
+TEST_F(ClipTest, BottomCentreAnchorMovesLeftByHalfTheWidthRoundedUp) {
+  int x = 30, y = 45;
+  TRect r = MakeRect(0, 0, 60, 45);
+  ClipToScreen(x, y, r, false);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(r, MakeRect(0, 0, 60, 45));
+  x = 100, y = 100;
+  r = MakeRect(0, 0, 27, 13);
+  ClipToScreen(x, y, r, false);
+  EXPECT_EQ(x, 86);
+  EXPECT_EQ(y, 87);
+}
+
+TEST_F(ClipTest, LeftAndTopEdgesMoveTheSourceNotTheVisiblePart) {
+  int x = 10, y = 45;
+  TRect r = MakeRect(0, 0, 60, 45);
+  ClipToScreen(x, y, r, false);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(r.Left, 20);
+  EXPECT_EQ(r.Right, 60);
+  x = 5, y = -7;
+  r = MakeRect(100, 100, 20, 20);
+  ClipToScreen(x, y, r, true);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(r.Top, 107);
+  EXPECT_EQ(r.Bottom, 120);
+}
+
+TEST_F(ClipTest, RightAndBottomEdgesTrimTheRectangle) {
+  int x = 600, y = 470;
+  TRect r = MakeRect(100, 0, 64, 23);
+  ClipToScreen(x, y, r, true);
+  EXPECT_EQ(r, (TRect{100, 0, 140, 10}));
+}
+
+TEST_F(ClipTest, WhollyOffTheRightOrBottomLeavesAnEmptyRectangle) {
+  int x = 700, y = 10;
+  TRect r = MakeRect(0, 0, 60, 45);
+  ClipToScreen(x, y, r, true);
+  EXPECT_LE(r.Right, r.Left);
+  x = 10, y = 500;
+  r = MakeRect(0, 0, 60, 45);
+  ClipToScreen(x, y, r, true);
+  EXPECT_LE(r.Bottom, r.Top);
+}
+
+class KeyedTest : public GfxTest {
+ protected:
+  void SetUp() override {
+    GfxTest::SetUp();
+    MakeDisplay(PixelKind565);
+  }
+};
+
+TEST_F(KeyedTest, CopiesOnlyTheVisiblePartAtTheScreenCorner) {
+  Fill(Sheet(1), MakeRect(100, 0, 64, 23), 0x1234);
+  DrawKeyed(600, 470, 1, MakeRect(100, 0, 64, 23), true);
+  EXPECT_EQ(CountNot(Back(), 0), 40 * 10);
+  EXPECT_EQ(At(Back(), 600, 470), 0x1234);
+  EXPECT_EQ(At(Back(), 639, 479), 0x1234);
+}
+
+TEST_F(KeyedTest, TransparentSourcePixelsLeaveTheDestination) {
+  Fill(Back(), MakeRect(0, 0, 10, 10), 0x0F0F);
+  Set(Sheet(1), 1, 1, 0xFFFF);
+  DrawKeyed(0, 0, 1, MakeRect(0, 0, 3, 3), true);
+  EXPECT_EQ(At(Back(), 1, 1), 0xFFFF);
+  EXPECT_EQ(At(Back(), 0, 0), 0x0F0F);
+  EXPECT_EQ(At(Back(), 2, 2), 0x0F0F);
+}
+
+TEST_F(KeyedTest, APictureWhollyOffScreenDrawsNothingAndIsNotRetried) {
+  Fill(Sheet(1), MakeRect(0, 0, 60, 45), 0x1111);
+  Back().InjectBusy(3);
+  DrawKeyed(700, 100, 1, MakeRect(0, 0, 60, 45), true);
+  DrawKeyed(-100, 100, 1, MakeRect(0, 0, 60, 45), true);
+  DrawKeyed(100, -50, 1, MakeRect(0, 0, 60, 45), true);
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+  // The busy answers were never asked for.
+  DDSURFACEDESC desc;
+  EXPECT_EQ(Back().Lock(&desc), DDERR_WASSTILLDRAWING);
+}
+
+TEST_F(KeyedTest, ABusyBackBufferIsRetriedUntilTheCopyGoesThrough) {
+  Fill(Sheet(1), MakeRect(0, 0, 4, 4), 0x2222);
+  Back().InjectBusy(5);
+  DrawKeyed(10, 10, 1, MakeRect(0, 0, 4, 4), true);
+  EXPECT_EQ(CountNot(Back(), 0), 16);
+}
+
+TEST_F(KeyedTest, ASourceReachingPastTheSheetDrawsThePartInside) {
+  // Frames of kind 5 reach x = 657 on the 640-wide sheet.
+  Fill(Sheet(2), TRect{600, 0, 640, 10}, 0x3333);
+  DrawKeyed(100, 100, 2, TRect{600, 0, 657, 10}, true);
+  EXPECT_EQ(CountNot(Back(), 0), 40 * 10);
+  EXPECT_EQ(At(Back(), 139, 109), 0x3333);
+  EXPECT_EQ(At(Back(), 140, 100), 0);
+}
+
+TEST_F(KeyedTest, MissingDisplayOrSheetIsANoOp) {
+  Fill(Sheet(1), MakeRect(0, 0, 4, 4), 0x2222);
+  display->FSheets[1].reset();
+  DrawKeyed(0, 0, 1, MakeRect(0, 0, 4, 4), true);
+  DrawKeyed(0, 0, 3, MakeRect(0, 0, 4, 4), true);
+  DrawHalfBright(0, 0, 1, MakeRect(0, 0, 4, 4), true);
+  Display = nullptr;
+  DrawKeyed(0, 0, 2, MakeRect(0, 0, 4, 4), true);
+  DrawStippled(0, 0, 2, MakeRect(0, 0, 4, 4), true, 0);
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+}
+
+TEST_F(KeyedTest, PreEncodedRunsDrawTheSamePixelsAsThePlainCopyEverywhere) {
+  std::mt19937 rng(7);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) Set(Sheet(1), x, y, (rng() % 3 == 0) ? 0 : static_cast<uint16_t>(rng()));
+  std::vector<std::tuple<int, int, TRect, bool>> calls;
+  for (int i = 0; i < 400; ++i) {
+    const int l = static_cast<int>(rng() % 700) - 30, t = static_cast<int>(rng() % 520) - 20;
+    calls.emplace_back(static_cast<int>(rng() % 760) - 60, static_cast<int>(rng() % 560) - 40,
+                       MakeRect(l, t, static_cast<int>(rng() % 90), static_cast<int>(rng() % 70)), rng() % 2 == 0);
+  }
+  auto drawAll = [&] {
+    ClearSurface(&Back(), 0x0421);
+    for (auto& [x, y, r, corner] : calls) DrawKeyed(x, y, 1, r, corner);
+    return std::vector<uint16_t>(Back().Pixels(), Back().Pixels() + 640 * 480);
+  };
+  const auto fast = drawAll();
+  EXPECT_TRUE(Sheet(1).KeyRunsReady());
+  Sheet(1).UseKeyRuns(false);
+  EXPECT_EQ(fast, drawAll());
+}
+
+class StippleTest : public KeyedTest {};
+
+TEST_F(StippleTest, ThePatternBelongsToTheScreenNotThePicture) {
+  Fill(Sheet(1), MakeRect(0, 0, 3, 3), 0x5555);
+  DrawStippled(0, 0, 1, MakeRect(0, 0, 3, 3), true, 0);
+  EXPECT_EQ(CountNot(Back(), 0), 3);
+  EXPECT_EQ(At(Back(), 0, 0), 0x5555);
+  EXPECT_EQ(At(Back(), 1, 1), 0x5555);
+  EXPECT_EQ(At(Back(), 2, 2), 0x5555);
+  ClearSurface(&Back(), 0);
+  DrawStippled(1, 0, 1, MakeRect(0, 0, 3, 3), true, 0);
+  EXPECT_EQ(CountNot(Back(), 0), 3);
+  EXPECT_EQ(At(Back(), 3, 0), 0x5555);
+  EXPECT_EQ(At(Back(), 1, 1), 0x5555);
+  EXPECT_EQ(At(Back(), 2, 2), 0x5555);
+}
+
+TEST_F(StippleTest, BrightnessScalesTheSourceAndIgnoresTheDestination) {
+  Fill(Back(), MakeRect(0, 0, 3, 1), 0xFFFF);
+  Set(Sheet(1), 0, 0, static_cast<uint16_t>((10 << 11) | (20 << 6) | 30));
+  DrawStippled(0, 0, 1, MakeRect(0, 0, 1, 1), true, 32);  // F = 96: x 1.5
+  EXPECT_EQ(At(Back(), 0, 0), (15 << 11) | (30 << 6) | 31);
+  DrawStippled(0, 0, 1, MakeRect(0, 0, 1, 1), true, -100);  // limited to -64: black
+  EXPECT_EQ(At(Back(), 0, 0), 0);
+}
+
+class ShadeTest : public GfxTest {};
+
+TEST_F(ShadeTest, HalfBrightUsesTheMasksOfEachLayout) {
+  MakeDisplay(PixelKind565);
+  Set(Sheet(1), 0, 0, 0xFFFF);
+  DrawHalfBright(0, 0, 1, MakeRect(0, 0, 1, 1), true);
+  EXPECT_EQ(At(Back(), 0, 0), 0x7BEF);
+  MakeDisplay(PixelKind555);
+  Set(Sheet(1), 0, 0, 0x7FFF);
+  DrawHalfBright(0, 0, 1, MakeRect(0, 0, 1, 1), true);
+  EXPECT_EQ(At(Back(), 0, 0), 0x3DEF);
+}
+
+TEST_F(ShadeTest, ThreeQuarterBrightAddsTheHalfAndTheQuarter) {
+  MakeDisplay(PixelKind565);
+  Set(Sheet(1), 0, 0, 0xFFFF);
+  Set(Sheet(1), 1, 0, 0);
+  Set(Back(), 1, 0, 0x1234);
+  DrawThreeQuarterBright(0, 0, 1, MakeRect(0, 0, 2, 1), true);
+  EXPECT_EQ(At(Back(), 0, 0), 0x7BEF + 0x39E7);
+  EXPECT_EQ(At(Back(), 1, 0), 0x1234);
+  MakeDisplay(PixelKind555);
+  Set(Sheet(1), 0, 0, 0x7FFF);
+  DrawThreeQuarterBright(0, 0, 1, MakeRect(0, 0, 1, 1), true);
+  EXPECT_EQ(At(Back(), 0, 0), 0x3DEF + 0x1CE7);
+}
+
+class BlendTest : public GfxTest {
+ protected:
+  void SetUp() override {
+    GfxTest::SetUp();
+    MakeDisplay(PixelKind565);
+  }
+  static constexpr uint16_t Rgb(int r, int g, int b) { return static_cast<uint16_t>((r << 11) | (g << 6) | b); }
+  TDDSurface* Src() { return &Sheet(2); }
+  TDDSurface* Dst() { return &Back(); }
+};
+
+TEST_F(BlendTest, AlphaAboveTheRangeTakesTheSourceAndBelowKeepsTheDestination) {
+  Set(Sheet(2), 0, 0, Rgb(20, 10, 5));
+  Set(Back(), 100, 100, Rgb(3, 4, 5) | 0x20);  // lowest green bit set
+  BlendSprite(100, 100, MakeRect(0, 0, 1, 1), Src(), Dst(), 200, bmAlpha);
+  EXPECT_EQ(At(Back(), 100, 100), Rgb(20, 10, 5));
+  Set(Back(), 100, 100, Rgb(3, 4, 5) | 0x20);
+  BlendSprite(100, 100, MakeRect(0, 0, 1, 1), Src(), Dst(), -5, bmAlpha);
+  EXPECT_EQ(At(Back(), 100, 100), Rgb(3, 4, 5));
+}
+
+TEST_F(BlendTest, AlphaMixesByLevelOverOneHundredTwentyEight) {
+  Set(Sheet(2), 0, 0, Rgb(31, 0, 16));
+  Set(Back(), 50, 50, Rgb(1, 31, 0));
+  BlendSprite(50, 50, MakeRect(0, 0, 1, 1), Src(), Dst(), 64, bmAlpha);
+  EXPECT_EQ(At(Back(), 50, 50), Rgb(16, 15, 8));
+}
+
+TEST_F(BlendTest, NegativeAddDarkensToZeroWithoutWrapping) {
+  Set(Sheet(2), 0, 0, Rgb(31, 31, 31));
+  Set(Back(), 50, 50, Rgb(5, 20, 31));
+  BlendSprite(50, 50, MakeRect(0, 0, 1, 1), Src(), Dst(), -50, bmAdd);  // subtracts 12
+  EXPECT_EQ(At(Back(), 50, 50), Rgb(0, 8, 19));
+  BlendSprite(50, 50, MakeRect(0, 0, 1, 1), Src(), Dst(), 1000, bmAdd);
+  EXPECT_EQ(At(Back(), 50, 50), Rgb(31, 31, 31));
+}
+
+TEST_F(BlendTest, ARectangleEndingOnTheRightEdgeFallsBackToTheClippedAdd) {
+  Fill(Sheet(2), MakeRect(0, 0, 10, 1), Rgb(10, 10, 10));
+  Fill(Back(), MakeRect(630, 0, 10, 1), Rgb(4, 4, 4));
+  BlendSprite(630, 0, MakeRect(0, 0, 10, 1), Src(), Dst(), 128, bmAlpha);
+  EXPECT_EQ(At(Back(), 630, 0), Rgb(14, 14, 14));  // added, not mixed
+  EXPECT_EQ(At(Back(), 639, 0), Rgb(14, 14, 14));
+}
+
+TEST_F(BlendTest, TheClippedAddTouchesOnlyPixelsInsideTheClip) {
+  Fill(Sheet(2), MakeRect(0, 0, 20, 20), Rgb(8, 8, 8));
+  AddBlendClipped(-10, 470, MakeRect(0, 0, 20, 20), Src(), Dst(), 128);
+  EXPECT_EQ(CountNot(Back(), 0), 10 * 10);
+  EXPECT_EQ(At(Back(), 0, 470), Rgb(8, 8, 8));
+  EXPECT_EQ(At(Back(), 9, 479), Rgb(8, 8, 8));
+}
+
+TEST_F(BlendTest, GlowIsStrongestInTheMiddleAndSurvivesADivisorOfZero) {
+  Fill(Sheet(2), MakeRect(0, 0, 10, 10), Rgb(1, 1, 1));
+  // 10 x 10 at level 64: Q = (100 / 64) / 3 = 0, taken as 1. E = 31.
+  BlendSprite(100, 100, MakeRect(0, 0, 10, 10), Src(), Dst(), 64, bmGlowRed);
+  EXPECT_EQ(At(Back(), 105, 105), Rgb(31, 12, 12));
+  EXPECT_EQ(At(Back(), 100, 100), Rgb(31, 0, 0));
+  BlendSprite(200, 100, MakeRect(0, 0, 10, 10), Src(), Dst(), 0, bmGlowBlue);
+  EXPECT_EQ(At(Back(), 205, 105), 0);
+}
+
+TEST_F(BlendTest, GlowGreenAndBlueLightTheirOwnComponent) {
+  Fill(Sheet(2), MakeRect(0, 0, 30, 30), Rgb(1, 1, 1));
+  // Q = (900 / 32) / 3 = 9; E = 15; in the middle K = (225 / 9) >> 1 = 12.
+  BlendSprite(100, 100, MakeRect(0, 0, 30, 30), Src(), Dst(), 32, bmGlowGreen);
+  EXPECT_EQ(At(Back(), 115, 115), Rgb(12, 15, 12));
+  BlendSprite(200, 100, MakeRect(0, 0, 30, 30), Src(), Dst(), 32, bmGlowBlue);
+  EXPECT_EQ(At(Back(), 215, 115), Rgb(12, 12, 15));
+}
+
+TEST_F(BlendTest, TransparentSourceNeverChangesTheDestination) {
+  Fill(Back(), MakeRect(0, 0, 640, 480), Rgb(7, 7, 7) | 0x20);
+  for (int mode = 0; mode <= 5; ++mode) {
+    BlendSprite(100, 100, MakeRect(0, 0, 20, 20), Src(), Dst(), 64, static_cast<TBlendMode>(mode));
+    BlendSprite(630, 470, MakeRect(0, 0, 20, 20), Src(), Dst(), 64, static_cast<TBlendMode>(mode));
+  }
+  BrightenSprite(100, 100, MakeRect(0, 0, 20, 20), Src(), Dst(), 64);
+  DrawStippled(100, 100, 2, MakeRect(0, 0, 20, 20), true, 10);
+  DrawHalfBright(100, 100, 2, MakeRect(0, 0, 20, 20), true);
+  DrawThreeQuarterBright(100, 100, 2, MakeRect(0, 0, 20, 20), true);
+  EXPECT_EQ(CountNot(Back(), Rgb(7, 7, 7) | 0x20), 0);
+}
+
+TEST_F(BlendTest, AModeAboveFourChangesNothing) {
+  Fill(Sheet(2), MakeRect(0, 0, 5, 5), Rgb(9, 9, 9));
+  BlendSprite(10, 10, MakeRect(0, 0, 5, 5), Src(), Dst(), 64, static_cast<TBlendMode>(9));
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+  EXPECT_FALSE(Back().IsLocked());
+  EXPECT_FALSE(Sheet(2).IsLocked());
+}
+
+TEST_F(BlendTest, BrightenDoublesOrBlackensAndIgnoresTheDestination) {
+  Set(Sheet(2), 0, 0, Rgb(10, 20, 3));
+  Set(Back(), 10, 10, 0xFFFF);
+  BrightenSprite(10, 10, MakeRect(0, 0, 1, 1), Src(), Dst(), 64);
+  EXPECT_EQ(At(Back(), 10, 10), Rgb(20, 31, 6));
+  BrightenSprite(10, 10, MakeRect(0, 0, 1, 1), Src(), Dst(), -80);
+  EXPECT_EQ(At(Back(), 10, 10), 0);
+}
+
+TEST_F(BlendTest, ASourcePastItsSurfaceIsReadOnlyWhereItExists) {
+  Fill(Sheet(2), TRect{630, 470, 640, 480}, Rgb(2, 2, 2));
+  BlendSprite(100, 100, TRect{630, 470, 660, 500}, Src(), Dst(), 128, bmAdd);
+  EXPECT_EQ(CountNot(Back(), 0), 100);
+  BrightenSprite(-5, -5, TRect{630, 470, 660, 500}, Src(), Dst(), 128);  // clipped path: adds
+  EXPECT_EQ(At(Back(), 0, 0), Rgb(2, 2, 2));
+}
+
+TEST_F(BlendTest, MissingSurfacesAreIgnored) {
+  BlendSprite(0, 0, MakeRect(0, 0, 5, 5), nullptr, Dst(), 64, bmAlpha);
+  BrightenSprite(0, 0, MakeRect(0, 0, 5, 5), Src(), nullptr, 64);
+  AddBlendClipped(0, 0, MakeRect(0, 0, 5, 5), nullptr, nullptr, 64);
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+}
+
+TEST_F(BlendTest, ALockThatFailsForGoodDrawsNothingAndLeavesNothingLocked) {
+  Fill(Sheet(2), MakeRect(0, 0, 5, 5), Rgb(9, 9, 9));
+  Back().InjectLockFailure(DDERR_GENERIC);
+  BlendSprite(10, 10, MakeRect(0, 0, 5, 5), Src(), Dst(), 64, bmAdd);
+  EXPECT_FALSE(Sheet(2).IsLocked());
+  Back().InjectLockFailure(0);
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+}
+
+class PutPixelTest : public GfxTest {};
+
+TEST_F(PutPixelTest, WritesInsideTheScreenOnlyAndKeepsTheLock) {
+  MakeDisplay(PixelKind565);
+  PutPixel(639, 479, 0xABCD);
+  PutPixel(640, 0, 0xFFFF);
+  PutPixel(0, 480, 0xFFFF);
+  PutPixel(-1, 0, 0xFFFF);
+  EXPECT_TRUE(display->FLocked);
+  display->UnlockBackBuffer();
+  EXPECT_EQ(At(Back(), 639, 479), 0xABCD);
+  EXPECT_EQ(CountNot(Back(), 0), 1);
+}
+
+TEST_F(PutPixelTest, FiveFiveFiveConvertsTheFiveSixFiveColour) {
+  MakeDisplay(PixelKind555);
+  PutPixel(3, 4, 0xFFFF);
+  PutPixel(4, 4, 0xF800);
+  display->UnlockBackBuffer();
+  EXPECT_EQ(At(Back(), 3, 4), 0x7FFF);
+  EXPECT_EQ(At(Back(), 4, 4), 0x7C00);
+}
+
+TEST_F(PutPixelTest, ALockThatFailsForGoodWritesNothing) {
+  MakeDisplay(PixelKind565);
+  Back().InjectLockFailure(DDERR_GENERIC);
+  PutPixel(5, 5, 0xFFFF);
+  EXPECT_FALSE(display->FLocked);
+  EXPECT_EQ(display->FLockDesc.lpSurface, nullptr);
+  Back().InjectLockFailure(0);
+  EXPECT_EQ(CountNot(Back(), 0), 0);
+}
+
+}  // namespace
