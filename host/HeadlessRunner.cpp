@@ -5,13 +5,11 @@
 #include <optional>
 #include <stdexcept>
 
-#include "game/Random.h"
 #include "game/World.h"
-#include "gfx/Display.h"
+#include "host/HeadlessSession.h"
 #include "host/Platform.h"
 #include "host/PlatformHeadless.h"
 #include "host/Script.h"
-#include "host/Settings.h"
 #include "host/Trace.h"
 #include "host/VirtualKeys.h"
 #include "res/Resources.h"
@@ -33,17 +31,6 @@ std::vector<ScriptEvent> LoadScript(const std::string& file) {
   return parsed.Events;
 }
 
-// Window events the headless platform queued (focus changes): activation restarts the rate.
-void TakeWindowEvents(TDisplay& display) {
-  PlatformEvent event;
-  while (PlatformPollEvent(event)) {
-    if (event.Kind == PlatformEventKind::FocusGained) {
-      display.FRateFrames = -50;
-      display.FRateStart = static_cast<int>(PlatformTicks());
-    }
-  }
-}
-
 uint32_t FrameCrc() {
   const HeadlessFrame& f = HeadlessLastFrame();
   return Crc32(reinterpret_cast<const uint8_t*>(f.Pixels.data()), f.Pixels.size() * 2);
@@ -62,22 +49,11 @@ void WriteFramePng(const std::string& file) {
 
 int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
   const std::vector<ScriptEvent> events = LoadScript(o.ScriptFile);
-  // Every run starts as a fresh program would: same seed, clock, input and switches.
-  HeadlessReset();
-  RandSeed = 0;
-  HeadlessSetStepMs(static_cast<uint32_t>(o.StepMs));
-  ResetSettings();
-  Settings.HighRes = o.HighRes;
-  ApplyScreenSize();
-  MapFileOverride = o.MapFile;
-  CloseRequested = false;
-
-  TDisplay display;
-  Display = &display;
-  display.CreateSurfaces(Settings.FullScreen);
-  display.FRateFrames = -50;
-  display.FRateStart = static_cast<int>(PlatformTicks());
-  GameStart();
+  HeadlessConfig config;
+  config.HighRes = o.HighRes;
+  config.StepMs = o.StepMs;
+  config.MapFile = o.MapFile;
+  THeadlessSession session(config);
 
   size_t next = 0;
   for (int frame = 1; frame <= o.Frames; ++frame) {
@@ -89,9 +65,8 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
         f12 = true;
       }
     }
-    TakeWindowEvents(display);
     const uint32_t tick = PlatformTicks();
-    GameFrame();
+    session.RunFrame();
     if (o.Trace) {
       std::optional<uint32_t> crc;
       if (o.Hash) crc = FrameCrc();
@@ -100,11 +75,8 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
     for (const PngRequest& png : o.Pngs) {
       if (png.Frame == frame) WriteFramePng(png.File);
     }
-    HeadlessAdvanceClock();
+    session.EndFrame();
     if (CloseRequested || f12) break;
   }
-  GameStop();
-  display.ReleaseSurfaces();
-  Display = nullptr;
   return 0;
 }

@@ -1,5 +1,5 @@
 # corvina-headless: the game on the headless platform, for scripted runs, traces and frames.
-add_library(corvina_runner STATIC HeadlessOptions.cpp HeadlessRunner.cpp Script.cpp Trace.cpp)
+add_library(corvina_runner STATIC HeadlessOptions.cpp HeadlessRunner.cpp HeadlessSession.cpp Script.cpp Trace.cpp)
 target_link_libraries(corvina_runner PUBLIC corvina_game corvina_png)
 
 add_executable(corvina-headless HeadlessMain.cpp)

@@ -1,0 +1,32 @@
+// A game on the headless platform, started as a fresh program would start it and stopped when
+// the session ends. The runner and the soak both drive one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gfx/Display.h"
+
+struct HeadlessConfig {
+  bool HighRes = false;
+  int StepMs = 16;       // virtual milliseconds per frame
+  std::string MapFile;   // empty: the embedded map
+};
+
+class THeadlessSession {
+ public:
+  // Resets every global the program starts with, builds the display and starts the game.
+  // Throws std::runtime_error when the set-up or the map fails.
+  explicit THeadlessSession(const HeadlessConfig& config);
+  ~THeadlessSession();
+  THeadlessSession(const THeadlessSession&) = delete;
+  THeadlessSession& operator=(const THeadlessSession&) = delete;
+
+  // Takes queued window events (activation restarts the frame rate), then runs GameFrame.
+  void RunFrame();
+  // Moves the virtual clock on by one frame.
+  void EndFrame();
+
+ private:
+  TDisplay FDisplay;
+};
