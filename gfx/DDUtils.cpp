@@ -1,7 +1,203 @@
-// PLACEHOLDER until the bitmap loader lands.
+// Loading the image sheets and a palette from the program's resources or BMP files.
 #include "gfx/DDUtils.h"
 
-void LoadBitmapSurface(const std::string&, int, int, bool, int, std::unique_ptr<TDDSurface>&) {}
-void ReloadBitmapSurface(TDDSurface*, const std::string&) {}
-TPalette LoadPaletteFromBitmap(const std::string&) { return {}; }
-void ClearSurface(TDDSurface*, uint16_t) {}
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <set>
+#include <stdexcept>
+
+#include "gfx/PixelFormat.h"
+#include "res/Resources.h"
+
+namespace {
+
+// A refusal is told once per source, however often the sheets are reloaded.
+void ReportRefusal(const std::string& source, const std::string& why) {
+  static std::set<std::string> told;
+  if (told.insert(source + '\n' + why).second) {
+    std::cerr << "corvina: bitmap " << source << " refused: " << why << '\n';
+  }
+}
+
+std::optional<TBitmap> FromResource(const std::string& name) {
+  auto data = FindResource(name, RT_BITMAP);
+  if (!data) return std::nullopt;
+  TBitmap bitmap;
+  std::string error;
+  if (DecodeBitmapResource(*data, bitmap, error)) return bitmap;
+  ReportRefusal("resource " + name, error);
+  return std::nullopt;
+}
+
+std::optional<TBitmap> FromFile(const std::string& fileName) {
+  auto path = FindLooseFile("", fileName);
+  if (!path) return std::nullopt;
+  std::string error;
+  try {
+    auto bytes = ReadWholeFile(*path, MaxBitmapFileBytes);
+    if (!bytes) return std::nullopt;
+    TBitmap bitmap;
+    if (DecodeBitmapFile(*bytes, bitmap, error)) return bitmap;
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  ReportRefusal(*path, error);
+  return std::nullopt;
+}
+
+// Resource, then name.BMP, then (when allowed) name.DAT.
+std::optional<TBitmap> FindBitmap(const std::string& name, bool tryDat) {
+  if (auto b = FromResource(name)) return b;
+  if (auto b = FromFile(name + ".BMP")) return b;
+  if (tryDat) return FromFile(name + ".DAT");
+  return std::nullopt;
+}
+
+uint32_t U32(std::span<const uint8_t> d, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | (at + i < d.size() ? d[at + i] : 0);
+  return v;
+}
+
+// Colours a table of this header describes: 0 unless bits per pixel <= 8; at most 256.
+size_t TableColours(uint32_t bits, uint32_t used) {
+  if (bits > 8) return 0;
+  return std::min<size_t>(used != 0 ? used : size_t{1} << bits, 256);
+}
+
+TPalette Ramp() {
+  TPalette p;
+  for (int i = 0; i < 256; ++i) {
+    p[i] = {static_cast<uint8_t>(((i >> 5) & 7) * 255 / 7), static_cast<uint8_t>(((i >> 2) & 7) * 255 / 7),
+            static_cast<uint8_t>((i & 3) * 255 / 3), 0};
+  }
+  return p;
+}
+
+}  // namespace
+
+uint16_t OpaquePixel(int pixelKind, uint8_t red, uint8_t green, uint8_t blue) {
+  const uint16_t p = PackRgb(pixelKind, red, green, blue);
+  if (p != 0) return p;
+  // The smallest step of each component, and the colour it stands for.
+  struct TStep {
+    uint16_t Pixel;
+    int R, G, B;
+  };
+  const int greenStep = pixelKind == PixelKind555 ? 8 : 4;
+  const TStep steps[3] = {{PackRgb(pixelKind, 8, 0, 0), 8, 0, 0},
+                          {static_cast<uint16_t>(1 << 5), 0, greenStep, 0},
+                          {PackRgb(pixelKind, 0, 0, 8), 0, 0, 8}};
+  const TStep* best = &steps[0];
+  int bestDistance = 1 << 30;
+  for (const TStep& s : steps) {
+    const int d = (s.R - red) * (s.R - red) + (s.G - green) * (s.G - green) + (s.B - blue) * (s.B - blue);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = &s;
+    }
+  }
+  return best->Pixel;
+}
+
+void CopyBitmapToSurface(TDDSurface* surface, const TBitmap& bitmap) {
+  if (surface == nullptr || bitmap.Width <= 0 || bitmap.Height <= 0) return;
+  surface->Restore();
+  TSurfaceDC* dc = nullptr;
+  if (surface->GetDC(&dc) != DD_OK || dc == nullptr) return;
+  uint16_t lookup[256] = {};
+  for (size_t i = 1; i < bitmap.Colours.size() && i < 256; ++i) {
+    const TBmpColour& c = bitmap.Colours[i];
+    lookup[i] = OpaquePixel(dc->PixelKind, c.Red, c.Green, c.Blue);
+  }
+  const int64_t sw = dc->Width;
+  const int64_t sh = dc->Height;
+  for (int64_t y = 0; y < sh; ++y) {
+    const size_t by = static_cast<size_t>(y * bitmap.Height / sh);
+    auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc->Pixels) + y * dc->Pitch);
+    for (int64_t x = 0; x < sw; ++x) {
+      const size_t at = by * bitmap.Width + static_cast<size_t>(x * bitmap.Width / sw);
+      if (bitmap.BitsPerPixel == 24) {
+        const uint8_t* c = &bitmap.Pixels[3 * at];
+        row[x] = (c[0] | c[1] | c[2]) == 0 ? 0 : OpaquePixel(dc->PixelKind, c[0], c[1], c[2]);
+      } else {
+        row[x] = lookup[bitmap.Pixels[at]];
+      }
+    }
+  }
+  surface->ReleaseDC(dc);
+  if (surface->HasColorKey()) surface->PrepareKeyRuns();
+}
+
+void LoadBitmapSurface(const std::string& name, int dx, int dy, bool /*systemMemory: always*/, int pixelKind,
+                       std::unique_ptr<TDDSurface>& surface) {
+  if (name.empty()) {
+    surface = std::make_unique<TDDSurface>(std::clamp(dx, 0, MaxBitmapSide), std::clamp(dy, 0, MaxBitmapSide),
+                                           pixelKind);
+    return;
+  }
+  const auto bitmap = FindBitmap(name, true);
+  if (!bitmap) return;
+  const int width = dx > 0 ? std::min(dx, MaxBitmapSide) : bitmap->Width;
+  const int height = dy > 0 ? std::min(dy, MaxBitmapSide) : bitmap->Height;
+  surface.reset();
+  surface = std::make_unique<TDDSurface>(width, height, pixelKind);
+  CopyBitmapToSurface(surface.get(), *bitmap);
+}
+
+void ReloadBitmapSurface(TDDSurface* surface, const std::string& name) {
+  if (surface == nullptr) return;
+  if (const auto bitmap = FindBitmap(name, false)) CopyBitmapToSurface(surface, *bitmap);
+}
+
+TPalette LoadPaletteFromBitmap(const std::string& name) {
+  TPalette palette = Ramp();
+  if (name.empty()) return palette;
+  if (auto res = FindResource(name, RT_BITMAP)) {
+    const std::span<const uint8_t> d = *res;
+    // The table is taken from byte 40 whatever the header size says.
+    const size_t n = U32(d, 0) < 40 ? 0 : TableColours(U32(d, 12) >> 16, U32(d, 32));
+    for (size_t i = 0; i < n && 40 + 4 * i + 4 <= d.size(); ++i) {
+      const uint8_t* e = d.data() + 40 + 4 * i;
+      palette[i] = {e[2], e[1], e[0], 0};
+    }
+    return palette;
+  }
+  const std::string fileName = name + ".BMP";
+  std::optional<std::vector<uint8_t>> bytes;
+  if (auto path = FindLooseFile("", fileName)) {
+    try {
+      bytes = ReadWholeFile(*path, MaxBitmapFileBytes);
+    } catch (const std::exception&) {
+      bytes.reset();
+    }
+  }
+  if (!bytes) throw std::runtime_error("Cannot open file " + fileName);
+  const std::span<const uint8_t> d = *bytes;
+  // 14 bytes of file header, 40 of info header, then 1024 bytes straight into the entries; the
+  // entries the file does not reach keep the ramp.
+  const size_t n = U32(d, 14) != 40 ? 0 : TableColours(U32(d, 26) >> 16, U32(d, 46));
+  for (size_t i = 0; i < 256; ++i) {
+    TPaletteEntry& p = palette[i];
+    uint8_t e[4] = {p.Red, p.Green, p.Blue, p.Flags};
+    for (size_t b = 0; b < 4; ++b) {
+      if (54 + 4 * i + b < d.size()) e[b] = d[54 + 4 * i + b];
+    }
+    if (i < n && 54 + 4 * i + 2 < d.size()) std::swap(e[0], e[2]);
+    p = {e[0], e[1], e[2], e[3]};
+  }
+  return palette;
+}
+
+void ClearSurface(TDDSurface* surface, uint16_t colour) {
+  if (surface == nullptr) return;
+  if (surface->BltFill(nullptr, colour) == DD_OK) return;
+  DDSURFACEDESC desc;
+  HRESULT hr = surface->Lock(&desc, DDLOCK_WAIT);
+  for (int spin = 0; hr == DDERR_WASSTILLDRAWING && spin < 100000; ++spin) hr = surface->Lock(&desc, DDLOCK_WAIT);
+  if (hr != DD_OK) return;
+  std::memset(desc.lpSurface, 0, static_cast<size_t>(desc.lPitch) * desc.dwHeight);
+  surface->Unlock();
+}

@@ -6,12 +6,24 @@
 #include <memory>
 #include <string>
 
+#include "gfx/Bitmap.h"
 #include "host/DDraw.h"
 
 struct TPaletteEntry {
   uint8_t Red = 0, Green = 0, Blue = 0, Flags = 0;
 };
 using TPalette = std::array<TPaletteEntry, 256>;
+
+// Largest bitmap file read (bytes); a bigger one is refused unread.
+constexpr size_t MaxBitmapFileBytes = size_t{64} << 20;
+
+// Stretches the bitmap over the whole surface (nearest pixel) through its device context,
+// converting colours to the surface's format: index 0 (or 24-bit black) becomes the
+// transparent 0, any other colour a non-zero pixel. Restores the surface first.
+void CopyBitmapToSurface(TDDSurface* surface, const TBitmap& bitmap);
+// The 16-bit pixel for an 8-bit colour in a surface format; never 0 (the nearest non-zero
+// pixel stands in for a colour too dark for the format).
+uint16_t OpaquePixel(int pixelKind, uint8_t red, uint8_t green, uint8_t blue);
 
 // Resource `name`, then file name + ".BMP", then name + ".DAT"; not found or refused: surface
 // untouched (a refusal is reported on standard error). An empty name makes a dx x dy surface.
