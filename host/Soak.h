@@ -1,0 +1,28 @@
+// The soak: a long headless game under seeded random input, with the world's invariants
+// checked after every frame.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SoakOptions {
+  long Frames = 10000;
+  uint32_t Seed = 1;
+  bool HighRes = false;
+};
+
+struct SoakResult {
+  long FramesRun = 0;
+  long Steps = 0;          // steps started by any person
+  long Orders = 0;         // right clicks that found a path
+  long CloseRequests = 0;  // Esc in free control (ignored so the soak goes on)
+  long Edits = 0;          // map-editing key presses
+  std::vector<std::string> Violations;  // the first few broken invariants, with their frame
+};
+
+SoakResult RunSoak(const SoakOptions& options);
+
+// The invariants of the running world; empty when they all hold. `stepped[i]` tells whether
+// person i has ever stood on a marked cell (person 4 starts unmarked at (0, 0)).
+std::vector<std::string> CheckWorldInvariants(const bool stepped[5]);
