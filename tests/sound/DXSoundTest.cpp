@@ -75,6 +75,18 @@ TEST_F(SoundPlayer, TheFootstepResourceLoadsIntoSlotOneAs1404BytesOfByteMonoPcm)
   EXPECT_EQ(countCalls("load"), 1);
 }
 
+TEST_F(SoundPlayer, TheEmbeddedFootstepLoadsIntoSlotOneAs1404Bytes) {
+  SetResourceTableForTesting(std::nullopt);
+  auto shipped = FindResource("Walk", RT_WAVE);
+  ASSERT_TRUE(shipped);
+  EXPECT_EQ(shipped->size(), 1450u);
+  TDXSound sound;
+  EXPECT_EQ(sound.LoadFromResource("Walk", RT_WAVE), 1);
+  EXPECT_EQ(sound.WaveSize(1), 1404);
+  EXPECT_EQ(sound.WaveFormat(1).nSamplesPerSec, 11025u);
+  EXPECT_EQ(sound.WaveFormat(1).wBitsPerSample, 8);
+}
+
 TEST_F(SoundPlayer, ResourceNamesAreFoundWithoutRegardToCase) {
   TDXSound sound;
   EXPECT_EQ(sound.LoadFromResource("WALK", RT_WAVE), 1);

@@ -86,7 +86,7 @@ inline std::vector<uint8_t> waveResource(const TWaveFormatEx& f, const std::vect
 
 // Overwrites the 32-bit little-endian word at `at`.
 inline void poke32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace wavebytes
