@@ -1,9 +1,57 @@
-// PLACEHOLDER until the canvas lands.
+// The surface canvas: text and rectangles drawn into a surface's pixels while its device
+// context is borrowed.
 #include "gfx/DDCanvas.h"
 
-TDDCanvas::TDDCanvas(TDDSurface* surface) : FSurface(surface) {}
-TDDCanvas::~TDDCanvas() = default;
-void TDDCanvas::TextOut(int, int, std::string_view) {}
-void TDDCanvas::Rectangle(int, int, int, int) {}
-void TDDCanvas::Release() {}
-void TDDCanvas::RequireDC() {}
+#include <algorithm>
+#include <stdexcept>
+
+#include "gfx/Cp949.h"
+#include "gfx/PixelFormat.h"
+#include "gfx/TextRenderer.h"
+
+TDDCanvas::TDDCanvas(TDDSurface* surface) : FSurface(surface) {
+  if (surface == nullptr) throw std::runtime_error("Cannot create canvas for NIL surface");
+}
+
+TDDCanvas::~TDDCanvas() { Release(); }
+
+void TDDCanvas::RequireDC() {
+  if (FDC == nullptr) {
+    TSurfaceDC* dc = nullptr;
+    if (FSurface->GetDC(&dc) == DD_OK) FDC = dc;
+  }
+  if (FDC == nullptr) throw std::runtime_error("Canvas does not allow drawing");
+}
+
+void TDDCanvas::Release() {
+  if (FDC == nullptr) return;
+  FSurface->ReleaseDC(FDC);
+  FDC = nullptr;
+}
+
+void TDDCanvas::TextOut(int x, int y, std::string_view cp949) {
+  RequireDC();
+  DrawTextUtf8(*FDC, x, y, Cp949ToUtf8(cp949), Font.Size, Font.Color);
+}
+
+void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
+  RequireDC();
+  const TSurfaceDC& dc = *FDC;
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  if (right - left < 1 || bottom - top < 1) return;
+  const uint16_t pen = PackColour(dc.PixelKind, Pen.Color);
+  const uint16_t brush = PackColour(dc.PixelKind, Brush.Color);
+  const bool fill = Brush.Style == TBrushStyle::Solid;
+  for (int y = std::max(top, 0); y < std::min(bottom, dc.Height); ++y) {
+    auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc.Pixels) + static_cast<ptrdiff_t>(y) * dc.Pitch);
+    const bool edgeRow = y == top || y == bottom - 1;
+    for (int x = std::max(left, 0); x < std::min(right, dc.Width); ++x) {
+      if (edgeRow || x == left || x == right - 1) {
+        row[x] = pen;
+      } else if (fill) {
+        row[x] = brush;
+      }
+    }
+  }
+}

@@ -1,5 +1,56 @@
-// PLACEHOLDER until the overlay lands.
+// The end of every frame: the frame-rate count, the debug overlay and the presentation.
 #include "gfx/Overlay.h"
 
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "gfx/Display.h"
+#include "host/Platform.h"
+#include "host/Settings.h"
+
 double FramesPerSecond = 0;
-void PresentFrame() {}
+
+namespace {
+
+// Ticks are 32-bit and wrap: the difference is taken in 32 bits.
+int32_t TicksSince(int start) {
+  return static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(start));
+}
+
+void WriteOverlay(TDisplay& display) {
+  if (PlatformTicks() == static_cast<uint32_t>(display.FRateStart)) return;
+  const int32_t elapsed = TicksSince(display.FRateStart);
+  FramesPerSecond = elapsed > 0 ? display.FRateFrames * 1000.0 / elapsed : 100.0;
+  if (Settings.AutoTiming) {
+    // nearbyint rounds halves to even in the default rounding mode.
+    WalkFrame = static_cast<int>(std::nearbyint(FramesPerSecond * 0.2));
+    FaceCount = static_cast<int>(std::nearbyint(FramesPerSecond / 15));
+  }
+  TDDCanvas& canvas = *display.FBackCanvas;
+  canvas.Font.Color = RGB(255, 255, 255);
+  char fps[64];
+  std::snprintf(fps, sizeof fps, "FPS : %5.2f", FramesPerSecond);
+  canvas.TextOut(0, 0, fps);
+  canvas.TextOut(0, 20, "Walk Frame : " + std::to_string(WalkFrame));
+  canvas.TextOut(0, 40, "Face Count : " + std::to_string(FaceCount));
+}
+
+}  // namespace
+
+void PresentFrame() {
+  TDisplay* display = Display;
+  if (display == nullptr) return;
+  if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(PlatformTicks());
+  ++display->FRateFrames;
+  if (Settings.ShowOverlay && display->FRateFrames > 0 && display->FBackCanvas) {
+    try {
+      WriteOverlay(*display);
+    } catch (...) {
+      display->FBackCanvas->Release();
+      throw;
+    }
+    display->FBackCanvas->Release();
+  }
+  display->PresentBackBuffer();
+}

@@ -1,0 +1,16 @@
+// Text into 16-bit surface pixels: the face behind a font name, at a size in points (96 dpi).
+// Platform-free header; the renderer behind it is TextTtf.cpp.
+#pragma once
+
+#include <string_view>
+
+#include "host/DDraw.h"
+#include "host/Types.h"
+
+// Draws UTF-8 text with its top-left at (x, y), clipped to the target, blended into the
+// existing pixels with whole-number arithmetic (the same pixels on every run). Without any
+// usable face it draws nothing (the first call warns once on standard error).
+void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour);
+
+// The face file chosen for "Default" (empty when none was found).
+std::string_view DefaultFacePath();

@@ -1,0 +1,126 @@
+// The surface canvas: borrowing and giving back the device context, text and rectangles in the
+// surface's pixels, and CP949 speech bytes.
+#include <stdexcept>
+
+#include "gfx/Cp949.h"
+#include "gfx/DDCanvas.h"
+#include "gfx/TextRenderer.h"
+#include "tests/gfx/GfxFixture.h"
+
+namespace {
+
+class CanvasTest : public ::testing::Test {
+ protected:
+  TDDSurface surface{200, 60, PixelKind565};
+  TDDCanvas canvas{&surface};
+  static int Lit(const TDDSurface& s) {
+    int n = 0;
+    for (int i = 0; i < s.Width() * s.Height(); ++i) n += s.Pixels()[i] != 0;
+    return n;
+  }
+};
+
+TEST_F(CanvasTest, ANilSurfaceIsRefused) {
+  try {
+    TDDCanvas bad(nullptr);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Cannot create canvas for NIL surface");
+  }
+}
+
+TEST_F(CanvasTest, ReleaseWithoutDrawingDoesNothing) {
+  canvas.Release();
+  canvas.Release();
+  EXPECT_FALSE(surface.HasDC());
+}
+
+TEST_F(CanvasTest, TwoDrawingsBorrowOnceAndOneReleaseGivesBack) {
+  canvas.TextOut(0, 0, "A");
+  canvas.Rectangle(0, 0, 5, 5);
+  EXPECT_TRUE(canvas.HoldsDC());
+  DDSURFACEDESC desc;
+  EXPECT_EQ(surface.Lock(&desc), DDERR_SURFACEBUSY);
+  canvas.Release();
+  EXPECT_FALSE(surface.HasDC());
+  canvas.TextOut(0, 0, "B");  // borrows afresh
+  EXPECT_TRUE(surface.HasDC());
+}
+
+TEST_F(CanvasTest, DestroyingACanvasThatHoldsTheContextGivesItBack) {
+  {
+    TDDCanvas other(&surface);
+    other.Rectangle(1, 1, 3, 3);
+    EXPECT_TRUE(surface.HasDC());
+  }
+  EXPECT_FALSE(surface.HasDC());
+}
+
+TEST_F(CanvasTest, WithoutAContextDrawingIsRefused) {
+  surface.LoseSurface();
+  try {
+    canvas.TextOut(0, 0, "x");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Canvas does not allow drawing");
+  }
+  EXPECT_FALSE(canvas.HoldsDC());
+}
+
+TEST_F(CanvasTest, TheClearBrushDrawsOnlyTheOutlineInThePenColour) {
+  std::fill(surface.Pixels(), surface.Pixels() + 200 * 60, uint16_t{0x0001});
+  canvas.Pen.Color = RGB(0, 255, 100);
+  canvas.Brush.Style = TBrushStyle::Clear;
+  canvas.Rectangle(10, 10, 20, 15);
+  canvas.Release();
+  const uint16_t pen = (0 << 11) | (63 << 5) | (100 >> 3);
+  EXPECT_EQ(surface.Pixels()[10 * 200 + 10], pen);
+  EXPECT_EQ(surface.Pixels()[14 * 200 + 19], pen);
+  EXPECT_EQ(surface.Pixels()[12 * 200 + 15], 0x0001);
+  EXPECT_EQ(surface.Pixels()[15 * 200 + 20], 0x0001);
+}
+
+TEST_F(CanvasTest, ASolidBrushFillsAndAReversedOrClippedRectangleIsSafe) {
+  canvas.Brush.Style = TBrushStyle::Solid;
+  canvas.Brush.Color = RGB(255, 0, 0);
+  canvas.Rectangle(20, 20, 10, 10);
+  canvas.Rectangle(-50, -50, 500, 500);
+  canvas.Release();
+  EXPECT_EQ(surface.Pixels()[15 * 200 + 15], 0xF800);
+}
+
+TEST_F(CanvasTest, TextIsTheSamePixelsEveryTimeAndClippedToTheSurface) {
+  if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
+  canvas.TextOut(2, 2, "FPS : 60.00");
+  canvas.TextOut(190, 50, "clipped at the corner");
+  canvas.Release();
+  const std::vector<uint16_t> first(surface.Pixels(), surface.Pixels() + 200 * 60);
+  EXPECT_GT(Lit(surface), 20);
+  std::fill(surface.Pixels(), surface.Pixels() + 200 * 60, uint16_t{0});
+  canvas.TextOut(2, 2, "FPS : 60.00");
+  canvas.TextOut(190, 50, "clipped at the corner");
+  canvas.Release();
+  EXPECT_EQ(std::vector<uint16_t>(surface.Pixels(), surface.Pixels() + 200 * 60), first);
+}
+
+TEST_F(CanvasTest, HangulSpeechIsDrawn) {
+  if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
+  canvas.Font.Color = RGB(255, 255, 0);
+  canvas.TextOut(0, 0, "\xC7\xD1\xB1\xDB");  // "한글" in CP949
+  canvas.Release();
+  EXPECT_GT(Lit(surface), 30);
+}
+
+TEST(Cp949Test, ConvertsWansungAndCp949OnlySyllables) {
+  EXPECT_EQ(Cp949ToUtf8("\xC7\xD1\xB1\xDB"), "\xED\x95\x9C\xEA\xB8\x80");  // 한글
+  EXPECT_EQ(Cp949ToUtf8("\x81\x41"), "\xEA\xB0\x82");                     // 갂, outside EUC-KR
+  EXPECT_EQ(Cp949ToUtf8("Walk 3"), "Walk 3");
+}
+
+TEST(Cp949Test, ACharacterCutInHalfIsDropped) {
+  EXPECT_EQ(Cp949ToUtf8("AB\xC7"), "AB");
+  EXPECT_EQ(Cp949ToUtf8("\xC7\xD1\xB1"), "\xED\x95\x9C");
+  EXPECT_EQ(Cp949ToUtf8(""), "");
+}
+
+}  // namespace
