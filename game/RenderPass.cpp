@@ -42,6 +42,67 @@ void drawTileStack(TSystem& world, const TPoint& anchor, uint8_t code, int heigh
   }
 }
 
+// One frame's person list and the cell drawing that fills it.
+class CellPainter {
+ public:
+  CellPainter(TSystem& world, TPoint off) : FWorld(world), FMap(*world.FMap), FOff(off) {
+    FListed.reserve(MaxListed);
+  }
+
+  // The cell (cx, cy) whose ground anchor, before the camera offsets, is (x, yr).
+  void Paint(int cx, int cy, int x, int yr) {
+    const uint8_t code = FMap.GetCell(CellKind, cx, cy);
+    const int h = FMap.GetCell(CellHeight, cx, cy);
+    const int occ = FMap.GetCell(CellOccupant, cx, cy);
+    const int light = FMap.GetCell(CellLight, cx, cy);
+    if (light == 0 && FMap.GetCell(CellExplored, cx, cy) == 0) return;
+    drawTileStack(FWorld, TPoint{x - FOff.X, yr - FOff.Y}, code, h, light);
+    if (light == 0) return;
+    if (occ >= 1 && occ <= PersonCount) {
+      if (TPerson* p = FWorld.Person(occ)) {
+        const TPoint s = stepOffset(*p);
+        const int ground = FMap.GetCell(CellHeight, cx + p->FStepVector.X, cy + p->FStepVector.Y);
+        Add(p, TPoint{x - FOff.X + s.X, yr - LevelPixels * ground - 20 - FOff.Y + s.Y});
+      }
+    } else if (occ >= 101 && occ <= 100 + PersonCount) {
+      // The stepping person again, after its target cell's tiles, at the same point.
+      TPerson* p = FWorld.Person(occ - 100);
+      if (p && p->FAddLevel == 100 && p->FOpacity == 100) {
+        const TPoint s = stepOffset(*p);
+        const int dx = p->FStepVector.X, dy = p->FStepVector.Y;
+        Add(p, TPoint{x - FOff.X - 30 * (dx + dy) + s.X,
+                      yr - LevelPixels * h - 20 - 14 * (dy - dx) - FOff.Y + s.Y});
+      }
+    }
+  }
+
+  // See-through figures, selection marks and speech over everything drawn.
+  void Finish() {
+    for (ListedPerson& entry : FListed) {
+      entry.Who->DrawSeeThrough(entry.Anchor);
+      entry.Anchor.Y -= entry.Who->FLift;
+    }
+    for (const ListedPerson& entry : FListed) {
+      const TPerson& p = *entry.Who;
+      if (!(FWorld.FSelected & (1u << (p.FId & 7)))) continue;
+      const TRect mark = MakeRect(416 + 12 * Random(10), 0, 12, 12);
+      DrawKeyed(entry.Anchor.X + p.FWidth / 2 - 12, entry.Anchor.Y - p.FHeight + 10, 1, mark, false);
+    }
+    for (const ListedPerson& entry : FListed) entry.Who->DrawSpeech(entry.Anchor.X, entry.Anchor.Y - 100);
+  }
+
+ private:
+  void Add(TPerson* p, const TPoint& anchor) {
+    p->Draw(anchor);
+    if (FListed.size() < MaxListed) FListed.push_back({anchor, p});
+  }
+
+  TSystem& FWorld;
+  TMap& FMap;
+  TPoint FOff;
+  std::vector<ListedPerson> FListed;
+};
+
 }  // namespace
 
 void TSystem::DrawWorld() {
@@ -62,15 +123,10 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
-  std::vector<ListedPerson> listed;
-  listed.reserve(MaxListed);
-  auto drawPerson = [&](TPerson* p, const TPoint& anchor) {
-    p->Draw(anchor);
-    if (listed.size() < MaxListed) listed.push_back({anchor, p});
-  };
-
+  CellPainter painter(*this, off);
   int colBase = 1 - H, rowBase = -V;
   for (int r = -V; r <= V; ++r) {
+    // Odd rows sit half a cell right of even ones.
     int x0;
     if (r & 1) {
       x0 = -30;
@@ -80,44 +136,7 @@ void TSystem::DrawWorld() {
       colBase -= 1;
     }
     const int yr = (r + V) * 14 + 14;
-    for (int j = 0; j <= 2 * H; ++j) {
-      const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
-      const int x = x0 + 60 * j;
-      const uint8_t code = FMap->GetCell(CellKind, cx, cy);
-      const int h = FMap->GetCell(CellHeight, cx, cy);
-      const int occ = FMap->GetCell(CellOccupant, cx, cy);
-      const int light = FMap->GetCell(CellLight, cx, cy);
-      if (light == 0 && FMap->GetCell(CellExplored, cx, cy) == 0) continue;
-      drawTileStack(*this, TPoint{x - off.X, yr - off.Y}, code, h, light);
-      if (light == 0) continue;
-      if (occ >= 1 && occ <= PersonCount) {
-        if (TPerson* p = Person(occ)) {
-          const TPoint s = stepOffset(*p);
-          const int dx = p->FStepVector.X, dy = p->FStepVector.Y;
-          const int ground = FMap->GetCell(CellHeight, cx + dx, cy + dy);
-          drawPerson(p, TPoint{x - off.X + s.X, yr - LevelPixels * ground - 20 - off.Y + s.Y});
-        }
-      } else if (occ >= 101 && occ <= 100 + PersonCount) {
-        TPerson* p = Person(occ - 100);
-        if (p && p->FAddLevel == 100 && p->FOpacity == 100) {
-          const TPoint s = stepOffset(*p);
-          const int dx = p->FStepVector.X, dy = p->FStepVector.Y;
-          drawPerson(p, TPoint{x - off.X - 30 * (dx + dy) + s.X,
-                               yr - LevelPixels * h - 20 - 14 * (dy - dx) - off.Y + s.Y});
-        }
-      }
-    }
+    for (int j = 0; j <= 2 * H; ++j) painter.Paint(cam.X + colBase + j, cam.Y + rowBase + j, x0 + 60 * j, yr);
   }
-
-  for (ListedPerson& entry : listed) {
-    entry.Who->DrawSeeThrough(entry.Anchor);
-    entry.Anchor.Y -= entry.Who->FLift;
-  }
-  for (const ListedPerson& entry : listed) {
-    const TPerson& p = *entry.Who;
-    if (!(FSelected & (1u << (p.FId & 7)))) continue;
-    const TRect mark = MakeRect(416 + 12 * Random(10), 0, 12, 12);
-    DrawKeyed(entry.Anchor.X + p.FWidth / 2 - 12, entry.Anchor.Y - p.FHeight + 10, 1, mark, false);
-  }
-  for (const ListedPerson& entry : listed) entry.Who->DrawSpeech(entry.Anchor.X, entry.Anchor.Y - 100);
+  painter.Finish();
 }
