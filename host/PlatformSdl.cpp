@@ -94,13 +94,20 @@ bool PlatformHasFocus() {
 
 TPoint PlatformCursorPos() {
   if (!S().Window) return {};
-  // The global position goes on past the window's edges, where window-relative motion stops.
-  int gx = 0, gy = 0, wx = 0, wy = 0, ww = 0, wh = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  SDL_GetWindowPosition(S().Window, &wx, &wy);
+  int x = 0, y = 0, ww = 0, wh = 0;
+  if (SDL_GetMouseFocus() == S().Window) {
+    SDL_GetMouseState(&x, &y);
+  } else {
+    // Outside the window relative motion stops at the edge; the global position goes on.
+    int wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    SDL_GetWindowPosition(S().Window, &wx, &wy);
+    x -= wx;
+    y -= wy;
+  }
   SDL_GetWindowSize(S().Window, &ww, &wh);
   TLetterbox box = ComputeLetterbox(ww, wh, S().BackWidth, S().BackHeight);
-  return box.ToBackBuffer({gx - wx, gy - wy});
+  return box.ToBackBuffer({x, y});
 }
 
 bool PlatformPollEvent(PlatformEvent& event) {

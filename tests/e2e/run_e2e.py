@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""End-to-end test: the real corvina program under a virtual X server, driven by xdotool,
+checked on screenshots, windowed and full screen. Exit 0 passed, 1 failed, 77 skipped."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import picture_checks as pc  # noqa: E402
+from xsession import XSession, missing_tools  # noqa: E402
+
+SKIP = 77
+BACK_W, BACK_H = 640, 480
+OVERLAY = (0, 0, 200, 64)        # the frame-rate text, top left
+CENTRE_PERSON = (280, 160, 380, 300)  # where the followed person stands
+FOLLOWED = (330, 244)                 # the followed person's feet, back-buffer pixels
+
+
+class Report:
+    def __init__(self):
+        self.rows = []
+
+    def check(self, name, ok, detail):
+        self.rows.append((name, bool(ok), detail))
+        print(f"  [{'ok' if ok else 'FAIL'}] {name}: {detail}", flush=True)
+        return ok
+
+    def failed(self):
+        return [r for r in self.rows if not r[1]]
+
+
+def letterbox(out_w, out_h):
+    scale = min(out_w // BACK_W, out_h // BACK_H)
+    return scale, (out_w - BACK_W * scale) // 2, (out_h - BACK_H * scale) // 2
+
+
+class Run:
+    """One run of the program in one mode."""
+
+    def __init__(self, xs, mode, argv, cwd, out_dir):
+        self.xs = xs
+        self.mode = mode
+        self.stderr = open(os.path.join(out_dir, f"{mode}-stderr.txt"), "w")
+        self.proc = subprocess.Popen(argv, cwd=cwd, env=xs.env, stdout=self.stderr, stderr=self.stderr)
+        self.wid = xs.find_window("^Corvina Project$")
+        time.sleep(2.0)  # the window settles (full screen) and the first frames run
+        x, y, w, h = xs.window_geometry(self.wid)
+        self.scale, bx, by = letterbox(w, h)
+        self.origin = (x + bx, y + by)
+        self.rect = (x + bx, y + by, BACK_W * self.scale, BACK_H * self.scale)
+        self.shots = 0
+
+    def screen(self, bx, by):
+        """A back-buffer pixel's centre on the screen."""
+        s = self.scale
+        return self.origin[0] + bx * s + s // 2, self.origin[1] + by * s + s // 2
+
+    def move(self, bx, by):
+        self.xs.move(*self.screen(bx, by))
+
+    def shot(self, name, full=None):
+        self.shots += 1
+        pic = self.xs.screenshot(f"{self.mode}-{self.shots:02d}-{name}", self.rect)
+        if full is not None:
+            full.append(pic)
+        return pic.crop(0, 0, BACK_W, BACK_H, self.scale)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.stderr.close()
+
+
+def check_picture_geometry(run, report, pic_scaled):
+    if run.mode == "windowed":
+        return report.check("window size", run.rect[2:] == (BACK_W, BACK_H) and run.scale == 1,
+                            f"client picture {run.rect[2]}x{run.rect[3]} at scale {run.scale}")
+    full = run.xs.screenshot(f"{run.mode}-screen")
+    left, top, w, h = run.rect
+    bars = [full.at(x, y) for y in list(range(0, top)) + list(range(top + h, full.height))
+            for x in range(0, full.width, 7)]
+    bars += [full.at(x, y) for y in range(top, top + h, 7)
+             for x in list(range(0, left)) + list(range(left + w, full.width))]
+    report.check("black bars", all(p == 0 for p in bars),
+                 f"scale {run.scale}, picture at ({left}, {top}), {len(bars)} bar pixels sampled")
+    s = run.scale
+    blocks = [(x, y) for y in range(0, BACK_H, 3) for x in range(0, BACK_W, 3)]
+    uniform = sum(1 for x, y in blocks
+                  if full.at(left + x * s, top + y * s) == full.at(left + x * s + s - 1, top + y * s + s - 1))
+    report.check("whole-factor nearest-neighbour scaling", s >= 2 and uniform / len(blocks) > 0.995,
+                 f"{uniform}/{len(blocks)} blocks of {s}x{s} uniform")
+
+
+def scenario(run, report, click_offset):
+    a = run.shot("start")
+    frac, colours = pc.drawn_fraction(a), pc.colour_count(a)
+    report.check("village drawn", frac > 0.3 and colours > 100,
+                 f"{frac:.0%} of the picture drawn, {colours} colours (5-6-5)")
+    check_picture_geometry(run, report, a)
+
+    run.move(BACK_W // 2, BACK_H // 2 + 60)
+    time.sleep(0.3)
+    a = run.shot("before-walk")
+    run.xs.hold_key("Up", 0.25)
+    time.sleep(1.0)
+    b = run.shot("after-walk")
+    dx, dy, score = pc.estimate_shift(a, b, (40, 70, 600, 440), 400, 200, [OVERLAY, CENTRE_PERSON])
+    report.check("held Up arrow: person 1 walks up, the view follows", dy >= 28 and abs(dx) <= 30 and score > 0.5,
+                 f"scene moved ({dx:+d}, {dy:+d}) px, {score:.0%} of pixels match")
+
+    run.xs.hold_key("Insert", 0.2)
+    time.sleep(1.0)
+    c = run.shot("after-insert")
+    dx, dy, score = pc.estimate_shift(b, c, (40, 70, 600, 440), 600, 300, [OVERLAY, CENTRE_PERSON])
+    report.check("Insert: the camera moves to person 2", abs(dx) + abs(dy) >= 60 and score > 0.4,
+                 f"scene moved ({dx:+d}, {dy:+d}) px, {score:.0%} of pixels match")
+
+    # Select the person in the middle (person 2 now) and send it to a cell nearby.
+    run.xs.drag(run.screen(250, 150), run.screen(410, 320))
+    time.sleep(0.3)
+    target = (FOLLOWED[0] + click_offset[0], FOLLOWED[1] + click_offset[1])
+    run.xs.right_click(*run.screen(*target))
+    run.move(BACK_W // 2, BACK_H // 2 + 60)
+    time.sleep(3.0)
+    d = run.shot("after-order")
+    dx, dy, score = pc.estimate_shift(c, d, (40, 70, 600, 440), 400, 200, [OVERLAY, CENTRE_PERSON])
+    want = (-click_offset[0], -click_offset[1])
+    near = abs(dx - want[0]) <= 45 and abs(dy - want[1]) <= 45
+    report.check("drag and right click: person 2 walks to the clicked cell", near and score > 0.4,
+                 f"scene moved ({dx:+d}, {dy:+d}) px, expected about ({want[0]:+d}, {want[1]:+d}); "
+                 f"{score:.0%} match")
+
+    paint_at = (BACK_W // 2 - 90, BACK_H // 2 + 40)
+    run.move(*paint_at)
+    time.sleep(0.3)
+    # Inside the cell's diamond, left of the pointer tip and clear of the pointer picture.
+    spot = (paint_at[0] - 44, paint_at[1] - 4, paint_at[0] - 16, paint_at[1] + 3)
+    looks = []
+    for key in ("1", "4", "1"):
+        run.xs.hold_key(key, 0.3)
+        time.sleep(0.4)
+        looks.append(run.shot(f"paint-{key}"))
+    first_vs_second = pc.changed_fraction(looks[0], looks[1], spot)
+    first_vs_third = pc.changed_fraction(looks[0], looks[2], spot)
+    report.check("number keys repaint the cell under the pointer", first_vs_second > 0.3 and first_vs_third < 0.1,
+                 f"'1' then '4' changed {first_vs_second:.0%} of the spot; '1' again left "
+                 f"{first_vs_third:.0%} different from the first")
+
+    start = time.monotonic()
+    run.xs.hold_key("F12", 0.05)
+    try:
+        status = run.proc.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        status = None
+    elapsed = time.monotonic() - start
+    report.check("F12 ends the program with status 0 within 2 s", status == 0 and elapsed <= 2.0,
+                 f"status {status} after {elapsed:.2f} s")
+
+
+def prepare_files(args, out_dir):
+    """Without embedded data: the program beside generated data files, run with --use-files."""
+    work = os.path.join(out_dir, "files")
+    os.makedirs(work, exist_ok=True)
+    subprocess.run([args.mkassets, work], check=True, capture_output=True)
+    program = os.path.join(work, "corvina")
+    shutil.copy2(args.program, program)
+    return program, work, ["--use-files"]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--mkassets", help="data generator, used when the program carries no data")
+    parser.add_argument("--embedded", type=int, default=1, help="1 when the program carries its data")
+    parser.add_argument("--out", required=True, help="directory for screenshots and logs")
+    parser.add_argument("--modes", default="windowed,fullscreen")
+    parser.add_argument("--click", default="-120,42",
+                        help="order target relative to the followed person's feet, pixels")
+    args = parser.parse_args()
+
+    modes = args.modes.split(",")
+    missing = missing_tools(("openbox",) if "fullscreen" in modes else ())
+    if missing:
+        print(f"SKIPPED: the end-to-end test needs {', '.join(missing)} (apt-get install xvfb xdotool "
+              "imagemagick openbox)")
+        return SKIP
+    os.makedirs(args.out, exist_ok=True)
+    program, cwd, extra = args.program, args.out, []
+    if not args.embedded:
+        if not args.mkassets:
+            print("FAILED: the program carries no data and no --mkassets was given")
+            return 1
+        program, cwd, extra = prepare_files(args, args.out)
+    click = tuple(int(v) for v in args.click.split(","))
+
+    report = Report()
+    for mode in modes:
+        fullscreen = mode == "fullscreen"
+        print(f"{mode}:", flush=True)
+        xs = XSession(1280 if fullscreen else 1024, 1024 if fullscreen else 768, args.out,
+                      window_manager=fullscreen)
+        run = None
+        try:
+            argv = [program, "--no-dialog", "--fullscreen" if fullscreen else "--windowed", *extra]
+            run = Run(xs, mode, argv, cwd, args.out)
+            scenario(run, report, click)
+        except Exception as e:  # a harness failure is a test failure with its reason
+            report.check(f"{mode} run", False, f"{type(e).__name__}: {e}")
+        finally:
+            if run:
+                run.stop()
+                with open(run.stderr.name) as f:
+                    errors = f.read().strip()
+                report.check(f"{mode}: nothing on standard error", errors == "", errors[:200] or "empty")
+            xs.close()
+    failed = report.failed()
+    print(f"{len(report.rows) - len(failed)} of {len(report.rows)} checks passed; screenshots in {args.out}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

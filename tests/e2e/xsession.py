@@ -1,0 +1,148 @@
+"""An X session for the end-to-end test: a virtual X server, an optional window manager,
+xdotool input and screenshots read back as 5-6-5 pixels."""
+
+import os
+import shutil
+import subprocess
+import time
+
+REQUIRED_TOOLS = ("Xvfb", "xdotool", "import", "convert")
+
+
+def missing_tools(extra=()):
+    return [t for t in (*REQUIRED_TOOLS, *extra) if shutil.which(t) is None]
+
+
+def free_display():
+    for n in range(99, 200):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise RuntimeError("no free X display number between :99 and :199")
+
+
+class Picture:
+    """Pixels as 16-bit 5-6-5 values, row by row."""
+
+    def __init__(self, width, height, pixels):
+        self.width = width
+        self.height = height
+        self.pixels = pixels
+
+    @staticmethod
+    def from_rgb(width, height, data):
+        px = [((data[i] >> 3) << 11) | ((data[i + 1] >> 2) << 5) | (data[i + 2] >> 3)
+              for i in range(0, len(data), 3)]
+        return Picture(width, height, px)
+
+    def at(self, x, y):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            return self.pixels[y * self.width + x]
+        return None
+
+    def crop(self, left, top, width, height, step=1):
+        """The rectangle at (left, top), keeping every step-th pixel (undoes a whole scale)."""
+        out = []
+        for y in range(height):
+            row = (top + y * step) * self.width
+            out.extend(self.pixels[row + left + x * step] for x in range(width))
+        return Picture(width, height, out)
+
+
+class XSession:
+    def __init__(self, width, height, out_dir, window_manager=False):
+        self.width = width
+        self.height = height
+        self.out_dir = out_dir
+        self.display = free_display()
+        self.env = dict(os.environ, DISPLAY=f":{self.display}")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.procs = []
+        self._log = open(os.path.join(out_dir, f"x{self.display}.log"), "w")
+        self._start(["Xvfb", f":{self.display}", "-screen", "0", f"{width}x{height}x24",
+                     "-nolisten", "tcp"])
+        self._wait_for_server()
+        if window_manager:
+            self._start(["openbox"])
+            time.sleep(1.0)
+
+    def _start(self, argv):
+        self.procs.append(subprocess.Popen(argv, env=self.env, stdout=self._log, stderr=self._log))
+
+    def _wait_for_server(self):
+        deadline = time.time() + 15
+        while time.time() < deadline:
+            if subprocess.run(["xdotool", "getmouselocation"], env=self.env,
+                              capture_output=True).returncode == 0:
+                return
+            time.sleep(0.2)
+        raise RuntimeError(f"X server :{self.display} did not start")
+
+    def close(self):
+        for p in reversed(self.procs):
+            p.terminate()
+            try:
+                p.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
+        self._log.close()
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
+                              capture_output=True, text=True).stdout
+
+    def find_window(self, name, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               env=self.env, capture_output=True, text=True)
+            ids = r.stdout.split()
+            if ids:
+                return ids[0]
+            time.sleep(0.2)
+        raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+
+    def window_geometry(self, wid):
+        values = {}
+        for line in self.xdo("getwindowgeometry", "--shell", wid).splitlines():
+            key, _, value = line.partition("=")
+            values[key] = int(value) if value.lstrip("-").isdigit() else value
+        return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
+
+    def hold_key(self, key, seconds):
+        self.xdo("keydown", key)
+        time.sleep(seconds)
+        self.xdo("keyup", key)
+
+    def move(self, x, y):
+        self.xdo("mousemove", int(x), int(y))
+
+    def drag(self, start, end, steps=8):
+        self.move(*start)
+        time.sleep(0.15)
+        self.xdo("mousedown", 1)
+        time.sleep(0.15)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i / steps, start[1] + (end[1] - start[1]) * i / steps)
+            time.sleep(0.04)
+        time.sleep(0.15)
+        self.xdo("mouseup", 1)
+
+    def right_click(self, x, y):
+        self.move(x, y)
+        time.sleep(0.15)
+        self.xdo("mousedown", 3)
+        time.sleep(0.1)
+        self.xdo("mouseup", 3)
+
+    def screenshot(self, name, rect=None):
+        """The whole screen saved as name.png; returned as pixels of rect (left, top, width,
+        height), or of the whole screen."""
+        png = os.path.join(self.out_dir, name + ".png")
+        subprocess.run(["import", "-window", "root", png], env=self.env, check=True, capture_output=True)
+        left, top, width, height = rect or (0, 0, self.width, self.height)
+        data = subprocess.run(["convert", png, "-crop", f"{width}x{height}+{left}+{top}", "+repage",
+                               "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
+        if len(data) != width * height * 3:
+            raise RuntimeError(f"screenshot {png}: {len(data)} bytes, expected {width}x{height}x3")
+        return Picture.from_rgb(width, height, data)
