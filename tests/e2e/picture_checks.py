@@ -80,6 +80,12 @@ def estimate_shift(before, after, region, max_dx, max_dy, exclude=()):
     return dx, dy, score
 
 
+def drawn_centre_x(pic):
+    """Mean column of the drawn (non-black) pixels, or None when nothing is drawn."""
+    xs = [i % pic.width for i, p in enumerate(pic.pixels) if p != 0]
+    return sum(xs) / len(xs) if xs else None
+
+
 def changed_fraction(first, second, rect):
     """Share of pixels in rect (left, top, right, bottom) that differ between two pictures."""
     left, top, right, bottom = rect

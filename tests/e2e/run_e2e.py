@@ -151,6 +151,9 @@ def scenario(run, report, click_offset):
                  f"'1' then '4' changed {first_vs_second:.0%} of the spot; '1' again left "
                  f"{first_vs_third:.0%} different from the first")
 
+    if run.mode == "windowed":
+        check_edge_scroll_outside(run, report)
+
     start = time.monotonic()
     run.xs.hold_key("F12", 0.05)
     try:
@@ -160,6 +163,45 @@ def scenario(run, report, click_offset):
     elapsed = time.monotonic() - start
     report.check("F12 ends the program with status 0 within 2 s", status == 0 and elapsed <= 2.0,
                  f"status {status} after {elapsed:.2f} s")
+
+
+def check_edge_scroll_outside(run, report):
+    """A pointer beyond the window's left side still scrolls the view (the scene moves right)."""
+    # Clear of the overlay text, which is drawn pixels too.
+    area = lambda pic: pic.crop(0, 70, BACK_W, BACK_H - 70)
+    before = pc.drawn_centre_x(area(run.shot("before-edge")))
+    run.xs.move(run.origin[0] - 60, run.origin[1] + BACK_H // 2)
+    time.sleep(0.15)
+    run.move(BACK_W // 2, BACK_H // 2 + 60)
+    time.sleep(0.3)
+    after = pc.drawn_centre_x(area(run.shot("after-edge")))
+    moved = None if before is None or after is None else after - before
+    report.check("pointer left of the window scrolls the view", moved is not None and moved > 30,
+                 f"drawn scene's centre moved {moved if moved is None else f'{moved:+.0f}'} px")
+
+
+def check_program_without_display(program, report):
+    """Early exits of the command line, and a display that cannot be opened."""
+    def run(*args, env=None):
+        return subprocess.run([program, *args], capture_output=True, text=True, timeout=30, env=env)
+
+    r = run("--bogus")
+    report.check("unknown option exits 2 with a hint", r.returncode == 2 and "--help" in r.stderr,
+                 f"status {r.returncode}, stderr {r.stderr.strip()[:80]!r}")
+    r = run("--help")
+    report.check("--help exits 0 with the usage", r.returncode == 0 and "--windowed" in r.stdout,
+                 f"status {r.returncode}")
+    r = run("--version")
+    report.check("--version exits 0", r.returncode == 0 and r.stdout.startswith("corvina "),
+                 f"status {r.returncode}, {r.stdout.strip()!r}")
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env.update(SDL_VIDEODRIVER="x11", CORVINA_NO_DIALOG="1")
+    start = time.monotonic()
+    r = run("--windowed", env=env)
+    report.check("no display: the set-up message and status 1, at once",
+                 r.returncode == 1 and "DirectDraw 객체 생성 실패" in r.stderr,
+                 f"status {r.returncode} after {time.monotonic() - start:.2f} s, "
+                 f"stderr {r.stderr.strip().splitlines()[-1:] }")
 
 
 def prepare_files(args, out_dir):
@@ -199,6 +241,8 @@ def main():
     click = tuple(int(v) for v in args.click.split(","))
 
     report = Report()
+    print("without a display:", flush=True)
+    check_program_without_display(program, report)
     for mode in modes:
         fullscreen = mode == "fullscreen"
         print(f"{mode}:", flush=True)
