@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds Corvina and starts it. Extra arguments go to the program (see README).
+# Builds Corvina and starts it in a window (pass --fullscreen for the shipped full-screen mode;
+# any other switches of the program may follow, see README).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 build="${BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target corvina-headless
-exec "$build/host/corvina-headless" --frames 60 --trace "$@"
+cmake --build "$build" -j"$(nproc)" --target corvina
+exec "$build/host/corvina" --windowed "$@"
