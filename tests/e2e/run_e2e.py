@@ -153,6 +153,8 @@ def scenario(run, report, click_offset):
 
     if run.mode == "windowed":
         check_edge_scroll_outside(run, report)
+    else:
+        check_minimize_and_restore(run, report)
 
     start = time.monotonic()
     run.xs.hold_key("F12", 0.05)
@@ -178,6 +180,31 @@ def check_edge_scroll_outside(run, report):
     moved = None if before is None or after is None else after - before
     report.check("pointer left of the window scrolls the view", moved is not None and moved > 30,
                  f"drawn scene's centre moved {moved if moved is None else f'{moved:+.0f}'} px")
+
+
+def cpu_seconds(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def check_minimize_and_restore(run, report):
+    """Minimized, the pump is detached and the program waits without using the processor;
+    activated again, frames run and the village is drawn again."""
+    run.xs.xdo("windowminimize", run.wid)
+    time.sleep(0.5)
+    start = cpu_seconds(run.proc.pid)
+    time.sleep(1.5)
+    idle = cpu_seconds(run.proc.pid) - start
+    run.xs.xdo("windowactivate", run.wid)
+    time.sleep(1.0)
+    start = cpu_seconds(run.proc.pid)
+    time.sleep(1.0)
+    busy = cpu_seconds(run.proc.pid) - start
+    frac = pc.drawn_fraction(run.shot("restored"))
+    report.check("minimized: no frames and no processor used; restored: frames again",
+                 idle < 0.1 and busy > 0.1 and frac > 0.3,
+                 f"{idle:.2f} s of processor in 1.5 s minimized, {busy:.2f} s in 1 s restored, "
+                 f"{frac:.0%} drawn after the restore")
 
 
 def check_program_without_display(program, report):
