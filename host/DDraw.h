@@ -61,6 +61,12 @@ struct TSurfaceDC {
   int PixelKind = PixelKind565;
 };
 
+// Opaque stretch [Start, End) of one row of a keyed surface, in pixels.
+struct TKeyRun {
+  int32_t Start;
+  int32_t End;
+};
+
 class TDDSurface {
  public:
   // pitchPixels: row length in pixels (0: the width); a larger pitch pads every row.
@@ -124,15 +130,10 @@ class TDDSurface {
   void UseKeyRuns(bool on) { FUseRuns = on; }
 
  private:
-  // Opaque stretch [Start, End) of one row, in pixels.
-  struct TRun {
-    int32_t Start;
-    int32_t End;
-  };
   struct TKeyRuns {
     bool Valid = false;
     std::vector<uint32_t> RowFirst;  // per row, index of its first run; one extra at the end
-    std::vector<TRun> Runs;
+    std::vector<TKeyRun> Runs;
   };
 
   // Shared gate of every operation: injected faults, lost state.
