@@ -45,11 +45,24 @@ std::string FindFace() {
   return path;
 }
 
+// Lives until the program's static objects go: the fonts and the library are given back then,
+// so nothing the renderer opened is still held at exit.
 struct TFonts {
   bool Searched = false;
   bool Warned = false;
+  bool OwnsTtf = false;  // TTF_Init was called here, so TTF_Quit is ours too
   std::string Path;
   std::map<int, TTF_Font*> BySize;
+
+  TFonts() = default;
+  TFonts(const TFonts&) = delete;
+  TFonts& operator=(const TFonts&) = delete;
+  ~TFonts() {
+    for (auto& entry : BySize) {
+      if (entry.second != nullptr) TTF_CloseFont(entry.second);
+    }
+    if (OwnsTtf) TTF_Quit();
+  }
 };
 TFonts& Fonts() {
   static TFonts fonts;
@@ -69,7 +82,8 @@ TTF_Font* FontOfSize(int points) {
   TFonts& f = Fonts();
   if (auto it = f.BySize.find(points); it != f.BySize.end()) return it->second;
   TTF_Font* font = nullptr;
-  if (!FacePath().empty() && (TTF_WasInit() != 0 || TTF_Init() == 0)) {
+  if (!FacePath().empty() && TTF_WasInit() == 0 && TTF_Init() == 0) f.OwnsTtf = true;
+  if (!FacePath().empty() && TTF_WasInit() != 0) {
     font = TTF_OpenFontDPI(f.Path.c_str(), points, 96, 96);
     if (font == nullptr && !f.Warned) {
       f.Warned = true;
