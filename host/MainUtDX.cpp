@@ -102,11 +102,20 @@ void TBasic::FormCreate() {
 void TBasic::CreateSoundPlayer() {
   FSound = std::make_unique<TDXSound>();
   HostSound = FSound.get();
+  int slot = -1;
+  std::string source = "resource \"Walk\"";
   if (Settings.UseResources) {
-    FSound->LoadFromResource("Walk", RT_WAVE);
+    slot = FSound->LoadFromResource("Walk", RT_WAVE);
   } else {
     std::string dir = ProgramDirectory();
-    FSound->LoadFromFile(FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav"));
+    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
+    slot = FSound->LoadFromFile(source);
+  }
+  // Without a device every load answers -1 and the game runs silent; with one, a footstep
+  // that cannot be read ends the program with its reason rather than walking on mute.
+  if (slot < 0 && FSound->HasDevice()) {
+    throw std::runtime_error("The footstep sound could not be loaded from " + source +
+                             ": missing, unreadable or not a PCM wave.");
   }
 }
 
