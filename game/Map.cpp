@@ -3,8 +3,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <stdexcept>
 
 #include "game/Random.h"
@@ -19,7 +18,10 @@ TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
 TMap* TMap::CreateFromFile(const std::string& FileName) {
   auto* map = new TMap;
   try {
-    if (!map->LoadFromFile(FileName)) map->Generate();
+    if (!map->LoadFromFile(FileName)) {
+      std::cerr << "corvina: map file " << FileName << " cannot be opened; a random map is generated\n";
+      map->Generate();
+    }
   } catch (...) {
     delete map;
     throw;
@@ -39,18 +41,19 @@ TMap* TMap::CreateFromResource(const std::string& ResName, int ResType) {
 }
 
 bool TMap::LoadFromFile(const std::string& FileName) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(FileName, ec)) return false;
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  std::vector<uint8_t> bytes(MapBytes);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(MapBytes));
-  const auto got = static_cast<size_t>(in.gcount());
-  if (got < MapBytes) {
-    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(got) +
+  // A file that cannot be opened (missing, a directory, no permission) gives false. Read errors
+  // and absurd sizes throw; a FIFO without a writer reads as empty instead of waiting.
+  const auto bytes = ReadWholeFile(FileName, MaxMapFileBytes);
+  if (!bytes) return false;
+  if (bytes->size() < MapBytes) {
+    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes->size()) +
                              " bytes long; " + std::to_string(MapBytes) + " bytes expected");
   }
-  LoadFromBytes(bytes);
+  if (bytes->size() > MapBytes) {
+    std::cerr << "corvina: map file " << FileName << " is " << bytes->size() << " bytes long; only its first "
+              << MapBytes << " bytes are used\n";
+  }
+  LoadFromBytes(*bytes);
   FFileName = FileName;
   return true;
 }

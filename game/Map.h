@@ -24,6 +24,7 @@ enum : uint8_t { CellKind = 0, CellHeight = 1, CellOccupant = 2, CellExplored = 
 
 constexpr int MapSize = 100;                                // cells per side
 constexpr size_t MapBytes = MapSize * MapSize * sizeof(TMapCell);  // 50000
+constexpr size_t MaxMapFileBytes = size_t{16} << 20;              // larger map files are refused unread
 
 // Stored values the game never writes: a kind above 5 has no terrain picture (its tile code is
 // 24 or more and the render pass draws no terrain for it, while the cell still counts as ground
@@ -35,7 +36,8 @@ class TMap {
   TMap();
 
   // Loads the file; a file that cannot be opened gives a generated map.
-  // Throws std::runtime_error for a file shorter than 50000 bytes.
+  // Throws std::runtime_error for a file shorter than 50000 bytes, one larger than
+  // MaxMapFileBytes, or one that fails while it is read; a longer one is used with a warning.
   static TMap* CreateFromFile(const std::string& FileName);
   // Loads the program's resource; throws std::runtime_error when it does not exist.
   static TMap* CreateFromResource(const std::string& ResName, int ResType);

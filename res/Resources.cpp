@@ -1,12 +1,15 @@
 // Resource lookup over the embedded table (or a table set by a test), and loose files.
 #include "res/Resources.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -78,18 +81,29 @@ std::string ProgramDirectory() {
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  // Opened without waiting: a FIFO nobody writes to would otherwise block the open for ever.
+  // Reads then wait as usual, and end at once when there is no writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   // Read in pieces up to one byte past the bound: works for pipes and files whose size changes.
   std::vector<uint8_t> data;
-  char buffer[65536];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    const auto got = static_cast<size_t>(in.gcount());
-    if (data.size() + got > maxBytes)
+  uint8_t buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw std::runtime_error(path + ": read error: " + std::strerror(error));
+    }
+    if (got == 0) break;
+    if (data.size() + static_cast<size_t>(got) > maxBytes) {
+      ::close(fd);
       throw std::runtime_error(path + ": file larger than " + std::to_string(maxBytes) + " bytes, refused");
+    }
     data.insert(data.end(), buffer, buffer + got);
   }
-  if (in.bad()) throw std::runtime_error(path + ": read error");
+  ::close(fd);
   return data;
 }
