@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "gfx/Cp949.h"
+#include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -18,7 +19,10 @@ TDDCanvas::~TDDCanvas() { Release(); }
 void TDDCanvas::RequireDC() {
   if (FDC == nullptr) {
     TSurfaceDC* dc = nullptr;
-    if (FSurface->GetDC(&dc) == DD_OK) FDC = dc;
+    // Under the display's retry rule like every other surface call: a lost back buffer is
+    // restored and a busy one waited for, instead of the drawing ending the program.
+    const auto getDC = [&] { return FSurface->GetDC(&dc); };
+    if ((Display != nullptr ? Display->Retry(getDC) : getDC()) == DD_OK) FDC = dc;
   }
   if (FDC == nullptr) throw std::runtime_error("Canvas does not allow drawing");
 }
