@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""The SDL program against bad input of its environment and its files.
+
+Each case runs a copy of `corvina` in a directory of its own (loose files are looked for beside
+the program) with SDL's dummy video driver where a display is not the point, and expects either
+a clean exit with status 1 and the message on standard error, or a running game (ended with
+SIGTERM, which SDL turns into a quit: status 0) with the warning on standard error. Every run has
+a timeout: a hang fails the case. Exit status 0 when every case passed.
+"""
+import argparse
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+
+RUN_SECONDS = 2.5   # a game that should run is left this long before it is asked to quit
+LIMIT_SECONDS = 20  # longer than this is a hang
+
+
+def wave(tag=1, data_len=1404, cut=None):
+    fmt = struct.pack("<HHIIHHH", tag, 1, 11025, 11025, 1, 8, 0)
+    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", data_len) + bytes(data_len)
+    image = b"RIFF" + struct.pack("<I", len(body)) + body
+    return image if cut is None else image[:cut]
+
+
+class Case:
+    def __init__(self, name, args, expect, message, env=None, files=None):
+        self.name = name
+        self.args = args
+        self.expect = expect          # "exit1": ends with status 1; "runs": keeps running
+        self.message = message        # text that standard error must contain
+        self.env = env or {}
+        self.files = files or {}      # name beside the program -> bytes, "dir", "fifo" or ("link", target)
+
+
+def make_cases(data):
+    shipped_map = open(os.path.join(data, "MAP.DAT"), "rb").read()
+    dummy = {"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"}
+    files_dummy = ["--windowed", "--use-files", "--no-dialog"]
+    sound_files = files_dummy + ["--sound"]
+    walk_map = {"MAP.DAT": shipped_map}
+    return [
+        Case("no display", ["--windowed", "--no-dialog"], "exit1", "DirectDraw 객체 생성 실패",
+             env={"SDL_VIDEODRIVER": "nonexistent"}),
+        Case("no display, full screen, dialog refused by the environment", [], "exit1", "DirectDraw 객체 생성 실패",
+             env={"SDL_VIDEODRIVER": "nonexistent", "CORVINA_NO_DIALOG": "1"}),
+        Case("no audio device with --sound", ["--windowed", "--sound", "--no-dialog"], "runs", "",
+             env={"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "nonexistent"}),
+        Case("no Korean-capable font", ["--windowed", "--no-dialog"], "runs", "",
+             env={"SDL_VIDEODRIVER": "dummy", "FONTCONFIG_FILE": "@EMPTY_FONTS_CONF@"}),
+        Case("MAP.DAT short", files_dummy, "exit1", "is 1000 bytes long; 50000 bytes expected", env=dummy,
+             files={"MAP.DAT": shipped_map[:1000]}),
+        Case("MAP.DAT empty", files_dummy, "exit1", "is 0 bytes long", env=dummy, files={"MAP.DAT": b""}),
+        Case("MAP.DAT long", files_dummy, "runs", "only its first 50000 bytes are used", env=dummy,
+             files={"MAP.DAT": shipped_map + bytes(10000)}),
+        Case("MAP.DAT absurdly long", files_dummy, "exit1", "bytes, refused", env=dummy,
+             files={"MAP.DAT": "huge"}),
+        Case("MAP.DAT full of out-of-range values", files_dummy, "runs", "", env=dummy,
+             files={"MAP.DAT": bytes([0xFF, 0xC8, 0x63, 0x07, 0x09] * 10000)}),
+        Case("MAP.DAT missing", files_dummy, "runs", "cannot be opened; a random map is generated", env=dummy),
+        Case("MAP.DAT a directory", files_dummy, "runs", "cannot be opened; a random map is generated", env=dummy,
+             files={"MAP.DAT": "dir"}),
+        Case("MAP.DAT a FIFO nobody writes to", files_dummy, "exit1", "is 0 bytes long", env=dummy,
+             files={"MAP.DAT": "fifo"}),
+        Case("MAP.DAT that fails while it is read", files_dummy, "exit1", "read error", env=dummy,
+             files={"MAP.DAT": ("link", "/proc/self/mem")}),
+        Case("Walk.Wav truncated", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+             files=dict(walk_map, **{"Walk.Wav": wave(cut=300)})),
+        Case("Walk.Wav not PCM", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+             files=dict(walk_map, **{"Walk.Wav": wave(tag=3)})),
+        Case("Walk.Wav a FIFO nobody writes to", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+             files=dict(walk_map, **{"Walk.Wav": "fifo"})),
+        Case("Walk.Wav a directory", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+             files=dict(walk_map, **{"Walk.Wav": "dir"})),
+    ]
+
+
+def place(directory, name, content):
+    path = os.path.join(directory, name)
+    if content == "dir":
+        os.mkdir(path)
+    elif content == "fifo":
+        os.mkfifo(path)
+    elif content == "huge":
+        with open(path, "wb") as f:
+            f.truncate(64 << 20)  # sparse: costs no disk
+    elif isinstance(content, tuple):
+        os.symlink(content[1], path)
+    else:
+        with open(path, "wb") as f:
+            f.write(content)
+
+
+def run_case(case, program, work, fonts_conf):
+    directory = os.path.join(work, case.name.replace(" ", "_").replace(",", "").replace("-", "_"))
+    shutil.rmtree(directory, ignore_errors=True)
+    os.makedirs(directory)
+    local = os.path.join(directory, "corvina")
+    shutil.copy2(program, local)
+    for name, content in case.files.items():
+        place(directory, name, content)
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    for k, v in case.env.items():
+        env[k] = v.replace("@EMPTY_FONTS_CONF@", fonts_conf)
+    proc = subprocess.Popen([local] + case.args, cwd=directory, env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    problems = []
+    if case.expect == "runs":
+        time.sleep(RUN_SECONDS)
+        if proc.poll() is not None:
+            problems.append("ended by itself with status %d; it should run" % proc.returncode)
+        else:
+            proc.send_signal(signal.SIGTERM)
+    try:
+        out, err = proc.communicate(timeout=LIMIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        out, err = proc.communicate()
+        problems.append("hung: still running after %d s" % LIMIT_SECONDS)
+    err = err.decode("utf-8", "replace")
+    wanted = 1 if case.expect == "exit1" else 0
+    if proc.returncode != wanted and not problems:
+        problems.append("status %d, expected %d" % (proc.returncode, wanted))
+    if case.message and case.message not in err:
+        problems.append("standard error lacks %r" % case.message)
+    if proc.returncode is not None and proc.returncode < 0 and proc.returncode != -signal.SIGTERM:
+        problems.append("killed by signal %d" % -proc.returncode)
+    return problems, err
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--mkassets", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--only", help="run only cases whose name contains this text")
+    a = parser.parse_args()
+
+    os.makedirs(a.work, exist_ok=True)
+    data = os.path.join(a.work, "data")
+    subprocess.run([a.mkassets, data], check=True, stdout=subprocess.DEVNULL, timeout=120)
+    fonts_conf = os.path.join(a.work, "empty-fonts.conf")
+    with open(fonts_conf, "w") as f:
+        f.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n<fontconfig></fontconfig>\n')
+
+    failed = 0
+    for case in make_cases(data):
+        if a.only and a.only not in case.name:
+            continue
+        problems, err = run_case(case, a.program, a.work, fonts_conf)
+        if problems:
+            failed += 1
+            print("FAIL  %s: %s" % (case.name, "; ".join(problems)))
+            print("      standard error: " + err.strip().replace("\n", "\n      "))
+        else:
+            print("ok    %s" % case.name)
+    print("%d case(s) failed" % failed if failed else "all cases passed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
