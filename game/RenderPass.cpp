@@ -51,11 +51,14 @@ class CellPainter {
 
   // The cell (cx, cy) whose ground anchor, before the camera offsets, is (x, yr).
   void Paint(int cx, int cy, int x, int yr) {
-    const uint8_t code = FMap.GetCell(CellKind, cx, cy);
-    const int h = FMap.GetCell(CellHeight, cx, cy);
-    const int occ = FMap.GetCell(CellOccupant, cx, cy);
-    const int light = FMap.GetCell(CellLight, cx, cy);
-    if (light == 0 && FMap.GetCell(CellExplored, cx, cy) == 0) return;
+    // Off the map every byte reads 0: unlit and unexplored, so nothing is drawn.
+    if (!TMap::OnMap(cx, cy)) return;
+    const TMapCell& cell = FMap.FCells[cy][cx];
+    const int light = cell.Light;
+    if (light == 0 && cell.Explored == 0) return;
+    const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
+    const int h = cell.Height;
+    const int occ = cell.Occupant;
     drawTileStack(FWorld, TPoint{x - FOff.X, yr - FOff.Y}, code, h, light);
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {

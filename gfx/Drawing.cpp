@@ -67,6 +67,7 @@ struct TJob {
   int X, Y;
   TRect R;
   int C0, C1, R0, R1;
+  TRect Picture;  // the sheet picture R was clipped from (sheet routines only)
 };
 
 // The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
@@ -137,8 +138,48 @@ void ForEachOpaque(const TJob& j, Fn fn) {
 // A sheet picture anchored and clipped onto the back buffer.
 bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job) {
   if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return false;
+  job.Picture = r;
   ClipToScreen(x, y, r, atCorner);
   return BeginJob(x, y, r, Display->FSheets[sheet].get(), Display->FBackBuffer.get(), false, job);
+}
+
+// The per-pixel operations that depend on the source pixel alone, for the pre-encoded runs.
+struct THalfPixel {
+  uint16_t M1;
+  template <class V>
+  void operator()(V& v) const {
+    v = (v >> 1) & M1;
+  }
+};
+struct TThreeQuarterPixel {
+  uint16_t M1, M2;
+  template <class V>
+  void operator()(V& v) const {
+    v = ((v >> 1) & M1) + ((v >> 2) & M2);
+  }
+};
+
+// The visible part of the job through the source picture's pre-encoded runs.
+template <class Op>
+CORVINA_INLINE void DrawRuns(const TJob& job, const TKeyPicture& p, const Op& op) {
+  const int c0 = job.R.Left + job.C0 - job.Picture.Left, c1 = job.R.Left + job.C1 - job.Picture.Left;
+  const int r0 = job.R.Top + job.R0 - job.Picture.Top, r1 = job.R.Top + job.R1 - job.Picture.Top;
+  uint16_t* d = job.D.Pixels + static_cast<ptrdiff_t>(job.Y + job.R0) * job.D.Stride + (job.X + job.C0);
+  DrawPicturePart(p, c0, r0, c1, r1, d, op);
+}
+CORVINA_CLONES void HalfRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
+CORVINA_CLONES void ThreeQuarterRuns(const TJob& job, const TKeyPicture& p, TThreeQuarterPixel op) {
+  DrawRuns(job, p, op);
+}
+
+// The source picture's pre-encoded runs when they stand for exactly its non-zero pixels.
+const TKeyPicture* SourceRuns(const TJob& job) {
+  TDDSurface& s = *job.Source;
+  if (!s.HasColorKey() || s.ColorKey() != 0 || s.ColorKeyHigh() != 0) return nullptr;
+  const TRect& p = job.Picture;
+  const TRect& r = job.R;
+  if (r.Left < p.Left || r.Top < p.Top || r.Right > p.Right || r.Bottom > p.Bottom) return nullptr;
+  return s.KeyPicture(p, job.D.Stride);
 }
 
 uint16_t Scaled(uint16_t s, int f) {
@@ -249,7 +290,7 @@ void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner) {
   Visible(r.Bottom - r.Top, r.Top, src->Height(), y, 0, dst->Height(), r0, r1);
   if (c0 >= c1 || r0 >= r1) return;
   const TRect part{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1};
-  Display->Retry([&] { return dst->BltFast(x + c0, y + r0, src, part, true); });
+  Display->Retry([&] { return dst->BltFastPicture(x + c0, y + r0, src, part, rect); });
 }
 
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness) {
@@ -267,7 +308,10 @@ void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
   const uint16_t m1 = Display->FPixelKind == PixelKind555 ? 0x3DEF : 0x7BEF;
-  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & m1; });
+  if (const TKeyPicture* p = SourceRuns(job))
+    HalfRuns(job, *p, THalfPixel{m1});
+  else
+    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & m1; });
   EndJob(job);
 }
 
@@ -277,9 +321,13 @@ void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorn
   const bool is555 = Display->FPixelKind == PixelKind555;
   const uint16_t m1 = is555 ? 0x3DEF : 0x7BEF;
   const uint16_t m2 = is555 ? 0x1CE7 : 0x39E7;
-  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
-    d = static_cast<uint16_t>(((s >> 1) & m1) + ((s >> 2) & m2));
-  });
+  if (const TKeyPicture* p = SourceRuns(job)) {
+    ThreeQuarterRuns(job, *p, TThreeQuarterPixel{m1, m2});
+  } else {
+    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
+      d = static_cast<uint16_t>(((s >> 1) & m1) + ((s >> 2) & m2));
+    });
+  }
   EndJob(job);
 }
 

@@ -23,7 +23,7 @@ HRESULT TDDSurface::Gate() {
 
 void TDDSurface::LoseSurface() {
   FLost = true;
-  FRuns.Valid = false;
+  MarkChanged();
   // Lost video memory comes back with garbage; make that visible rather than silently kept.
   std::fill(FPixels.begin(), FPixels.end(), uint16_t{0xA5A5});
 }
@@ -34,7 +34,8 @@ HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
   if (FDCHeld || FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   FLocked = true;
-  if ((flags & DDLOCK_READONLY) == 0) FRuns.Valid = false;
+  FWriteLocked = (flags & DDLOCK_READONLY) == 0;
+  if (FWriteLocked) MarkChanged();
   desc->dwWidth = FWidth;
   desc->dwHeight = FHeight;
   desc->lPitch = Pitch();
@@ -45,30 +46,156 @@ HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
 HRESULT TDDSurface::Unlock() {
   if (!FLocked) return DDERR_NOTLOCKED;
   FLocked = false;
+  // Whatever was encoded while the writer held the pixels may not have seen its writes.
+  if (FWriteLocked) MarkChanged();
+  FWriteLocked = false;
   return DD_OK;
 }
 
-void TDDSurface::PrepareKeyRuns() {
-  FRuns.RowFirst.assign(static_cast<size_t>(FHeight) + 1, 0);
-  FRuns.Runs.clear();
-  for (int y = 0; y < FHeight; ++y) {
-    FRuns.RowFirst[y] = static_cast<uint32_t>(FRuns.Runs.size());
-    const uint16_t* row = FPixels.data() + static_cast<size_t>(y) * FStride;
+// ---- Pre-encoded pictures ----
+
+void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh) {
+  Width = r.Right - r.Left;
+  Height = r.Bottom - r.Top;
+  Opaque = 0;
+  MoveStride = 0;
+  for (TPictureMoves& m : Moves) {
+    m.Col.clear();
+    m.Pixels.clear();
+    m.Dst.clear();
+    m.RowFirst.assign(static_cast<size_t>(Height) + 1, 0);
+  }
+  const auto opaque = [&](uint16_t p) { return p < keyLow || p > keyHigh; };
+  for (int y = 0; y < Height; ++y) {
+    for (TPictureMoves& m : Moves) m.RowFirst[y] = static_cast<uint32_t>(m.Col.size());
+    const uint16_t* row = src + static_cast<size_t>(r.Top + y) * stride + r.Left;
     int x = 0;
-    while (x < FWidth) {
-      while (x < FWidth && row[x] >= FColorKeyLow && row[x] <= FColorKeyHigh) ++x;
+    while (x < Width) {
+      while (x < Width && !opaque(row[x])) ++x;
       const int start = x;
-      while (x < FWidth && (row[x] < FColorKeyLow || row[x] > FColorKeyHigh)) ++x;
-      if (x > start) FRuns.Runs.push_back({start, x});
+      while (x < Width && opaque(row[x])) ++x;
+      const int n = x - start;
+      Opaque += static_cast<size_t>(n);
+      const auto add = [&](int list, int at) {
+        TPictureMoves& m = Moves[list];
+        m.Col.push_back(static_cast<uint16_t>(start + at));
+        m.Pixels.insert(m.Pixels.end(), row + start + at, row + start + at + MoveSizes[list]);
+      };
+      // Runs of 16 and more in moves of 16, the last overlapping; shorter ones in two
+      // overlapping moves of 8 or 4; the shortest pixel by pixel.
+      if (n >= 16) {
+        for (int at = 0; at + 16 < n; at += 16) add(0, at);
+        add(0, n - 16);
+      } else if (n >= 4) {
+        const int list = n >= 8 ? 1 : 2;
+        add(list, 0);
+        if (n > MoveSizes[list]) add(list, n - MoveSizes[list]);
+      } else {
+        for (int at = 0; at < n; ++at) add(3, at);
+      }
     }
   }
-  FRuns.RowFirst[FHeight] = static_cast<uint32_t>(FRuns.Runs.size());
-  FRuns.Valid = true;
+  for (TPictureMoves& m : Moves) m.RowFirst[Height] = static_cast<uint32_t>(m.Col.size());
 }
 
-void TDDSurface::CopyKeyedPlain(uint16_t* dst, int dstStride, const TRect& r) const {
+void TKeyPicture::MakeOffsets(int dstStride) {
+  for (TPictureMoves& m : Moves) {
+    m.Dst.resize(m.Col.size());
+    for (int y = 0; y < Height; ++y)
+      for (uint32_t i = m.RowFirst[y]; i < m.RowFirst[y + 1]; ++i) m.Dst[i] = y * dstStride + m.Col[i];
+  }
+  MoveStride = dstStride;
+}
+
+namespace {
+
+// The hot loops of every keyed copy, built twice: the wider moves chosen where the processor
+// has them.
+CORVINA_CLONES void CopyPart(const TKeyPicture& p, const TRect& part, uint16_t* dst) {
+  DrawPicturePart(p, part.Left, part.Top, part.Right, part.Bottom, dst, TCopyPixel{});
+}
+
+// n pixels of one value: a byte fill when both bytes agree (black above all), else wide stores.
+void FillPixels(uint16_t* d, size_t n, uint16_t colour) {
+  if ((colour >> 8) == (colour & 0xFF)) {
+    std::memset(d, colour & 0xFF, n * 2);
+    return;
+  }
+  TLanes16 v = {};
+  v += colour;
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) std::memcpy(d + i, &v, sizeof v);
+  for (; i < n; ++i) d[i] = colour;
+}
+
+bool Inside(const TRect& inner, const TRect& outer) {
+  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+         inner.Bottom <= outer.Bottom;
+}
+
+uint64_t RectHash(const TRect& r) {
+  const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
+                       (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
+  return key * 0x9E3779B97F4A7C15ull;
+}
+
+}  // namespace
+
+void TDDSurface::PrepareKeyRuns() {
+  EnsureWholeRuns();
+  // Pictures known from before a reload are encoded again now, not in the middle of a frame.
+  for (TPictureSlot& slot : FPictures) {
+    if (!slot.Picture) continue;
+    const int stride = slot.Picture->MoveStride;
+    slot.Picture->Build(FPixels.data(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh);
+    if (stride != 0) slot.Picture->PrepareMoves(stride);
+    slot.Version = FVersion;
+  }
+}
+
+TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) {
+  if (FPictures.empty()) return nullptr;
+  const size_t mask = FPictures.size() - 1;
+  for (size_t i = RectHash(r) >> 40;; ++i) {
+    TPictureSlot& slot = FPictures[i & mask];
+    if (!slot.Picture || slot.Rect == r) return &slot;
+  }
+}
+
+void TDDSurface::GrowPictureTable() {
+  std::vector<TPictureSlot> old = std::move(FPictures);
+  FPictures = std::vector<TPictureSlot>(old.empty() ? 64 : old.size() * 2);
+  for (TPictureSlot& slot : old) {
+    if (slot.Picture) *FindSlot(slot.Rect) = std::move(slot);
+  }
+}
+
+const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride) {
+  if (!FHasColorKey || !FUseRuns || dstStride <= 0) return nullptr;
+  if (r.Left >= r.Right || r.Top >= r.Bottom || !Inside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
+  TPictureSlot* slot = FindSlot(r);
+  if (slot == nullptr || !slot->Picture) {
+    if (FPictureCount >= MaxPictures) return nullptr;
+    if (2 * (FPictureCount + 1) > FPictures.size()) {
+      GrowPictureTable();
+      slot = FindSlot(r);
+    }
+    slot->Rect = r;
+    slot->Picture = std::make_unique<TKeyPicture>();
+    slot->Version = FVersion - 1;
+    ++FPictureCount;
+  }
+  if (slot->Version != FVersion) {
+    slot->Picture->Build(FPixels.data(), FStride, r, FColorKeyLow, FColorKeyHigh);
+    slot->Version = FVersion;
+  }
+  slot->Picture->PrepareMoves(dstStride);
+  return slot->Picture.get();
+}
+
+void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const {
   for (int row = r.Top; row < r.Bottom; ++row) {
-    const uint16_t* s = FPixels.data() + static_cast<size_t>(row) * FStride;
+    const uint16_t* s = pixels + static_cast<size_t>(row) * FStride;
     uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
     for (int col = r.Left; col < r.Right; ++col) {
       const uint16_t p = s[col];
@@ -77,58 +204,40 @@ void TDDSurface::CopyKeyedPlain(uint16_t* dst, int dstStride, const TRect& r) co
   }
 }
 
-namespace {
-
-// Copies n pixels with fixed-size moves the compiler turns into vector loads and stores (the
-// last chunk may overlap the one before).
-inline void CopyPixels(uint16_t* d, const uint16_t* s, int n) {
-  constexpr int Chunk = 16;
-  if (n >= Chunk) {
-    int i = 0;
-    for (; i + Chunk <= n; i += Chunk) std::memcpy(d + i, s + i, Chunk * 2);
-    if (i < n) std::memcpy(d + n - Chunk, s + n - Chunk, Chunk * 2);
-  } else if (n >= 8) {
-    std::memcpy(d, s, 16);
-    std::memcpy(d + n - 8, s + n - 8, 16);
-  } else if (n >= 4) {
-    std::memcpy(d, s, 8);
-    std::memcpy(d + n - 4, s + n - 4, 8);
-  } else {
-    for (int i = 0; i < n; ++i) d[i] = s[i];
-  }
+void TDDSurface::EnsureWholeRuns() {
+  if (FWholeVersion == FVersion) return;
+  FWhole.Build(FPixels.data(), FStride, TRect{0, 0, FWidth, FHeight}, FColorKeyLow, FColorKeyHigh);
+  FWholeVersion = FVersion;
 }
 
-struct TKeyRunView {
-  const TKeyRun* Runs;
-  const uint32_t* RowFirst;  // per row, index of its first run
-};
-
-// The hot loop of every keyed copy; built twice, the wider moves chosen where the processor has them.
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void CopyRuns(TKeyRunView v, const uint16_t* src, int srcStride, uint16_t* dst, int dstStride, TRect r) {
-  for (int row = r.Top; row < r.Bottom; ++row) {
-    const TKeyRun* run = v.Runs + v.RowFirst[row];
-    const TKeyRun* end = v.Runs + v.RowFirst[row + 1];
-    while (run != end && run->End <= r.Left) ++run;  // rows hold few runs
-    const uint16_t* s = src + static_cast<size_t>(row) * srcStride;
-    uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
-    for (; run != end && run->Start < r.Right; ++run) {
-      const int from = std::max(run->Start, r.Left);
-      const int to = std::min(run->End, r.Right);
-      CopyPixels(d + from, s + from, to - from);
+void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture) {
+  if (!FUseRuns) {
+    CopyKeyedPlain(FPixels.data(), dst, dstStride, r);
+    return;
+  }
+  if (picture != nullptr && Inside(r, *picture)) {
+    if (const TKeyPicture* p = KeyPicture(*picture, dstStride)) {
+      const TRect part{r.Left - picture->Left, r.Top - picture->Top, r.Right - picture->Left,
+                       r.Bottom - picture->Top};
+      CopyPart(*p, part, dst);
+      return;
     }
   }
-}
-
-}  // namespace
-
-void TDDSurface::CopyKeyedRuns(uint16_t* dst, int dstStride, const TRect& r) const {
-  CopyRuns({FRuns.Runs.data(), FRuns.RowFirst.data()}, FPixels.data(), FStride, dst, dstStride, r);
+  EnsureWholeRuns();
+  FWhole.PrepareMoves(dstStride);
+  CopyPart(FWhole, r, dst);
 }
 
 HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
+  return BltFastCommon(x, y, src, r, srcColorKey, nullptr);
+}
+
+HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
+  return BltFastCommon(x, y, src, r, true, &picture);
+}
+
+HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey,
+                                  const TRect* picture) {
   if (src == nullptr) return DDERR_INVALIDPARAMS;
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
@@ -141,20 +250,15 @@ HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool 
       r.Bottom > src->FHeight || x < 0 || y < 0 || x > FWidth - w || y > FHeight - h) {
     return DDERR_INVALIDRECT;
   }
-  FRuns.Valid = false;
+  MarkChanged();
   uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride + x;
   if (srcColorKey && src->FHasColorKey && src != this) {
-    if (src->FUseRuns) {
-      if (!src->FRuns.Valid) src->PrepareKeyRuns();
-      src->CopyKeyedRuns(d, FStride, r);
-    } else {
-      src->CopyKeyedPlain(d, FStride, r);
-    }
+    src->CopyKeyed(d, FStride, r, picture);
     return DD_OK;
   }
   if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
-    TDDSurface copy(*src);
-    copy.CopyKeyedPlain(d, FStride, r);
+    const std::vector<uint16_t> copy(FPixels);
+    CopyKeyedPlain(copy.data(), d, FStride, r);
     return DD_OK;
   }
   for (int row = 0; row < h; ++row) {
@@ -168,16 +272,20 @@ HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool 
 HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
   if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  FRuns.Valid = false;
+  MarkChanged();
   TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
   r.Left = std::max(r.Left, 0);
   r.Top = std::max(r.Top, 0);
   r.Right = std::min(r.Right, FWidth);
   r.Bottom = std::min(r.Bottom, FHeight);
-  for (int y = r.Top; y < r.Bottom; ++y) {
-    uint16_t* row = FPixels.data() + static_cast<size_t>(y) * FStride;
-    std::fill(row + r.Left, row + std::max(r.Left, r.Right), colour);
+  if (r.Left >= r.Right || r.Top >= r.Bottom) return DD_OK;
+  if (r.Left == 0 && r.Right == FStride) {  // whole rows without padding: one run of pixels
+    FillPixels(FPixels.data() + static_cast<size_t>(r.Top) * FStride, static_cast<size_t>(FStride) * (r.Bottom - r.Top),
+               colour);
+    return DD_OK;
   }
+  for (int y = r.Top; y < r.Bottom; ++y)
+    FillPixels(FPixels.data() + static_cast<size_t>(y) * FStride + r.Left, static_cast<size_t>(r.Right - r.Left), colour);
   return DD_OK;
 }
 
@@ -190,14 +298,17 @@ HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
   const int64_t w = static_cast<int64_t>(r.Right) - r.Left;
   const int64_t h = static_cast<int64_t>(r.Bottom) - r.Top;
   if (w <= 0 || h <= 0 || src->FWidth <= 0 || src->FHeight <= 0) return DDERR_INVALIDRECT;
-  FRuns.Valid = false;
+  MarkChanged();
   for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
     const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
     const uint16_t* s = src->FPixels.data() + static_cast<size_t>(sy) * src->FStride;
     uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride;
-    for (int x = std::max(r.Left, 0); x < std::min(r.Right, FWidth); ++x) {
-      d[x] = s[(x - static_cast<int64_t>(r.Left)) * src->FWidth / w];
+    const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, FWidth);
+    if (w == src->FWidth) {  // no scaling across: the row as it is (the windowed present)
+      if (x1 > x0) std::memcpy(d + x0, s + (x0 - r.Left), static_cast<size_t>(x1 - x0) * 2);
+      continue;
     }
+    for (int x = x0; x < x1; ++x) d[x] = s[(x - static_cast<int64_t>(r.Left)) * src->FWidth / w];
   }
   return DD_OK;
 }
@@ -213,7 +324,7 @@ HRESULT TDDSurface::GetDC(TSurfaceDC** dc) {
   if (FDCHeld) return DDERR_DCALREADYCREATED;
   if (FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  FRuns.Valid = false;
+  MarkChanged();
   FDC = TSurfaceDC{FPixels.data(), Pitch(), FWidth, FHeight, FPixelKind};
   FDCHeld = true;
   *dc = &FDC;
@@ -240,7 +351,7 @@ HRESULT TDDSurface::SetColorKey(uint16_t low, uint16_t high) {
   FHasColorKey = true;
   FColorKeyLow = low;
   FColorKeyHigh = std::max(low, high);
-  FRuns.Valid = false;
+  MarkChanged();
   return DD_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/KeyPicture.h"
 #include "host/Types.h"
 
 using HRESULT = int32_t;
@@ -61,12 +62,6 @@ struct TSurfaceDC {
   int PixelKind = PixelKind565;
 };
 
-// Opaque stretch [Start, End) of one row of a keyed surface, in pixels.
-struct TKeyRun {
-  int32_t Start;
-  int32_t End;
-};
-
 class TDDSurface {
  public:
   // pitchPixels: row length in pixels (0: the width); a larger pitch pads every row.
@@ -87,6 +82,10 @@ class TDDSurface {
   // key are skipped. The rectangle must lie inside both surfaces (DDERR_INVALIDRECT otherwise).
   // A keyed copy uses src's pre-encoded opaque runs (built on first use after a change).
   HRESULT BltFast(int x, int y, TDDSurface* src, const TRect& srcRect, bool srcColorKey);
+  // The keyed BltFast of srcRect, a part of the picture `picture` of src: the same result, but
+  // the picture's own pre-encoded runs serve (see KeyPicture), the fastest when srcRect is the
+  // whole picture. A picture that does not hold srcRect is ignored.
+  HRESULT BltFastPicture(int x, int y, TDDSurface* src, const TRect& srcRect, const TRect& picture);
   // Fills dstRect (null: whole surface) with a pixel value.
   HRESULT BltFill(const TRect* dstRect, uint16_t colour);
   // Copies src (whole) onto dstRect of this surface (null: whole), scaling nearest-neighbour.
@@ -114,32 +113,50 @@ class TDDSurface {
   // Direct access for presentation, tests and loaders that own the surface. The writable
   // form marks the contents changed: write before the next keyed copy from this surface.
   uint16_t* Pixels() {
-    FRuns.Valid = false;
+    MarkChanged();
     return FPixels.data();
   }
   const uint16_t* Pixels() const { return FPixels.data(); }
   int Pitch() const { return FStride * 2; }  // bytes
   uint16_t ColorKey() const { return FColorKeyLow; }
+  uint16_t ColorKeyHigh() const { return FColorKeyHigh; }
   bool HasColorKey() const { return FHasColorKey; }
 
-  // Builds the opaque-run encoding for keyed copies now (loaders call it after filling a
-  // sheet); otherwise the first keyed copy after a change builds it.
+  // Builds the opaque-run encoding for keyed copies now, of the whole surface and of every
+  // picture encoded before (loaders call it after filling or reloading a sheet); otherwise
+  // the first keyed copy after a change builds what it needs.
   void PrepareKeyRuns();
-  bool KeyRunsReady() const { return FRuns.Valid; }
-  // false: keyed copies from this surface test every pixel (the reference path).
+  bool KeyRunsReady() const { return FWholeVersion == FVersion; }
+  // false: keyed copies from this surface test every pixel (the reference path), and
+  // KeyPicture answers null.
   void UseKeyRuns(bool on) { FUseRuns = on; }
+  // The pre-encoded opaque runs of rectangle r of this colour-keyed surface, moves cut for a
+  // destination of dstStride pixels; encoded on first use and again after every change. Null
+  // when r is empty or reaches past the surface, without a colour key, with the runs switched
+  // off, or when too many pictures are kept already. Valid until the next call or change.
+  const TKeyPicture* KeyPicture(const TRect& r, int dstStride);
+  size_t KeyPictureCount() const { return FPictureCount; }
 
  private:
-  struct TKeyRuns {
-    bool Valid = false;
-    std::vector<uint32_t> RowFirst;  // per row, index of its first run; one extra at the end
-    std::vector<TKeyRun> Runs;
+  // One kept picture, found by its rectangle; stale when built for another Version.
+  struct TPictureSlot {
+    TRect Rect;
+    uint64_t Version = 0;
+    std::unique_ptr<TKeyPicture> Picture;
   };
+  static constexpr size_t MaxPictures = 4096;
 
   // Shared gate of every operation: injected faults, lost state.
   HRESULT Gate();
-  void CopyKeyedPlain(uint16_t* dst, int dstStride, const TRect& r) const;
-  void CopyKeyedRuns(uint16_t* dst, int dstStride, const TRect& r) const;
+  // Every change of the contents makes the encodings stale.
+  void MarkChanged() { ++FVersion; }
+  HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture);
+  // Rectangle r of pixels (laid out as this surface's) to dst, testing every pixel.
+  void CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const;
+  void EnsureWholeRuns();
+  void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture);
+  TPictureSlot* FindSlot(const TRect& r);
+  void GrowPictureTable();
 
   int FWidth;
   int FHeight;
@@ -157,6 +174,11 @@ class TDDSurface {
   int FLoseEvery = 0;
   int FCallCount = 0;
   HRESULT FLockFailure = 0;
-  TKeyRuns FRuns;
+  bool FWriteLocked = false;  // the lock handed out may write: a change when it ends
+  uint64_t FVersion = 1;      // counts changes of the contents
+  uint64_t FWholeVersion = 0; // the version FWhole encodes
+  TKeyPicture FWhole;         // the whole surface, for copies of any rectangle
+  std::vector<TPictureSlot> FPictures;  // open addressing; size a power of two or 0
+  size_t FPictureCount = 0;
   bool FUseRuns = true;
 };

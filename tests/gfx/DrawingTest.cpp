@@ -1,6 +1,9 @@
 // The drawing routines: pixel formats, anchoring and clipping, keyed copies, the stipple, the
 // brightness masks, the blend modes and PutPixel, in 5-6-5 and 5-5-5.
 #include <random>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "tests/gfx/GfxFixture.h"
 
@@ -181,25 +184,54 @@ TEST_F(KeyedTest, MissingDisplayOrSheetIsANoOp) {
   EXPECT_EQ(CountNot(Back(), 0), 0);
 }
 
-TEST_F(KeyedTest, PreEncodedRunsDrawTheSamePixelsAsThePlainCopyEverywhere) {
-  std::mt19937 rng(7);
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) Set(Sheet(1), x, y, (rng() % 3 == 0) ? 0 : static_cast<uint16_t>(rng()));
-  std::vector<std::tuple<int, int, TRect, bool>> calls;
-  for (int i = 0; i < 400; ++i) {
+// Sheet pictures drawn anywhere, partly or wholly off screen, by either anchor.
+using TSheetCall = std::tuple<int, int, TRect, bool>;
+
+// Upper half: short runs between many holes; lower half: runs mostly longer than 16 pixels.
+void FillWithRuns(TDDSurface& sheet, std::mt19937& rng) {
+  for (int y = 0; y < sheet.Height(); ++y)
+    for (int x = 0; x < sheet.Width(); ++x) {
+      const bool hole = y < sheet.Height() / 2 ? rng() % 3 == 0 : rng() % 23 == 0;
+      sheet.Pixels()[y * (sheet.Pitch() / 2) + x] = hole ? 0 : static_cast<uint16_t>(rng());
+    }
+}
+
+std::vector<TSheetCall> RandomSheetCalls(std::mt19937& rng, int count) {
+  std::vector<TSheetCall> calls;
+  for (int i = 0; i < count; ++i) {
     const int l = static_cast<int>(rng() % 700) - 30, t = static_cast<int>(rng() % 520) - 20;
     calls.emplace_back(static_cast<int>(rng() % 760) - 60, static_cast<int>(rng() % 560) - 40,
                        MakeRect(l, t, static_cast<int>(rng() % 90), static_cast<int>(rng() % 70)), rng() % 2 == 0);
   }
+  return calls;
+}
+
+// The back buffer after drawing every call with `draw`, first through the sheet's pre-encoded
+// runs, then through the plain per-pixel reference.
+template <class Draw>
+std::pair<std::vector<uint16_t>, std::vector<uint16_t>> FastAndPlain(TDDSurface& back, TDDSurface& sheet,
+                                                                     const std::vector<TSheetCall>& calls, Draw draw) {
   auto drawAll = [&] {
-    ClearSurface(&Back(), 0x0421);
-    for (auto& [x, y, r, corner] : calls) DrawKeyed(x, y, 1, r, corner);
-    return std::vector<uint16_t>(Back().Pixels(), Back().Pixels() + 640 * 480);
+    ClearSurface(&back, 0x0421);
+    for (const auto& [x, y, r, corner] : calls) draw(x, y, r, corner);
+    return std::vector<uint16_t>(back.Pixels(), back.Pixels() + back.Width() * back.Height());
   };
-  const auto fast = drawAll();
-  EXPECT_TRUE(Sheet(1).KeyRunsReady());
-  Sheet(1).UseKeyRuns(false);
-  EXPECT_EQ(fast, drawAll());
+  sheet.UseKeyRuns(true);
+  auto fast = drawAll();
+  EXPECT_GT(sheet.KeyPictureCount(), 0u);
+  sheet.UseKeyRuns(false);
+  auto plain = drawAll();
+  sheet.UseKeyRuns(true);
+  return {std::move(fast), std::move(plain)};
+}
+
+TEST_F(KeyedTest, PreEncodedRunsDrawTheSamePixelsAsThePlainCopyEverywhere) {
+  std::mt19937 rng(7);
+  FillWithRuns(Sheet(1), rng);
+  Sheet(1).PrepareKeyRuns();
+  const auto [fast, plain] = FastAndPlain(Back(), Sheet(1), RandomSheetCalls(rng, 400),
+                                          [](int x, int y, TRect r, bool c) { DrawKeyed(x, y, 1, r, c); });
+  EXPECT_EQ(fast, plain);
 }
 
 class StippleTest : public KeyedTest {};
@@ -253,6 +285,32 @@ TEST_F(ShadeTest, ThreeQuarterBrightAddsTheHalfAndTheQuarter) {
   Set(Sheet(1), 0, 0, 0x7FFF);
   DrawThreeQuarterBright(0, 0, 1, MakeRect(0, 0, 1, 1), true);
   EXPECT_EQ(At(Back(), 0, 0), 0x3DEF + 0x1CE7);
+}
+
+TEST_F(ShadeTest, PreEncodedRunsShadeTheSamePixelsAsThePlainRoutinesInBothLayouts) {
+  for (int kind : {PixelKind565, PixelKind555}) {
+    MakeDisplay(kind);
+    std::mt19937 rng(19);
+    FillWithRuns(Sheet(2), rng);
+    const auto calls = RandomSheetCalls(rng, 300);
+    const auto half = FastAndPlain(Back(), Sheet(2), calls,
+                                   [](int x, int y, TRect r, bool c) { DrawHalfBright(x, y, 2, r, c); });
+    EXPECT_EQ(half.first, half.second) << "half, kind " << kind;
+    const auto threeQuarter = FastAndPlain(Back(), Sheet(2), calls, [](int x, int y, TRect r, bool c) {
+      DrawThreeQuarterBright(x, y, 2, r, c);
+    });
+    EXPECT_EQ(threeQuarter.first, threeQuarter.second) << "three quarters, kind " << kind;
+  }
+}
+
+TEST_F(ShadeTest, ASheetKeyedOnAnotherValueIsShadedByThePlainRoutine) {
+  MakeDisplay(PixelKind565);
+  Set(Sheet(1), 0, 0, 0x0002);
+  Set(Sheet(1), 1, 0, 0xFFFF);
+  Sheet(1).SetColorKey(2, 2);  // the shading still skips only 0, so 2 is drawn
+  DrawHalfBright(0, 0, 1, MakeRect(0, 0, 2, 1), true);
+  EXPECT_EQ(At(Back(), 0, 0), 0x0001);
+  EXPECT_EQ(At(Back(), 1, 0), 0x7BEF);
 }
 
 class BlendTest : public GfxTest {

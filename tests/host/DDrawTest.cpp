@@ -92,6 +92,34 @@ TEST_F(SurfaceTest, BltFastRefusesRectanglesOutsideEitherSurface) {
   EXPECT_EQ(surface.BltFast(5, 3, &src, TRect{0, 0, 3, 1}, false), DD_OK);
 }
 
+TEST_F(SurfaceTest, BltOfTheSameWidthCopiesRowsAndKeepsToTheSurface) {
+  TDDSurface src(8, 2, PixelKind565);
+  for (int i = 0; i < 16; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
+  const TRect to{-2, 1, 6, 5};  // two columns and one row past the edges, twice as high
+  ASSERT_EQ(surface.Blt(&to, &src), DD_OK);
+  EXPECT_EQ(surface.Pixels()[0 * 8 + 0], 0);
+  EXPECT_EQ(surface.Pixels()[1 * 8 + 0], 3);
+  EXPECT_EQ(surface.Pixels()[2 * 8 + 5], 8);
+  EXPECT_EQ(surface.Pixels()[1 * 8 + 6], 0);
+  EXPECT_EQ(surface.Pixels()[3 * 8 + 0], 11);
+  EXPECT_EQ(surface.Pixels()[3 * 8 + 5], 16);
+}
+
+TEST_F(SurfaceTest, FillsOfEveryKindOfValueCoverExactlyTheRectangle) {
+  TDDSurface padded(40, 3, PixelKind565, 48);
+  const TRect r{1, 1, 38, 2};
+  for (uint16_t colour : {uint16_t{0}, uint16_t{0x4242}, uint16_t{0x1234}}) {
+    ASSERT_EQ(padded.BltFill(nullptr, 0xFFFF), DD_OK);
+    ASSERT_EQ(padded.BltFill(&r, colour), DD_OK);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 48; ++x) {
+        const bool inside = y == 1 && x >= 1 && x < 38;
+        const uint16_t expected = inside ? colour : x < 40 ? 0xFFFF : 0;
+        ASSERT_EQ(padded.Pixels()[y * 48 + x], expected) << x << "," << y << " colour " << colour;
+      }
+  }
+}
+
 TEST_F(SurfaceTest, BltStretchesTheWholeSourceNearestPixel) {
   TDDSurface src(2, 1, PixelKind565);
   src.Pixels()[0] = 1;
@@ -162,6 +190,102 @@ TEST_F(KeyRunsTest, AWritableLockOrDeviceContextRebuildsTheRunsOnTheNextCopy) {
   dest.Pixels()[0] = 0x1111;
   ASSERT_EQ(dest.BltFast(0, 0, &sheet, TRect{0, 0, 1, 1}, true), DD_OK);
   EXPECT_EQ(dest.Pixels()[0], 0x1111);
+}
+
+// A sheet with short runs in its upper half and long ones (past 16 pixels) in its lower half.
+class PictureRunsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::mt19937 rng(23);
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 200; ++x) {
+        const bool hole = y < 50 ? rng() % 4 == 0 : rng() % 29 == 0;
+        sheet.Pixels()[y * 200 + x] = hole ? 0 : static_cast<uint16_t>(rng() | 1);
+      }
+    }
+    sheet.SetColorKey(0, 0);
+  }
+  TRect RandomRect(std::mt19937& rng) {
+    const int l = static_cast<int>(rng() % 200), t = static_cast<int>(rng() % 100);
+    return TRect{l, t, l + 1 + static_cast<int>(rng() % (200 - l)), t + 1 + static_cast<int>(rng() % (100 - t))};
+  }
+  TDDSurface sheet{200, 100, PixelKind565};
+};
+
+TEST_F(PictureRunsTest, WholeAndClippedPicturesMatchThePlainKeyedCopy) {
+  TDDSurface fast(300, 200, PixelKind565), plain(300, 200, PixelKind565);
+  std::mt19937 rng(5);
+  for (int i = 0; i < 600; ++i) {
+    const TRect picture = RandomRect(rng);
+    TRect part = picture;
+    if (i % 2 == 1) {  // a part of it, as the screen edges cut it
+      part.Left += static_cast<int>(rng() % (picture.Right - picture.Left));
+      part.Top += static_cast<int>(rng() % (picture.Bottom - picture.Top));
+      part.Right -= static_cast<int>(rng() % (part.Right - part.Left));
+      part.Bottom -= static_cast<int>(rng() % (part.Bottom - part.Top));
+    }
+    const int x = static_cast<int>(rng() % (301 - (part.Right - part.Left)));
+    const int y = static_cast<int>(rng() % (201 - (part.Bottom - part.Top)));
+    sheet.UseKeyRuns(true);
+    ASSERT_EQ(fast.BltFastPicture(x, y, &sheet, part, picture), DD_OK);
+    sheet.UseKeyRuns(false);
+    ASSERT_EQ(plain.BltFast(x, y, &sheet, part, true), DD_OK);
+  }
+  EXPECT_TRUE(std::equal(fast.Pixels(), fast.Pixels() + 300 * 200, plain.Pixels()));
+}
+
+TEST_F(PictureRunsTest, APictureThatDoesNotHoldThePartIsIgnored) {
+  TDDSurface dest(50, 50, PixelKind565);
+  ASSERT_EQ(dest.BltFastPicture(0, 0, &sheet, TRect{60, 60, 90, 90}, TRect{0, 0, 10, 10}), DD_OK);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) ASSERT_EQ(dest.Pixels()[y * 50 + x], sheet.Pixels()[(60 + y) * 200 + 60 + x]);
+}
+
+TEST_F(PictureRunsTest, EachPictureIsEncodedOnceUntilTheSheetChanges) {
+  const TRect r{10, 60, 70, 95};
+  const TKeyPicture* first = sheet.KeyPicture(r, 640);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(sheet.KeyPicture(r, 640), first);
+  EXPECT_EQ(sheet.KeyPictureCount(), 1u);
+  TDDSurface dest(60, 35, PixelKind565);
+  sheet.Pixels()[60 * 200 + 10] = 0x1234;  // a write marks every encoding stale
+  ASSERT_EQ(dest.BltFastPicture(0, 0, &sheet, r, r), DD_OK);
+  EXPECT_EQ(dest.Pixels()[0], 0x1234);
+  EXPECT_EQ(sheet.KeyPictureCount(), 1u);
+}
+
+TEST_F(PictureRunsTest, ReloadedPicturesAreEncodedAgainWhenTheLoaderPreparesTheRuns) {
+  const TRect r{0, 0, 40, 40};
+  ASSERT_NE(sheet.KeyPicture(r, 40), nullptr);
+  TSurfaceDC* dc;
+  ASSERT_EQ(sheet.GetDC(&dc), DD_OK);
+  for (int i = 0; i < 200 * 100; ++i) dc->Pixels[i] = 0x0F0F;
+  sheet.ReleaseDC(dc);
+  sheet.PrepareKeyRuns();
+  EXPECT_TRUE(sheet.KeyRunsReady());
+  const TKeyPicture* p = sheet.KeyPicture(r, 40);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->Opaque, 40u * 40u);
+  EXPECT_EQ(p->Moves[0].Pixels[0], 0x0F0F);
+}
+
+TEST_F(PictureRunsTest, NoEncodingPastTheSurfaceWithoutAKeyOrWithTheRunsOff) {
+  EXPECT_EQ(sheet.KeyPicture(TRect{190, 0, 210, 10}, 640), nullptr);
+  EXPECT_EQ(sheet.KeyPicture(TRect{5, 5, 5, 9}, 640), nullptr);
+  sheet.UseKeyRuns(false);
+  EXPECT_EQ(sheet.KeyPicture(TRect{0, 0, 10, 10}, 640), nullptr);
+  TDDSurface plain(10, 10, PixelKind565);
+  EXPECT_EQ(plain.KeyPicture(TRect{0, 0, 10, 10}, 640), nullptr);
+}
+
+TEST_F(PictureRunsTest, ManyPicturesAllStayFindable) {
+  std::mt19937 rng(3);
+  std::vector<std::pair<TRect, const TKeyPicture*>> made;
+  for (int i = 0; i < 300; ++i) {
+    const TRect r = RandomRect(rng);
+    made.emplace_back(r, sheet.KeyPicture(r, 300));
+  }
+  for (const auto& [r, p] : made) EXPECT_EQ(sheet.KeyPicture(r, 300), p);
 }
 
 TEST_F(KeyRunsTest, AColourKeyRangeSkipsEveryValueInIt) {
