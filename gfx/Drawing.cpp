@@ -182,30 +182,65 @@ const TKeyPicture* SourceRuns(const TJob& job) {
   return s.KeyPicture(p, job.D.Stride);
 }
 
+// A split/compose pair called directly, so a per-pixel loop can inline it; the layout is
+// still chosen once per call, from what SelectPixelFormat set.
+template <void (*SplitFn)(uint16_t, uint8_t&, uint8_t&, uint8_t&), void (*ComposeFn)(uint8_t, uint8_t, uint8_t, uint16_t&)>
+struct TFormat {
+  static void Split(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) { SplitFn(p, r, g, b); }
+  static void Compose(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) { ComposeFn(r, g, b, p); }
+};
+// Any other pair, through the function variables.
+struct TSelectedFormat {
+  static void Split(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) { SplitPixel(p, r, g, b); }
+  static void Compose(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) { ComposePixel(r, g, b, p); }
+};
+
+// Runs body(format) with the pair selected now.
+template <class Body>
+void WithPixelFormat(Body body) {
+  if (SplitPixel == SplitPixel565 && ComposePixel == ComposePixel565)
+    body(TFormat<SplitPixel565, ComposePixel565>{});
+  else if (SplitPixel == SplitPixel555 && ComposePixel == ComposePixel555)
+    body(TFormat<SplitPixel555, ComposePixel555>{});
+  else
+    body(TSelectedFormat{});
+}
+
+template <class F>
 uint16_t Scaled(uint16_t s, int f) {
   uint8_t r, g, b;
-  SplitPixel(s, r, g, b);
+  F::Split(s, r, g, b);
   uint16_t p;
-  ComposePixel(static_cast<uint8_t>(r * f / 64), static_cast<uint8_t>(g * f / 64),
-               static_cast<uint8_t>(b * f / 64), p);
+  F::Compose(static_cast<uint8_t>(r * f / 64), static_cast<uint8_t>(g * f / 64), static_cast<uint8_t>(b * f / 64), p);
   return p;
 }
 
+template <class F>
 void AddPixel(uint16_t s, uint16_t& d, int level) {
   uint8_t sr, sg, sb, dr, dg, db;
-  SplitPixel(s, sr, sg, sb);
-  SplitPixel(d, dr, dg, db);
-  ComposePixel(Clamp31(dr + int64_t{sr} * level / 128), Clamp31(dg + int64_t{sg} * level / 128),
-               Clamp31(db + int64_t{sb} * level / 128), d);
+  F::Split(s, sr, sg, sb);
+  F::Split(d, dr, dg, db);
+  F::Compose(Clamp31(dr + int64_t{sr} * level / 128), Clamp31(dg + int64_t{sg} * level / 128),
+             Clamp31(db + int64_t{sb} * level / 128), d);
 }
 
+template <class F>
 void AlphaPixel(uint16_t s, uint16_t& d, int level) {
   uint8_t sr, sg, sb, dr, dg, db;
-  SplitPixel(s, sr, sg, sb);
-  SplitPixel(d, dr, dg, db);
+  F::Split(s, sr, sg, sb);
+  F::Split(d, dr, dg, db);
   const int keep = 128 - level;
-  ComposePixel(Clamp31((dr * keep + sr * level) / 128), Clamp31((dg * keep + sg * level) / 128),
-               Clamp31((db * keep + sb * level) / 128), d);
+  F::Compose(Clamp31((dr * keep + sr * level) / 128), Clamp31((dg * keep + sg * level) / 128),
+             Clamp31((db * keep + sb * level) / 128), d);
+}
+
+// fn(format, column, row, source pixel, destination pixel) over the job's opaque pixels, the
+// layout chosen once.
+template <class Fn>
+void EachOpaqueIn(const TJob& job, Fn fn) {
+  WithPixelFormat([&](auto format) {
+    ForEachOpaque(job, [&](int col, int row, uint16_t s, uint16_t& d) { fn(format, col, row, s, d); });
+  });
 }
 
 // The glow modes: K falls off from the middle of the rectangle, E is added to one component.
@@ -297,9 +332,9 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
-  ForEachOpaque(job, [&](int col, int row, uint16_t s, uint16_t& d) {
+  EachOpaqueIn(job, [&](auto format, int col, int row, uint16_t s, uint16_t& d) {
     if ((job.X + col + 2 * (job.Y + row)) % 3 != 0) return;
-    d = brightness == 0 ? s : Scaled(s, f);
+    d = brightness == 0 ? s : Scaled<decltype(format)>(s, f);
   });
   EndJob(job);
 }
@@ -334,7 +369,7 @@ void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorn
 void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level) {
   TJob job;
   if (!BeginJob(x, y, r, source, dest, true, job)) return;
-  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AddPixel(s, d, level); });
+  EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
   EndJob(job);
 }
 
@@ -350,11 +385,11 @@ void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* d
   switch (mode) {
     case bmAlpha: {
       const int l = std::clamp(level, 0, 128);
-      ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AlphaPixel(s, d, l); });
+      EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AlphaPixel<decltype(format)>(s, d, l); });
       break;
     }
     case bmAdd:
-      ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { AddPixel(s, d, level); });
+      EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
       break;
     case bmGlowRed:
       Glow(job, level, 0);
@@ -378,6 +413,6 @@ void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface
   TJob job;
   if (!BeginJob(x, y, r, source, dest, false, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
-  ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = Scaled(s, f); });
+  EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { d = Scaled<decltype(format)>(s, f); });
   EndJob(job);
 }
