@@ -24,16 +24,23 @@ class TDisplay {
 
   // The retry rule: true = done (success or give up), false = repeat the call.
   bool CheckResult(HRESULT hr);
-  // Repeats call() until CheckResult accepts its result, which it returns. A surface that is
-  // lost again at once after every restore would spin for ever: after RetryLimit attempts the
-  // call is abandoned with its last result.
+  // Repeats call() until CheckResult accepts its result, which it returns. A busy surface is
+  // waited for up to RetryLimit attempts; a surface that is lost again at once after every
+  // restore is given up after RestoreLimit restores, so the call is dropped for this frame
+  // instead of reloading the sheets without end.
   template <class Call>
   HRESULT Retry(Call&& call) {
     HRESULT hr = call();
-    for (int attempt = 1; !CheckResult(hr) && attempt < RetryLimit; ++attempt) hr = call();
+    int restores = 0;
+    for (int attempt = 1; attempt < RetryLimit; ++attempt) {
+      if (hr == DDERR_SURFACELOST && ++restores > RestoreLimit) break;
+      if (CheckResult(hr)) break;
+      hr = call();
+    }
     return hr;
   }
   static constexpr int RetryLimit = 100000;
+  static constexpr int RestoreLimit = 3;
   HRESULT RestoreSurfaces();
   void ReloadSheets();
   void LockBackBuffer();

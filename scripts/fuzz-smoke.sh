@@ -22,8 +22,12 @@ names=()
 for src in "$root"/fuzz/*.cpp; do names+=("$(basename "$src" .cpp)"); done
 targets=("${names[@]/#/fuzz_}")
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCORVINA_FUZZ=ON -DCORVINA_TESTS=OFF \
-  -DCORVINA_BENCH=OFF >/dev/null
+# A build directory already configured for fuzzing (the sanitizer pass of scripts/test.sh) is
+# reused as it is; otherwise a fuzz-only clang build is made.
+if ! grep -qs '^CORVINA_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCORVINA_FUZZ=ON -DCORVINA_TESTS=OFF \
+    -DCORVINA_BENCH=OFF >/dev/null
+fi
 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >/dev/null
 
 data=$build/res/data

@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [--e2e]   (--e2e adds the X server tools of the end-to-end test)
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config clang libgtest-dev libgmock-dev libbenchmark-dev
+packages=(build-essential cmake pkg-config clang libclang-rt-14-dev python3 libgtest-dev libgmock-dev libbenchmark-dev
           libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfontconfig-dev fonts-nanum)
 if [[ "${1:-}" == "--e2e" ]]; then
   packages+=(xvfb xdotool x11-apps x11-utils imagemagick openbox)

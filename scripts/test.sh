@@ -8,8 +8,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [[ "${1:-}" == "--sanitize" ]]; then
+  # clang, so this pass also proves the clang build and makes the libFuzzer targets
+  # (scripts/fuzz-smoke.sh runs them from this build directory).
   build="${BUILD_DIR:-$root/build-asan}"
-  flags+=(-DCORVINA_SANITIZE=ON -DCORVINA_BENCH=OFF)
+  export CC=clang CXX=clang++
+  flags+=(-DCORVINA_SANITIZE=ON -DCORVINA_FUZZ=ON -DCORVINA_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi

@@ -14,5 +14,5 @@ if(TARGET corvina AND TARGET corvina-mkassets AND Python3_Interpreter_FOUND)
                    --program $<TARGET_FILE:corvina>
                    --mkassets $<TARGET_FILE:corvina-mkassets>
                    --work ${CMAKE_CURRENT_BINARY_DIR}/bad_inputs)
-  set_tests_properties(hardening_bad_inputs PROPERTIES TIMEOUT 300 LABELS hardening)
+  set_tests_properties(hardening_bad_inputs PROPERTIES ENVIRONMENT "${CORVINA_PROGRAM_TEST_ENV}" TIMEOUT 300 LABELS hardening)
 endif()

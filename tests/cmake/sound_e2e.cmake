@@ -9,5 +9,5 @@ if(TARGET corvina AND Python3_Interpreter_FOUND)
                    --mkassets $<TARGET_FILE:corvina-mkassets>
                    --embedded $<TARGET_EXISTS:corvina_res_data>
                    --out ${CMAKE_CURRENT_BINARY_DIR}/sound_e2e)
-  set_tests_properties(corvina_sound_e2e PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
+  set_tests_properties(corvina_sound_e2e PROPERTIES ENVIRONMENT "${CORVINA_PROGRAM_TEST_ENV}" SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
 endif()
