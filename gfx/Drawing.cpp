@@ -81,24 +81,23 @@ void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, in
   last = static_cast<int>(std::max(f, l));
 }
 
-// Locks the source (read only), then the destination, each under the retry rule. The source is
-// let go before a failed destination lock is judged, so a restore can reload it.
+// Locks the source (read only), then the destination, under the retry rule. The source is let
+// go before a failed destination lock is judged, so a restore can reload it.
 bool LockPair(TJob& job) {
   DDSURFACEDESC desc;
-  for (int attempt = 0; attempt < TDisplay::RetryLimit; ++attempt) {
-    HRESULT hr = job.Source->Lock(&desc, DDLOCK_WAIT | DDLOCK_READONLY);
-    if (hr == DD_OK) {
-      job.S = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
-      hr = job.Dest->Lock(&desc, DDLOCK_WAIT);
-      if (hr == DD_OK) {
-        job.D = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
-        return true;
-      }
+  const HRESULT hr = Display->Retry([&] {
+    HRESULT r = job.Source->Lock(&desc, DDLOCK_WAIT | DDLOCK_READONLY);
+    if (r != DD_OK) return r;
+    job.S = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
+    r = job.Dest->Lock(&desc, DDLOCK_WAIT);
+    if (r == DD_OK) {
+      job.D = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
+    } else {
       job.Source->Unlock();
     }
-    if (Display->CheckResult(hr)) return false;
-  }
-  return false;
+    return r;
+  });
+  return hr == DD_OK;
 }
 
 // Prepares a job; false when there is nothing to draw or a lock failed for good.

