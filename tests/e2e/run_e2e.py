@@ -46,7 +46,14 @@ class Run:
         self.mode = mode
         self.stderr = open(os.path.join(out_dir, f"{mode}-stderr.txt"), "w")
         self.proc = subprocess.Popen(argv, cwd=cwd, env=xs.env, stdout=self.stderr, stderr=self.stderr)
-        self.wid = xs.find_window("^Corvina Project$")
+        try:
+            self.wid = xs.find_window("^Corvina Project$")
+        except AssertionError:
+            # Never leave a program behind: it would hold on to the display after the test.
+            status = self.proc.poll()
+            self.proc.kill()
+            self.proc.wait()
+            raise AssertionError(f"no window ({'still running' if status is None else f'exited with {status}'})")
         time.sleep(2.0)  # the window settles (full screen) and the first frames run
         x, y, w, h = xs.window_geometry(self.wid)
         self.scale, bx, by = letterbox(w, h)

@@ -91,7 +91,7 @@ class XSession:
         return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
-    def find_window(self, name, timeout=15):
+    def find_window(self, name, timeout=40):
         deadline = time.time() + timeout
         while time.time() < deadline:
             r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
