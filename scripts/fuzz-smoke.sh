@@ -43,7 +43,7 @@ mkdir -p "$artifacts"
 # Writes seed file $1 from a two-byte prefix given in octal escapes ($2) and a byte range of a
 # file ($3, from byte $4, $5 bytes).
 seed_slice() {
-  { printf "$2"; tail -c +"$(($4 + 1))" "$3" | head -c "$5"; } >"$1"
+  { printf "$2"; dd if="$3" iflag=skip_bytes,count_bytes skip="$4" count="$5" bs=4096 status=none; } >"$1"
 }
 
 # Seeds for one target into directory $2.
