@@ -6,18 +6,16 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
 
-// The file of the best sans face covering Korean, or of any face when none covers it.
-std::string FindFace() {
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (config == nullptr) return {};
-  std::string path;
-  bool korean = false;
+// Asks fontconfig for a sans face covering Korean: its file, and whether it does cover Korean.
+void MatchFace(FcConfig* config, std::string& path, bool& korean) {
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ko"));
   if (pattern != nullptr) {
     FcConfigSubstitute(config, pattern, FcMatchPattern);
@@ -36,7 +34,16 @@ std::string FindFace() {
     }
     FcPatternDestroy(pattern);
   }
-  FcConfigDestroy(config);
+}
+
+// The file of the best sans face covering Korean, or of any face when none covers it.
+std::string FindFace() {
+  std::string path;
+  bool korean = false;
+  if (FcConfig* config = FcInitLoadConfigAndFonts()) {
+    MatchFace(config, path, korean);
+    FcConfigDestroy(config);
+  }
   if (path.empty()) {
     std::cerr << "corvina: no font found; text is not drawn\n";
   } else if (!korean) {
@@ -98,41 +105,87 @@ uint8_t Mix(uint8_t fg, uint8_t bg, uint32_t alpha) {
   return static_cast<uint8_t>((fg * alpha + bg * (255 - alpha) + 127) / 255);
 }
 
+// One inked pixel of a rendered line.
+struct TInk {
+  uint16_t Col;
+  uint16_t Row;
+  uint8_t Alpha;  // coverage, 1..255
+};
+
+// The coverage of one rendered line, independent of its colour: only the inked pixels, since
+// most of a line's box is empty.
+struct TLineMask {
+  std::vector<TInk> Ink;  // row by row
+};
+
+// The same few lines (speech, the frame rate) come back every frame, and rendering them anew
+// costs more than the rest of the text path, so their masks are kept. The store is emptied
+// when it grows past a bound, which keeps it small and the output independent of its history.
+constexpr size_t MaxKeptLines = 256;
+
+const TLineMask* MaskOf(std::string_view utf8, int points) {
+  static std::unordered_map<std::string, TLineMask> kept;
+  std::string key(utf8);
+  key.append(1, '\0').append(std::to_string(points));
+  if (auto it = kept.find(key); it != kept.end()) return &it->second;
+  TTF_Font* font = FontOfSize(points);
+  if (font == nullptr) return nullptr;
+  const std::string text(utf8);
+  SDL_Surface* glyphs = TTF_RenderUTF8_Blended(font, text.c_str(), SDL_Color{255, 255, 255, 255});
+  if (glyphs == nullptr) return nullptr;
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(glyphs, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(glyphs);
+  if (argb == nullptr) return nullptr;
+  TLineMask mask;
+  const int w = std::min(argb->w, 0xFFFF), h = std::min(argb->h, 0xFFFF);
+  for (int row = 0; row < h; ++row) {
+    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + row * argb->pitch);
+    for (int col = 0; col < w; ++col) {
+      const auto alpha = static_cast<uint8_t>(src[col] >> 24);
+      if (alpha != 0) mask.Ink.push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
+    }
+  }
+  SDL_FreeSurface(argb);
+  if (kept.size() >= MaxKeptLines) kept.clear();
+  return &kept.emplace(std::move(key), std::move(mask)).first->second;
+}
+
+// The line's ink in the colour over the target's pixels, clipped to the target.
+template <int Kind>
+void BlendInk(const TSurfaceDC& target, int x, int y, const TLineMask& mask, TColor colour) {
+  const uint8_t fr = static_cast<uint8_t>(GetRValue(colour));
+  const uint8_t fg = static_cast<uint8_t>(GetGValue(colour));
+  const uint8_t fb = static_cast<uint8_t>(GetBValue(colour));
+  const uint16_t solid = PackColour(Kind, colour);
+  auto* pixels = reinterpret_cast<uint8_t*>(target.Pixels);
+  for (const TInk& ink : mask.Ink) {
+    const int px = x + ink.Col, py = y + ink.Row;
+    if (px < 0 || py < 0 || px >= target.Width || py >= target.Height) continue;
+    uint16_t& d = reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * target.Pitch)[px];
+    if (ink.Alpha == 255) {
+      d = solid;
+      continue;
+    }
+    uint8_t r, g, b;
+    UnpackRgb(Kind, d, r, g, b);
+    d = PackRgb(Kind, Mix(fr, r, ink.Alpha), Mix(fg, g, ink.Alpha), Mix(fb, b, ink.Alpha));
+  }
+}
+
 }  // namespace
 
 std::string_view DefaultFacePath() { return FacePath(); }
 
 void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour) {
   if (utf8.empty() || target.Pixels == nullptr) return;
-  TTF_Font* font = FontOfSize(points);
-  if (font == nullptr) return;
-  const std::string text(utf8);
-  SDL_Surface* glyphs = TTF_RenderUTF8_Blended(font, text.c_str(), SDL_Color{255, 255, 255, 255});
-  if (glyphs == nullptr) return;
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(glyphs, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(glyphs);
-  if (argb == nullptr) return;
-  const uint8_t fr = static_cast<uint8_t>(GetRValue(colour));
-  const uint8_t fg = static_cast<uint8_t>(GetGValue(colour));
-  const uint8_t fb = static_cast<uint8_t>(GetBValue(colour));
-  const uint16_t solid = PackColour(target.PixelKind, colour);
-  const int x0 = std::max(0, -x), x1 = std::min(argb->w, target.Width - x);
-  const int y0 = std::max(0, -y), y1 = std::min(argb->h, target.Height - y);
-  for (int row = y0; row < y1; ++row) {
-    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + row * argb->pitch);
-    auto* dst = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(target.Pixels) +
-                                            static_cast<ptrdiff_t>(y + row) * target.Pitch) + x;
-    for (int col = x0; col < x1; ++col) {
-      const uint32_t alpha = src[col] >> 24;
-      if (alpha == 0) continue;
-      if (alpha == 255) {
-        dst[col] = solid;
-        continue;
-      }
-      uint8_t r, g, b;
-      UnpackRgb(target.PixelKind, dst[col], r, g, b);
-      dst[col] = PackRgb(target.PixelKind, Mix(fr, r, alpha), Mix(fg, g, alpha), Mix(fb, b, alpha));
-    }
+  const TLineMask* mask = MaskOf(utf8, points);
+  if (mask == nullptr) return;
+  switch (target.PixelKind) {
+    case PixelKind555:
+      return BlendInk<PixelKind555>(target, x, y, *mask, colour);
+    case PixelKindBgr565:
+      return BlendInk<PixelKindBgr565>(target, x, y, *mask, colour);
+    default:
+      return BlendInk<PixelKind565>(target, x, y, *mask, colour);
   }
-  SDL_FreeSurface(argb);
 }
