@@ -16,6 +16,7 @@ import subprocess
 import sys
 import time
 
+LATIN_FONTS = "/usr/share/fonts/truetype/dejavu"  # fonts-dejavu-core: no Hangul in it
 RUN_SECONDS = 2.5   # a game that should run is left this long before it is asked to quit
 LIMIT_SECONDS = 20  # longer than this is a hang
 
@@ -50,8 +51,10 @@ def make_cases(data):
              env={"SDL_VIDEODRIVER": "nonexistent", "CORVINA_NO_DIALOG": "1"}),
         Case("no audio device with --sound", ["--windowed", "--sound", "--no-dialog"], "runs", "",
              env={"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "nonexistent"}),
-        Case("no Korean-capable font", ["--windowed", "--no-dialog"], "runs", "",
+        Case("no font at all", ["--windowed", "--no-dialog"], "runs", "no font found; text is not drawn",
              env={"SDL_VIDEODRIVER": "dummy", "FONTCONFIG_FILE": "@EMPTY_FONTS_CONF@"}),
+        Case("no Korean-capable font", ["--windowed", "--no-dialog"], "runs", "no font covering Korean found",
+             env={"SDL_VIDEODRIVER": "dummy", "FONTCONFIG_FILE": "@LATIN_FONTS_CONF@"}),
         Case("MAP.DAT short", files_dummy, "exit1", "is 1000 bytes long; 50000 bytes expected", env=dummy,
              files={"MAP.DAT": shipped_map[:1000]}),
         Case("MAP.DAT empty", files_dummy, "exit1", "is 0 bytes long", env=dummy, files={"MAP.DAT": b""}),
@@ -95,7 +98,7 @@ def place(directory, name, content):
             f.write(content)
 
 
-def run_case(case, program, work, fonts_conf):
+def run_case(case, program, work, fonts_confs):
     directory = os.path.join(work, case.name.replace(" ", "_").replace(",", "").replace("-", "_"))
     shutil.rmtree(directory, ignore_errors=True)
     os.makedirs(directory)
@@ -107,7 +110,9 @@ def run_case(case, program, work, fonts_conf):
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     for k, v in case.env.items():
-        env[k] = v.replace("@EMPTY_FONTS_CONF@", fonts_conf)
+        for mark, conf in fonts_confs.items():
+            v = v.replace(mark, conf)
+        env[k] = v
     proc = subprocess.Popen([local] + case.args, cwd=directory, env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     problems = []
@@ -145,15 +150,19 @@ def main():
     os.makedirs(a.work, exist_ok=True)
     data = os.path.join(a.work, "data")
     subprocess.run([a.mkassets, data], check=True, stdout=subprocess.DEVNULL, timeout=120)
-    fonts_conf = os.path.join(a.work, "empty-fonts.conf")
-    with open(fonts_conf, "w") as f:
-        f.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n<fontconfig></fontconfig>\n')
+    # Font configurations that offer no face at all, and only a face without Hangul.
+    fonts_confs = {}
+    for mark, name, body in (("@EMPTY_FONTS_CONF@", "empty-fonts.conf", ""),
+                             ("@LATIN_FONTS_CONF@", "latin-fonts.conf", "<dir>%s</dir>" % LATIN_FONTS)):
+        fonts_confs[mark] = os.path.join(a.work, name)
+        with open(fonts_confs[mark], "w") as f:
+            f.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n<fontconfig>%s</fontconfig>\n' % body)
 
     failed = 0
     for case in make_cases(data):
         if a.only and a.only not in case.name:
             continue
-        problems, err = run_case(case, a.program, a.work, fonts_conf)
+        problems, err = run_case(case, a.program, a.work, fonts_confs)
         if problems:
             failed += 1
             print("FAIL  %s: %s" % (case.name, "; ".join(problems)))
