@@ -72,13 +72,30 @@ struct TJob {
 
 // The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
 // [dstMin, dstLimit).
-void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
+inline __attribute__((always_inline)) void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
              int& last) {
   const int64_t f = std::max<int64_t>({0, -int64_t{srcStart}, int64_t{dstMin} - dstStart});
   const int64_t l = std::min<int64_t>(
       {int64_t{count}, int64_t{srcLimit} - srcStart, int64_t{dstLimit} - dstStart});
   first = static_cast<int>(f);
   last = static_cast<int>(std::max(f, l));
+}
+
+inline __attribute__((always_inline)) void ClipInline(int& x, int& y, TRect& r, bool atCorner) {
+  if (!atCorner) {
+    x -= (r.Right - r.Left + 1) / 2;
+    y -= r.Bottom - r.Top;
+  }
+  if (x < 0) {
+    r.Left -= x;
+    x = 0;
+  }
+  if (y < 0) {
+    r.Top -= y;
+    y = 0;
+  }
+  if (x + (r.Right - r.Left) > ScreenWidth - 1) r.Right = ScreenWidth + r.Left - x;
+  if (y + (r.Bottom - r.Top) > ScreenHeight - 1) r.Bottom = ScreenHeight + r.Top - y;
 }
 
 // Locks the source (read only), then the destination, under the retry rule. The source is let
@@ -138,7 +155,7 @@ void ForEachOpaque(const TJob& j, Fn fn) {
 bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job) {
   if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return false;
   job.Picture = r;
-  ClipToScreen(x, y, r, atCorner);
+  ClipInline(x, y, r, atCorner);
   return BeginJob(x, y, r, Display->FSheets[sheet].get(), Display->FBackBuffer.get(), false, job);
 }
 
@@ -294,22 +311,7 @@ void SelectPixelFormat(uint8_t code) {
   ClipMaxY = ScreenHeight;
 }
 
-void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) {
-  if (!atCorner) {
-    x -= (r.Right - r.Left + 1) / 2;
-    y -= r.Bottom - r.Top;
-  }
-  if (x < 0) {
-    r.Left -= x;
-    x = 0;
-  }
-  if (y < 0) {
-    r.Top -= y;
-    y = 0;
-  }
-  if (x + (r.Right - r.Left) > ScreenWidth - 1) r.Right = ScreenWidth + r.Left - x;
-  if (y + (r.Bottom - r.Top) > ScreenHeight - 1) r.Bottom = ScreenHeight + r.Top - y;
-}
+void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) { ClipInline(x, y, r, atCorner); }
 
 void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner) {
   if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return;
@@ -317,7 +319,7 @@ void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner) {
   TDDSurface* dst = Display->FBackBuffer.get();
   if (src == nullptr) return;
   TRect r = rect;
-  ClipToScreen(x, y, r, atCorner);
+  ClipInline(x, y, r, atCorner);
   // The copy must stay inside the sheet and the back buffer: trim what reaches past either.
   int c0, c1, r0, r1;
   Visible(r.Right - r.Left, r.Left, src->Width(), x, 0, dst->Width(), c0, c1);

@@ -11,16 +11,6 @@ TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels)
       FStride(std::max(FWidth, pitchPixels)),
       FPixels(static_cast<size_t>(FStride) * FHeight, 0) {}
 
-HRESULT TDDSurface::Gate() {
-  if (FLoseEvery > 0 && ++FCallCount % FLoseEvery == 0) LoseSurface();
-  if (FBusyCalls > 0) {
-    --FBusyCalls;
-    return DDERR_WASSTILLDRAWING;
-  }
-  if (FLost) return DDERR_SURFACELOST;
-  return DD_OK;
-}
-
 void TDDSurface::LoseSurface() {
   FLost = true;
   MarkChanged();

@@ -147,7 +147,14 @@ class TDDSurface {
   static constexpr size_t MaxPictures = 4096;
 
   // Shared gate of every operation: injected faults, lost state.
-  HRESULT Gate();
+  HRESULT Gate() {
+    if (FLoseEvery > 0 && ++FCallCount % FLoseEvery == 0) LoseSurface();
+    if (FBusyCalls > 0) {
+      --FBusyCalls;
+      return DDERR_WASSTILLDRAWING;
+    }
+    return FLost ? DDERR_SURFACELOST : DD_OK;
+  }
   // Every change of the contents makes the encodings stale.
   void MarkChanged() { ++FVersion; }
   HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture);
