@@ -1,6 +1,8 @@
 // The soak: seeded random input against the real game, invariants after every frame.
 #include "host/Soak.h"
 
+#include <deque>
+#include <functional>
 #include <random>
 
 #include "game/World.h"
@@ -28,6 +30,12 @@ class InputDriver {
   // Returns the number of map-editing presses made this frame.
   int Drive() {
     int edits = 0;
+    // A gesture under way takes its next step; a new one starts now and then.
+    if (FGesture.empty() && Chance(150)) SelectAndOrder();
+    if (!FGesture.empty()) {
+      FGesture.front()();
+      FGesture.pop_front();
+    }
     if (Chance(8)) Toggle(MovementKeys[Pick(std::size(MovementKeys))]);
     if (Chance(40)) HeadlessKeyTap(TapKeys[Pick(std::size(TapKeys))]);
     if (Chance(25)) MovePointer();
@@ -66,8 +74,35 @@ class InputDriver {
     }
   }
 
+  // Random input alone seldom selects anyone, so orders would be rare: this drags a rectangle
+  // over a random part of the screen (often all of it) over a few frames, then right-clicks
+  // somewhere, which orders whoever the rectangle caught.
+  void SelectAndOrder() {
+    const int w = ScreenWidth, h = ScreenHeight;
+    const bool whole = Chance(2);
+    const TPoint from = whole ? TPoint{1, 1} : TPoint{Range(0, w - 1), Range(0, h - 1)};
+    const TPoint to = whole ? TPoint{w - 2, h - 2} : TPoint{Range(0, w - 1), Range(0, h - 1)};
+    const TPoint goal{Range(0, w - 1), Range(0, h - 1)};
+    FGesture.push_back([this, from] {
+      HeadlessSetCursor(from);
+      Release(VK_LBUTTON);
+    });
+    FGesture.push_back([this] { Toggle(VK_LBUTTON); });
+    FGesture.push_back([to] { HeadlessSetCursor(to); });
+    FGesture.push_back([this] { Release(VK_LBUTTON); });
+    FGesture.push_back([goal] {
+      HeadlessSetCursor(goal);
+      HeadlessKeyTap(VK_RBUTTON);
+    });
+  }
+
+  void Release(int vk) {
+    if (FHeld[vk]) Toggle(vk);
+  }
+
   std::mt19937 FRng;
   bool FHeld[256] = {};
+  std::deque<std::function<void()>> FGesture;  // one step per frame
 };
 
 }  // namespace
