@@ -223,7 +223,7 @@ void WithPixelFormat(Body body) {
 }
 
 template <class F>
-uint16_t Scaled(uint16_t s, int f) {
+CORVINA_INLINE uint16_t Scaled(uint16_t s, int f) {
   uint8_t r, g, b;
   F::Split(s, r, g, b);
   uint16_t p;
@@ -232,7 +232,7 @@ uint16_t Scaled(uint16_t s, int f) {
 }
 
 template <class F>
-void AddPixel(uint16_t s, uint16_t& d, int level) {
+CORVINA_INLINE void AddPixel(uint16_t s, uint16_t& d, int level) {
   uint8_t sr, sg, sb, dr, dg, db;
   F::Split(s, sr, sg, sb);
   F::Split(d, dr, dg, db);
@@ -241,7 +241,7 @@ void AddPixel(uint16_t s, uint16_t& d, int level) {
 }
 
 template <class F>
-void AlphaPixel(uint16_t s, uint16_t& d, int level) {
+CORVINA_INLINE void AlphaPixel(uint16_t s, uint16_t& d, int level) {
   uint8_t sr, sg, sb, dr, dg, db;
   F::Split(s, sr, sg, sb);
   F::Split(d, dr, dg, db);
