@@ -82,6 +82,18 @@ PlatformDisplayStep Fail(PlatformDisplayStep step, std::string* error) {
   return step;
 }
 
+// When no display can be reached SDL falls back to drivers that draw nowhere, and the game
+// would run unseen until killed. Those are taken only when asked for by name.
+std::string InvisibleFallback() {
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && *asked != '\0') return {};
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return {};
+  const char* display = SDL_getenv("DISPLAY");
+  return std::string("no display could be opened (DISPLAY ") +
+         (display != nullptr && *display != '\0' ? std::string("is ") + display : std::string("is not set")) +
+         "); only SDL's invisible \"" + driver + "\" video driver was left";
+}
 }  // namespace
 
 uint32_t PlatformTicks() { return SDL_GetTicks(); }
@@ -129,6 +141,11 @@ bool PlatformWaitEvent(PlatformEvent& event) {
 PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
+    return PlatformDisplayStep::Video;
+  }
+  if (const std::string invisible = InvisibleFallback(); !invisible.empty()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (error) *error = invisible;
     return PlatformDisplayStep::Video;
   }
   S().VideoUp = true;

@@ -45,22 +45,7 @@ class Run:
         self.xs = xs
         self.mode = mode
         self.stderr = open(os.path.join(out_dir, f"{mode}-stderr.txt"), "w")
-        # One more launch when the window does not appear: seen now and then right after a
-        # virtual X server starts under load, never when the program is started by hand.
-        for attempt in (1, 2):
-            self.proc = subprocess.Popen(argv, cwd=cwd, env=xs.env, stdout=self.stderr, stderr=self.stderr)
-            try:
-                self.wid = xs.find_window("^Corvina Project$", timeout=20)
-                break
-            except AssertionError:
-                # Never leave a program behind: it would hold on to the display after the test.
-                status = self.proc.poll()
-                self.proc.kill()
-                self.proc.wait()
-                print(f"    launch {attempt}: no window ({'still running' if status is None else f'exited with {status}'})",
-                      flush=True)
-                if attempt == 2:
-                    raise
+        self.proc, self.wid = xs.start_program(argv, cwd, xs.env, self.stderr)
         time.sleep(2.0)  # the window settles (full screen) and the first frames run
         x, y, w, h = xs.window_geometry(self.wid)
         self.scale, bx, by = letterbox(w, h)
@@ -170,13 +155,7 @@ def scenario(run, report, click_offset):
     else:
         check_minimize_and_restore(run, report)
 
-    start = time.monotonic()
-    run.xs.hold_key("F12", 0.05)
-    try:
-        status = run.proc.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        status = None
-    elapsed = time.monotonic() - start
+    status, elapsed = run.xs.end_with_key(run.proc, timeout=5)
     report.check("F12 ends the program with status 0 within 2 s", status == 0 and elapsed <= 2.0,
                  f"status {status} after {elapsed:.2f} s")
 

@@ -107,12 +107,14 @@ class Program:
         env = dict(xs.env, SDL_AUDIODRIVER=audio_driver, SDL_DISKAUDIOFILE=self.audio)
         self.stderr_path = os.path.join(out_dir, f"sound-{name}-stderr.txt")
         self.stderr = open(self.stderr_path, "w")
-        self.proc = subprocess.Popen(argv, cwd=cwd, env=env, stdout=self.stderr, stderr=self.stderr)
+        self.argv, self.cwd, self.env = argv, cwd, env
+        self.proc = None
         self.shots = 0
         self.origin = None
 
-    def wait_for_window(self):
-        wid = self.xs.find_window("^Corvina Project$")
+    def start(self):
+        """Starts the program and waits for its window."""
+        self.proc, wid = self.xs.start_program(self.argv, self.cwd, self.env, self.stderr)
         time.sleep(2.0)  # the first frames run and the view settles
         x, y, w, h = self.xs.window_geometry(wid)
         scale, bx, by = letterbox(w, h)
@@ -133,13 +135,7 @@ class Program:
 
     def end_with_f12(self):
         """F12, then the exit status and the seconds it took (None when it did not end)."""
-        start = time.monotonic()
-        self.xs.hold_key("F12", 0.05)
-        try:
-            status = self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            status = None
-        return status, time.monotonic() - start
+        return self.xs.end_with_key(self.proc)
 
     def errors(self):
         """Standard error without the disk driver's own notices."""
@@ -149,7 +145,7 @@ class Program:
         return "\n".join(lines).strip()
 
     def stop(self):
-        if self.proc.poll() is None:
+        if self.proc is not None and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
         self.stderr.close()
@@ -246,7 +242,7 @@ def walk_by_order(run, report, side):
 def sound_run(xs, report, name, program, cwd, extra, scenario):
     run = Program(xs, name, [program, "--windowed", "--no-dialog", "--sound", *extra], cwd, xs.out_dir)
     try:
-        run.wait_for_window()
+        run.start()
         scenario(run, report)
         status, elapsed = run.end_with_f12()
         report.check(f"{name}: F12 ends the program with status 0", status == 0,
@@ -266,7 +262,7 @@ def silent_runs(xs, report, program, cwd, extra):
             ("no-audio-driver", [program, "--windowed", "--no-dialog", "--sound", *extra], "no-such-driver")):
         run = Program(xs, name, argv, cwd, xs.out_dir, audio_driver=driver)
         try:
-            run.wait_for_window()
+            run.start()
             run.move(*MIDDLE)
             run.xs.hold_key("Up", 1.0)
             time.sleep(0.3)

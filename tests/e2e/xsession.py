@@ -91,9 +91,12 @@ class XSession:
         return subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
-    def find_window(self, name, timeout=40):
+    def find_window(self, name, timeout=40, proc=None):
+        """The first visible window named name; gives up early when proc has ended."""
         deadline = time.time() + timeout
         while time.time() < deadline:
+            if proc is not None and proc.poll() is not None:
+                break
             r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                                env=self.env, capture_output=True, text=True)
             ids = r.stdout.split()
@@ -101,6 +104,32 @@ class XSession:
                 return ids[0]
             time.sleep(0.2)
         raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+
+    def start_program(self, argv, cwd, env, log, title="^Corvina Project$", timeout=20):
+        """Starts the program and waits for its window: (process, window id). A busy virtual X
+        server now and then refuses a connection; the program then says that no display could
+        be opened and ends, and it is launched again, up to three times in all. A program
+        without a window is never left running."""
+        attempts = 3
+        for attempt in range(1, attempts + 1):
+            proc = subprocess.Popen(argv, cwd=cwd, env=env, stdout=log, stderr=log)
+            try:
+                return proc, self.find_window(title, timeout=timeout, proc=proc)
+            except AssertionError:
+                status = proc.poll()
+                proc.kill()
+                proc.wait()
+                print(f"    launch {attempt}: no window ({'still running' if status is None else f'exited with {status}'})",
+                      flush=True)
+                if attempt == attempts:
+                    raise
+                # What the failed launch said is shown here; the log starts again for the next.
+                log.flush()
+                with open(log.name, errors="replace") as said:
+                    for line in said.read().splitlines():
+                        print(f"      {line}", flush=True)
+                log.seek(0)
+                log.truncate()
 
     def window_geometry(self, wid):
         values = {}
@@ -113,6 +142,17 @@ class XSession:
         self.xdo("keydown", key)
         time.sleep(seconds)
         self.xdo("keyup", key)
+
+    def end_with_key(self, proc, key="F12", timeout=10):
+        """Presses key, then waits for proc: its exit status (None when it did not end) and the
+        seconds it took."""
+        start = time.monotonic()
+        self.hold_key(key, 0.05)
+        try:
+            status = proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            status = None
+        return status, time.monotonic() - start
 
     def move(self, x, y):
         self.xdo("mousemove", int(x), int(y))

@@ -49,6 +49,11 @@ def make_cases(data):
              env={"SDL_VIDEODRIVER": "nonexistent"}),
         Case("no display, full screen, dialog refused by the environment", [], "exit1", "DirectDraw 객체 생성 실패",
              env={"SDL_VIDEODRIVER": "nonexistent", "CORVINA_NO_DIALOG": "1"}),
+        # SDL itself would fall back to a driver that shows nothing; the program refuses it.
+        Case("no display reachable (DISPLAY not set)", ["--windowed", "--no-dialog"], "exit1",
+             "no display could be opened (DISPLAY is not set)", env={"SDL_VIDEODRIVER": ""}),
+        Case("no display reachable (DISPLAY names no server)", ["--windowed", "--no-dialog"], "exit1",
+             "no display could be opened (DISPLAY is :999)", env={"SDL_VIDEODRIVER": "", "DISPLAY": ":999"}),
         Case("no audio device with --sound", ["--windowed", "--sound", "--no-dialog"], "runs", "",
              env={"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "nonexistent"}),
         Case("no font at all", ["--windowed", "--no-dialog"], "runs", "no font found; text is not drawn",
