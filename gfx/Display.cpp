@@ -6,6 +6,7 @@
 
 #include "gfx/DDUtils.h"
 #include "gfx/Drawing.h"
+#include "gfx/TextRenderer.h"
 #include "host/Platform.h"
 #include "host/Settings.h"
 
@@ -51,6 +52,9 @@ void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {
   FBackBuffer = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, pixelKind);
 
   FBackCanvas = std::make_unique<TDDCanvas>(FBackBuffer.get());
+  // The face behind "Default" is found now, with the window already up: a machine without a
+  // usable font is told so at start, not when the first line of speech appears.
+  DefaultFacePath();
   {
     TCanvasReleaser releaser{FBackCanvas.get()};
     FBackCanvas->Font.Name = "Default";

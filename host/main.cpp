@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "gfx/TextRenderer.h"
 #include "host/CommandLine.h"
 #include "host/MainUtDX.h"
 #include "host/Settings.h"
@@ -22,9 +21,6 @@ int main(int argc, char** argv) {
   Settings = line.Switches;
   // The platform reads the same variable tests set, so one switch serves both.
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
-  // The face is looked up now, so a machine without a usable font is told so at start and not
-  // only when the first line of speech appears.
-  DefaultFacePath();
   TBasic basic;
   basic.FScale = line.Scale;
   Basic = &basic;
