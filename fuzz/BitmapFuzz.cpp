@@ -1,6 +1,5 @@
 // libFuzzer target: the BMP decoder in file and resource form, the copy into a surface, and
 // the palette rules over the same bytes as a resource and as a file.
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -12,18 +11,20 @@
 #include "gfx/Bitmap.h"
 #include "gfx/DDUtils.h"
 #include "res/Resources.h"
+#include "tests/support/ScratchPath.h"
 
 namespace {
 
-// A private directory for the palette's file path, made once.
+// A private directory for the palette's file path, made once and made the working directory.
 const std::filesystem::path& WorkDir() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("corvina-bmpfuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    std::filesystem::current_path(d);
-    return d;
+  static const TScratchPath dir("corvina-bmpfuzz");
+  static const bool made = [] {
+    std::filesystem::create_directories(dir.Path);
+    std::filesystem::current_path(dir.Path);
+    return true;
   }();
-  return dir;
+  (void)made;
+  return dir.Path;
 }
 
 void Decode(std::span<const uint8_t> bytes, bool file) {

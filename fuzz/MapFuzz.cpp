@@ -12,10 +12,11 @@
 #include "host/Settings.h"
 #include "host/VirtualKeys.h"
 #include "res/Resources.h"
+#include "tests/support/ScratchPath.h"
 
 namespace {
 TDisplay* FuzzDisplay = nullptr;
-std::string MapFile;
+const TScratchPath MapFile("corvina-mapfuzz");
 
 void PlayFrames(const uint8_t* data, size_t size) {
   // The last bytes steer: pointer position and a few keys, so the pointer code and the
@@ -44,7 +45,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FuzzDisplay = new TDisplay;
   Display = FuzzDisplay;
   FuzzDisplay->CreateSurfaces(true);
-  MapFile = "/tmp/corvina-mapfuzz-" + std::to_string(::getpid()) + ".dat";
   return 0;
 }
 
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   GameStop();
   // The loose-file path refuses a short file with a message; a full one plays like the resource.
-  std::ofstream(MapFile, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  MapFileOverride = MapFile;
+  std::ofstream(MapFile.Path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  MapFileOverride = MapFile.Path.string();
   try {
     GameStart();
     PlayFrames(data, size);

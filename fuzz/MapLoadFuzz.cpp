@@ -1,17 +1,21 @@
-// libFuzzer target: the map parser alone, fast enough for tens of millions of runs. The bytes
-// become a map (as they stand, or laid over the shipped map at a chosen row), then every cell
+// libFuzzer target: the map loader alone, fast enough for tens of millions of runs. The bytes
+// become a map (as they stand, or laid over the shipped map at a chosen row), also read back
+// through the resource and the file paths of the loader, then every cell
 // they reached is read and stepped from, a light is revealed among them and an order's
 // 50 x 50 window is cut around one of them and searched; each answer is checked.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "game/Map.h"
 #include "game/SrchPath.h"
 #include "res/Resources.h"
+#include "tests/support/ScratchPath.h"
 
 namespace {
 
@@ -111,11 +115,40 @@ void CheckSearch(const TMap& map, int sx, int sy, int person, int size, int gx, 
   if (!path.empty()) Check(c == gx && r == gy);
 }
 
+// The same bytes as the "Map" resource and as a loose file must give the map the parser made
+// (or, for a file shorter than a map, a refusal naming its size).
+void CheckLoadPaths(std::span<const uint8_t> bytes, const TMap& parsed) {
+  static TMap other;
+  std::memset(other.FCells, 0, sizeof other.FCells);
+  SetResourceTableForTesting(std::vector<TResource>{{"Map", RT_MAP, bytes}});
+  Check(other.LoadFromResource("MAP", RT_MAP));
+  SetResourceTableForTesting(std::nullopt);
+  Check(std::memcmp(other.FCells, parsed.FCells, sizeof other.FCells) == 0);
+
+  static const TScratchPath scratch("corvina-maploadfuzz");
+  const std::string file = scratch.Path.string();
+  if (FILE* f = std::fopen(file.c_str(), "wb")) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    Check(std::fclose(f) == 0 && written);
+  } else {
+    Check(false);
+  }
+  std::memset(other.FCells, 0, sizeof other.FCells);
+  try {
+    Check(other.LoadFromFile(file));
+    Check(bytes.size() >= MapBytes);
+    Check(std::memcmp(other.FCells, parsed.FCells, sizeof other.FCells) == 0);
+  } catch (const std::runtime_error& e) {
+    Check(bytes.size() < MapBytes);
+    Check(std::string(e.what()).find(" is " + std::to_string(bytes.size()) + " bytes long") != std::string::npos);
+  }
+}
+
 }  // namespace
 
 // Byte 0, bit 0: 0 = the rest is the whole stored map (short data fills only the first cells);
 // 1 = byte 1 picks a row of the shipped map where the rest is laid over it. Bit 1 asks for an
-// order's search. The last bytes pick the cells checked, the light, the person and the goal.
+// order's search; bit 2 for the resource and file paths over the same map bytes. The last bytes pick the cells checked, the light, the person and the goal.
 // Each run checks a bounded stretch of the cells written, so every run costs about the same.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
@@ -123,6 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memset(map.FCells, 0, sizeof map.FCells);
   const std::span<const uint8_t> rest(data + 2, size - 2);
   size_t first = 0;  // first byte of the map the input wrote
+  std::span<const uint8_t> loaded = rest;
   if ((data[0] & 1) == 0) {
     map.LoadFromBytes(rest);
   } else {
@@ -137,7 +171,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     first = static_cast<size_t>(data[1] % MapSize) * MapSize * sizeof(TMapCell);
     std::copy_n(rest.begin(), std::min(rest.size(), MapBytes - first), whole.begin() + static_cast<ptrdiff_t>(first));
     map.LoadFromBytes(whole);
+    loaded = whole;
   }
+  if (data[0] & 4) CheckLoadPaths(loaded, map);
   const int firstCell = static_cast<int>(first / sizeof(TMapCell));
   const int cells = static_cast<int>((std::min(rest.size(), MapBytes - first) + sizeof(TMapCell) - 1) / sizeof(TMapCell));
 

@@ -61,6 +61,9 @@ seed() {
       # The rows where the persons start (60..63), laid over row 60 of the shipped map.
       seed_slice "$dir/persons" '\001\074' "$data/MAP.DAT" 30000 2000
       seed_slice "$dir/persons-search" '\003\074' "$data/MAP.DAT" 30000 2000
+      # The same through the resource and file paths: a whole map, and a file too short.
+      seed_slice "$dir/persons-files" '\005\074' "$data/MAP.DAT" 30000 2000
+      seed_slice "$dir/head-files" '\004\000' "$data/MAP.DAT" 0 2000
       ;;
     BitmapFuzz)
       cp "$data/Lumo1.BMP" "$data/Lumo2.BMP" "$dir/"

@@ -1,8 +1,6 @@
 // Shared helpers of the game tests.
 #include "tests/support/GameFixture.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +9,7 @@
 #include "host/PlatformHeadless.h"
 #include "host/Settings.h"
 #include "res/Resources.h"
+#include "tests/support/ScratchPath.h"
 
 void ResetAllGlobals() {
   GameStop();
@@ -48,10 +47,9 @@ MapBuilder& MapBuilder::Heights(int x0, int y0, int x1, int y1, int height) {
 }
 
 std::string TempDir() {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("corvina-game-tests-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  return dir.string();
+  static const TScratchPath dir("corvina-game-tests");
+  std::filesystem::create_directories(dir.Path);
+  return dir.Path.string();
 }
 
 std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
