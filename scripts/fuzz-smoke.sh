@@ -8,7 +8,9 @@
 #                                     game frames or decode whole sheets run a share of it
 #
 # Environment: FUZZ_BUILD_DIR (default build-fuzz-smoke beside this script's repository),
-# FUZZ_JOBS (build jobs, default 2), FUZZ_MAX_SECONDS (cap per target, default 60).
+# FUZZ_JOBS (build jobs, default 2), FUZZ_MAX_SECONDS (cap per target, default 60; 0: none),
+# FUZZ_ONLY (one target's name: only that one runs, RUNS times in full). A long campaign:
+#   FUZZ_ONLY=MapLoadFuzz FUZZ_MAX_SECONDS=0 scripts/fuzz-smoke.sh 10000000
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,10 +18,18 @@ runs=${1:-2000}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz-smoke}
 jobs=${FUZZ_JOBS:-2}
 max_seconds=${FUZZ_MAX_SECONDS:-60}
+only=${FUZZ_ONLY:-}
 case $runs in '' | *[!0-9]*) echo "usage: $0 [RUNS]" >&2; exit 2 ;; esac
 
 names=()
-for src in "$root"/fuzz/*.cpp; do names+=("$(basename "$src" .cpp)"); done
+for src in "$root"/fuzz/*.cpp; do
+  name=$(basename "$src" .cpp)
+  [[ -z $only || $name == "$only" ]] && names+=("$name")
+done
+if ((${#names[@]} == 0)); then
+  echo "fuzz-smoke: no fuzz target named '$only'" >&2
+  exit 2
+fi
 targets=("${names[@]/#/fuzz_}")
 
 # A build directory already configured for fuzzing (the sanitizer pass of scripts/test.sh) is
@@ -68,6 +78,7 @@ seed() {
     BitmapFuzz)
       cp "$data/Lumo1.BMP" "$data/Lumo2.BMP" "$dir/"
       tail -c +15 "$data/Lumo1.BMP" >"$dir/lumo1-resource"
+      python3 "$root/scripts/bmp-seeds.py" "$dir"
       ;;
     WaveFuzz)
       cp "$data/Walk.Wav" "$dir/walk"
@@ -96,12 +107,13 @@ max_len() {
 # Runs for one target: MapFuzz plays game frames (about 0.1 s a run under the sanitizers) and
 # BitmapFuzz decodes 640 x 480 sheets, so they get a share of RUNS to stay well under a minute.
 runs_for() {
-  local n
-  case $1 in
-    MapFuzz) n=$((runs / 20)) ;;
-    BitmapFuzz) n=$((runs / 4)) ;;
-    *) n=$runs ;;
-  esac
+  local n=$runs
+  if [[ -z $only ]]; then
+    case $1 in
+      MapFuzz) n=$((runs / 20)) ;;
+      BitmapFuzz) n=$((runs / 4)) ;;
+    esac
+  fi
   echo $((n > 0 ? n : 1))
 }
 
