@@ -103,6 +103,28 @@ TEST_F(CanvasTest, TextIsTheSamePixelsEveryTimeAndClippedToTheSurface) {
   EXPECT_EQ(std::vector<uint16_t>(surface.Pixels(), surface.Pixels() + 200 * 60), first);
 }
 
+// A speech line is drawn twice a frame, as its shadow and in its colour: each copy must come
+// out in its own colour over the same shape.
+TEST_F(CanvasTest, TheSameLineInTwoColoursKeepsEachColourAndOneShape) {
+  if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
+  canvas.Font.Color = RGB(255, 0, 0);
+  canvas.TextOut(0, 0, "Walk 3");
+  canvas.Font.Color = RGB(0, 0, 255);
+  canvas.TextOut(0, 30, "Walk 3");
+  canvas.Release();
+  int shared = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 200; ++x) {
+      const uint16_t red = surface.Pixels()[y * 200 + x], blue = surface.Pixels()[(y + 30) * 200 + x];
+      EXPECT_EQ(red & 0x07FF, 0) << x << "," << y;   // nothing but red in the red copy
+      EXPECT_EQ(blue & 0xFFE0, 0) << x << "," << y;  // nothing but blue in the blue copy
+      EXPECT_EQ(red >> 11, blue & 31) << x << "," << y;
+      shared += red != 0;
+    }
+  }
+  EXPECT_GT(shared, 20);
+}
+
 TEST_F(CanvasTest, HangulSpeechIsDrawn) {
   if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
   canvas.Font.Color = RGB(255, 255, 0);
