@@ -15,15 +15,12 @@
 
 namespace {
 
-// A private directory for the palette's file path, made once and made the working directory.
+// A private directory for the palette's file path, the working directory from the first run.
+struct TWorkDir : TScratchDirectory {
+  TWorkDir() : TScratchDirectory("corvina-bmpfuzz") { std::filesystem::current_path(Path); }
+};
 const std::filesystem::path& WorkDir() {
-  static const TScratchPath dir("corvina-bmpfuzz");
-  static const bool made = [] {
-    std::filesystem::create_directories(dir.Path);
-    std::filesystem::current_path(dir.Path);
-    return true;
-  }();
-  (void)made;
+  static const TWorkDir dir;
   return dir.Path;
 }
 

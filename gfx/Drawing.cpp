@@ -72,8 +72,8 @@ struct TJob {
 
 // The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
 // [dstMin, dstLimit).
-inline __attribute__((always_inline)) void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
-             int& last) {
+CORVINA_INLINE void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
+                           int& last) {
   const int64_t f = std::max<int64_t>({0, -int64_t{srcStart}, int64_t{dstMin} - dstStart});
   const int64_t l = std::min<int64_t>(
       {int64_t{count}, int64_t{srcLimit} - srcStart, int64_t{dstLimit} - dstStart});
@@ -81,7 +81,8 @@ inline __attribute__((always_inline)) void Visible(int count, int srcStart, int 
   last = static_cast<int>(std::max(f, l));
 }
 
-inline __attribute__((always_inline)) void ClipInline(int& x, int& y, TRect& r, bool atCorner) {
+// ClipToScreen, inlined into the routines that draw a picture per call.
+CORVINA_INLINE void ClipInline(int& x, int& y, TRect& r, bool atCorner) {
   if (!atCorner) {
     x -= (r.Right - r.Left + 1) / 2;
     y -= r.Bottom - r.Top;

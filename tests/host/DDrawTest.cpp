@@ -142,6 +142,12 @@ TEST_F(SurfaceTest, PixelFormatGivesTheRedMaskOfTheLayout) {
   EXPECT_EQ(f.dwRBitMask, 0x001Fu);
 }
 
+// A random non-empty rectangle inside the 200 x 100 sheets below.
+TRect RandomRect(std::mt19937& rng) {
+  const int l = static_cast<int>(rng() % 200), t = static_cast<int>(rng() % 100);
+  return TRect{l, t, l + 1 + static_cast<int>(rng() % (200 - l)), t + 1 + static_cast<int>(rng() % (100 - t))};
+}
+
 class KeyRunsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -158,8 +164,7 @@ TEST_F(KeyRunsTest, RunsMatchThePlainKeyedCopyForRandomRectangles) {
   TDDSurface fast(300, 200, PixelKind565), plain(300, 200, PixelKind565);
   std::mt19937 rng(5);
   for (int i = 0; i < 500; ++i) {
-    const int l = static_cast<int>(rng() % 200), t = static_cast<int>(rng() % 100);
-    const TRect r{l, t, l + 1 + static_cast<int>(rng() % (200 - l)), t + 1 + static_cast<int>(rng() % (100 - t))};
+    const TRect r = RandomRect(rng);
     const int x = static_cast<int>(rng() % (301 - (r.Right - r.Left)));
     const int y = static_cast<int>(rng() % (201 - (r.Bottom - r.Top)));
     sheet.UseKeyRuns(true);
@@ -204,10 +209,6 @@ class PictureRunsTest : public ::testing::Test {
       }
     }
     sheet.SetColorKey(0, 0);
-  }
-  TRect RandomRect(std::mt19937& rng) {
-    const int l = static_cast<int>(rng() % 200), t = static_cast<int>(rng() % 100);
-    return TRect{l, t, l + 1 + static_cast<int>(rng() % (200 - l)), t + 1 + static_cast<int>(rng() % (100 - t))};
   }
   TDDSurface sheet{200, 100, PixelKind565};
 };

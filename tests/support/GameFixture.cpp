@@ -1,7 +1,6 @@
 // Shared helpers of the game tests.
 #include "tests/support/GameFixture.h"
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -47,8 +46,7 @@ MapBuilder& MapBuilder::Heights(int x0, int y0, int x1, int y1, int height) {
 }
 
 std::string TempDir() {
-  static const TScratchPath dir("corvina-game-tests");
-  std::filesystem::create_directories(dir.Path);
+  static const TScratchDirectory dir("corvina-game-tests");
   return dir.Path.string();
 }
 

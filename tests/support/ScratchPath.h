@@ -22,3 +22,11 @@ class TScratchPath {
 
   const std::filesystem::path Path;
 };
+
+// The same, made as a directory at once.
+class TScratchDirectory : public TScratchPath {
+ public:
+  explicit TScratchDirectory(const std::string& stem) : TScratchPath(stem) {
+    std::filesystem::create_directories(Path);
+  }
+};
