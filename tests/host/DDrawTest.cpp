@@ -148,6 +148,18 @@ TRect RandomRect(std::mt19937& rng) {
   return TRect{l, t, l + 1 + static_cast<int>(rng() % (200 - l)), t + 1 + static_cast<int>(rng() % (100 - t))};
 }
 
+// Copies part of the sheet to one random place of both 300 x 200 surfaces: through the runs
+// (through the picture's own when given) onto fast, testing every pixel onto plain.
+void CopyBothWays(TDDSurface& sheet, TDDSurface& fast, TDDSurface& plain, std::mt19937& rng, const TRect& part,
+                  const TRect* picture) {
+  const int x = static_cast<int>(rng() % (301 - (part.Right - part.Left)));
+  const int y = static_cast<int>(rng() % (201 - (part.Bottom - part.Top)));
+  sheet.UseKeyRuns(true);
+  ASSERT_EQ(picture ? fast.BltFastPicture(x, y, &sheet, part, *picture) : fast.BltFast(x, y, &sheet, part, true), DD_OK);
+  sheet.UseKeyRuns(false);
+  ASSERT_EQ(plain.BltFast(x, y, &sheet, part, true), DD_OK);
+}
+
 class KeyRunsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -164,13 +176,7 @@ TEST_F(KeyRunsTest, RunsMatchThePlainKeyedCopyForRandomRectangles) {
   TDDSurface fast(300, 200, PixelKind565), plain(300, 200, PixelKind565);
   std::mt19937 rng(5);
   for (int i = 0; i < 500; ++i) {
-    const TRect r = RandomRect(rng);
-    const int x = static_cast<int>(rng() % (301 - (r.Right - r.Left)));
-    const int y = static_cast<int>(rng() % (201 - (r.Bottom - r.Top)));
-    sheet.UseKeyRuns(true);
-    ASSERT_EQ(fast.BltFast(x, y, &sheet, r, true), DD_OK);
-    sheet.UseKeyRuns(false);
-    ASSERT_EQ(plain.BltFast(x, y, &sheet, r, true), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(CopyBothWays(sheet, fast, plain, rng, RandomRect(rng), nullptr));
   }
   EXPECT_TRUE(std::equal(fast.Pixels(), fast.Pixels() + 300 * 200, plain.Pixels()));
 }
@@ -225,12 +231,7 @@ TEST_F(PictureRunsTest, WholeAndClippedPicturesMatchThePlainKeyedCopy) {
       part.Right -= static_cast<int>(rng() % (part.Right - part.Left));
       part.Bottom -= static_cast<int>(rng() % (part.Bottom - part.Top));
     }
-    const int x = static_cast<int>(rng() % (301 - (part.Right - part.Left)));
-    const int y = static_cast<int>(rng() % (201 - (part.Bottom - part.Top)));
-    sheet.UseKeyRuns(true);
-    ASSERT_EQ(fast.BltFastPicture(x, y, &sheet, part, picture), DD_OK);
-    sheet.UseKeyRuns(false);
-    ASSERT_EQ(plain.BltFast(x, y, &sheet, part, true), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(CopyBothWays(sheet, fast, plain, rng, part, &picture));
   }
   EXPECT_TRUE(std::equal(fast.Pixels(), fast.Pixels() + 300 * 200, plain.Pixels()));
 }
