@@ -17,7 +17,7 @@ namespace {
 
 fs::path GoldenDir() {
   const char* src = std::getenv("CORVINA_SOURCE_DIR");
-  return fs::path(src ? src : ".") / "tests" / "golden";
+  return fs::path(src ? src : CORVINA_TEST_SOURCE_DIR) / "tests" / "golden";
 }
 
 std::vector<std::string> SceneNames() {
@@ -107,3 +107,6 @@ TEST_P(GoldenScene, FramesMatchTheRecordedHashes) {
 INSTANTIATE_TEST_SUITE_P(Scenes, GoldenScene, ::testing::ValuesIn(SceneNames()),
                          [](const auto& info) { return info.param; });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenScene);
+
+// Without scenes the suite above would pass by running nothing, as it once did under ctest.
+TEST(GoldenScenes, AreFound) { EXPECT_GE(SceneNames().size(), 4u) << "no golden scenes in " << GoldenDir(); }
