@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "game/Random.h"
+#include "game/StackCover.h"
 #include "game/World.h"
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
@@ -12,8 +13,12 @@
 namespace {
 
 constexpr size_t MaxListed = 100;  // persons remembered for the later passes
-constexpr int LevelPixels = 13;    // screen pixels per height level
-constexpr int WaterKind = 4;       // drawn 13 pixels lower and fully lit when lit at all
+
+// One place of the view: its cell, its ground anchor before the camera offsets, its stack.
+struct TViewSlot {
+  int CX, CY, X, Y;
+  TStackSlot Stack;
+};
 
 struct ListedPerson {
   TPoint Anchor;
@@ -27,18 +32,23 @@ TPoint stepOffset(const TPerson& p) {
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
-void drawTileStack(TSystem& world, const TPoint& anchor, uint8_t code, int height, int light) {
-  // A tile code past the table belongs to a stored kind above 5: it has no picture.
-  if (code >= std::size(world.FTiles) || !world.FTiles[code]) return;
-  TTile& tile = *world.FTiles[code];
-  const bool water = code / 4 == WaterKind;
+void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows) {
+  const bool water = slot.Code / 4 == WaterKind;
+  const bool lit = light == 2 || (water && light == 1);
   const int base = anchor.Y + (water ? LevelPixels : 0);
-  for (int level = 0; level <= height; ++level) {
+  const int height = tile.FSourceRect.Bottom - tile.FSourceRect.Top;
+  for (int level = 0; level <= slot.Height; ++level) {
     const TPoint p{anchor.X, base - LevelPixels * level};
-    if (light == 2 || (water && light == 1))
+    if (rows != nullptr && (rows[level].From != 0 || rows[level].To != height)) {
+      if (rows[level].From < rows[level].To) {
+        tile.DrawRows(p, rows[level].From, rows[level].To,
+                      lit ? TTile::Lit : light == 0 ? TTile::Half : TTile::ThreeQuarters);
+      }
+    } else if (lit) {
       tile.Draw(p);
-    else
+    } else {
       tile.DrawShaded(p, light == 0);
+    }
   }
 }
 
@@ -49,17 +59,28 @@ class CellPainter {
     FListed.reserve(MaxListed);
   }
 
-  // The cell (cx, cy) whose ground anchor, before the camera offsets, is (x, yr).
-  void Paint(int cx, int cy, int x, int yr) {
+  // The stack cell (cx, cy) shows: Code -1 off the map, under the fog or without a picture.
+  TStackSlot StackAt(int cx, int cy) const {
     // Off the map every byte reads 0: unlit and unexplored, so nothing is drawn.
+    if (!TMap::OnMap(cx, cy)) return {};
+    const TMapCell& cell = FMap.FCells[cy][cx];
+    if (cell.Light == 0 && cell.Explored == 0) return {};
+    const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
+    // A tile code past the table belongs to a stored kind above 5: it has no picture.
+    if (code >= std::size(FWorld.FTiles) || !FWorld.FTiles[code]) return {};
+    return {code, cell.Height};
+  }
+
+  // The place v of the view; rows: what to draw of each level of its stack (null: all).
+  void Paint(const TViewSlot& v, const TLevelRows* rows) {
+    const int cx = v.CX, cy = v.CY, x = v.X, yr = v.Y;
     if (!TMap::OnMap(cx, cy)) return;
     const TMapCell& cell = FMap.FCells[cy][cx];
     const int light = cell.Light;
     if (light == 0 && cell.Explored == 0) return;
-    const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
     const int h = cell.Height;
     const int occ = cell.Occupant;
-    drawTileStack(FWorld, TPoint{x - FOff.X, yr - FOff.Y}, code, h, light);
+    if (v.Stack.Code >= 0) drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows);
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
       if (TPerson* p = FWorld.Person(occ)) {
@@ -127,6 +148,10 @@ void TSystem::DrawWorld() {
   FViewY = cam.Y - V;
 
   CellPainter painter(*this, off);
+  FCover.Sync();
+  const int columns = 2 * H + 1, rows = 2 * V + 1;
+  std::vector<TViewSlot> view;
+  view.reserve(static_cast<size_t>(columns) * rows);
   int colBase = 1 - H, rowBase = -V;
   for (int r = -V; r <= V; ++r) {
     // Odd rows sit half a cell right of even ones.
@@ -139,7 +164,25 @@ void TSystem::DrawWorld() {
       colBase -= 1;
     }
     const int yr = (r + V) * 14 + 14;
-    for (int j = 0; j <= 2 * H; ++j) painter.Paint(cam.X + colBase + j, cam.Y + rowBase + j, x0 + 60 * j, yr);
+    for (int j = 0; j < columns; ++j) {
+      const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
+      TStackSlot stack = painter.StackAt(cx, cy);
+      if (FTrimHidden) stack.Cover = FCover.Pack(*this, stack);
+      view.push_back({cx, cy, x0 + 60 * j, yr, stack});
+    }
+  }
+  // The stacks in front: half a cell left and right one row down, and straight down two rows.
+  const auto at = [&](int row, int column) -> uint16_t {
+    return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
+                                                         : 0;
+  };
+  for (int row = 0; row < rows; ++row) {
+    const bool odd = ((row - V) & 1) != 0;
+    for (int j = 0; j < columns; ++j) {
+      const TViewSlot& v = view[static_cast<size_t>(row) * columns + j];
+      const uint16_t front[3] = {at(row + 1, odd ? j : j - 1), at(row + 1, odd ? j + 1 : j), at(row + 2, j)};
+      painter.Paint(v, FCover.Rows(v.Stack.Cover, front));
+    }
   }
   painter.Finish();
 }

@@ -21,3 +21,17 @@ void TTile::DrawShaded(const TPoint& P, bool Dark) {
   else
     DrawThreeQuarterBright(P.X, P.Y, FSheet, FSourceRect, false);
 }
+
+void TTile::DrawRows(const TPoint& P, int From, int To, TShade Shade) {
+  const TRect& r = FSourceRect;
+  const TRect part{r.Left, r.Top + From, r.Right, r.Top + To};
+  const int x = P.X - (r.Right - r.Left + 1) / 2, y = P.Y - (r.Bottom - r.Top) + From;
+  switch (Shade) {
+    case Lit:
+      return DrawKeyed(x, y, FSheet, part, true);
+    case ThreeQuarters:
+      return DrawThreeQuarterBright(x, y, FSheet, part, true);
+    case Half:
+      return DrawHalfBright(x, y, FSheet, part, true);
+  }
+}

@@ -17,6 +17,10 @@ class TTile {
   virtual void DrawSeeThrough(const TPoint& P);
   // Dark: half brightness; else three quarters.
   virtual void DrawShaded(const TPoint& P, bool Dark);
+  // Only picture rows [From, To), each where Draw or DrawShaded would put it; a tile that
+  // draws in another way overrides this too.
+  enum TShade { Lit, ThreeQuarters, Half };
+  virtual void DrawRows(const TPoint& P, int From, int To, TShade Shade);
 
   uint16_t FWidth = 0;   // pixels, one more than the picture is wide
   uint16_t FHeight = 0;  // pixels, one more than the picture is high

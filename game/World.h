@@ -7,6 +7,7 @@
 
 #include "game/Map.h"
 #include "game/Person.h"
+#include "game/StackCover.h"
 #include "game/Tile.h"
 #include "host/Types.h"
 
@@ -63,6 +64,9 @@ class TSystem {
   std::unique_ptr<TTile> FTiles[24];  // index kind * 4 + edge variant
   TSheetFrame FFrames[FrameKinds + 1][FramesPerKind];  // [1..5][0..48]
   std::unique_ptr<TSprite> FActors[ActorCount + 1];    // [1..104]; all assigned ones owned
+  // false: every row of every block is drawn, also where later blocks cover it in full.
+  bool FTrimHidden = true;
+  TStackCover FCover;
 
  private:
   bool ScrollAtEdges(const TPoint& P);

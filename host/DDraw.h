@@ -127,6 +127,9 @@ class TDDSurface {
   // the first keyed copy after a change builds what it needs.
   void PrepareKeyRuns();
   bool KeyRunsReady() const { return FWholeVersion == FVersion; }
+  // Counts changes of the contents: what was worked out from the pixels stays true while it
+  // is unchanged.
+  uint64_t Version() const { return FVersion; }
   // false: keyed copies from this surface test every pixel (the reference path), and
   // KeyPicture answers null.
   void UseKeyRuns(bool on) { FUseRuns = on; }

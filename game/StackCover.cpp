@@ -1,0 +1,150 @@
+// The rows of terrain blocks that later blocks hide, worked out once per neighbourhood.
+#include "game/StackCover.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "game/World.h"
+#include "gfx/Display.h"
+
+namespace {
+
+// A later block's solid row as a screen interval [First, End).
+struct TCover {
+  int First, End;
+};
+
+// Whether the intervals together cover [from, to).
+bool Covered(int from, int to, const std::vector<TCover>& covers) {
+  bool moved = true;
+  while (from < to && moved) {
+    moved = false;
+    for (const TCover& c : covers) {
+      if (c.First <= from && from < c.End) {
+        from = c.End;
+        moved = true;
+      }
+    }
+  }
+  return from >= to;
+}
+
+}  // namespace
+
+void TStackCover::Sync() {
+  uint64_t versions[2] = {};
+  for (int s = 1; s <= 2; ++s) {
+    if (Display && Display->FSheets[s]) versions[s - 1] = Display->FSheets[s]->Version();
+  }
+  if (versions[0] == FSheetVersions[0] && versions[1] == FSheetVersions[1]) return;
+  FSheetVersions[0] = versions[0];
+  FSheetVersions[1] = versions[1];
+  FShapeOfCode.clear();
+  FShapes.clear();
+  std::fill(FKept.begin(), FKept.end(), TKept{});
+}
+
+int TStackCover::ShapeOf(const TSystem& world, int code) {
+  if (code < 0 || code >= static_cast<int>(std::size(world.FTiles)) || !world.FTiles[code]) return -1;
+  FShapeOfCode.resize(std::size(world.FTiles), -2);
+  int& known = FShapeOfCode[code];
+  if (known != -2) return known;
+  known = -1;
+  const TTile& tile = *world.FTiles[code];
+  const TDDSurface* sheet =
+      Display && tile.FSheet >= 1 && tile.FSheet <= 2 ? Display->FSheets[tile.FSheet].get() : nullptr;
+  const TRect& r = tile.FSourceRect;
+  TShape shape;
+  shape.Width = r.Right - r.Left;
+  shape.Height = r.Bottom - r.Top;
+  if (sheet == nullptr || shape.Width <= 0 || shape.Height <= 0 || shape.Height > 255) return known;
+  shape.Rows.resize(static_cast<size_t>(shape.Height));
+  // Pixels past the sheet are never drawn: they count as transparent.
+  const auto opaque = [&](int x, int y) {
+    if (x < 0 || y < 0 || x >= sheet->Width() || y >= sheet->Height()) return false;
+    const uint16_t p = sheet->Pixels()[static_cast<size_t>(y) * (sheet->Pitch() / 2) + x];
+    return !sheet->HasColorKey() || p < sheet->ColorKey() || p > sheet->ColorKeyHigh();
+  };
+  for (int row = 0; row < shape.Height; ++row) {
+    int first = shape.Width, end = 0, count = 0;
+    for (int col = 0; col < shape.Width; ++col) {
+      if (!opaque(r.Left + col, r.Top + row)) continue;
+      first = std::min(first, col);
+      end = col + 1;
+      ++count;
+    }
+    if (count != 0) shape.Rows[row] = {static_cast<int16_t>(first), static_cast<int16_t>(end), count == end - first};
+  }
+  const auto same = std::find(FShapes.begin(), FShapes.end(), shape);
+  if (same != FShapes.end()) return known = static_cast<int>(same - FShapes.begin());
+  if (FShapes.size() >= MaxShapes) return known;
+  FShapes.push_back(std::move(shape));
+  return known = static_cast<int>(FShapes.size()) - 1;
+}
+
+// The packed form: 0x800 present, shape << 5, 0x10 lowered, height.
+uint16_t TStackCover::Pack(const TSystem& world, const TStackSlot& slot) {
+  if (slot.Height < 0 || slot.Height >= MaxLevels) return 0;
+  const int shape = ShapeOf(world, slot.Code);
+  if (shape < 0) return 0;
+  return static_cast<uint16_t>(0x800 | (shape << 5) | (slot.Code / 4 == WaterKind ? 0x10 : 0) | slot.Height);
+}
+
+void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) const {
+  static constexpr int OffsetX[3] = {-30, 30, 0}, OffsetY[3] = {14, 14, 28};
+  // Every block drawn later that may cover part of this stack: shape and top-left corner.
+  struct TLater {
+    const TShape* Shape;
+    int Level;  // for the stack's own levels: only higher ones cover a level
+    int X, Y;
+  };
+  std::vector<TLater> later;
+  const auto shapeOf = [&](uint16_t p) -> const TShape& { return FShapes[(p >> 5) & MaxShapes]; };
+  const auto add = [&](uint16_t p, int anchorX, int anchorY, bool own) {
+    const TShape& s = shapeOf(p);
+    const int drop = (p & 0x10) != 0 ? LevelPixels : 0;
+    for (int level = 0; level <= (p & 0xF); ++level) {
+      later.push_back({&s, own ? level : MaxLevels, anchorX - (s.Width + 1) / 2,
+                       anchorY + drop - LevelPixels * level - s.Height});
+    }
+  };
+  add(self, 0, 0, true);
+  for (int n = 0; n < 3; ++n) {
+    if (front[n] != 0) add(front[n], OffsetX[n], OffsetY[n], false);
+  }
+
+  const TShape& mine = shapeOf(self);
+  std::vector<TCover> covers;
+  for (int level = 0; level <= (self & 0xF); ++level) {
+    const TLater& own = later[level];
+    int first = -1, last = -1;
+    for (int row = 0; row < mine.Height; ++row) {
+      const TRowSpan& span = mine.Rows[row];
+      if (span.First >= span.End) continue;  // nothing drawn in this row
+      const int y = own.Y + row;
+      covers.clear();
+      for (const TLater& b : later) {
+        if (b.Level <= level) continue;
+        const int i = y - b.Y;
+        if (i < 0 || i >= b.Shape->Height || !b.Shape->Rows[i].Solid) continue;
+        covers.push_back({b.X + b.Shape->Rows[i].First, b.X + b.Shape->Rows[i].End});
+      }
+      if (Covered(own.X + span.First, own.X + span.End, covers)) continue;
+      if (first < 0) first = row;
+      last = row;
+    }
+    if (first >= 0) out.Level[level] = {static_cast<uint8_t>(first), static_cast<uint8_t>(last + 1)};
+  }
+}
+
+const TLevelRows* TStackCover::Rows(uint16_t self, const uint16_t (&front)[3]) {
+  if (self == 0) return nullptr;
+  const uint64_t key = (uint64_t{self} << 36) | (uint64_t{front[0]} << 24) | (uint64_t{front[1]} << 12) | front[2];
+  TKept& kept = FKept[(key * 0x9E3779B97F4A7C15ull) >> 54];
+  if (kept.Key != key) {
+    kept = TKept{};
+    kept.Key = key;
+    Compute(self, front, kept);
+  }
+  return kept.Level;
+}

@@ -1,0 +1,79 @@
+// Which rows of a terrain stack's blocks can still be seen once everything drawn after them is
+// down. A block's sides are overdrawn by its own higher levels and by the three stacks in front
+// of it; rows that will be overwritten in full need not be drawn at all. Only solid rows of
+// the later blocks count as cover, so the frame is the same pixel for pixel with or without it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TSystem;
+
+constexpr int LevelPixels = 13;  // screen pixels per height level
+constexpr int WaterKind = 4;     // drawn 13 pixels lower, and fully lit when lit at all
+
+// One stack as the render pass paints it.
+struct TStackSlot {
+  int Code = -1;       // tile code; -1: nothing is drawn there
+  int Height = 0;      // raised levels
+  uint16_t Cover = 0;  // TStackCover::Pack of the two above
+};
+
+// Picture rows [From, To) of one level still to draw; From == To: none.
+struct TLevelRows {
+  uint8_t From = 0;
+  uint8_t To = 0;
+};
+
+// The stacks drawn later that overlap a stack's lower part, by their anchor's offset from its
+// own: front-left (-30, +14), front-right (+30, +14) and front (0, +28).
+enum TFrontSlot { FrontLeft = 0, FrontRight = 1, Front = 2 };
+
+class TStackCover {
+ public:
+  static constexpr int MaxLevels = 16;
+
+  // Once a frame, before Pack: forgets what was worked out when a sheet has changed.
+  void Sync();
+  // A stack reduced to what decides its cover, in 12 bits: its picture's shape (shared by
+  // every tile code with the same one), whether it sits lower as water does, and its height.
+  // 0: it covers nothing and is drawn whole.
+  uint16_t Pack(const TSystem& world, const TStackSlot& slot);
+  // Rows of each level 0..height of the packed stack `self` to draw, given the packed stacks
+  // in front. Null: draw every row.
+  const TLevelRows* Rows(uint16_t self, const uint16_t (&front)[3]);
+
+ private:
+  // Per picture row: the extent of its opaque pixels [First, End), and whether every pixel of
+  // that extent is opaque (only then does the row hide what is under it).
+  struct TRowSpan {
+    int16_t First = 0;
+    int16_t End = 0;
+    bool Solid = false;
+    bool operator==(const TRowSpan&) const = default;
+  };
+  struct TShape {
+    int Width = 0;   // the picture's width and height
+    int Height = 0;
+    std::vector<TRowSpan> Rows;
+    bool operator==(const TShape&) const = default;
+  };
+  // One neighbourhood's answer, in a table indexed by a hash of its packed key.
+  struct TKept {
+    uint64_t Key = 0;  // 0: empty
+    TLevelRows Level[MaxLevels];
+  };
+  static constexpr size_t KeptSlots = 1024;
+  static constexpr int MaxShapes = 63;  // distinct shapes a key can name
+
+  // The shape of tile code's picture, shared by every code whose picture has the same one;
+  // -1 when it has none.
+  int ShapeOf(const TSystem& world, int code);
+  void Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) const;
+
+  uint64_t FSheetVersions[2] = {};  // the sheets' contents the shapes were taken from
+  std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
+  std::vector<TShape> FShapes;
+  std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);  // a newer neighbourhood replaces an older one
+};

@@ -1,0 +1,98 @@
+// Leaving out the rows of terrain blocks that later blocks overwrite must not change a pixel,
+// over rough ground (towers, water, gaps in the fog, the map's edge) and from many views.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "game/World.h"
+#include "gfx/Display.h"
+#include "host/HeadlessSession.h"
+
+namespace {
+
+std::vector<uint16_t> DrawnFrame(bool trim) {
+  World->FTrimHidden = trim;
+  World->DrawWorld();
+  const TDDSurface& back = *Display->FBackBuffer;
+  const uint16_t* px = back.Pixels();
+  return {px, px + static_cast<size_t>(back.Pitch() / 2) * back.Height()};
+}
+
+// Random kinds and heights in patches, some cells unexplored, some lights off.
+void Roughen(TMap& map, std::mt19937& rng) {
+  for (int y = 0; y < MapSize; ++y) {
+    for (int x = 0; x < MapSize; ++x) {
+      TMapCell& c = map.FCells[y][x];
+      const uint32_t r = rng();
+      if (r % 3 == 0) c.Height = static_cast<uint8_t>(rng() % 12);  // up to two past the editor's 9
+      if (r % 5 == 0) c.Kind = static_cast<uint8_t>(rng() % 6);
+      c.Explored = rng() % 8 != 0;
+    }
+  }
+}
+
+TEST(HiddenRows, LeavingThemOutChangesNoPixelOverRoughGroundFromAnyView) {
+  for (bool highRes : {false, true}) {
+    HeadlessConfig config;
+    config.HighRes = highRes;
+    THeadlessSession session(config);
+    session.RunFrame();
+    std::mt19937 rng(highRes ? 11 : 7);
+    Roughen(*World->FMap, rng);
+    World->SetCameraFree(true);
+    for (int view = 0; view < 24; ++view) {
+      // Corners and edges of the map as well as its middle; lights as the last frame left them.
+      World->FCameraX = static_cast<int>(rng() % 110) - 5;
+      World->FCameraY = static_cast<int>(rng() % 110) - 5;
+      World->FScrollX = static_cast<int>(rng() % 60) - 30;
+      World->FScrollY = static_cast<int>(rng() % 28) - 14;
+      for (auto& row : World->FMap->FCells) {
+        for (TMapCell& c : row) c.Light = static_cast<uint8_t>(rng() % 4 == 0 ? 0 : rng() % 3);
+      }
+      const auto all = DrawnFrame(false);
+      const auto trimmed = DrawnFrame(true);
+      ASSERT_EQ(all, trimmed) << "view " << view << (highRes ? " at 800 x 600" : "");
+    }
+  }
+}
+
+// A tile that only counts the rows it is asked to draw.
+class CountingTile : public TTile {
+ public:
+  CountingTile(const TTile& t, int& rows) : TTile(t.FSheet, t.FSourceRect), FRows(rows) {}
+  void Draw(const TPoint&) override { FRows += FSourceRect.Bottom - FSourceRect.Top; }
+  void DrawShaded(const TPoint&, bool) override { FRows += FSourceRect.Bottom - FSourceRect.Top; }
+  void DrawRows(const TPoint&, int from, int to, TShade) override { FRows += to - from; }
+  int& FRows;
+};
+
+TEST(HiddenRows, FlatLitGroundDrawsLittleMoreThanTheTopsAndABuriedLevelNothing) {
+  THeadlessSession session{HeadlessConfig{}};
+  session.RunFrame();
+  for (auto& row : World->FMap->FCells) {
+    for (TMapCell& c : row) c = TMapCell{1, 0, 0, 1, 2};  // flat, explored and lit
+  }
+  int rows = 0;
+  for (auto& tile : World->FTiles) tile = std::make_unique<CountingTile>(*tile, rows);
+  World->SetCameraFree(true);
+  World->FCameraX = World->FCameraY = 50;
+  const auto drawnRows = [&](bool trim) {
+    rows = 0;
+    World->FTrimHidden = trim;
+    World->DrawWorld();
+    return rows;
+  };
+  const int all = drawnRows(false), trimmed = drawnRows(true);
+  // Blocks are 45 rows high, of which the 28 rows of the top and the edges stay in view.
+  EXPECT_LT(trimmed * 10, all * 7) << trimmed << " of " << all;
+
+  // Raising one cell by three inside flat ground: its three lower levels are hidden but for
+  // the rows beside its neighbours, so the column adds far less than three more blocks.
+  World->FMap->FCells[52][52].Height = 3;
+  const int raised = drawnRows(true);
+  EXPECT_GT(raised, trimmed);
+  EXPECT_LT(raised - trimmed, 45);
+}
+
+}  // namespace
