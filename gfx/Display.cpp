@@ -130,20 +130,14 @@ void TDisplay::UnlockBackBuffer() {
 
 void TDisplay::PresentBackBuffer() {
   if (!FPrimary || !FBackBuffer) return;
-  HRESULT hr;
-  const TDDSurface* shown;
-  if (FFullScreen) {
-    // The chain flips only when both of its surfaces are free and present.
-    hr = Retry([&] {
-      const HRESULT front = FPrimary->Flip();
-      return front == DD_OK ? FBackBuffer->Flip() : front;
-    });
-    shown = FBackBuffer.get();
-  } else {
-    hr = Retry([&] { return FPrimary->Blt(nullptr, FBackBuffer.get()); });
-    shown = FPrimary.get();
-  }
+  // Full screen flips the chain; a window is shown the back buffer as it is. Either way both
+  // surfaces must be free and present. (A copy into the primary first would only be copied
+  // again by the platform.)
+  const HRESULT hr = Retry([&] {
+    const HRESULT front = FPrimary->Flip();
+    return front == DD_OK ? FBackBuffer->Flip() : front;
+  });
   if (hr != DD_OK) return;  // that frame is simply not shown
-  PlatformPresent(shown->Pixels(), shown->Pitch(), shown->Width(), shown->Height(),
-                  shown->PixelKind() == PixelKind555);
+  const TDDSurface& shown = *FBackBuffer;
+  PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
 }
