@@ -41,7 +41,7 @@ class TStackCover {
   // 0: it covers nothing and is drawn whole.
   uint16_t Pack(const TSystem& world, const TStackSlot& slot);
   // Rows of each level 0..height of the packed stack `self` to draw, given the packed stacks
-  // in front. Null: draw every row.
+  // in front, in TFrontSlot order. Null: draw every row.
   const TLevelRows* Rows(uint16_t self, const uint16_t (&front)[3]);
 
  private:
