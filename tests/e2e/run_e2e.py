@@ -139,16 +139,21 @@ def scenario(run, report, click_offset):
     time.sleep(0.3)
     # Inside the cell's diamond, left of the pointer tip and clear of the pointer picture.
     spot = (paint_at[0] - 44, paint_at[1] - 4, paint_at[0] - 16, paint_at[1] + 3)
-    looks = []
-    for key in ("1", "4", "1"):
-        run.xs.hold_key(key, 0.3)
-        time.sleep(0.4)
-        looks.append(run.shot(f"paint-{key}"))
-    first_vs_second = pc.changed_fraction(looks[0], looks[1], spot)
-    first_vs_third = pc.changed_fraction(looks[0], looks[2], spot)
+    # The other persons wander and may cross the spot between two pictures: a passer-by does
+    # not come back on every try, a cell that is painted wrongly does.
+    for attempt in range(1, 4):
+        looks = []
+        for key in ("1", "4", "1"):
+            run.xs.hold_key(key, 0.3)
+            time.sleep(0.4)
+            looks.append(run.shot(f"paint-{key}"))
+        first_vs_second = pc.changed_fraction(looks[0], looks[1], spot)
+        first_vs_third = pc.changed_fraction(looks[0], looks[2], spot)
+        if first_vs_second > 0.3 and first_vs_third < 0.1:
+            break
     report.check("number keys repaint the cell under the pointer", first_vs_second > 0.3 and first_vs_third < 0.1,
                  f"'1' then '4' changed {first_vs_second:.0%} of the spot; '1' again left "
-                 f"{first_vs_third:.0%} different from the first")
+                 f"{first_vs_third:.0%} different from the first (try {attempt})")
 
     if run.mode == "windowed":
         check_edge_scroll_outside(run, report)
