@@ -64,7 +64,8 @@ class TStackCover {
     uint64_t Key = 0;  // 0: empty
     TLevelRows Level[MaxLevels];
   };
-  static constexpr size_t KeptSlots = 1024;
+  static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a slot
+  static constexpr size_t KeptSlots = size_t{1} << KeptBits;
   static constexpr int MaxShapes = 63;  // distinct shapes a key can name
 
   // The shape of tile code's picture, shared by every code whose picture has the same one;
