@@ -80,7 +80,9 @@ class CellPainter {
     if (light == 0 && cell.Explored == 0) return;
     const int h = cell.Height;
     const int occ = cell.Occupant;
-    if (v.Stack.Code >= 0) drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows);
+    if (v.Stack.Code >= 0) {
+      drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows);
+    }
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
       if (TPerson* p = FWorld.Person(occ)) {
