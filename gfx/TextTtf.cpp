@@ -113,9 +113,12 @@ struct TInk {
 };
 
 // The coverage of one rendered line, independent of its colour: only the inked pixels, since
-// most of a line's box is empty.
+// most of a line's box is empty. Fully covered pixels are kept apart: they are only stored.
 struct TLineMask {
-  std::vector<TInk> Ink;  // row by row
+  std::vector<TInk> Solid;    // coverage 255, row by row
+  std::vector<TInk> Partial;  // coverage 1..254, row by row
+  int Width = 0;              // the ink's extent from the line's top-left
+  int Height = 0;
 };
 
 // The same few lines (speech, the frame rate) come back every frame, and rendering them anew
@@ -142,12 +145,27 @@ const TLineMask* MaskOf(std::string_view utf8, int points) {
     const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + row * argb->pitch);
     for (int col = 0; col < w; ++col) {
       const auto alpha = static_cast<uint8_t>(src[col] >> 24);
-      if (alpha != 0) mask.Ink.push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
+      if (alpha == 0) continue;
+      (alpha == 255 ? mask.Solid : mask.Partial).push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
+      mask.Width = std::max(mask.Width, col + 1);
+      mask.Height = row + 1;
     }
   }
   SDL_FreeSurface(argb);
   if (kept.size() >= MaxKeptLines) kept.clear();
   return &kept.emplace(std::move(key), std::move(mask)).first->second;
+}
+
+// fn(pixel, ink) for each ink of the list that falls inside the target; the bounds are only
+// tested one by one when the line reaches past the target.
+template <class Fn>
+void EachInk(const TSurfaceDC& target, int x, int y, bool inside, const std::vector<TInk>& inks, Fn fn) {
+  auto* pixels = reinterpret_cast<uint8_t*>(target.Pixels);
+  for (const TInk& ink : inks) {
+    const int px = x + ink.Col, py = y + ink.Row;
+    if (!inside && (px < 0 || py < 0 || px >= target.Width || py >= target.Height)) continue;
+    fn(reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * target.Pitch)[px], ink);
+  }
 }
 
 // The line's ink in the colour over the target's pixels, clipped to the target.
@@ -157,19 +175,13 @@ void BlendInk(const TSurfaceDC& target, int x, int y, const TLineMask& mask, TCo
   const uint8_t fg = static_cast<uint8_t>(GetGValue(colour));
   const uint8_t fb = static_cast<uint8_t>(GetBValue(colour));
   const uint16_t solid = PackColour(Kind, colour);
-  auto* pixels = reinterpret_cast<uint8_t*>(target.Pixels);
-  for (const TInk& ink : mask.Ink) {
-    const int px = x + ink.Col, py = y + ink.Row;
-    if (px < 0 || py < 0 || px >= target.Width || py >= target.Height) continue;
-    uint16_t& d = reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * target.Pitch)[px];
-    if (ink.Alpha == 255) {
-      d = solid;
-      continue;
-    }
+  const bool inside = x >= 0 && y >= 0 && int64_t{x} + mask.Width <= target.Width && int64_t{y} + mask.Height <= target.Height;
+  EachInk(target, x, y, inside, mask.Solid, [&](uint16_t& d, const TInk&) { d = solid; });
+  EachInk(target, x, y, inside, mask.Partial, [&](uint16_t& d, const TInk& ink) {
     uint8_t r, g, b;
     UnpackRgb(Kind, d, r, g, b);
     d = PackRgb(Kind, Mix(fr, r, ink.Alpha), Mix(fg, g, ink.Alpha), Mix(fb, b, ink.Alpha));
-  }
+  });
 }
 
 }  // namespace
