@@ -59,27 +59,32 @@ class CellPainter {
     FListed.reserve(MaxListed);
   }
 
+  // Cell (cx, cy) when anything of it is drawn; null off the map or under the fog.
+  const TMapCell* PaintedCell(int cx, int cy) const {
+    // Off the map every byte reads 0: unlit and unexplored, so nothing is drawn.
+    if (!TMap::OnMap(cx, cy)) return nullptr;
+    const TMapCell& cell = FMap.FCells[cy][cx];
+    return cell.Light == 0 && cell.Explored == 0 ? nullptr : &cell;
+  }
+
   // The stack cell (cx, cy) shows: Code -1 off the map, under the fog or without a picture.
   TStackSlot StackAt(int cx, int cy) const {
-    // Off the map every byte reads 0: unlit and unexplored, so nothing is drawn.
-    if (!TMap::OnMap(cx, cy)) return {};
-    const TMapCell& cell = FMap.FCells[cy][cx];
-    if (cell.Light == 0 && cell.Explored == 0) return {};
+    const TMapCell* cell = PaintedCell(cx, cy);
+    if (cell == nullptr) return {};
     const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
     // A tile code past the table belongs to a stored kind above 5: it has no picture.
     if (code >= std::size(FWorld.FTiles) || !FWorld.FTiles[code]) return {};
-    return {code, cell.Height};
+    return {code, cell->Height};
   }
 
   // The place v of the view; rows: what to draw of each level of its stack (null: all).
   void Paint(const TViewSlot& v, const TLevelRows* rows) {
     const int cx = v.CX, cy = v.CY, x = v.X, yr = v.Y;
-    if (!TMap::OnMap(cx, cy)) return;
-    const TMapCell& cell = FMap.FCells[cy][cx];
-    const int light = cell.Light;
-    if (light == 0 && cell.Explored == 0) return;
-    const int h = cell.Height;
-    const int occ = cell.Occupant;
+    const TMapCell* cell = PaintedCell(cx, cy);
+    if (cell == nullptr) return;
+    const int light = cell->Light;
+    const int h = cell->Height;
+    const int occ = cell->Occupant;
     if (v.Stack.Code >= 0) {
       drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows);
     }
@@ -182,7 +187,10 @@ void TSystem::DrawWorld() {
     const bool odd = ((row - V) & 1) != 0;
     for (int j = 0; j < columns; ++j) {
       const TViewSlot& v = view[static_cast<size_t>(row) * columns + j];
-      const uint16_t front[3] = {at(row + 1, odd ? j : j - 1), at(row + 1, odd ? j + 1 : j), at(row + 2, j)};
+      uint16_t front[3];
+      front[FrontLeft] = at(row + 1, odd ? j : j - 1);
+      front[FrontRight] = at(row + 1, odd ? j + 1 : j);
+      front[Front] = at(row + 2, j);
       painter.Paint(v, FCover.Rows(v.Stack.Cover, front));
     }
   }

@@ -6,8 +6,16 @@
 
 #include "game/World.h"
 #include "gfx/Display.h"
+#include "gfx/Drawing.h"
 
 namespace {
+
+// The packed stack: present, shape, lowered as water, height.
+constexpr uint16_t PackedPresent = 0x800;
+constexpr int PackedShapeShift = 5;
+constexpr uint16_t PackedShapeMask = 0x3F;
+constexpr uint16_t PackedLowered = 0x10;
+constexpr uint16_t PackedHeight = 0xF;
 
 // A later block's solid row as a screen interval [First, End).
 struct TCover {
@@ -62,8 +70,7 @@ int TStackCover::ShapeOf(const TSystem& world, int code) {
   // Pixels past the sheet are never drawn: they count as transparent.
   const auto opaque = [&](int x, int y) {
     if (x < 0 || y < 0 || x >= sheet->Width() || y >= sheet->Height()) return false;
-    const uint16_t p = sheet->Pixels()[static_cast<size_t>(y) * (sheet->Pitch() / 2) + x];
-    return !sheet->HasColorKey() || p < sheet->ColorKey() || p > sheet->ColorKeyHigh();
+    return sheet->IsOpaque(sheet->Pixels()[static_cast<size_t>(y) * (sheet->Pitch() / 2) + x]);
   };
   for (int row = 0; row < shape.Height; ++row) {
     int first = shape.Width, end = 0, count = 0;
@@ -82,16 +89,16 @@ int TStackCover::ShapeOf(const TSystem& world, int code) {
   return known = static_cast<int>(FShapes.size()) - 1;
 }
 
-// The packed form: 0x800 present, shape << 5, 0x10 lowered, height.
 uint16_t TStackCover::Pack(const TSystem& world, const TStackSlot& slot) {
-  if (slot.Height < 0 || slot.Height >= MaxLevels) return 0;
+  if (slot.Height < 0 || slot.Height > PackedHeight) return 0;
   const int shape = ShapeOf(world, slot.Code);
   if (shape < 0) return 0;
-  return static_cast<uint16_t>(0x800 | (shape << 5) | (slot.Code / 4 == WaterKind ? 0x10 : 0) | slot.Height);
+  return static_cast<uint16_t>(PackedPresent | (shape << PackedShapeShift) |
+                               (slot.Code / 4 == WaterKind ? PackedLowered : 0) | slot.Height);
 }
 
 void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) const {
-  static constexpr int OffsetX[3] = {-30, 30, 0}, OffsetY[3] = {14, 14, 28};
+  static constexpr int OffsetX[3] = {-30, 30, 0}, OffsetY[3] = {14, 14, 28};  // TFrontSlot order
   // Every block drawn later that may cover part of this stack: shape and top-left corner.
   struct TLater {
     const TShape* Shape;
@@ -99,13 +106,13 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
     int X, Y;
   };
   std::vector<TLater> later;
-  const auto shapeOf = [&](uint16_t p) -> const TShape& { return FShapes[(p >> 5) & MaxShapes]; };
+  const auto shapeOf = [&](uint16_t p) -> const TShape& { return FShapes[(p >> PackedShapeShift) & PackedShapeMask]; };
   const auto add = [&](uint16_t p, int anchorX, int anchorY, bool own) {
     const TShape& s = shapeOf(p);
-    const int drop = (p & 0x10) != 0 ? LevelPixels : 0;
-    for (int level = 0; level <= (p & 0xF); ++level) {
-      later.push_back({&s, own ? level : MaxLevels, anchorX - (s.Width + 1) / 2,
-                       anchorY + drop - LevelPixels * level - s.Height});
+    const int drop = (p & PackedLowered) != 0 ? LevelPixels : 0;
+    for (int level = 0; level <= (p & PackedHeight); ++level) {
+      const TPoint corner = PictureCorner({anchorX, anchorY + drop - LevelPixels * level}, s.Width, s.Height);
+      later.push_back({&s, own ? level : MaxLevels, corner.X, corner.Y});
     }
   };
   add(self, 0, 0, true);
@@ -115,7 +122,7 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
 
   const TShape& mine = shapeOf(self);
   std::vector<TCover> covers;
-  for (int level = 0; level <= (self & 0xF); ++level) {
+  for (int level = 0; level <= (self & PackedHeight); ++level) {
     const TLater& own = later[level];
     int first = -1, last = -1;
     for (int row = 0; row < mine.Height; ++row) {

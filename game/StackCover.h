@@ -66,7 +66,7 @@ class TStackCover {
   };
   static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a slot
   static constexpr size_t KeptSlots = size_t{1} << KeptBits;
-  static constexpr int MaxShapes = 63;  // distinct shapes a key can name
+  static constexpr size_t MaxShapes = 63;  // distinct shapes a packed stack can name
 
   // The shape of tile code's picture, shared by every code whose picture has the same one;
   // -1 when it has none.

@@ -25,13 +25,13 @@ void TTile::DrawShaded(const TPoint& P, bool Dark) {
 void TTile::DrawRows(const TPoint& P, int From, int To, TShade Shade) {
   const TRect& r = FSourceRect;
   const TRect part{r.Left, r.Top + From, r.Right, r.Top + To};
-  const int x = P.X - (r.Right - r.Left + 1) / 2, y = P.Y - (r.Bottom - r.Top) + From;
+  const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
   switch (Shade) {
     case Lit:
-      return DrawKeyed(x, y, FSheet, part, true);
+      return DrawKeyed(c.X, c.Y + From, FSheet, part, true);
     case ThreeQuarters:
-      return DrawThreeQuarterBright(x, y, FSheet, part, true);
+      return DrawThreeQuarterBright(c.X, c.Y + From, FSheet, part, true);
     case Half:
-      return DrawHalfBright(x, y, FSheet, part, true);
+      return DrawHalfBright(c.X, c.Y + From, FSheet, part, true);
   }
 }

@@ -84,8 +84,9 @@ CORVINA_INLINE void Visible(int count, int srcStart, int srcLimit, int dstStart,
 // ClipToScreen, inlined into the routines that draw a picture per call.
 CORVINA_INLINE void ClipInline(int& x, int& y, TRect& r, bool atCorner) {
   if (!atCorner) {
-    x -= (r.Right - r.Left + 1) / 2;
-    y -= r.Bottom - r.Top;
+    const TPoint corner = PictureCorner({x, y}, r.Right - r.Left, r.Bottom - r.Top);
+    x = corner.X;
+    y = corner.Y;
   }
   if (x < 0) {
     r.Left -= x;

@@ -21,6 +21,11 @@ extern void (*PutPixel)(int x, int y, uint16_t colour565);
 // 2 or 4: 5-6-5; 3: 5-5-5; else unchanged. Then the clip rectangle := the screen.
 void SelectPixelFormat(uint8_t code);
 
+// The top-left corner of a width x height picture whose anchor is the middle of its bottom edge.
+inline TPoint PictureCorner(const TPoint& anchor, int width, int height) {
+  return {anchor.X - (width + 1) / 2, anchor.Y - height};
+}
+
 void ClipToScreen(int& x, int& y, TRect& r, bool atCorner);
 void DrawKeyed(int x, int y, int sheet, const TRect& r, bool atCorner);
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness);

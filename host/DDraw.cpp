@@ -188,8 +188,7 @@ void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstSt
     const uint16_t* s = pixels + static_cast<size_t>(row) * FStride;
     uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
     for (int col = r.Left; col < r.Right; ++col) {
-      const uint16_t p = s[col];
-      if (p < FColorKeyLow || p > FColorKeyHigh) d[col] = p;
+      if (IsOpaque(s[col])) d[col] = s[col];
     }
   }
 }

@@ -121,6 +121,8 @@ class TDDSurface {
   uint16_t ColorKey() const { return FColorKeyLow; }
   uint16_t ColorKeyHigh() const { return FColorKeyHigh; }
   bool HasColorKey() const { return FHasColorKey; }
+  // Whether a keyed copy from this surface draws pixel value p.
+  bool IsOpaque(uint16_t p) const { return !FHasColorKey || p < FColorKeyLow || p > FColorKeyHigh; }
 
   // Builds the opaque-run encoding for keyed copies now, of the whole surface and of every
   // picture encoded before (loaders call it after filling or reloading a sheet); otherwise

@@ -67,7 +67,7 @@ class CountingTile : public TTile {
   int& FRows;
 };
 
-TEST(HiddenRows, FlatLitGroundDrawsLittleMoreThanTheTopsAndABuriedLevelNothing) {
+TEST(HiddenRows, FlatLitGroundDrawsLittleMoreThanTheTopsAndARaisedColumnLessThanABlockMore) {
   THeadlessSession session{HeadlessConfig{}};
   session.RunFrame();
   for (auto& row : World->FMap->FCells) {
