@@ -67,7 +67,7 @@ TRect KindRect(int kind) { return MakeRect((kind % 4) * TileW, (kind / 4) * Tile
 struct TOurs {
   TOurs() {
     ResetSettings();
-    display.FBackBuffer = std::make_unique<TDDSurface>(640, 480, PixelKind565);
+    display.FBackBuffer = MakeBackBuffer(640, 480, PixelKind565);
     display.FSheets[1] = std::make_unique<TDDSurface>(640, 480, PixelKind565);
     const auto px = MakeSheetPixels();
     std::memcpy(display.FSheets[1]->Pixels(), px.data(), px.size() * 2);

@@ -38,6 +38,10 @@ struct TCanvasReleaser {
 
 std::string SheetName(const std::string& base, int index) { return base + std::to_string(index); }
 
+std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind) {
+  return std::make_unique<TDDSurface>(width, height, pixelKind, 0, BackBufferGuard);
+}
+
 TDisplay::TDisplay() = default;
 
 TDisplay::~TDisplay() {
@@ -49,7 +53,7 @@ void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {
   FFullScreen = fullScreen;
   FLocked = false;
   FPrimary = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, pixelKind);
-  FBackBuffer = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, pixelKind);
+  FBackBuffer = MakeBackBuffer(ScreenWidth, ScreenHeight, pixelKind);
 
   FBackCanvas = std::make_unique<TDDCanvas>(FBackBuffer.get());
   // The face behind "Default" is found now, with the window already up: a machine without a

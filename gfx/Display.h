@@ -9,6 +9,13 @@
 #include "gfx/DDCanvas.h"
 #include "host/DDraw.h"
 
+// The back buffer's slack beside its rows: ground blocks cut by a side of the screen are
+// drawn whole into it, the fast way, rather than clipped column by column.
+constexpr int BackBufferGuard = 64;
+
+// A back buffer as the display makes it.
+std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind);
+
 class TDisplay {
  public:
   TDisplay();

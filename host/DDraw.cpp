@@ -2,14 +2,17 @@
 #include "host/DDraw.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <utility>
 
-TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels)
+TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels)
     : FWidth(std::max(width, 0)),
       FHeight(std::max(height, 0)),
       FPixelKind(pixelKind),
-      FStride(std::max(FWidth, pitchPixels)),
-      FPixels(static_cast<size_t>(FStride) * FHeight, 0) {}
+      FGuard(std::max(guardPixels, 0)),
+      FStride(std::max(FWidth + FGuard, pitchPixels)),
+      FPixels(FGuard + static_cast<size_t>(FStride) * FHeight, 0) {}
 
 void TDDSurface::LoseSurface() {
   FLost = true;
@@ -29,7 +32,7 @@ HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
   desc->dwWidth = FWidth;
   desc->dwHeight = FHeight;
   desc->lPitch = Pitch();
-  desc->lpSurface = FPixels.data();
+  desc->lpSurface = Origin();
   return DD_OK;
 }
 
@@ -55,9 +58,13 @@ void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_
     m.Dst.clear();
     m.RowFirst.assign(static_cast<size_t>(Height) + 1, 0);
   }
+  Runs.clear();
+  RunPixels.clear();
+  RunFirst.assign(static_cast<size_t>(Height) + 1, 0);
   const auto opaque = [&](uint16_t p) { return p < keyLow || p > keyHigh; };
   for (int y = 0; y < Height; ++y) {
     for (TPictureMoves& m : Moves) m.RowFirst[y] = static_cast<uint32_t>(m.Col.size());
+    RunFirst[y] = static_cast<uint32_t>(Runs.size());
     const uint16_t* row = src + static_cast<size_t>(r.Top + y) * stride + r.Left;
     int x = 0;
     while (x < Width) {
@@ -65,7 +72,10 @@ void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_
       const int start = x;
       while (x < Width && opaque(row[x])) ++x;
       const int n = x - start;
+      if (n == 0) break;
       Opaque += static_cast<size_t>(n);
+      Runs.push_back({static_cast<uint16_t>(start), static_cast<uint16_t>(n), static_cast<uint32_t>(RunPixels.size())});
+      RunPixels.insert(RunPixels.end(), row + start, row + x);
       const auto add = [&](int list, int at) {
         TPictureMoves& m = Moves[list];
         m.Col.push_back(static_cast<uint16_t>(start + at));
@@ -86,13 +96,16 @@ void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_
     }
   }
   for (TPictureMoves& m : Moves) m.RowFirst[Height] = static_cast<uint32_t>(m.Col.size());
+  RunFirst[Height] = static_cast<uint32_t>(Runs.size());
 }
 
 void TKeyPicture::MakeOffsets(int dstStride) {
-  for (TPictureMoves& m : Moves) {
+  for (int k = 0; k < 4; ++k) {
+    TPictureMoves& m = Moves[k];
     m.Dst.resize(m.Col.size());
     for (int y = 0; y < Height; ++y)
       for (uint32_t i = m.RowFirst[y]; i < m.RowFirst[y + 1]; ++i) m.Dst[i] = y * dstStride + m.Col[i];
+    Lists[k] = {m.Dst.data(), m.Pixels.data(), m.RowFirst.data(), static_cast<uint32_t>(m.Dst.size())};
   }
   MoveStride = dstStride;
 }
@@ -118,17 +131,6 @@ void FillPixels(uint16_t* d, size_t n, uint16_t colour) {
   for (; i < n; ++i) d[i] = colour;
 }
 
-bool Inside(const TRect& inner, const TRect& outer) {
-  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-         inner.Bottom <= outer.Bottom;
-}
-
-uint64_t RectHash(const TRect& r) {
-  const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
-                       (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
-  return key * 0x9E3779B97F4A7C15ull;
-}
-
 }  // namespace
 
 void TDDSurface::PrepareKeyRuns() {
@@ -137,24 +139,20 @@ void TDDSurface::PrepareKeyRuns() {
   for (TPictureSlot& slot : FPictures) {
     if (!slot.Picture) continue;
     const int stride = slot.Picture->MoveStride;
-    slot.Picture->Build(FPixels.data(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh);
+    slot.Picture->Build(Origin(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh);
     if (stride != 0) slot.Picture->PrepareMoves(stride);
     slot.Version = FVersion;
   }
 }
 
 TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) {
-  if (FPictures.empty()) return nullptr;
-  const size_t mask = FPictures.size() - 1;
-  for (size_t i = RectHash(r) >> 40;; ++i) {
-    TPictureSlot& slot = FPictures[i & mask];
-    if (!slot.Picture || slot.Rect == r) return &slot;
-  }
+  return const_cast<TPictureSlot*>(std::as_const(*this).FindSlot(r));
 }
 
 void TDDSurface::GrowPictureTable() {
   std::vector<TPictureSlot> old = std::move(FPictures);
   FPictures = std::vector<TPictureSlot>(old.empty() ? 64 : old.size() * 2);
+  FPictureShift = 64 - std::countr_zero(FPictures.size());
   for (TPictureSlot& slot : old) {
     if (slot.Picture) *FindSlot(slot.Rect) = std::move(slot);
   }
@@ -162,11 +160,11 @@ void TDDSurface::GrowPictureTable() {
 
 const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride) {
   if (!FHasColorKey || !FUseRuns || dstStride <= 0) return nullptr;
-  if (r.Left >= r.Right || r.Top >= r.Bottom || !Inside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
+  if (r.Left >= r.Right || r.Top >= r.Bottom || !RectInside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
   TPictureSlot* slot = FindSlot(r);
   if (slot == nullptr || !slot->Picture) {
     if (FPictureCount >= MaxPictures) return nullptr;
-    if (2 * (FPictureCount + 1) > FPictures.size()) {
+    if (4 * (FPictureCount + 1) > FPictures.size()) {
       GrowPictureTable();
       slot = FindSlot(r);
     }
@@ -176,7 +174,7 @@ const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride) {
     ++FPictureCount;
   }
   if (slot->Version != FVersion) {
-    slot->Picture->Build(FPixels.data(), FStride, r, FColorKeyLow, FColorKeyHigh);
+    slot->Picture->Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh);
     slot->Version = FVersion;
   }
   slot->Picture->PrepareMoves(dstStride);
@@ -195,20 +193,20 @@ void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstSt
 
 void TDDSurface::EnsureWholeRuns() {
   if (FWholeVersion == FVersion) return;
-  FWhole.Build(FPixels.data(), FStride, TRect{0, 0, FWidth, FHeight}, FColorKeyLow, FColorKeyHigh);
+  FWhole.Build(Origin(), FStride, TRect{0, 0, FWidth, FHeight}, FColorKeyLow, FColorKeyHigh);
   FWholeVersion = FVersion;
 }
 
-void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture) {
+void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom,
+                           int rightRoom) {
   if (!FUseRuns) {
-    CopyKeyedPlain(FPixels.data(), dst, dstStride, r);
+    CopyKeyedPlain(Origin(), dst, dstStride, r);
     return;
   }
-  if (picture != nullptr && Inside(r, *picture)) {
+  if (picture != nullptr && RectInside(r, *picture)) {
     if (const TKeyPicture* p = KeyPicture(*picture, dstStride)) {
-      const TRect part{r.Left - picture->Left, r.Top - picture->Top, r.Right - picture->Left,
-                       r.Bottom - picture->Top};
-      CopyPart(*p, part, dst);
+      const TPicturePart part = PicturePart(*p, r, *picture, leftRoom, rightRoom, dst);
+      CopyPart(*p, part.Part, part.Dst);
       return;
     }
   }
@@ -219,10 +217,6 @@ void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const T
 
 HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
   return BltFastCommon(x, y, src, r, srcColorKey, nullptr);
-}
-
-HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
-  return BltFastCommon(x, y, src, r, true, &picture);
 }
 
 HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey,
@@ -240,19 +234,19 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
     return DDERR_INVALIDRECT;
   }
   MarkChanged();
-  uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride + x;
+  uint16_t* d = Origin() + static_cast<size_t>(y) * FStride + x;
   if (srcColorKey && src->FHasColorKey && src != this) {
-    src->CopyKeyed(d, FStride, r, picture);
+    src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w));
     return DD_OK;
   }
   if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
     const std::vector<uint16_t> copy(FPixels);
-    CopyKeyedPlain(copy.data(), d, FStride, r);
+    CopyKeyedPlain(copy.data() + FGuard, d, FStride, r);
     return DD_OK;
   }
   for (int row = 0; row < h; ++row) {
     const int sr = (src == this && y > r.Top) ? h - 1 - row : row;  // overlap-safe order
-    const uint16_t* s = src->FPixels.data() + static_cast<size_t>(r.Top + sr) * src->FStride + r.Left;
+    const uint16_t* s = src->Origin() + static_cast<size_t>(r.Top + sr) * src->FStride + r.Left;
     std::memmove(d + static_cast<ptrdiff_t>(sr) * FStride, s, static_cast<size_t>(w) * 2);
   }
   return DD_OK;
@@ -269,12 +263,12 @@ HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
   r.Bottom = std::min(r.Bottom, FHeight);
   if (r.Left >= r.Right || r.Top >= r.Bottom) return DD_OK;
   if (r.Left == 0 && r.Right == FStride) {  // whole rows without padding: one run of pixels
-    FillPixels(FPixels.data() + static_cast<size_t>(r.Top) * FStride, static_cast<size_t>(FStride) * (r.Bottom - r.Top),
+    FillPixels(Origin() + static_cast<size_t>(r.Top) * FStride, static_cast<size_t>(FStride) * (r.Bottom - r.Top),
                colour);
     return DD_OK;
   }
   for (int y = r.Top; y < r.Bottom; ++y)
-    FillPixels(FPixels.data() + static_cast<size_t>(y) * FStride + r.Left, static_cast<size_t>(r.Right - r.Left), colour);
+    FillPixels(Origin() + static_cast<size_t>(y) * FStride + r.Left, static_cast<size_t>(r.Right - r.Left), colour);
   return DD_OK;
 }
 
@@ -290,8 +284,8 @@ HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
   MarkChanged();
   for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
     const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
-    const uint16_t* s = src->FPixels.data() + static_cast<size_t>(sy) * src->FStride;
-    uint16_t* d = FPixels.data() + static_cast<size_t>(y) * FStride;
+    const uint16_t* s = src->Origin() + static_cast<size_t>(sy) * src->FStride;
+    uint16_t* d = Origin() + static_cast<size_t>(y) * FStride;
     const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, FWidth);
     if (w == src->FWidth) {  // no scaling across: the row as it is (the windowed present)
       if (x1 > x0) std::memcpy(d + x0, s + (x0 - r.Left), static_cast<size_t>(x1 - x0) * 2);
@@ -314,7 +308,7 @@ HRESULT TDDSurface::GetDC(TSurfaceDC** dc) {
   if (FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   MarkChanged();
-  FDC = TSurfaceDC{FPixels.data(), Pitch(), FWidth, FHeight, FPixelKind};
+  FDC = TSurfaceDC{Origin(), Pitch(), FWidth, FHeight, FPixelKind};
   FDCHeld = true;
   *dc = &FDC;
   return DD_OK;

@@ -65,7 +65,10 @@ struct TSurfaceDC {
 class TDDSurface {
  public:
   // pitchPixels: row length in pixels (0: the width); a larger pitch pads every row.
-  TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0);
+  // guardPixels: slack of that many pixels right of every row and before the first, which
+  // nothing shows: a keyed picture cut by a side edge by no more than that is drawn whole,
+  // without per-column clipping.
+  TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0, int guardPixels = 0);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
@@ -84,7 +87,9 @@ class TDDSurface {
   HRESULT BltFast(int x, int y, TDDSurface* src, const TRect& srcRect, bool srcColorKey);
   // The keyed BltFast of srcRect, a part of the picture `picture` of src: the same result, but
   // the picture's own pre-encoded runs serve (see KeyPicture), the fastest when srcRect is the
-  // whole picture. A picture that does not hold srcRect is ignored.
+  // whole picture. A picture that does not hold srcRect is ignored. The common case is inline:
+  // a caller drawing a frame's tiles runs it with no call in between (the copy is limited by
+  // its stores, and each call adds its own, of saved registers).
   HRESULT BltFastPicture(int x, int y, TDDSurface* src, const TRect& srcRect, const TRect& picture);
   // Fills dstRect (null: whole surface) with a pixel value.
   HRESULT BltFill(const TRect* dstRect, uint16_t colour);
@@ -99,6 +104,9 @@ class TDDSurface {
 
   HRESULT Restore();
   bool IsLost() const { return FLost; }
+  // No lock, device context, loss or injected fault: an operation answers at once and for
+  // good, and has nothing to wait for.
+  bool Quiet() const { return !FLocked && !FDCHeld && !FLost && FBusyCalls == 0 && FLoseEvery == 0; }
   HRESULT SetColorKey(uint16_t low, uint16_t high);
   HRESULT GetPixelFormat(DDPIXELFORMAT* format) const;
 
@@ -114,9 +122,9 @@ class TDDSurface {
   // form marks the contents changed: write before the next keyed copy from this surface.
   uint16_t* Pixels() {
     MarkChanged();
-    return FPixels.data();
+    return Origin();
   }
-  const uint16_t* Pixels() const { return FPixels.data(); }
+  const uint16_t* Pixels() const { return Origin(); }
   int Pitch() const { return FStride * 2; }  // bytes
   uint16_t ColorKey() const { return FColorKeyLow; }
   uint16_t ColorKeyHigh() const { return FColorKeyHigh; }
@@ -163,18 +171,32 @@ class TDDSurface {
   // Every change of the contents makes the encodings stale.
   void MarkChanged() { ++FVersion; }
   HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture);
+  // The kept picture of r when it is encoded for the current contents and prepared for a
+  // destination of dstStride pixels; null otherwise (KeyPicture then makes it ready).
+  const TKeyPicture* ReadyPicture(const TRect& r, int dstStride) const;
+  // Columns left of a copy starting at column x, and right of one ending before column end,
+  // that may be overwritten: the guard's, at a side edge.
+  int LeftRoom(int x) const { return x == 0 ? FGuard : 0; }
+  int RightRoom(int end) const { return end == FWidth ? FGuard : 0; }
   // Rectangle r of pixels (laid out as this surface's) to dst, testing every pixel.
   void CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const;
   void EnsureWholeRuns();
-  void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture);
+  // leftRoom, rightRoom: columns left and right of the copy that may be overwritten.
+  void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom, int rightRoom);
+  // Pixel (0, 0).
+  uint16_t* Origin() { return FPixels.data() + FGuard; }
+  const uint16_t* Origin() const { return FPixels.data() + FGuard; }
+  // r's slot, or the empty slot where it would go; null while the table is empty.
+  const TPictureSlot* FindSlot(const TRect& r) const;
   TPictureSlot* FindSlot(const TRect& r);
   void GrowPictureTable();
 
   int FWidth;
   int FHeight;
   int FPixelKind;
+  int FGuard;   // slack pixels before the first row and at least as many right of each row
   int FStride;  // pixels per row in FPixels
-  std::vector<uint16_t> FPixels;
+  std::vector<uint16_t> FPixels;  // FGuard pixels, then the rows
   bool FLocked = false;
   bool FLost = false;
   bool FDCHeld = false;
@@ -192,5 +214,41 @@ class TDDSurface {
   TKeyPicture FWhole;         // the whole surface, for copies of any rectangle
   std::vector<TPictureSlot> FPictures;  // open addressing; size a power of two or 0
   size_t FPictureCount = 0;
+  int FPictureShift = 58;  // a hash's top bits index FPictures
   bool FUseRuns = true;
 };
+
+inline const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) const {
+  if (FPictures.empty()) return nullptr;
+  const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
+                       (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
+  const size_t mask = FPictures.size() - 1;
+  for (size_t i = (key * 0x9E3779B97F4A7C15ull) >> FPictureShift;; ++i) {
+    const TPictureSlot& slot = FPictures[i & mask];
+    if (!slot.Picture || slot.Rect == r) return &slot;
+  }
+}
+
+inline const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int dstStride) const {
+  const TPictureSlot* slot = FindSlot(r);
+  if (slot == nullptr || !slot->Picture || slot->Version != FVersion || slot->Picture->MoveStride != dstStride) {
+    return nullptr;
+  }
+  return slot->Picture.get();
+}
+
+CORVINA_INLINE HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
+  const int w = r.Right - r.Left, h = r.Bottom - r.Top;
+  if (src != nullptr && src != this && Quiet() && src->Quiet() && src->FHasColorKey && src->FUseRuns && w > 0 &&
+      h > 0 && x >= 0 && y >= 0 && x <= FWidth - w && y <= FHeight - h && RectInside(r, picture)) {
+    // A kept picture lies inside its surface, and so does r.
+    if (const TKeyPicture* p = src->ReadyPicture(picture, FStride)) {
+      MarkChanged();
+      const TPicturePart part = PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w),
+                                            Origin() + static_cast<size_t>(y) * FStride + x);
+      DrawPicturePart(*p, part.Part.Left, part.Part.Top, part.Part.Right, part.Part.Bottom, part.Dst, TCopyPixel{});
+      return DD_OK;
+    }
+  }
+  return BltFastCommon(x, y, src, r, true, &picture);
+}

@@ -31,10 +31,24 @@ struct TPictureMoves {
                                    // on a destination of the picture's MoveStride
 };
 
+// One opaque run of a row, for drawing a picture cut by a side edge.
+struct TPictureRun {
+  uint16_t Col;     // first column
+  uint16_t Length;  // pixels
+  uint32_t Pixel;   // index of its first pixel in TKeyPicture::RunPixels
+};
+
 class TKeyPicture {
  public:
   // Pixels per move of each move list, longest first.
   static constexpr int MoveSizes[4] = {16, 8, 4, 1};
+
+  TKeyPicture() = default;
+  // Lists points into the move lists' storage, which a move keeps and a copy would not.
+  TKeyPicture(const TKeyPicture&) = delete;
+  TKeyPicture& operator=(const TKeyPicture&) = delete;
+  TKeyPicture(TKeyPicture&&) = default;
+  TKeyPicture& operator=(TKeyPicture&&) = default;
 
   // Encodes rectangle r (inside the surface) of the pixels src, stride in pixels; pixels in
   // [keyLow, keyHigh] are transparent. Destination offsets are made again by PrepareMoves.
@@ -44,11 +58,25 @@ class TKeyPicture {
     if (MoveStride != dstStride) MakeOffsets(dstStride);
   }
 
+  // What a draw of whole rows reads first, together: per move size, the moves' destination
+  // offsets and pixels and their count. Set by PrepareMoves.
+  struct TMoveList {
+    const int32_t* Dst = nullptr;
+    const uint16_t* Pixels = nullptr;
+    const uint32_t* RowFirst = nullptr;
+    uint32_t Count = 0;  // moves in the whole picture
+  };
+  TMoveList Lists[4];
   int Width = 0;          // pixels
   int Height = 0;         // pixels
   size_t Opaque = 0;      // opaque pixels in the picture
   int MoveStride = 0;     // destination stride (pixels) of the offsets in Dst; 0: none yet
   TPictureMoves Moves[4];  // by MoveSizes
+  // The same pixels as whole runs, row by row: a part cut by a side edge is copied run by
+  // run, not move by move.
+  std::vector<TPictureRun> Runs;
+  std::vector<uint32_t> RunFirst;  // per row, index of its first run; Height + 1 entries
+  std::vector<uint16_t> RunPixels;
 
  private:
   void MakeOffsets(int dstStride);
@@ -95,10 +123,14 @@ CORVINA_INLINE void Move(uint16_t* d, const uint16_t* s, const Op& op) {
   std::memcpy(d, &v, sizeof v);
 }
 
-// n pixels, fewer than 16: two overlapping moves of 8 or 4, or pixel by pixel.
+// n pixels: moves of 16, the last overlapping; fewer in two overlapping moves of 8 or 4, or
+// pixel by pixel.
 template <class Op>
 CORVINA_INLINE void MoveSpan(uint16_t* d, const uint16_t* s, int n, const Op& op) {
-  if (n >= 8) {
+  if (n >= 16) {
+    for (int at = 0; at + 16 < n; at += 16) Move<16>(d + at, s + at, op);
+    Move<16>(d + n - 16, s + n - 16, op);
+  } else if (n >= 8) {
     Move<8>(d, s, op);
     Move<8>(d + n - 8, s + n - 8, op);
   } else if (n >= 4) {
@@ -109,33 +141,35 @@ CORVINA_INLINE void MoveSpan(uint16_t* d, const uint16_t* s, int n, const Op& op
   }
 }
 
-// The moves of size N in rows [r0, r1), whole; dst is the destination of picture row r0, column 0.
+// The moves of size N in rows [r0, r1), whole; dst is the destination of picture row r0,
+// column 0. The whole picture's needs no row index.
 template <int N, class Op>
-CORVINA_INLINE void MoveRows(const TPictureMoves& m, int r0, int r1, uint16_t* dst, ptrdiff_t shift, const Op& op) {
-  const uint32_t last = m.RowFirst[r1];
-  uint32_t i = m.RowFirst[r0];
-  const uint16_t* s = m.Pixels.data() + static_cast<size_t>(i) * N;
-  const int32_t* d = m.Dst.data();
-#pragma GCC unroll 4
-  for (; i < last; ++i, s += N) Move<N>(dst + (d[i] + shift), s, op);
+CORVINA_INLINE void MoveRows(const TKeyPicture::TMoveList& m, bool wholePicture, int r0, int r1, uint16_t* dst,
+                             ptrdiff_t shift, const Op& op) {
+  const size_t first = wholePicture ? 0 : m.RowFirst[r0];
+  const int32_t* d = m.Dst + first;
+  const int32_t* const end = m.Dst + (wholePicture ? m.Count : m.RowFirst[r1]);
+  const uint16_t* s = m.Pixels + first * N;
+  // Four at a time: the loop's own upkeep is then small beside the moves.
+  for (; end - d >= 4; d += 4, s += 4 * N) {
+    Move<N>(dst + (d[0] + shift), s, op);
+    Move<N>(dst + (d[1] + shift), s + N, op);
+    Move<N>(dst + (d[2] + shift), s + 2 * N, op);
+    Move<N>(dst + (d[3] + shift), s + 3 * N, op);
+  }
+  for (; d != end; ++d, s += N) Move<N>(dst + (*d + shift), s, op);
 }
 
-// The same, keeping to columns [c0, c1); moves cut by an edge go pixel by pixel.
-template <int N, class Op>
-CORVINA_INLINE void MoveRowsClipped(const TPictureMoves& m, int r0, int r1, int c0, int c1, uint16_t* dst, ptrdiff_t shift,
-                            const Op& op) {
-  const uint32_t last = m.RowFirst[r1];
-  for (uint32_t i = m.RowFirst[r0]; i < last; ++i) {
-    const int col = m.Col[i];
-    if (col >= c1 || col + N <= c0) continue;
-    const uint16_t* s = m.Pixels.data() + static_cast<size_t>(i) * N;
-    uint16_t* d = dst + (m.Dst[i] + shift);
-    if (col >= c0 && col + N <= c1) {
-      Move<N>(d, s, op);
-      continue;
+// Rows [r0, r1) keeping to columns [c0, c1), run by run; dst is the destination of picture
+// row r0, column c0.
+template <class Op>
+CORVINA_INLINE void RunRowsClipped(const TKeyPicture& p, int r0, int r1, int c0, int c1, uint16_t* dst, const Op& op) {
+  for (int row = r0; row < r1; ++row, dst += p.MoveStride) {
+    for (uint32_t i = p.RunFirst[row]; i < p.RunFirst[row + 1]; ++i) {
+      const TPictureRun& run = p.Runs[i];
+      const int from = std::max<int>(run.Col, c0), to = std::min<int>(run.Col + run.Length, c1);
+      if (from < to) MoveSpan(dst + (from - c0), p.RunPixels.data() + run.Pixel + (from - run.Col), to - from, op);
     }
-    const int from = std::max(c0 - col, 0);
-    MoveSpan(d + from, s + from, std::min(c1 - col, N) - from, op);
   }
 }
 
@@ -149,14 +183,30 @@ CORVINA_INLINE void DrawPicturePart(const TKeyPicture& p, int c0, int r0, int c1
   // Offsets count from the picture's top-left, which may lie outside the destination.
   const ptrdiff_t shift = -(static_cast<ptrdiff_t>(r0) * p.MoveStride + c0);
   if (c0 == 0 && c1 == p.Width) {
-    MoveRows<16>(p.Moves[0], r0, r1, dst, shift, op);
-    MoveRows<8>(p.Moves[1], r0, r1, dst, shift, op);
-    MoveRows<4>(p.Moves[2], r0, r1, dst, shift, op);
-    MoveRows<1>(p.Moves[3], r0, r1, dst, shift, op);
+    const bool whole = r0 == 0 && r1 == p.Height;
+    MoveRows<16>(p.Lists[0], whole, r0, r1, dst, shift, op);
+    MoveRows<8>(p.Lists[1], whole, r0, r1, dst, shift, op);
+    MoveRows<4>(p.Lists[2], whole, r0, r1, dst, shift, op);
+    MoveRows<1>(p.Lists[3], whole, r0, r1, dst, shift, op);
   } else {
-    MoveRowsClipped<16>(p.Moves[0], r0, r1, c0, c1, dst, shift, op);
-    MoveRowsClipped<8>(p.Moves[1], r0, r1, c0, c1, dst, shift, op);
-    MoveRowsClipped<4>(p.Moves[2], r0, r1, c0, c1, dst, shift, op);
-    MoveRowsClipped<1>(p.Moves[3], r0, r1, c0, c1, dst, shift, op);
+    RunRowsClipped(p, r0, r1, c0, c1, dst, op);
   }
+}
+
+// Rectangle r of the picture kept for rectangle `picture` of its surface, to be copied to dst:
+// the part of the picture, and where that part goes. Columns cut off where the destination has
+// room for them (leftRoom, rightRoom) are drawn all the same, so whole rows go the fast way.
+struct TPicturePart {
+  TRect Part;
+  uint16_t* Dst;
+};
+CORVINA_INLINE TPicturePart PicturePart(const TKeyPicture& p, const TRect& r, const TRect& picture, int leftRoom,
+                                        int rightRoom, uint16_t* dst) {
+  TRect part{r.Left - picture.Left, r.Top - picture.Top, r.Right - picture.Left, r.Bottom - picture.Top};
+  if (part.Left <= leftRoom && p.Width - part.Right <= rightRoom) {
+    dst -= part.Left;
+    part.Left = 0;
+    part.Right = p.Width;
+  }
+  return {part, dst};
 }

@@ -18,6 +18,11 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
+// Whether inner lies wholly in outer.
+inline bool RectInside(const TRect& inner, const TRect& outer) {
+  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+}
+
 inline TRect MakeRect(int left, int top, int width, int height) {
   return TRect{left, top, left + width, top + height};
 }

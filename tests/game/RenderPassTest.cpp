@@ -203,7 +203,7 @@ class RenderPixelsTest : public GameTest {
   void SetUp() override {
     GameTest::SetUp();
     display = std::make_unique<TDisplay>();
-    display->FBackBuffer = std::make_unique<TDDSurface>(640, 480, PixelKind565);
+    display->FBackBuffer = MakeBackBuffer(640, 480, PixelKind565);
     for (int i = 1; i <= 2; ++i) {
       display->FSheets[i] = std::make_unique<TDDSurface>(640, 480, PixelKind565);
       display->FSheets[i]->SetColorKey(0, 0);
@@ -222,7 +222,10 @@ class RenderPixelsTest : public GameTest {
     display.reset();
     GameTest::TearDown();
   }
-  uint16_t At(TPoint p) const { return display->FBackBuffer->Pixels()[p.Y * 640 + p.X]; }
+  uint16_t At(TPoint p) const {
+    const TDDSurface& back = *display->FBackBuffer;
+    return back.Pixels()[p.Y * (back.Pitch() / 2) + p.X];
+  }
   std::unique_ptr<TDisplay> display;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/gfx/GfxFixture.h"
+#include "tests/support/SurfacePixels.h"
 
 namespace {
 
@@ -214,7 +215,7 @@ std::pair<std::vector<uint16_t>, std::vector<uint16_t>> FastAndPlain(TDDSurface&
   auto drawAll = [&] {
     ClearSurface(&back, 0x0421);
     for (const auto& [x, y, r, corner] : calls) draw(x, y, r, corner);
-    return std::vector<uint16_t>(back.Pixels(), back.Pixels() + back.Width() * back.Height());
+    return VisiblePixels(back);
   };
   sheet.UseKeyRuns(true);
   auto fast = drawAll();

@@ -37,7 +37,7 @@ class GfxTest : public ::testing::Test {
     display = std::make_unique<TDisplay>();
     display->FFullScreen = true;
     display->FPrimary = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, kind);
-    display->FBackBuffer = std::make_unique<TDDSurface>(ScreenWidth, ScreenHeight, kind);
+    display->FBackBuffer = MakeBackBuffer(ScreenWidth, ScreenHeight, kind);
     for (int i = 1; i <= 2; ++i) {
       display->FSheets[i] = std::make_unique<TDDSurface>(sheetW, sheetH, kind);
       display->FSheets[i]->SetColorKey(0, 0);

@@ -8,15 +8,14 @@
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "host/HeadlessSession.h"
+#include "tests/support/SurfacePixels.h"
 
 namespace {
 
 std::vector<uint16_t> DrawnFrame(bool trim) {
   World->FTrimHidden = trim;
   World->DrawWorld();
-  const TDDSurface& back = *Display->FBackBuffer;
-  const uint16_t* px = back.Pixels();
-  return {px, px + static_cast<size_t>(back.Pitch() / 2) * back.Height()};
+  return VisiblePixels(*Display->FBackBuffer);
 }
 
 // Random kinds and heights in patches, some cells unexplored, some lights off.
