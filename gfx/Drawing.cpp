@@ -317,35 +317,69 @@ void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) { ClipInline(x, y, r,
 
 namespace {
 
-// DrawKeyed's copy when a surface may be busy or lost: under the retry rule.
-__attribute__((noinline)) void BltKeyedRetried(TDDSurface* dst, int x, int y, TDDSurface* src, const TRect& part,
-                                               const TRect& picture) {
-  Display->Retry([&] { return dst->BltFastPicture(x, y, src, part, picture); });
-}
-
-// The frame's tiles come this way: its common case runs with no call on the way. Built twice,
-// and reached from DrawKeyed by a jump: some compilers make the choice between the builds only
-// for a caller in the same file.
-CORVINA_CLONES void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner) {
-  if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return;
+// A sheet picture anchored, then cut to the screen, the sheet and the back buffer: the part of
+// it that shows and where that goes. False when nothing shows.
+struct TSheetPart {
+  TDDSurface* Src;
+  TDDSurface* Dst;
+  int X, Y;
+  TRect Part;
+};
+CORVINA_INLINE bool SheetPart(int x, int y, int sheet, const TRect& rect, bool atCorner, TSheetPart& out) {
+  if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return false;
   TDDSurface* src = Display->FSheets[sheet].get();
   TDDSurface* dst = Display->FBackBuffer.get();
-  if (src == nullptr) return;
+  if (src == nullptr) return false;
   TRect r = rect;
   ClipInline(x, y, r, atCorner);
-  // The copy must stay inside the sheet and the back buffer: trim what reaches past either.
   int c0, c1, r0, r1;
   Visible(r.Right - r.Left, r.Left, src->Width(), x, 0, dst->Width(), c0, c1);
   Visible(r.Bottom - r.Top, r.Top, src->Height(), y, 0, dst->Height(), r0, r1);
-  if (c0 >= c1 || r0 >= r1) return;
-  const TRect part{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1};
-  // Surfaces with no lock, loss or injected fault answer at once and for good: the retry rule
-  // would have nothing to do.
-  if (src->Quiet() && dst->Quiet()) {
-    dst->BltFastPicture(x + c0, y + r0, src, part, rect);
-  } else {
-    BltKeyedRetried(dst, x + c0, y + r0, src, part, rect);
-  }
+  if (c0 >= c1 || r0 >= r1) return false;
+  out = {src, dst, x + c0, y + r0, TRect{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1}};
+  return true;
+}
+
+// DrawKeyed's copy when a surface may be busy or lost, or the picture is not encoded yet: under
+// the retry rule.
+__attribute__((noinline)) void BltKeyedRetried(const TSheetPart& s, const TRect& picture) {
+  Display->Retry([&] { return s.Dst->BltFastPicture(s.X, s.Y, s.Src, s.Part, picture); });
+}
+
+// The frame's ground blocks come through these: their common case runs with no call on the way
+// (the copies are limited by their stores, and each call adds its own). Built twice, and
+// reached from the drawing routines by a jump: some compilers make the choice between the
+// builds only for a caller in the same file.
+CORVINA_CLONES __attribute__((flatten)) void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner) {
+  TSheetPart s;
+  if (!SheetPart(x, y, sheet, rect, atCorner, s)) return;
+  if (!s.Dst->DrawReadyPicture(s.X, s.Y, *s.Src, s.Part, rect, TCopyPixel{})) BltKeyedRetried(s, rect);
+}
+
+// The shaded ways, when the sheet's pictures stand for exactly its non-zero pixels; false when
+// the general way must draw.
+template <class Op>
+CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const Op& op) {
+  TSheetPart s;
+  if (!SheetPart(x, y, sheet, rect, atCorner, s)) return true;
+  const TDDSurface& src = *s.Src;
+  if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
+  return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op);
+}
+CORVINA_CLONES __attribute__((flatten)) bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
+                                                           THalfPixel op) {
+  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
+}
+CORVINA_CLONES __attribute__((flatten)) bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect,
+                                                                   bool atCorner, TThreeQuarterPixel op) {
+  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
+}
+
+// The colour masks of the shaded ways in the display's layout.
+THalfPixel HalfOp() { return {Display->FPixelKind == PixelKind555 ? uint16_t{0x3DEF} : uint16_t{0x7BEF}}; }
+TThreeQuarterPixel ThreeQuarterOp() {
+  const bool is555 = Display->FPixelKind == PixelKind555;
+  return {is555 ? uint16_t{0x3DEF} : uint16_t{0x7BEF}, is555 ? uint16_t{0x1CE7} : uint16_t{0x39E7}};
 }
 
 }  // namespace
@@ -364,27 +398,29 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
 }
 
 void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+  if (Display == nullptr) return;
+  const THalfPixel op = HalfOp();
+  if (HalfSheetCopy(x, y, sheet, r, atCorner, op)) return;
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
-  const uint16_t m1 = Display->FPixelKind == PixelKind555 ? 0x3DEF : 0x7BEF;
   if (const TKeyPicture* p = SourceRuns(job))
-    HalfRuns(job, *p, THalfPixel{m1});
+    HalfRuns(job, *p, op);
   else
-    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & m1; });
+    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & op.M1; });
   EndJob(job);
 }
 
 void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+  if (Display == nullptr) return;
+  const TThreeQuarterPixel op = ThreeQuarterOp();
+  if (ThreeQuarterSheetCopy(x, y, sheet, r, atCorner, op)) return;
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
-  const bool is555 = Display->FPixelKind == PixelKind555;
-  const uint16_t m1 = is555 ? 0x3DEF : 0x7BEF;
-  const uint16_t m2 = is555 ? 0x1CE7 : 0x39E7;
   if (const TKeyPicture* p = SourceRuns(job)) {
-    ThreeQuarterRuns(job, *p, TThreeQuarterPixel{m1, m2});
+    ThreeQuarterRuns(job, *p, op);
   } else {
     ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
-      d = static_cast<uint16_t>(((s >> 1) & m1) + ((s >> 2) & m2));
+      d = static_cast<uint16_t>(((s >> 1) & op.M1) + ((s >> 2) & op.M2));
     });
   }
   EndJob(job);

@@ -91,6 +91,12 @@ class TDDSurface {
   // a caller drawing a frame's tiles runs it with no call in between (the copy is limited by
   // its stores, and each call adds its own, of saved registers).
   HRESULT BltFastPicture(int x, int y, TDDSurface* src, const TRect& srcRect, const TRect& picture);
+  // BltFastPicture's common case, each source pixel through op (a copy, or a change that
+  // depends on that pixel alone): done when both surfaces are quiet, the rectangle fits and
+  // src's picture is encoded for its contents and this surface already. False otherwise,
+  // with nothing drawn.
+  template <class Op>
+  bool DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& srcRect, const TRect& picture, const Op& op);
   // Fills dstRect (null: whole surface) with a pixel value.
   HRESULT BltFill(const TRect* dstRect, uint16_t colour);
   // Copies src (whole) onto dstRect of this surface (null: whole), scaling nearest-neighbour.
@@ -106,7 +112,9 @@ class TDDSurface {
   bool IsLost() const { return FLost; }
   // No lock, device context, loss or injected fault: an operation answers at once and for
   // good, and has nothing to wait for.
-  bool Quiet() const { return !FLocked && !FDCHeld && !FLost && FBusyCalls == 0 && FLoseEvery == 0; }
+  bool Quiet() const {
+    return !FLocked && !FDCHeld && !FLost && FBusyCalls == 0 && FLoseEvery == 0 && FLockFailure == 0;
+  }
   HRESULT SetColorKey(uint16_t low, uint16_t high);
   HRESULT GetPixelFormat(DDPIXELFORMAT* format) const;
 
@@ -218,7 +226,7 @@ class TDDSurface {
   bool FUseRuns = true;
 };
 
-inline const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) const {
+CORVINA_INLINE const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) const {
   if (FPictures.empty()) return nullptr;
   const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
                        (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
@@ -229,7 +237,8 @@ inline const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) cons
   }
 }
 
-inline const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int dstStride) const {
+CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int dstStride) const {
+  if (!FHasColorKey || !FUseRuns) return nullptr;
   const TPictureSlot* slot = FindSlot(r);
   if (slot == nullptr || !slot->Picture || slot->Version != FVersion || slot->Picture->MoveStride != dstStride) {
     return nullptr;
@@ -237,18 +246,25 @@ inline const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int dstStride
   return slot->Picture.get();
 }
 
-CORVINA_INLINE HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
+template <class Op>
+CORVINA_INLINE bool TDDSurface::DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& r,
+                                                 const TRect& picture, const Op& op) {
   const int w = r.Right - r.Left, h = r.Bottom - r.Top;
-  if (src != nullptr && src != this && Quiet() && src->Quiet() && src->FHasColorKey && src->FUseRuns && w > 0 &&
-      h > 0 && x >= 0 && y >= 0 && x <= FWidth - w && y <= FHeight - h && RectInside(r, picture)) {
-    // A kept picture lies inside its surface, and so does r.
-    if (const TKeyPicture* p = src->ReadyPicture(picture, FStride)) {
-      MarkChanged();
-      const TPicturePart part = PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w),
-                                            Origin() + static_cast<size_t>(y) * FStride + x);
-      DrawPicturePart(*p, part.Part.Left, part.Part.Top, part.Part.Right, part.Part.Bottom, part.Dst, TCopyPixel{});
-      return DD_OK;
-    }
+  if (&src == this || !Quiet() || !src.Quiet() || w <= 0 || h <= 0 || x < 0 || y < 0 || x > FWidth - w ||
+      y > FHeight - h || !RectInside(r, picture)) {
+    return false;
   }
+  // A kept picture lies inside its surface, and so does r.
+  const TKeyPicture* p = src.ReadyPicture(picture, FStride);
+  if (p == nullptr) return false;
+  MarkChanged();
+  const TPicturePart part =
+      PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w), Origin() + static_cast<size_t>(y) * FStride + x);
+  DrawPicturePart(*p, part.Part.Left, part.Part.Top, part.Part.Right, part.Part.Bottom, part.Dst, op);
+  return true;
+}
+
+CORVINA_INLINE HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
+  if (src != nullptr && DrawReadyPicture(x, y, *src, r, picture, TCopyPixel{})) return DD_OK;
   return BltFastCommon(x, y, src, r, true, &picture);
 }

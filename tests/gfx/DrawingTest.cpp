@@ -208,13 +208,17 @@ std::vector<TSheetCall> RandomSheetCalls(std::mt19937& rng, int count) {
 }
 
 // The back buffer after drawing every call with `draw`, first through the sheet's pre-encoded
-// runs, then through the plain per-pixel reference.
+// runs, then through the plain per-pixel reference. Each call is drawn twice over itself (the
+// same pixels again): the first encodes its picture, the second finds it ready.
 template <class Draw>
 std::pair<std::vector<uint16_t>, std::vector<uint16_t>> FastAndPlain(TDDSurface& back, TDDSurface& sheet,
                                                                      const std::vector<TSheetCall>& calls, Draw draw) {
   auto drawAll = [&] {
     ClearSurface(&back, 0x0421);
-    for (const auto& [x, y, r, corner] : calls) draw(x, y, r, corner);
+    for (const auto& [x, y, r, corner] : calls) {
+      draw(x, y, r, corner);
+      draw(x, y, r, corner);
+    }
     return VisiblePixels(back);
   };
   sheet.UseKeyRuns(true);
