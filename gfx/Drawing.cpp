@@ -350,7 +350,7 @@ __attribute__((noinline)) void BltKeyedRetried(const TSheetPart& s, const TRect&
 // (the copies are limited by their stores, and each call adds its own). Built twice, and
 // reached from the drawing routines by a jump: some compilers make the choice between the
 // builds only for a caller in the same file.
-CORVINA_CLONES __attribute__((flatten)) void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner) {
+CORVINA_CLONES void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner) {
   TSheetPart s;
   if (!SheetPart(x, y, sheet, rect, atCorner, s)) return;
   if (!s.Dst->DrawReadyPicture(s.X, s.Y, *s.Src, s.Part, rect, TCopyPixel{})) BltKeyedRetried(s, rect);
@@ -366,11 +366,11 @@ CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, 
   if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
   return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op);
 }
-CORVINA_CLONES __attribute__((flatten)) bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
+CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
                                                            THalfPixel op) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
 }
-CORVINA_CLONES __attribute__((flatten)) bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect,
+CORVINA_CLONES bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect,
                                                                    bool atCorner, TThreeQuarterPixel op) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
 }
