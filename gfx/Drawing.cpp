@@ -366,12 +366,11 @@ CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, 
   if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
   return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op);
 }
-CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
-                                                           THalfPixel op) {
+CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
 }
-CORVINA_CLONES bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect,
-                                                                   bool atCorner, TThreeQuarterPixel op) {
+CORVINA_CLONES bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
+                                          TThreeQuarterPixel op) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
 }
 
