@@ -7,6 +7,7 @@
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "host/Types.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
 const TLevelRows* TStackCover::Rows(uint16_t self, const uint16_t (&front)[3]) {
   if (self == 0) return nullptr;
   const uint64_t key = (uint64_t{self} << 36) | (uint64_t{front[0]} << 24) | (uint64_t{front[1]} << 12) | front[2];
-  TKept& kept = FKept[(key * 0x9E3779B97F4A7C15ull) >> (64 - KeptBits)];
+  TKept& kept = FKept[HashSlot(key, KeptBits)];
   if (kept.Key != key) {
     kept = TKept{};
     kept.Key = key;

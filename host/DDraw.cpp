@@ -2,7 +2,6 @@
 #include "host/DDraw.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -152,7 +151,6 @@ TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) {
 void TDDSurface::GrowPictureTable() {
   std::vector<TPictureSlot> old = std::move(FPictures);
   FPictures = std::vector<TPictureSlot>(old.empty() ? 64 : old.size() * 2);
-  FPictureShift = 64 - std::countr_zero(FPictures.size());
   for (TPictureSlot& slot : old) {
     if (slot.Picture) *FindSlot(slot.Rect) = std::move(slot);
   }

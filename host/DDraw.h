@@ -4,6 +4,7 @@
 // busy for a number of calls or lost, so the retry and restore paths run for real.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -222,7 +223,6 @@ class TDDSurface {
   TKeyPicture FWhole;         // the whole surface, for copies of any rectangle
   std::vector<TPictureSlot> FPictures;  // open addressing; size a power of two or 0
   size_t FPictureCount = 0;
-  int FPictureShift = 58;  // a hash's top bits index FPictures
   bool FUseRuns = true;
 };
 
@@ -231,7 +231,7 @@ CORVINA_INLINE const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect&
   const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
                        (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
   const size_t mask = FPictures.size() - 1;
-  for (size_t i = (key * 0x9E3779B97F4A7C15ull) >> FPictureShift;; ++i) {
+  for (size_t i = HashSlot(key, std::countr_zero(FPictures.size()));; ++i) {
     const TPictureSlot& slot = FPictures[i & mask];
     if (!slot.Picture || slot.Rect == r) return &slot;
   }

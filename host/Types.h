@@ -1,6 +1,7 @@
-// Plain value types shared by every layer: points, rectangles, colours.
+// Plain value types shared by every layer: points, rectangles, colours; and one table hash.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct TPoint {
@@ -17,6 +18,10 @@ struct TRect {
   int Bottom = 0;
   friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+// A slot of a table of 2^bits slots for a 64-bit key: the top bits of a Fibonacci hash, which
+// spread keys that differ in any bits.
+inline size_t HashSlot(uint64_t key, int bits) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
 
 // Whether inner lies wholly in outer.
 inline bool RectInside(const TRect& inner, const TRect& outer) {
