@@ -1,11 +1,15 @@
-// Drawing benchmarks: the keyed tiles of one 640 x 480 view with DrawKeyed beside SDL's own
-// software blitter on the same tiles, and a memcpy of a frame as the bandwidth floor.
+// Drawing benchmarks: the keyed tiles of a 640 x 480 view with DrawKeyed beside SDL's own
+// software blitter on the same tiles, and a memcpy of a frame as the bandwidth floor. Two views:
+// the terrain of the game's own explored frame (the rows later blocks hide left out, as the
+// render pass leaves them), and a made-up view whose every block is drawn whole.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <random>
 #include <vector>
@@ -13,6 +17,7 @@
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
 #include "bench/Alternation.h"
+#include "bench/FrameTiles.h"
 #include "host/Settings.h"
 
 namespace {
@@ -43,13 +48,14 @@ std::vector<uint16_t> MakeSheetPixels() {
   return px;
 }
 
-struct TTile {
+struct TViewBlock {
   int X, Y, Kind;  // top-left on screen
 };
 
-// The visible tiles of one frame: 41 rows of 15, one in ten stacked a level higher.
-std::vector<TTile> MakeView() {
-  std::vector<TTile> tiles;
+// The made-up view: 41 rows of 15 blocks, one in ten stacked a level higher, every one drawn
+// whole (three columns lie past the right edge).
+std::vector<TViewBlock> MakeView() {
+  std::vector<TViewBlock> tiles;
   std::mt19937 rng(9);
   for (int row = 0; row < 41; ++row) {
     for (int col = 0; col < 15; ++col) {
@@ -81,8 +87,8 @@ struct TOurs {
   TDisplay display;
 };
 
-void DrawOursView(const std::vector<TTile>& view) {
-  for (const TTile& t : view) DrawKeyed(t.X, t.Y, 1, KindRect(t.Kind), true);
+void DrawOursView(const std::vector<TViewBlock>& view) {
+  for (const TViewBlock& t : view) DrawKeyed(t.X, t.Y, 1, KindRect(t.Kind), true);
 }
 
 void DrawKeyedView(benchmark::State& state, bool runs) {
@@ -128,8 +134,8 @@ struct TSdl {
   std::vector<SDL_Surface*> tiles;
 };
 
-void DrawSdlRleView(TSdl& sdl, const std::vector<TTile>& view) {
-  for (const TTile& t : view) {
+void DrawSdlRleView(TSdl& sdl, const std::vector<TViewBlock>& view) {
+  for (const TViewBlock& t : view) {
     SDL_Rect to{t.X, t.Y, TileW, TileH};
     SDL_BlitSurface(sdl.tiles[t.Kind], nullptr, sdl.screen, &to);
   }
@@ -148,7 +154,7 @@ void BM_SdlColourKeyedSheet(benchmark::State& state) {
   TSdl sdl;
   const auto view = MakeView();
   for (auto _ : state) {
-    for (const TTile& t : view) {
+    for (const TViewBlock& t : view) {
       const TRect r = KindRect(t.Kind);
       SDL_Rect from{r.Left, r.Top, TileW, TileH};
       SDL_Rect to{t.X, t.Y, TileW, TileH};
@@ -167,8 +173,8 @@ void BM_MemcpyFrame(benchmark::State& state) {
   }
 }
 
-// Target (a): ours and SDL's RLE blit timed in alternation, so a change of load on the shared
-// machine falls on both; each counter is the median of the rounds, in CPU microseconds a view.
+// The made-up view, ours and SDL's RLE blit timed in alternation, so a change of load on the
+// shared machine falls on both; each counter is the median of the rounds, in CPU microseconds.
 void BM_KeyedViewBesideSdlRle(benchmark::State& state) {
   TOurs ours;
   TSdl sdl;
@@ -181,8 +187,102 @@ void BM_KeyedViewBesideSdlRle(benchmark::State& state) {
   }
 }
 
+// The game's frame: its terrain draws replayed with DrawKeyed, and with SDL_BlitSurface from a
+// run-length encoded surface per tile (SDL's fastest) and from the colour-keyed sheet, each
+// taking the same part of the same picture to the same place.
+struct TFrameTileViews {
+  TFrameTileViews() : Draws(CaptureFrameTiles(Game)) {
+    const TDDSurface& src = *Game.display.FSheets[1];
+    Screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
+    Sheet = SurfaceOf(src, MakeRect(0, 0, src.Width(), src.Height()));
+    SDL_SetColorKey(Sheet, SDL_TRUE, 0);
+    for (const TTileDraw& d : Draws) {
+      SDL_Surface*& tile = Tiles[{d.Picture.Left, d.Picture.Top, d.Picture.Right, d.Picture.Bottom}];
+      if (tile == nullptr) {
+        tile = SurfaceOf(src, d.Picture);
+        SDL_SetColorKey(tile, SDL_TRUE, 0);
+        SDL_SetSurfaceRLE(tile, 1);
+      }
+      const SDL_Rect part{d.Part.Left, d.Part.Top, d.Part.Right - d.Part.Left, d.Part.Bottom - d.Part.Top};
+      FromTiles.push_back({tile, {part.x - d.Picture.Left, part.y - d.Picture.Top, part.w, part.h}, {d.Corner.X, d.Corner.Y, 0, 0}});
+      FromSheet.push_back({Sheet, part, {d.Corner.X, d.Corner.Y, 0, 0}});
+    }
+  }
+  ~TFrameTileViews() {
+    for (auto& [rect, tile] : Tiles) SDL_FreeSurface(tile);
+    SDL_FreeSurface(Sheet);
+    SDL_FreeSurface(Screen);
+  }
+  static SDL_Surface* SurfaceOf(const TDDSurface& src, const TRect& r) {
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, r.Right - r.Left, r.Bottom - r.Top, 16, SDL_PIXELFORMAT_RGB565);
+    for (int y = r.Top; y < r.Bottom; ++y) {
+      std::memcpy(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch,
+                  src.Pixels() + static_cast<size_t>(y) * (src.Pitch() / 2) + r.Left, static_cast<size_t>(s->w) * 2);
+    }
+    return s;
+  }
+  void Ours() const {
+    for (const TTileDraw& d : Draws) DrawKeyed(d.X, d.Y, d.Sheet, d.Part, d.AtCorner);
+  }
+  struct TBlit {
+    SDL_Surface* From;
+    SDL_Rect Part, To;
+  };
+  void Sdl(const std::vector<TBlit>& blits) const {
+    for (TBlit b : blits) SDL_BlitSurface(b.From, &b.Part, Screen, &b.To);
+  }
+  // Both drawn onto black: the same picture, or the comparison means nothing.
+  bool SamePicture(const std::vector<TBlit>& blits) {
+    TDDSurface& back = *Game.display.FBackBuffer;
+    for (int y = 0; y < 480; ++y) std::memset(back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2), 0, 640 * 2);
+    SDL_FillRect(Screen, nullptr, 0);
+    Ours();
+    Sdl(blits);
+    for (int y = 0; y < 480; ++y) {
+      if (std::memcmp(back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2),
+                      static_cast<const uint8_t*>(Screen->pixels) + y * Screen->pitch, 640 * 2) != 0) {
+        return false;
+      }
+    }
+    return true;
+  }
+  TExploredGame Game;
+  std::vector<TTileDraw> Draws;
+  SDL_Surface* Screen = nullptr;
+  SDL_Surface* Sheet = nullptr;
+  std::map<std::array<int, 4>, SDL_Surface*> Tiles;
+  std::vector<TBlit> FromTiles, FromSheet;
+};
+
+// Target (a): the game frame's terrain, ours beside SDL's RLE tiles and beside its keyed sheet,
+// each pair timed in alternation; counters are medians in CPU microseconds.
+void BM_FrameTilesBesideSdl(benchmark::State& state) {
+  TFrameTileViews v;
+  if (!v.SamePicture(v.FromTiles) || !v.SamePicture(v.FromSheet)) {
+    state.SkipWithError("SDL and DrawKeyed drew different pictures");
+    return;
+  }
+  for (auto _ : state) {
+    const TAlternation rle = Alternate([&] { v.Ours(); }, [&] { v.Sdl(v.FromTiles); });
+    const TAlternation sheet = Alternate([&] { v.Ours(); }, [&] { v.Sdl(v.FromSheet); });
+    state.counters["ours_us"] = rle.FirstUs;
+    state.counters["sdl_rle_us"] = rle.SecondUs;
+    state.counters["sdl_rle_over_ours"] = rle.SecondUs / rle.FirstUs;
+    state.counters["sdl_sheet_over_ours"] = sheet.SecondUs / sheet.FirstUs;
+  }
+  state.counters["tiles"] = static_cast<double>(v.Draws.size());
+}
+
+// Ours alone on the game frame's terrain, for profiling.
+void BM_FrameTilesDrawKeyed(benchmark::State& state) {
+  TFrameTileViews v;
+  for (auto _ : state) v.Ours();
+}
+
 }  // namespace
 
+BENCHMARK(BM_FrameTilesBesideSdl)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FrameTilesDrawKeyed)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyedViewBesideSdlRle)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_DrawKeyedView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawKeyedViewPlain)->Unit(benchmark::kMicrosecond);

@@ -7,39 +7,10 @@
 #include <vector>
 
 #include "bench/Alternation.h"
-#include "bench/BenchWorld.h"
-#include "game/Map.h"
+#include "bench/ExploredGame.h"
 #include "game/World.h"
-#include "gfx/Display.h"
 
 namespace {
-
-// A headless display with the embedded sheets and a started game, as the headless runner
-// makes one; every cell explored.
-struct TExploredGame {
-  TExploredGame() {
-    ResetSettings();
-    ApplyScreenSize();
-    Display = &display;
-    display.CreateSurfaces(Settings.FullScreen);
-    StartBenchWorld();
-    display.FRateFrames = -50;
-    for (auto& row : World->FMap->FCells)
-      for (TMapCell& cell : row) cell.Explored = 1;
-    // Settle: the lights and the frame-rate overlay as they are in a running game.
-    for (int i = 0; i < 60; ++i) Step();
-  }
-  ~TExploredGame() {
-    GameStop();
-    display.ReleaseSurfaces();
-    Display = nullptr;
-  }
-  void Step() {
-    GameFrame();
-    HeadlessAdvanceClock();
-  }
-  TDisplay display;
-};
 
 // Argument 0: every row of every terrain block drawn, also those that later blocks cover.
 void BM_ExploredFrame640(benchmark::State& state) {
