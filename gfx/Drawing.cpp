@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <type_traits>
 
 #include "gfx/Display.h"
 #include "host/Settings.h"
@@ -261,6 +263,80 @@ void EachOpaqueIn(const TJob& job, Fn fn) {
   });
 }
 
+// The alpha and add modes sixteen pixels at a time, with the per-pixel arithmetic: each
+// component of 0..31 is mixed in 16-bit lanes, which hold every product of an alpha level
+// (0..128) and of an add level within WideLanesAddLevel.
+typedef int16_t TComponents __attribute__((vector_size(32)));
+constexpr int WideLanesAddLevel = 1024;
+
+// Each mixes the source components s into the destination components d.
+struct TAlphaLanes {
+  int Level;
+  CORVINA_INLINE void operator()(const TComponents& s, TComponents& d) const {
+    d = (d * static_cast<int16_t>(128 - Level) + s * static_cast<int16_t>(Level)) >> 7;
+  }
+};
+struct TAddLanes {
+  int Level;
+  CORVINA_INLINE void operator()(const TComponents& s, TComponents& d) const {
+    TComponents q = s * static_cast<int16_t>(Level);
+    q = (q + ((q >> 15) & 127)) >> 7;  // divided by 128, rounding toward zero as C++ does
+    d += q;
+  }
+};
+
+// The job's pixels whose source is not the transparent 0 take mix of their components; RShift and
+// GShift place red and green (5-6-5: 11 and 6, the lowest green bit dropped; 5-5-5: 10 and 5).
+template <int RShift, int GShift, class Mix, class One>
+CORVINA_INLINE void BlendLanes(const TJob& j, const Mix& mix, const One& one) {
+  const int n = j.C1 - j.C0;
+  for (int row = j.R0; row < j.R1; ++row) {
+    const uint16_t* s = j.S.Pixels + static_cast<size_t>(j.R.Top + row) * j.S.Stride + (j.R.Left + j.C0);
+    uint16_t* d = j.D.Pixels + static_cast<size_t>(j.Y + row) * j.D.Stride + (j.X + j.C0);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+      TComponents sv, dv;
+      std::memcpy(&sv, s + i, sizeof sv);
+      std::memcpy(&dv, d + i, sizeof dv);
+      TComponents r = (dv >> RShift) & 31, g = (dv >> GShift) & 31, b = dv & 31;
+      mix((sv >> RShift) & 31, r);
+      mix((sv >> GShift) & 31, g);
+      mix(sv & 31, b);
+      r = r < 0 ? 0 : r > 31 ? 31 : r;
+      g = g < 0 ? 0 : g > 31 ? 31 : g;
+      b = b < 0 ? 0 : b > 31 ? 31 : b;
+      const TComponents out = sv != 0 ? (r << RShift) | (g << GShift) | b : dv;
+      std::memcpy(d + i, &out, sizeof out);
+    }
+    for (; i < n; ++i) {
+      if (s[i] != 0) one(s[i], d[i]);
+    }
+  }
+}
+
+// The alpha and add modes in either known layout; false for any other layout, a source that is
+// also the destination (sixteen pixels are read before any is written), or an add level too
+// large for the lanes.
+CORVINA_CLONES bool BlendRowsFast(const TJob& job, TBlendMode mode, int level) {
+  if (job.Source == job.Dest || (mode == bmAdd && std::abs(level) > WideLanesAddLevel)) return false;
+  bool done = false;
+  WithPixelFormat([&](auto format) {
+    using F = decltype(format);
+    constexpr bool is565 = std::is_same_v<F, TFormat<SplitPixel565, ComposePixel565>>;
+    constexpr bool is555 = std::is_same_v<F, TFormat<SplitPixel555, ComposePixel555>>;
+    if constexpr (is565 || is555) {
+      constexpr int rShift = is565 ? 11 : 10, gShift = is565 ? 6 : 5;
+      if (mode == bmAlpha) {
+        BlendLanes<rShift, gShift>(job, TAlphaLanes{level}, [&](uint16_t s, uint16_t& d) { AlphaPixel<F>(s, d, level); });
+      } else {
+        BlendLanes<rShift, gShift>(job, TAddLanes{level}, [&](uint16_t s, uint16_t& d) { AddPixel<F>(s, d, level); });
+      }
+      done = true;
+    }
+  });
+  return done;
+}
+
 // The glow modes: K falls off from the middle of the rectangle, E is added to one component.
 // `lit` is 0, 1 or 2 for red, green or blue.
 void Glow(const TJob& job, int level, int lit) {
@@ -444,11 +520,15 @@ void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* d
   switch (mode) {
     case bmAlpha: {
       const int l = std::clamp(level, 0, 128);
-      EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AlphaPixel<decltype(format)>(s, d, l); });
+      if (!BlendRowsFast(job, bmAlpha, l)) {
+        EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AlphaPixel<decltype(format)>(s, d, l); });
+      }
       break;
     }
     case bmAdd:
-      EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
+      if (!BlendRowsFast(job, bmAdd, level)) {
+        EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
+      }
       break;
     case bmGlowRed:
       Glow(job, level, 0);
