@@ -142,13 +142,21 @@ void EndJob(TJob& job) {
   job.Dest->Unlock();
 }
 
+// The first visible source and destination pixels of the job's row `row`.
+CORVINA_INLINE const uint16_t* SourceRow(const TJob& j, int row) {
+  return j.S.Pixels + static_cast<size_t>(j.R.Top + row) * j.S.Stride + (j.R.Left + j.C0);
+}
+CORVINA_INLINE uint16_t* DestRow(const TJob& j, int row) {
+  return j.D.Pixels + static_cast<size_t>(j.Y + row) * j.D.Stride + (j.X + j.C0);
+}
+
 // Calls fn(column, row, source pixel, destination pixel) for every visible pixel whose source
 // pixel is not the transparent 0.
 template <class Fn>
 void ForEachOpaque(const TJob& j, Fn fn) {
   for (int row = j.R0; row < j.R1; ++row) {
-    const uint16_t* s = j.S.Pixels + static_cast<size_t>(j.R.Top + row) * j.S.Stride + (j.R.Left + j.C0);
-    uint16_t* d = j.D.Pixels + static_cast<size_t>(j.Y + row) * j.D.Stride + (j.X + j.C0);
+    const uint16_t* s = SourceRow(j, row);
+    uint16_t* d = DestRow(j, row);
     for (int col = j.C0; col < j.C1; ++col, ++s, ++d) {
       if (*s != 0) fn(col, row, *s, *d);
     }
@@ -184,7 +192,7 @@ template <class Op>
 CORVINA_INLINE void DrawRuns(const TJob& job, const TKeyPicture& p, const Op& op) {
   const int c0 = job.R.Left + job.C0 - job.Picture.Left, c1 = job.R.Left + job.C1 - job.Picture.Left;
   const int r0 = job.R.Top + job.R0 - job.Picture.Top, r1 = job.R.Top + job.R1 - job.Picture.Top;
-  uint16_t* d = job.D.Pixels + static_cast<ptrdiff_t>(job.Y + job.R0) * job.D.Stride + (job.X + job.C0);
+  uint16_t* d = DestRow(job, job.R0);
   DrawPicturePart(p, c0, r0, c1, r1, d, op);
 }
 CORVINA_CLONES void HalfRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
@@ -291,8 +299,8 @@ template <int RShift, int GShift, class Mix, class One>
 CORVINA_INLINE void BlendLanes(const TJob& j, const Mix& mix, const One& one) {
   const int n = j.C1 - j.C0;
   for (int row = j.R0; row < j.R1; ++row) {
-    const uint16_t* s = j.S.Pixels + static_cast<size_t>(j.R.Top + row) * j.S.Stride + (j.R.Left + j.C0);
-    uint16_t* d = j.D.Pixels + static_cast<size_t>(j.Y + row) * j.D.Stride + (j.X + j.C0);
+    const uint16_t* s = SourceRow(j, row);
+    uint16_t* d = DestRow(j, row);
     int i = 0;
     for (; i + 16 <= n; i += 16) {
       TComponents sv, dv;
@@ -318,7 +326,7 @@ CORVINA_INLINE void BlendLanes(const TJob& j, const Mix& mix, const One& one) {
 // also the destination (sixteen pixels are read before any is written), or an add level too
 // large for the lanes.
 CORVINA_CLONES bool BlendRowsFast(const TJob& job, TBlendMode mode, int level) {
-  if (job.Source == job.Dest || (mode == bmAdd && std::abs(level) > WideLanesAddLevel)) return false;
+  if (job.Source == job.Dest || (mode == bmAdd && (level > WideLanesAddLevel || level < -WideLanesAddLevel))) return false;
   bool done = false;
   WithPixelFormat([&](auto format) {
     using F = decltype(format);

@@ -1,6 +1,7 @@
 // The drawing routines: pixel formats, anchoring and clipping, keyed copies, the stipple, the
 // brightness masks, the blend modes and PutPixel, in 5-6-5 and 5-5-5.
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -380,7 +381,7 @@ TEST_F(BlendTest, BlocksBlendExactlyAsPixelByPixelInBothLayouts) {
     MakeDisplay(kind);
     const TRect block = MakeRect(3, 2, 37, 5);
     for (const TBlendMode mode : {bmAlpha, bmAdd}) {
-      for (const int level : {-3000, -1025, -1024, -77, -1, 0, 1, 64, 127, 128, 129, 1024, 1025, 100000}) {
+      for (const int level : {INT_MIN, -3000, -1025, -1024, -77, -1, 0, 1, 64, 127, 128, 129, 1024, 1025, INT_MAX}) {
         for (int y = 0; y < 8; ++y)
           for (int x = 0; x < 48; ++x) {
             Set(Sheet(2), x, y, rng() % 5 == 0 ? 0 : static_cast<uint16_t>(rng()));
