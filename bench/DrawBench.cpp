@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
 #include "bench/Alternation.h"
@@ -104,25 +105,25 @@ void DrawKeyedView(benchmark::State& state, bool runs) {
 void BM_DrawKeyedView(benchmark::State& state) { DrawKeyedView(state, true); }
 void BM_DrawKeyedViewPlain(benchmark::State& state) { DrawKeyedView(state, false); }
 
+// Rectangle r of 16-bit pixels (stride in pixels) as an SDL surface keyed on 0, run-length
+// encoded when asked.
+SDL_Surface* KeyedSdlSurface(const uint16_t* pixels, int stride, const TRect& r, bool rle) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, r.Right - r.Left, r.Bottom - r.Top, 16, SDL_PIXELFORMAT_RGB565);
+  for (int y = r.Top; y < r.Bottom; ++y) {
+    std::memcpy(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch, pixels + static_cast<size_t>(y) * stride + r.Left,
+                static_cast<size_t>(s->w) * 2);
+  }
+  SDL_SetColorKey(s, SDL_TRUE, 0);
+  if (rle) SDL_SetSurfaceRLE(s, 1);
+  return s;
+}
+
 struct TSdl {
   TSdl() {
     screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
-    sheet = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
     const auto px = MakeSheetPixels();
-    for (int y = 0; y < 480; ++y) {
-      std::memcpy(static_cast<uint8_t*>(sheet->pixels) + y * sheet->pitch, px.data() + y * 640, 640 * 2);
-    }
-    SDL_SetColorKey(sheet, SDL_TRUE, 0);
-    for (int k = 0; k < Kinds; ++k) {
-      SDL_Surface* t = SDL_CreateRGBSurfaceWithFormat(0, TileW, TileH, 16, SDL_PIXELFORMAT_RGB565);
-      const TRect r = KindRect(k);
-      for (int y = 0; y < TileH; ++y) {
-        std::memcpy(static_cast<uint8_t*>(t->pixels) + y * t->pitch, px.data() + (r.Top + y) * 640 + r.Left, TileW * 2);
-      }
-      SDL_SetColorKey(t, SDL_TRUE, 0);
-      SDL_SetSurfaceRLE(t, 1);
-      tiles.push_back(t);
-    }
+    sheet = KeyedSdlSurface(px.data(), 640, MakeRect(0, 0, 640, 480), false);
+    for (int k = 0; k < Kinds; ++k) tiles.push_back(KeyedSdlSurface(px.data(), 640, KindRect(k), true));
   }
   ~TSdl() {
     for (SDL_Surface* t : tiles) SDL_FreeSurface(t);
@@ -193,16 +194,12 @@ void BM_KeyedViewBesideSdlRle(benchmark::State& state) {
 struct TFrameTileViews {
   TFrameTileViews() : Draws(CaptureFrameTiles(Game)) {
     const TDDSurface& src = *Game.display.FSheets[1];
+    const int stride = src.Pitch() / 2;
     Screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
-    Sheet = SurfaceOf(src, MakeRect(0, 0, src.Width(), src.Height()));
-    SDL_SetColorKey(Sheet, SDL_TRUE, 0);
+    Sheet = KeyedSdlSurface(src.Pixels(), stride, MakeRect(0, 0, src.Width(), src.Height()), false);
     for (const TTileDraw& d : Draws) {
       SDL_Surface*& tile = Tiles[{d.Picture.Left, d.Picture.Top, d.Picture.Right, d.Picture.Bottom}];
-      if (tile == nullptr) {
-        tile = SurfaceOf(src, d.Picture);
-        SDL_SetColorKey(tile, SDL_TRUE, 0);
-        SDL_SetSurfaceRLE(tile, 1);
-      }
+      if (tile == nullptr) tile = KeyedSdlSurface(src.Pixels(), stride, d.Picture, true);
       const SDL_Rect part{d.Part.Left, d.Part.Top, d.Part.Right - d.Part.Left, d.Part.Bottom - d.Part.Top};
       FromTiles.push_back({tile, {part.x - d.Picture.Left, part.y - d.Picture.Top, part.w, part.h}, {d.Corner.X, d.Corner.Y, 0, 0}});
       FromSheet.push_back({Sheet, part, {d.Corner.X, d.Corner.Y, 0, 0}});
@@ -212,14 +209,6 @@ struct TFrameTileViews {
     for (auto& [rect, tile] : Tiles) SDL_FreeSurface(tile);
     SDL_FreeSurface(Sheet);
     SDL_FreeSurface(Screen);
-  }
-  static SDL_Surface* SurfaceOf(const TDDSurface& src, const TRect& r) {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, r.Right - r.Left, r.Bottom - r.Top, 16, SDL_PIXELFORMAT_RGB565);
-    for (int y = r.Top; y < r.Bottom; ++y) {
-      std::memcpy(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch,
-                  src.Pixels() + static_cast<size_t>(y) * (src.Pitch() / 2) + r.Left, static_cast<size_t>(s->w) * 2);
-    }
-    return s;
   }
   void Ours() const {
     for (const TTileDraw& d : Draws) DrawKeyed(d.X, d.Y, d.Sheet, d.Part, d.AtCorner);
@@ -234,7 +223,7 @@ struct TFrameTileViews {
   // Both drawn onto black: the same picture, or the comparison means nothing.
   bool SamePicture(const std::vector<TBlit>& blits) {
     TDDSurface& back = *Game.display.FBackBuffer;
-    for (int y = 0; y < 480; ++y) std::memset(back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2), 0, 640 * 2);
+    ClearSurface(&back, 0);
     SDL_FillRect(Screen, nullptr, 0);
     Ours();
     Sdl(blits);

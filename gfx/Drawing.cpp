@@ -293,6 +293,12 @@ struct TAddLanes {
   }
 };
 
+// Components kept to 0..31.
+CORVINA_INLINE void LimitLanes(TComponents& c) {
+  c = c < 0 ? 0 : c;
+  c = c > 31 ? 31 : c;
+}
+
 // The job's pixels whose source is not the transparent 0 take mix of their components; RShift and
 // GShift place red and green (5-6-5: 11 and 6, the lowest green bit dropped; 5-5-5: 10 and 5).
 template <int RShift, int GShift, class Mix, class One>
@@ -310,9 +316,9 @@ CORVINA_INLINE void BlendLanes(const TJob& j, const Mix& mix, const One& one) {
       mix((sv >> RShift) & 31, r);
       mix((sv >> GShift) & 31, g);
       mix(sv & 31, b);
-      r = r < 0 ? 0 : r > 31 ? 31 : r;
-      g = g < 0 ? 0 : g > 31 ? 31 : g;
-      b = b < 0 ? 0 : b > 31 ? 31 : b;
+      LimitLanes(r);
+      LimitLanes(g);
+      LimitLanes(b);
       const TComponents out = sv != 0 ? (r << RShift) | (g << GShift) | b : dv;
       std::memcpy(d + i, &out, sizeof out);
     }
