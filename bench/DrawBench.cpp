@@ -1,6 +1,6 @@
 // Drawing benchmarks: the keyed tiles of a 640 x 480 view with DrawKeyed beside SDL's own
 // software blitter on the same tiles, and a memcpy of a frame as the bandwidth floor. Two views:
-// the terrain of the game's own explored frame (the rows later blocks hide left out, as the
+// the terrain of the game's own explored frame (the parts later blocks hide left out, as the
 // render pass leaves them), and a made-up view whose every block is drawn whole.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -106,12 +106,15 @@ void BM_DrawKeyedView(benchmark::State& state) { DrawKeyedView(state, true); }
 void BM_DrawKeyedViewPlain(benchmark::State& state) { DrawKeyedView(state, false); }
 
 // Rectangle r of 16-bit pixels (stride in pixels) as an SDL surface keyed on 0, run-length
-// encoded when asked.
-SDL_Surface* KeyedSdlSurface(const uint16_t* pixels, int stride, const TRect& r, bool rle) {
+// encoded when asked; what the cut leaves out is transparent.
+SDL_Surface* KeyedSdlSurface(const uint16_t* pixels, int stride, const TRect& r, bool rle, const TPictureCut& cut = NoCut) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, r.Right - r.Left, r.Bottom - r.Top, 16, SDL_PIXELFORMAT_RGB565);
   for (int y = r.Top; y < r.Bottom; ++y) {
-    std::memcpy(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch, pixels + static_cast<size_t>(y) * stride + r.Left,
-                static_cast<size_t>(s->w) * 2);
+    auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch);
+    const TColumnSpan span = cut.Row(y - r.Top, s->w);
+    std::fill(row, row + s->w, uint16_t{0});
+    std::copy(pixels + static_cast<size_t>(y) * stride + r.Left + span.First,
+              pixels + static_cast<size_t>(y) * stride + r.Left + span.End, row + span.First);
   }
   SDL_SetColorKey(s, SDL_TRUE, 0);
   if (rle) SDL_SetSurfaceRLE(s, 1);
@@ -189,8 +192,8 @@ void BM_KeyedViewBesideSdlRle(benchmark::State& state) {
 }
 
 // The game's frame: its terrain draws replayed with DrawKeyed, and with SDL_BlitSurface from a
-// run-length encoded surface per tile (SDL's fastest) and from the colour-keyed sheet, each
-// taking the same part of the same picture to the same place.
+// run-length encoded surface per picture part drawn (SDL's fastest) and from the colour-keyed
+// sheet (a cut part row by row), each taking the same pixels to the same place.
 struct TFrameTileViews {
   TFrameTileViews() : Draws(CaptureFrameTiles(Game)) {
     const TDDSurface& src = *Game.display.FSheets[1];
@@ -198,11 +201,17 @@ struct TFrameTileViews {
     Screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
     Sheet = KeyedSdlSurface(src.Pixels(), stride, MakeRect(0, 0, src.Width(), src.Height()), false);
     for (const TTileDraw& d : Draws) {
-      SDL_Surface*& tile = Tiles[{d.Picture.Left, d.Picture.Top, d.Picture.Right, d.Picture.Bottom}];
-      if (tile == nullptr) tile = KeyedSdlSurface(src.Pixels(), stride, d.Picture, true);
-      const SDL_Rect part{d.Part.Left, d.Part.Top, d.Part.Right - d.Part.Left, d.Part.Bottom - d.Part.Top};
-      FromTiles.push_back({tile, {part.x - d.Picture.Left, part.y - d.Picture.Top, part.w, part.h}, {d.Corner.X, d.Corner.Y, 0, 0}});
-      FromSheet.push_back({Sheet, part, {d.Corner.X, d.Corner.Y, 0, 0}});
+      const TRect& r = d.Part;
+      SDL_Surface*& tile = Tiles[{r.Left, r.Top, r.Right, r.Bottom, static_cast<int>(d.Cut.Id())}];
+      if (tile == nullptr) tile = KeyedSdlSurface(src.Pixels(), stride, r, true, d.Cut);
+      FromTiles.push_back({tile, {0, 0, tile->w, tile->h}, {d.Corner.X, d.Corner.Y, 0, 0}});
+      for (int row = 0; row < r.Bottom - r.Top; ++row) {
+        const TColumnSpan span = d.Cut.Row(row, r.Right - r.Left);
+        if (d.Cut.Id() != 0 && span.First < span.End) {
+          FromSheet.push_back({Sheet, {r.Left + span.First, r.Top + row, span.End - span.First, 1}, {d.Corner.X + span.First, d.Corner.Y + row, 0, 0}});
+        }
+      }
+      if (d.Cut.Id() == 0) FromSheet.push_back({Sheet, {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}, {d.Corner.X, d.Corner.Y, 0, 0}});
     }
   }
   ~TFrameTileViews() {
@@ -211,7 +220,7 @@ struct TFrameTileViews {
     SDL_FreeSurface(Screen);
   }
   void Ours() const {
-    for (const TTileDraw& d : Draws) DrawKeyed(d.X, d.Y, d.Sheet, d.Part, d.AtCorner);
+    for (const TTileDraw& d : Draws) DrawKeyed(d.X, d.Y, d.Sheet, d.Part, d.AtCorner, d.Cut);
   }
   struct TBlit {
     SDL_Surface* From;
@@ -239,7 +248,7 @@ struct TFrameTileViews {
   std::vector<TTileDraw> Draws;
   SDL_Surface* Screen = nullptr;
   SDL_Surface* Sheet = nullptr;
-  std::map<std::array<int, 4>, SDL_Surface*> Tiles;
+  std::map<std::array<int, 5>, SDL_Surface*> Tiles;  // by part and cut
   std::vector<TBlit> FromTiles, FromSheet;
 };
 

@@ -19,6 +19,7 @@ struct TTileDraw {
   bool AtCorner;  // DrawKeyed's last argument
   TRect Picture;  // the whole tile Part belongs to
   TPoint Corner;  // where Part's top-left goes on the screen, before clipping
+  TPictureCut Cut;  // the columns of Part's rows drawn
 };
 
 class TRecordingTile : public TTile {
@@ -27,17 +28,17 @@ class TRecordingTile : public TTile {
   void Draw(const TPoint& P) override { Whole(P); }
   void DrawShaded(const TPoint& P, bool) override { Whole(P); }
   void DrawSeeThrough(const TPoint&) override {}
-  void DrawRows(const TPoint& P, int From, int To, TShade) override {
+  void DrawRows(const TPoint& P, int From, int To, TShade, const TPictureCut& Cut) override {
     const TRect& r = FSourceRect;
     const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
     const TPoint at{c.X, c.Y + From};
-    FLog.push_back({FSheet, at.X, at.Y, TRect{r.Left, r.Top + From, r.Right, r.Top + To}, true, r, at});
+    FLog.push_back({FSheet, at.X, at.Y, TRect{r.Left, r.Top + From, r.Right, r.Top + To}, true, r, at, Cut});
   }
 
  private:
   void Whole(const TPoint& P) {
     const TRect& r = FSourceRect;
-    FLog.push_back({FSheet, P.X, P.Y, r, false, r, PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top)});
+    FLog.push_back({FSheet, P.X, P.Y, r, false, r, PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top), NoCut});
   }
   std::vector<TTileDraw>& FLog;
 };

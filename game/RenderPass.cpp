@@ -32,17 +32,18 @@ TPoint stepOffset(const TPerson& p) {
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
-void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows) {
+void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows,
+                   const TStackCover& cover) {
   const bool water = slot.Code / 4 == WaterKind;
   const bool lit = light == 2 || (water && light == 1);
   const int base = anchor.Y + (water ? LevelPixels : 0);
   const int height = tile.FSourceRect.Bottom - tile.FSourceRect.Top;
   for (int level = 0; level <= slot.Height; ++level) {
     const TPoint p{anchor.X, base - LevelPixels * level};
-    if (rows != nullptr && (rows[level].From != 0 || rows[level].To != height)) {
+    if (rows != nullptr && (rows[level].From != 0 || rows[level].To != height || rows[level].Cut != 0)) {
       if (rows[level].From < rows[level].To) {
         tile.DrawRows(p, rows[level].From, rows[level].To,
-                      lit ? TTile::Lit : light == 0 ? TTile::Half : TTile::ThreeQuarters);
+                      lit ? TTile::Lit : light == 0 ? TTile::Half : TTile::ThreeQuarters, cover.Cut(rows[level].Cut));
       }
     } else if (lit) {
       tile.Draw(p);
@@ -78,7 +79,7 @@ class CellPainter {
   }
 
   // The place v of the view; rows: what to draw of each level of its stack (null: all).
-  void Paint(const TViewSlot& v, const TLevelRows* rows) {
+  void Paint(const TViewSlot& v, const TLevelRows* rows, const TStackCover& cover) {
     const int cx = v.CX, cy = v.CY, x = v.X, yr = v.Y;
     const TMapCell* cell = PaintedCell(cx, cy);
     if (cell == nullptr) return;
@@ -86,7 +87,7 @@ class CellPainter {
     const int h = cell->Height;
     const int occ = cell->Occupant;
     if (v.Stack.Code >= 0) {
-      drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows);
+      drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
     }
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
@@ -191,7 +192,7 @@ void TSystem::DrawWorld() {
       front[FrontLeft] = at(row + 1, odd ? j : j - 1);
       front[FrontRight] = at(row + 1, odd ? j + 1 : j);
       front[Front] = at(row + 2, j);
-      painter.Paint(v, FCover.Rows(v.Stack.Cover, front));
+      painter.Paint(v, FCover.Rows(v.Stack.Cover, front), FCover);
     }
   }
   painter.Finish();

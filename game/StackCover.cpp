@@ -23,10 +23,10 @@ struct TCover {
   int First, End;
 };
 
-// Whether the intervals together cover [from, to).
-bool Covered(int from, int to, const std::vector<TCover>& covers) {
-  bool moved = true;
-  while (from < to && moved) {
+// The part of [from, to) between its first and its last column that the intervals leave
+// uncovered; empty (First >= End) when they cover all of it.
+TCover Uncovered(int from, int to, const std::vector<TCover>& covers) {
+  for (bool moved = true; from < to && moved;) {
     moved = false;
     for (const TCover& c : covers) {
       if (c.First <= from && from < c.End) {
@@ -35,7 +35,16 @@ bool Covered(int from, int to, const std::vector<TCover>& covers) {
       }
     }
   }
-  return from >= to;
+  for (bool moved = true; from < to && moved;) {
+    moved = false;
+    for (const TCover& c : covers) {
+      if (c.First < to && to <= c.End) {
+        to = c.First;
+        moved = true;
+      }
+    }
+  }
+  return {from, to};
 }
 
 }  // namespace
@@ -51,6 +60,24 @@ void TStackCover::Sync() {
   FShapeOfCode.clear();
   FShapes.clear();
   std::fill(FKept.begin(), FKept.end(), TKept{});
+  FCuts = MakeCutList();
+  FCutNumbers.clear();
+}
+
+std::vector<std::unique_ptr<TPictureCut>> TStackCover::MakeCutList() {
+  std::vector<std::unique_ptr<TPictureCut>> cuts;
+  cuts.push_back(std::make_unique<TPictureCut>());
+  return cuts;
+}
+
+uint16_t TStackCover::CutNumber(const std::vector<TColumnSpan>& rows) {
+  const auto known = FCutNumbers.find(rows);
+  if (known != FCutNumbers.end()) return known->second;
+  if (FCuts.size() > UINT16_MAX) return 0;
+  const auto number = static_cast<uint16_t>(FCuts.size());
+  FCuts.push_back(std::make_unique<TPictureCut>(rows));
+  FCutNumbers.emplace(rows, number);
+  return number;
 }
 
 int TStackCover::ShapeOf(const TSystem& world, int code) {
@@ -98,7 +125,7 @@ uint16_t TStackCover::Pack(const TSystem& world, const TStackSlot& slot) {
                                (slot.Code / 4 == WaterKind ? PackedLowered : 0) | slot.Height);
 }
 
-void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) const {
+void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) {
   static constexpr int OffsetX[3] = {-30, 30, 0}, OffsetY[3] = {14, 14, 28};  // TFrontSlot order
   // Every block drawn later that may cover part of this stack: shape and top-left corner.
   struct TLater {
@@ -123,11 +150,13 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
 
   const TShape& mine = shapeOf(self);
   std::vector<TCover> covers;
+  std::vector<TColumnSpan> shown(static_cast<size_t>(mine.Height));  // per row, in picture columns
   for (int level = 0; level <= (self & PackedHeight); ++level) {
     const TLater& own = later[level];
     int first = -1, last = -1;
     for (int row = 0; row < mine.Height; ++row) {
       const TRowSpan& span = mine.Rows[row];
+      shown[row] = {};
       if (span.First >= span.End) continue;  // nothing drawn in this row
       const int y = own.Y + row;
       covers.clear();
@@ -137,11 +166,21 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
         if (i < 0 || i >= b.Shape->Height || !b.Shape->Rows[i].Solid) continue;
         covers.push_back({b.X + b.Shape->Rows[i].First, b.X + b.Shape->Rows[i].End});
       }
-      if (Covered(own.X + span.First, own.X + span.End, covers)) continue;
+      const TCover open = Uncovered(own.X + span.First, own.X + span.End, covers);
+      if (open.First >= open.End) continue;
+      shown[row] = {static_cast<int16_t>(open.First - own.X), static_cast<int16_t>(open.End - own.X)};
       if (first < 0) first = row;
       last = row;
     }
-    if (first >= 0) out.Level[level] = {static_cast<uint8_t>(first), static_cast<uint8_t>(last + 1)};
+    if (first < 0) continue;
+    out.Level[level] = {static_cast<uint8_t>(first), static_cast<uint8_t>(last + 1), 0};
+    // Rows drawn in full need no cut; hidden rows between shown ones count as cut.
+    bool cut = false;
+    for (int row = first; row <= last; ++row) {
+      const TRowSpan& span = mine.Rows[row];
+      cut |= span.First < span.End && (shown[row].First != span.First || shown[row].End != span.End);
+    }
+    if (cut) out.Level[level].Cut = CutNumber({shown.begin() + first, shown.begin() + last + 1});
   }
 }
 

@@ -1,12 +1,17 @@
-// Which rows of a terrain stack's blocks can still be seen once everything drawn after them is
+// Which parts of a terrain stack's blocks can still be seen once everything drawn after them is
 // down. A block's sides are overdrawn by its own higher levels and by the three stacks in front
-// of it; rows that will be overwritten in full need not be drawn at all. Only solid rows of
-// the later blocks count as cover, so the frame is the same pixel for pixel with or without it.
+// of it; rows that will be overwritten in full need not be drawn at all, nor the columns at
+// either end of a row that will be. Only solid rows of the later blocks count as cover, so the
+// frame is the same pixel for pixel with or without it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <vector>
+
+#include "host/KeyPicture.h"
 
 class TSystem;
 
@@ -20,10 +25,12 @@ struct TStackSlot {
   uint16_t Cover = 0;  // TStackCover::Pack of the two above
 };
 
-// Picture rows [From, To) of one level still to draw; From == To: none.
+// Picture rows [From, To) of one level still to draw (From == To: none), and the columns of
+// each: a cut of those rows, numbered for TStackCover::Cut (0: whole rows).
 struct TLevelRows {
   uint8_t From = 0;
   uint8_t To = 0;
+  uint16_t Cut = 0;
 };
 
 // The stacks drawn later that overlap a stack's lower part, by their anchor's offset from its
@@ -43,6 +50,8 @@ class TStackCover {
   // Rows of each level 0..height of the packed stack `self` to draw, given the packed stacks
   // in front, in TFrontSlot order. Null: draw every row.
   const TLevelRows* Rows(uint16_t self, const uint16_t (&front)[3]);
+  // The cut numbered so in a TLevelRows; valid until the next Sync.
+  const TPictureCut& Cut(uint16_t number) const { return number < FCuts.size() ? *FCuts[number] : NoCut; }
 
  private:
   // Per picture row: the extent of its opaque pixels [First, End), and whether every pixel of
@@ -71,10 +80,16 @@ class TStackCover {
   // The shape of tile code's picture, shared by every code whose picture has the same one;
   // -1 when it has none.
   int ShapeOf(const TSystem& world, int code);
-  void Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) const;
+  void Compute(uint16_t self, const uint16_t (&front)[3], TKept& out);
+  // The number of the cut with these rows, made when new; 0 when no more can be numbered.
+  uint16_t CutNumber(const std::vector<TColumnSpan>& rows);
 
   uint64_t FSheetVersions[2] = {};  // the sheets' contents the shapes were taken from
   std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
   std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);  // a newer neighbourhood replaces an older one
+  std::vector<std::unique_ptr<TPictureCut>> FCuts = MakeCutList();  // by number; 0 cuts nothing
+  std::map<std::vector<TColumnSpan>, uint16_t> FCutNumbers;
+
+  static std::vector<std::unique_ptr<TPictureCut>> MakeCutList();
 };

@@ -22,16 +22,16 @@ void TTile::DrawShaded(const TPoint& P, bool Dark) {
     DrawThreeQuarterBright(P.X, P.Y, FSheet, FSourceRect, false);
 }
 
-void TTile::DrawRows(const TPoint& P, int From, int To, TShade Shade) {
+void TTile::DrawRows(const TPoint& P, int From, int To, TShade Shade, const TPictureCut& Cut) {
   const TRect& r = FSourceRect;
   const TRect part{r.Left, r.Top + From, r.Right, r.Top + To};
   const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
   switch (Shade) {
     case Lit:
-      return DrawKeyed(c.X, c.Y + From, FSheet, part, true);
+      return DrawKeyed(c.X, c.Y + From, FSheet, part, true, Cut);
     case ThreeQuarters:
-      return DrawThreeQuarterBright(c.X, c.Y + From, FSheet, part, true);
+      return DrawThreeQuarterBright(c.X, c.Y + From, FSheet, part, true, Cut);
     case Half:
-      return DrawHalfBright(c.X, c.Y + From, FSheet, part, true);
+      return DrawHalfBright(c.X, c.Y + From, FSheet, part, true, Cut);
   }
 }

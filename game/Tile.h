@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "host/KeyPicture.h"
 #include "host/Types.h"
 
 class TTile {
@@ -17,10 +18,11 @@ class TTile {
   virtual void DrawSeeThrough(const TPoint& P);
   // Dark: half brightness; else three quarters.
   virtual void DrawShaded(const TPoint& P, bool Dark);
-  // Only picture rows [From, To), each where Draw or DrawShaded would put it; a tile that
-  // draws in another way overrides this too.
+  // Only picture rows [From, To), each where Draw or DrawShaded would put it, and of them only
+  // the columns Cut leaves (its rows count from From); a tile that draws in another way
+  // overrides this too.
   enum TShade { Lit, ThreeQuarters, Half };
-  virtual void DrawRows(const TPoint& P, int From, int To, TShade Shade);
+  virtual void DrawRows(const TPoint& P, int From, int To, TShade Shade, const TPictureCut& Cut);
 
   uint16_t FWidth = 0;   // pixels, one more than the picture is wide
   uint16_t FHeight = 0;  // pixels, one more than the picture is high

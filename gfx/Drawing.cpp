@@ -70,6 +70,7 @@ struct TJob {
   TRect R;
   int C0, C1, R0, R1;
   TRect Picture;  // the sheet picture R was clipped from (sheet routines only)
+  const TPictureCut* Cut = &NoCut;  // what is drawn of each row of Picture
 };
 
 // The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
@@ -151,22 +152,30 @@ CORVINA_INLINE uint16_t* DestRow(const TJob& j, int row) {
 }
 
 // Calls fn(column, row, source pixel, destination pixel) for every visible pixel whose source
-// pixel is not the transparent 0.
+// pixel is not the transparent 0, within the job's cut.
 template <class Fn>
 void ForEachOpaque(const TJob& j, Fn fn) {
   for (int row = j.R0; row < j.R1; ++row) {
-    const uint16_t* s = SourceRow(j, row);
-    uint16_t* d = DestRow(j, row);
-    for (int col = j.C0; col < j.C1; ++col, ++s, ++d) {
+    int c0 = j.C0, c1 = j.C1;
+    if (j.Cut->Id() != 0) {
+      const TColumnSpan span = j.Cut->Row(j.R.Top + row - j.Picture.Top, j.Picture.Right - j.Picture.Left);
+      c0 = std::max(c0, j.Picture.Left + span.First - j.R.Left);
+      c1 = std::min(c1, j.Picture.Left + span.End - j.R.Left);
+      if (c0 >= c1) continue;
+    }
+    const uint16_t* s = SourceRow(j, row) + (c0 - j.C0);
+    uint16_t* d = DestRow(j, row) + (c0 - j.C0);
+    for (int col = c0; col < c1; ++col, ++s, ++d) {
       if (*s != 0) fn(col, row, *s, *d);
     }
   }
 }
 
-// A sheet picture anchored and clipped onto the back buffer.
-bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job) {
+// A sheet picture anchored and clipped onto the back buffer, drawn within the cut.
+bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job, const TPictureCut& cut = NoCut) {
   if (Display == nullptr || !Display->FBackBuffer || sheet < 1 || sheet > 2) return false;
   job.Picture = r;
+  job.Cut = &cut;
   ClipInline(x, y, r, atCorner);
   return BeginJob(x, y, r, Display->FSheets[sheet].get(), Display->FBackBuffer.get(), false, job);
 }
@@ -207,7 +216,7 @@ const TKeyPicture* SourceRuns(const TJob& job) {
   const TRect& p = job.Picture;
   const TRect& r = job.R;
   if (r.Left < p.Left || r.Top < p.Top || r.Right > p.Right || r.Bottom > p.Bottom) return nullptr;
-  return s.KeyPicture(p, job.D.Stride);
+  return s.KeyPicture(p, job.D.Stride, *job.Cut);
 }
 
 // A split/compose pair called directly, so a per-pixel loop can inline it; the layout is
@@ -432,36 +441,38 @@ CORVINA_INLINE bool SheetPart(int x, int y, int sheet, const TRect& rect, bool a
 
 // DrawKeyed's copy when a surface may be busy or lost, or the picture is not encoded yet: under
 // the retry rule.
-__attribute__((noinline)) void BltKeyedRetried(const TSheetPart& s, const TRect& picture) {
-  Display->Retry([&] { return s.Dst->BltFastPicture(s.X, s.Y, s.Src, s.Part, picture); });
+__attribute__((noinline)) void BltKeyedRetried(const TSheetPart& s, const TRect& picture, const TPictureCut& cut) {
+  Display->Retry([&] { return s.Dst->BltFastPicture(s.X, s.Y, s.Src, s.Part, picture, cut); });
 }
 
 // The frame's ground blocks come through these: their common case runs with no call on the way
 // (the copies are limited by their stores, and each call adds its own). Built twice, and
 // reached from the drawing routines by a jump: some compilers make the choice between the
 // builds only for a caller in the same file.
-CORVINA_CLONES void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner) {
+CORVINA_CLONES void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
   TSheetPart s;
   if (!SheetPart(x, y, sheet, rect, atCorner, s)) return;
-  if (!s.Dst->DrawReadyPicture(s.X, s.Y, *s.Src, s.Part, rect, TCopyPixel{})) BltKeyedRetried(s, rect);
+  if (!s.Dst->DrawReadyPicture(s.X, s.Y, *s.Src, s.Part, rect, TCopyPixel{}, cut)) BltKeyedRetried(s, rect, cut);
 }
 
 // The shaded ways, when the sheet's pictures stand for exactly its non-zero pixels; false when
 // the general way must draw.
 template <class Op>
-CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const Op& op) {
+CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const Op& op,
+                                    const TPictureCut& cut) {
   TSheetPart s;
   if (!SheetPart(x, y, sheet, rect, atCorner, s)) return true;
   const TDDSurface& src = *s.Src;
   if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
-  return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op);
+  return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op, cut);
 }
-CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op) {
-  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
+CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op,
+                                  const TPictureCut& cut) {
+  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
 CORVINA_CLONES bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
-                                          TThreeQuarterPixel op) {
-  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op);
+                                          TThreeQuarterPixel op, const TPictureCut& cut) {
+  return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
 
 // The colour masks of the shaded ways in the display's layout.
@@ -473,7 +484,9 @@ TThreeQuarterPixel ThreeQuarterOp() {
 
 }  // namespace
 
-void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner) { KeyedSheetCopy(x, y, sheet, rect, atCorner); }
+void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
+  KeyedSheetCopy(x, y, sheet, rect, atCorner, cut);
+}
 
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness) {
   TJob job;
@@ -486,12 +499,12 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
   EndJob(job);
 }
 
-void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
   if (Display == nullptr) return;
   const THalfPixel op = HalfOp();
-  if (HalfSheetCopy(x, y, sheet, r, atCorner, op)) return;
+  if (HalfSheetCopy(x, y, sheet, r, atCorner, op, cut)) return;
   TJob job;
-  if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job, cut)) return;
   if (const TKeyPicture* p = SourceRuns(job))
     HalfRuns(job, *p, op);
   else
@@ -499,12 +512,12 @@ void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
   EndJob(job);
 }
 
-void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner) {
+void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
   if (Display == nullptr) return;
   const TThreeQuarterPixel op = ThreeQuarterOp();
-  if (ThreeQuarterSheetCopy(x, y, sheet, r, atCorner, op)) return;
+  if (ThreeQuarterSheetCopy(x, y, sheet, r, atCorner, op, cut)) return;
   TJob job;
-  if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job, cut)) return;
   if (const TKeyPicture* p = SourceRuns(job)) {
     ThreeQuarterRuns(job, *p, op);
   } else {

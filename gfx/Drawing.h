@@ -27,10 +27,11 @@ inline TPoint PictureCorner(const TPoint& anchor, int width, int height) {
 }
 
 void ClipToScreen(int& x, int& y, TRect& r, bool atCorner);
-void DrawKeyed(int x, int y, int sheet, const TRect& r, bool atCorner);
+// With a cut, only the columns it leaves of each row of r are drawn.
+void DrawKeyed(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut = NoCut);
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness);
-void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner);
-void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner);
+void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut = NoCut);
+void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut = NoCut);
 void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level,
                  TBlendMode mode);
 void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest,

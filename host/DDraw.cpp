@@ -2,6 +2,7 @@
 #include "host/DDraw.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -46,7 +47,13 @@ HRESULT TDDSurface::Unlock() {
 
 // ---- Pre-encoded pictures ----
 
-void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh) {
+TPictureCut::TPictureCut(std::vector<TColumnSpan> rows) : FRows(std::move(rows)) {
+  static std::atomic<uint32_t> made{0};
+  FId = ++made;
+}
+
+void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh,
+                        const TPictureCut& cut) {
   Width = r.Right - r.Left;
   Height = r.Bottom - r.Top;
   Opaque = 0;
@@ -65,11 +72,12 @@ void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_
     for (TPictureMoves& m : Moves) m.RowFirst[y] = static_cast<uint32_t>(m.Col.size());
     RunFirst[y] = static_cast<uint32_t>(Runs.size());
     const uint16_t* row = src + static_cast<size_t>(r.Top + y) * stride + r.Left;
-    int x = 0;
-    while (x < Width) {
-      while (x < Width && !opaque(row[x])) ++x;
+    const TColumnSpan span = cut.Row(y, Width);
+    int x = span.First;
+    while (x < span.End) {
+      while (x < span.End && !opaque(row[x])) ++x;
       const int start = x;
-      while (x < Width && opaque(row[x])) ++x;
+      while (x < span.End && opaque(row[x])) ++x;
       const int n = x - start;
       if (n == 0) break;
       Opaque += static_cast<size_t>(n);
@@ -111,6 +119,19 @@ void TKeyPicture::MakeOffsets(int dstStride) {
 
 namespace {
 
+// Rectangle r of `picture` through fn(part, offset of the part in a destination of dstStride
+// pixels): whole when nothing is cut (or the picture does not hold r), else row by row, each
+// within the span the cut leaves.
+template <class Fn>
+void EachCutPart(const TRect& r, const TRect* picture, const TPictureCut& cut, int dstStride, Fn fn) {
+  if (cut.Id() == 0 || picture == nullptr || !RectInside(r, *picture)) return fn(r, 0);
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const TColumnSpan s = cut.Row(row - picture->Top, picture->Right - picture->Left);
+    const int from = std::max(r.Left, picture->Left + s.First), to = std::min(r.Right, picture->Left + s.End);
+    if (from < to) fn(TRect{from, row, to, row + 1}, static_cast<ptrdiff_t>(row - r.Top) * dstStride + (from - r.Left));
+  }
+}
+
 // The hot loops of every keyed copy, built twice: the wider moves chosen where the processor
 // has them.
 CORVINA_CLONES void CopyPart(const TKeyPicture& p, const TRect& part, uint16_t* dst) {
@@ -138,41 +159,47 @@ void TDDSurface::PrepareKeyRuns() {
   for (TPictureSlot& slot : FPictures) {
     if (!slot.Picture) continue;
     const int stride = slot.Picture->MoveStride;
-    slot.Picture->Build(Origin(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh);
+    slot.Picture->Build(Origin(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh, slot.Cut);
     if (stride != 0) slot.Picture->PrepareMoves(stride);
     slot.Version = FVersion;
   }
 }
 
-TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) {
-  return const_cast<TPictureSlot*>(std::as_const(*this).FindSlot(r));
+TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r, uint32_t cutId) {
+  return const_cast<TPictureSlot*>(std::as_const(*this).FindSlot(r, cutId));
 }
 
 void TDDSurface::GrowPictureTable() {
   std::vector<TPictureSlot> old = std::move(FPictures);
   FPictures = std::vector<TPictureSlot>(old.empty() ? 64 : old.size() * 2);
   for (TPictureSlot& slot : old) {
-    if (slot.Picture) *FindSlot(slot.Rect) = std::move(slot);
+    if (slot.Picture) *FindSlot(slot.Rect, slot.Cut.Id()) = std::move(slot);
   }
 }
 
-const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride) {
+const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride, const TPictureCut& cut) {
   if (!FHasColorKey || !FUseRuns || dstStride <= 0) return nullptr;
   if (r.Left >= r.Right || r.Top >= r.Bottom || !RectInside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
-  TPictureSlot* slot = FindSlot(r);
+  TPictureSlot* slot = FindSlot(r, cut.Id());
   if (slot == nullptr || !slot->Picture) {
-    if (FPictureCount >= MaxPictures) return nullptr;
+    // A long game meets ever more cuts: start again rather than grow without end.
+    if (FPictureCount >= MaxPictures) {
+      for (TPictureSlot& kept : FPictures) kept = TPictureSlot{};
+      FPictureCount = 0;
+      slot = FindSlot(r, cut.Id());
+    }
     if (4 * (FPictureCount + 1) > FPictures.size()) {
       GrowPictureTable();
-      slot = FindSlot(r);
+      slot = FindSlot(r, cut.Id());
     }
     slot->Rect = r;
+    slot->Cut = cut;
     slot->Picture = std::make_unique<TKeyPicture>();
     slot->Version = FVersion - 1;
     ++FPictureCount;
   }
   if (slot->Version != FVersion) {
-    slot->Picture->Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh);
+    slot->Picture->Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, cut);
     slot->Version = FVersion;
   }
   slot->Picture->PrepareMoves(dstStride);
@@ -195,30 +222,34 @@ void TDDSurface::EnsureWholeRuns() {
   FWholeVersion = FVersion;
 }
 
-void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom,
-                           int rightRoom) {
+void TDDSurface::CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r) {
   if (!FUseRuns) {
     CopyKeyedPlain(Origin(), dst, dstStride, r);
     return;
-  }
-  if (picture != nullptr && RectInside(r, *picture)) {
-    if (const TKeyPicture* p = KeyPicture(*picture, dstStride)) {
-      const TPicturePart part = PicturePart(*p, r, *picture, leftRoom, rightRoom, dst);
-      CopyPart(*p, part.Part, part.Dst);
-      return;
-    }
   }
   EnsureWholeRuns();
   FWhole.PrepareMoves(dstStride);
   CopyPart(FWhole, r, dst);
 }
 
+void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom,
+                           int rightRoom, const TPictureCut& cut) {
+  // A picture that does not hold r is ignored, and its cut with it.
+  if (picture == nullptr || !RectInside(r, *picture)) return CopyKeyedUnkept(dst, dstStride, r);
+  if (const TKeyPicture* p = KeyPicture(*picture, dstStride, cut)) {
+    const TPicturePart part = PicturePart(*p, r, *picture, leftRoom, rightRoom, dst);
+    CopyPart(*p, part.Part, part.Dst);
+    return;
+  }
+  EachCutPart(r, picture, cut, dstStride, [&](const TRect& part, ptrdiff_t at) { CopyKeyedUnkept(dst + at, dstStride, part); });
+}
+
 HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
-  return BltFastCommon(x, y, src, r, srcColorKey, nullptr);
+  return BltFastCommon(x, y, src, r, srcColorKey, nullptr, NoCut);
 }
 
 HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey,
-                                  const TRect* picture) {
+                                  const TRect* picture, const TPictureCut& cut) {
   if (src == nullptr) return DDERR_INVALIDPARAMS;
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
@@ -234,12 +265,13 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
   MarkChanged();
   uint16_t* d = Origin() + static_cast<size_t>(y) * FStride + x;
   if (srcColorKey && src->FHasColorKey && src != this) {
-    src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w));
+    src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w), cut);
     return DD_OK;
   }
   if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
     const std::vector<uint16_t> copy(FPixels);
-    CopyKeyedPlain(copy.data() + FGuard, d, FStride, r);
+    EachCutPart(r, picture, cut, FStride,
+                [&](const TRect& part, ptrdiff_t at) { CopyKeyedPlain(copy.data() + FGuard, d + at, FStride, part); });
     return DD_OK;
   }
   for (int row = 0; row < h; ++row) {

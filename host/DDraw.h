@@ -91,13 +91,16 @@ class TDDSurface {
   // whole picture. A picture that does not hold srcRect is ignored. The common case is inline:
   // a caller drawing a frame's tiles runs it with no call in between (the copy is limited by
   // its stores, and each call adds its own, of saved registers).
-  HRESULT BltFastPicture(int x, int y, TDDSurface* src, const TRect& srcRect, const TRect& picture);
+  // With a cut, only what it leaves of each row of the picture is drawn.
+  HRESULT BltFastPicture(int x, int y, TDDSurface* src, const TRect& srcRect, const TRect& picture,
+                         const TPictureCut& cut = NoCut);
   // BltFastPicture's common case, each source pixel through op (a copy, or a change that
-  // depends on that pixel alone): done when both surfaces are quiet, the rectangle fits and
-  // src's picture is encoded for its contents and this surface already. False otherwise,
-  // with nothing drawn.
+  // depends on that pixel alone), and only what the cut leaves of each row of the picture:
+  // done when both surfaces are quiet, the rectangle fits and src's picture is encoded with
+  // that cut for its contents and this surface already. False otherwise, with nothing drawn.
   template <class Op>
-  bool DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& srcRect, const TRect& picture, const Op& op);
+  bool DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& srcRect, const TRect& picture, const Op& op,
+                        const TPictureCut& cut = NoCut);
   // Fills dstRect (null: whole surface) with a pixel value.
   HRESULT BltFill(const TRect* dstRect, uint16_t colour);
   // Copies src (whole) onto dstRect of this surface (null: whole), scaling nearest-neighbour.
@@ -152,17 +155,19 @@ class TDDSurface {
   // false: keyed copies from this surface test every pixel (the reference path), and
   // KeyPicture answers null.
   void UseKeyRuns(bool on) { FUseRuns = on; }
-  // The pre-encoded opaque runs of rectangle r of this colour-keyed surface, moves cut for a
-  // destination of dstStride pixels; encoded on first use and again after every change. Null
-  // when r is empty or reaches past the surface, without a colour key, with the runs switched
-  // off, or when too many pictures are kept already. Valid until the next call or change.
-  const TKeyPicture* KeyPicture(const TRect& r, int dstStride);
+  // The pre-encoded opaque runs of rectangle r of this colour-keyed surface, within the cut,
+  // moves cut for a destination of dstStride pixels; encoded on first use and again after
+  // every change. Null when r is empty or reaches past the surface, without a colour key, or
+  // with the runs switched off. Valid until the next call or change: when too many pictures
+  // are kept, all are forgotten and encoded again as they are asked for.
+  const TKeyPicture* KeyPicture(const TRect& r, int dstStride, const TPictureCut& cut = NoCut);
   size_t KeyPictureCount() const { return FPictureCount; }
 
  private:
   // One kept picture, found by its rectangle; stale when built for another Version.
   struct TPictureSlot {
     TRect Rect;
+    TPictureCut Cut;
     uint64_t Version = 0;
     std::unique_ptr<TKeyPicture> Picture;
   };
@@ -179,10 +184,11 @@ class TDDSurface {
   }
   // Every change of the contents makes the encodings stale.
   void MarkChanged() { ++FVersion; }
-  HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture);
+  HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture,
+                        const TPictureCut& cut);
   // The kept picture of r when it is encoded for the current contents and prepared for a
   // destination of dstStride pixels; null otherwise (KeyPicture then makes it ready).
-  const TKeyPicture* ReadyPicture(const TRect& r, int dstStride) const;
+  const TKeyPicture* ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const;
   // Columns left of a copy starting at column x, and right of one ending before column end,
   // that may be overwritten: the guard's, at a side edge.
   int LeftRoom(int x) const { return x == 0 ? FGuard : 0; }
@@ -191,13 +197,18 @@ class TDDSurface {
   void CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const;
   void EnsureWholeRuns();
   // leftRoom, rightRoom: columns left and right of the copy that may be overwritten.
-  void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom, int rightRoom);
+  void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom, int rightRoom,
+                 const TPictureCut& cut);
+  // Rectangle r without a kept picture: through the whole surface's runs, or pixel by pixel
+  // with the runs off.
+  void CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r);
   // Pixel (0, 0).
   uint16_t* Origin() { return FPixels.data() + FGuard; }
   const uint16_t* Origin() const { return FPixels.data() + FGuard; }
-  // r's slot, or the empty slot where it would go; null while the table is empty.
-  const TPictureSlot* FindSlot(const TRect& r) const;
-  TPictureSlot* FindSlot(const TRect& r);
+  // The slot of r with that cut, or the empty slot where it would go; null while the table
+  // is empty.
+  const TPictureSlot* FindSlot(const TRect& r, uint32_t cutId) const;
+  TPictureSlot* FindSlot(const TRect& r, uint32_t cutId);
   void GrowPictureTable();
 
   int FWidth;
@@ -226,20 +237,20 @@ class TDDSurface {
   bool FUseRuns = true;
 };
 
-CORVINA_INLINE const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r) const {
+CORVINA_INLINE const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect& r, uint32_t cutId) const {
   if (FPictures.empty()) return nullptr;
   const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
                        (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
   const size_t mask = FPictures.size() - 1;
-  for (size_t i = HashSlot(key, std::countr_zero(FPictures.size()));; ++i) {
+  for (size_t i = HashSlot(key + cutId * 0xD6E8FEB86659FD93ull, std::countr_zero(FPictures.size()));; ++i) {
     const TPictureSlot& slot = FPictures[i & mask];
-    if (!slot.Picture || slot.Rect == r) return &slot;
+    if (!slot.Picture || (slot.Rect == r && slot.Cut.Id() == cutId)) return &slot;
   }
 }
 
-CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int dstStride) const {
+CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const {
   if (!FHasColorKey || !FUseRuns) return nullptr;
-  const TPictureSlot* slot = FindSlot(r);
+  const TPictureSlot* slot = FindSlot(r, cutId);
   if (slot == nullptr || !slot->Picture || slot->Version != FVersion || slot->Picture->MoveStride != dstStride) {
     return nullptr;
   }
@@ -248,14 +259,14 @@ CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, int d
 
 template <class Op>
 CORVINA_INLINE bool TDDSurface::DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& r,
-                                                 const TRect& picture, const Op& op) {
+                                                 const TRect& picture, const Op& op, const TPictureCut& cut) {
   const int w = r.Right - r.Left, h = r.Bottom - r.Top;
   if (&src == this || !Quiet() || !src.Quiet() || w <= 0 || h <= 0 || x < 0 || y < 0 || x > FWidth - w ||
       y > FHeight - h || !RectInside(r, picture)) {
     return false;
   }
   // A kept picture lies inside its surface, and so does r.
-  const TKeyPicture* p = src.ReadyPicture(picture, FStride);
+  const TKeyPicture* p = src.ReadyPicture(picture, cut.Id(), FStride);
   if (p == nullptr) return false;
   MarkChanged();
   const TPicturePart part =
@@ -264,7 +275,8 @@ CORVINA_INLINE bool TDDSurface::DrawReadyPicture(int x, int y, const TDDSurface&
   return true;
 }
 
-CORVINA_INLINE HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture) {
-  if (src != nullptr && DrawReadyPicture(x, y, *src, r, picture, TCopyPixel{})) return DD_OK;
-  return BltFastCommon(x, y, src, r, true, &picture);
+CORVINA_INLINE HRESULT TDDSurface::BltFastPicture(int x, int y, TDDSurface* src, const TRect& r, const TRect& picture,
+                                                  const TPictureCut& cut) {
+  if (src != nullptr && DrawReadyPicture(x, y, *src, r, picture, TCopyPixel{}, cut)) return DD_OK;
+  return BltFastCommon(x, y, src, r, true, &picture, cut);
 }

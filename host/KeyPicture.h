@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,36 @@ struct TPictureMoves {
                                    // on a destination of the picture's MoveStride
 };
 
+// Columns [First, End) of one picture row, counted from the picture's left.
+struct TColumnSpan {
+  int16_t First = 0;
+  int16_t End = 0;
+  auto operator<=>(const TColumnSpan&) const = default;
+};
+
+// A picture drawn only within one span of columns per row: what stays in view of a picture
+// whose sides others cover. Each cut made gets an Id of its own, which names it wherever
+// pictures are kept, so a cut never changes; the default one, Id 0, cuts nothing.
+class TPictureCut {
+ public:
+  TPictureCut() = default;
+  explicit TPictureCut(std::vector<TColumnSpan> rows);
+
+  uint32_t Id() const { return FId; }
+  // The columns of row `row` of a picture `width` wide that are drawn; a row the cut does
+  // not list is drawn whole.
+  TColumnSpan Row(int row, int width) const {
+    if (row < 0 || static_cast<size_t>(row) >= FRows.size()) return {0, static_cast<int16_t>(width)};
+    const TColumnSpan& s = FRows[static_cast<size_t>(row)];
+    return {static_cast<int16_t>(std::clamp<int>(s.First, 0, width)), static_cast<int16_t>(std::clamp<int>(s.End, 0, width))};
+  }
+
+ private:
+  uint32_t FId = 0;
+  std::vector<TColumnSpan> FRows;
+};
+inline const TPictureCut NoCut{};
+
 // One opaque run of a row, for drawing a picture cut by a side edge.
 struct TPictureRun {
   uint16_t Col;     // first column
@@ -54,8 +85,10 @@ class TKeyPicture {
   TKeyPicture& operator=(TKeyPicture&&) = default;
 
   // Encodes rectangle r (inside the surface) of the pixels src, stride in pixels; pixels in
-  // [keyLow, keyHigh] are transparent. Destination offsets are made again by PrepareMoves.
-  void Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh);
+  // [keyLow, keyHigh] are transparent, and so are those the cut leaves out. Destination
+  // offsets are made again by PrepareMoves.
+  void Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh,
+             const TPictureCut& cut = NoCut);
   // Destination offsets of every move for a destination of that stride (pixels).
   void PrepareMoves(int dstStride) {
     if (MoveStride != dstStride) MakeOffsets(dstStride);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/gfx/GfxFixture.h"
+#include "tests/support/RandomCut.h"
 #include "tests/support/SurfacePixels.h"
 
 namespace {
@@ -241,6 +242,67 @@ TEST_F(KeyedTest, PreEncodedRunsDrawTheSamePixelsAsThePlainCopyEverywhere) {
   EXPECT_EQ(fast, plain);
 }
 
+// What a cut picture must look like: each row's span drawn alone, uncut, through draw(x, y, r,
+// atCorner).
+template <class Draw>
+void DrawRowByRow(int x, int y, TRect r, bool atCorner, const TPictureCut& cut, Draw draw) {
+  const int w = r.Right - r.Left, h = r.Bottom - r.Top;
+  if (!atCorner) {
+    const TPoint c = PictureCorner({x, y}, w, h);
+    x = c.X;
+    y = c.Y;
+  }
+  for (int row = 0; row < h; ++row) {
+    const TColumnSpan s = cut.Row(row, w);
+    if (s.First < s.End) draw(x + s.First, y + row, TRect{r.Left + s.First, r.Top + row, r.Left + s.End, r.Top + row + 1}, true);
+  }
+}
+
+// The back buffer after every call drawn with its cut, by draw(x, y, r, atCorner, cut): through
+// the row-by-row reference with the runs off, then the cut way with the runs off, with them on
+// (each call twice: encoded, then found ready) and with the back buffer busy before each call.
+template <class Draw>
+std::vector<std::vector<uint16_t>> CutWays(TDDSurface& back, TDDSurface& sheet, std::mt19937& rng, Draw draw) {
+  const auto calls = RandomSheetCalls(rng, 300);
+  std::vector<TPictureCut> cuts;
+  for (const auto& [x, y, r, corner] : calls) cuts.push_back(RandomCut(rng, r.Right - r.Left, r.Bottom - r.Top));
+  const auto drawAll = [&](auto one) {
+    ClearSurface(&back, 0x0421);
+    for (size_t i = 0; i < calls.size(); ++i) {
+      const auto& [x, y, r, corner] = calls[i];
+      one(x, y, r, corner, cuts[i]);
+    }
+    back.InjectBusy(0);  // what a call off the screen left unasked
+    return VisiblePixels(back);
+  };
+  std::vector<std::vector<uint16_t>> ways;
+  sheet.UseKeyRuns(false);
+  ways.push_back(drawAll([&](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+    DrawRowByRow(x, y, r, c, cut, [&](int rx, int ry, TRect rr, bool rc) { draw(rx, ry, rr, rc, NoCut); });
+  }));
+  ways.push_back(drawAll(draw));
+  sheet.UseKeyRuns(true);
+  ways.push_back(drawAll([&](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+    draw(x, y, r, c, cut);
+    draw(x, y, r, c, cut);
+  }));
+  ways.push_back(drawAll([&](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+    back.InjectBusy(2);
+    draw(x, y, r, c, cut);
+  }));
+  return ways;
+}
+
+TEST_F(KeyedTest, ACutPictureDrawsOnlyWhatItsSpansLeaveEveryWay) {
+  std::mt19937 rng(29);
+  FillWithRuns(Sheet(1), rng);
+  Sheet(1).PrepareKeyRuns();
+  const auto ways = CutWays(Back(), Sheet(1), rng, [](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+    DrawKeyed(x, y, 1, r, c, cut);
+  });
+  for (size_t i = 1; i < ways.size(); ++i) EXPECT_EQ(ways[i], ways[0]) << "way " << i;
+}
+
 class StippleTest : public KeyedTest {};
 
 TEST_F(StippleTest, ThePatternBelongsToTheScreenNotThePicture) {
@@ -307,6 +369,24 @@ TEST_F(ShadeTest, PreEncodedRunsShadeTheSamePixelsAsThePlainRoutinesInBothLayout
       DrawThreeQuarterBright(x, y, 2, r, c);
     });
     EXPECT_EQ(threeQuarter.first, threeQuarter.second) << "three quarters, kind " << kind;
+  }
+}
+
+TEST_F(ShadeTest, ACutPictureIsShadedOnlyWhereItsSpansLeaveEveryWayInBothLayouts) {
+  for (int kind : {PixelKind565, PixelKind555}) {
+    MakeDisplay(kind);
+    std::mt19937 rng(31);
+    FillWithRuns(Sheet(2), rng);
+    const auto half = CutWays(Back(), Sheet(2), rng, [](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+      DrawHalfBright(x, y, 2, r, c, cut);
+    });
+    for (size_t i = 1; i < half.size(); ++i) EXPECT_EQ(half[i], half[0]) << "half, way " << i << ", kind " << kind;
+    const auto threeQuarter = CutWays(Back(), Sheet(2), rng, [](int x, int y, TRect r, bool c, const TPictureCut& cut) {
+      DrawThreeQuarterBright(x, y, 2, r, c, cut);
+    });
+    for (size_t i = 1; i < threeQuarter.size(); ++i) {
+      EXPECT_EQ(threeQuarter[i], threeQuarter[0]) << "three quarters, way " << i << ", kind " << kind;
+    }
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/DDraw.h"
+#include "tests/support/RandomCut.h"
 #include "tests/support/SurfacePixels.h"
 
 namespace {
@@ -328,6 +329,48 @@ TEST_F(PictureRunsTest, ManyPicturesAllStayFindable) {
     made.emplace_back(r, sheet.KeyPicture(r, 300));
   }
   for (const auto& [r, p] : made) EXPECT_EQ(sheet.KeyPicture(r, 300), p);
+}
+
+TEST_F(PictureRunsTest, ACutPictureHoldsOnlyWhatItsSpansLeaveAndEachCutIsAPictureOfItsOwn) {
+  std::mt19937 rng(41);
+  const TRect r{20, 30, 90, 75};
+  const TKeyPicture* whole = sheet.KeyPicture(r, 640);
+  ASSERT_NE(whole, nullptr);
+  const size_t wholeOpaque = whole->Opaque;
+  for (int i = 0; i < 50; ++i) {
+    const TPictureCut cut = RandomCut(rng, 70, 45);
+    const TKeyPicture* p = sheet.KeyPicture(r, 640, cut);
+    ASSERT_NE(p, nullptr);
+    size_t expected = 0;
+    for (int y = 0; y < 45; ++y) {
+      const TColumnSpan s = cut.Row(y, 70);
+      for (int x = s.First; x < s.End; ++x) expected += sheet.Pixels()[(30 + y) * 200 + 20 + x] != 0;
+    }
+    ASSERT_EQ(p->Opaque, expected) << "cut " << i;
+    EXPECT_EQ(sheet.KeyPicture(r, 640, cut), p);
+  }
+  EXPECT_EQ(sheet.KeyPicture(r, 640)->Opaque, wholeOpaque);
+  EXPECT_EQ(sheet.KeyPictureCount(), 51u);
+}
+
+TEST_F(PictureRunsTest, WhenTooManyPicturesAreKeptTheyAreForgottenAndEncodedAgain) {
+  const TRect r{0, 50, 60, 95};
+  TDDSurface fast(60, 45, PixelKind565), plain(60, 45, PixelKind565);
+  for (int i = 0; i < 5000; ++i) {
+    const int16_t edge = static_cast<int16_t>(i % 60);
+    const TPictureCut cut(std::vector<TColumnSpan>(45, TColumnSpan{edge, 60}));
+    ASSERT_NE(sheet.KeyPicture(r, 60, cut), nullptr) << i;
+    ASSERT_LE(sheet.KeyPictureCount(), 4096u);
+  }
+  // What is kept after starting over still draws right.
+  const TPictureCut cut(std::vector<TColumnSpan>(45, TColumnSpan{10, 50}));
+  ASSERT_EQ(fast.DrawReadyPicture(0, 0, sheet, r, r, TCopyPixel{}, cut), false);
+  ASSERT_NE(sheet.KeyPicture(r, 60, cut), nullptr);
+  ASSERT_TRUE(fast.DrawReadyPicture(0, 0, sheet, r, r, TCopyPixel{}, cut));
+  for (int y = 0; y < 45; ++y) {
+    ASSERT_EQ(plain.BltFast(10, y, &sheet, TRect{10, 50 + y, 50, 51 + y}, true), DD_OK);
+  }
+  EXPECT_EQ(VisiblePixels(fast), VisiblePixels(plain));
 }
 
 TEST_F(KeyRunsTest, AColourKeyRangeSkipsEveryValueInIt) {
