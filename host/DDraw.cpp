@@ -57,6 +57,7 @@ void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_
   Width = r.Right - r.Left;
   Height = r.Bottom - r.Top;
   Opaque = 0;
+  Cut = cut;
   MoveStride = 0;
   for (TPictureMoves& m : Moves) {
     m.Col.clear();
@@ -158,10 +159,11 @@ void TDDSurface::PrepareKeyRuns() {
   // Pictures known from before a reload are encoded again now, not in the middle of a frame.
   for (TPictureSlot& slot : FPictures) {
     if (!slot.Picture) continue;
-    const int stride = slot.Picture->MoveStride;
-    slot.Picture->Build(Origin(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh, slot.Cut);
-    if (stride != 0) slot.Picture->PrepareMoves(stride);
-    slot.Version = FVersion;
+    TKeyPicture& p = *slot.Picture;
+    const int stride = p.MoveStride;
+    p.Build(Origin(), FStride, slot.Rect, FColorKeyLow, FColorKeyHigh, p.Cut);
+    if (stride != 0) p.PrepareMoves(stride);
+    p.SourceVersion = FVersion;
   }
 }
 
@@ -173,7 +175,7 @@ void TDDSurface::GrowPictureTable() {
   std::vector<TPictureSlot> old = std::move(FPictures);
   FPictures = std::vector<TPictureSlot>(old.empty() ? 64 : old.size() * 2);
   for (TPictureSlot& slot : old) {
-    if (slot.Picture) *FindSlot(slot.Rect, slot.Cut.Id()) = std::move(slot);
+    if (slot.Picture) *FindSlot(slot.Rect, slot.CutId) = std::move(slot);
   }
 }
 
@@ -193,14 +195,14 @@ const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride, const T
       slot = FindSlot(r, cut.Id());
     }
     slot->Rect = r;
-    slot->Cut = cut;
+    slot->CutId = cut.Id();
     slot->Picture = std::make_unique<TKeyPicture>();
-    slot->Version = FVersion - 1;
+    slot->Picture->SourceVersion = FVersion - 1;
     ++FPictureCount;
   }
-  if (slot->Version != FVersion) {
+  if (slot->Picture->SourceVersion != FVersion) {
     slot->Picture->Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, cut);
-    slot->Version = FVersion;
+    slot->Picture->SourceVersion = FVersion;
   }
   slot->Picture->PrepareMoves(dstStride);
   return slot->Picture.get();

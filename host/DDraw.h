@@ -167,8 +167,7 @@ class TDDSurface {
   // One kept picture, found by its rectangle; stale when built for another Version.
   struct TPictureSlot {
     TRect Rect;
-    TPictureCut Cut;
-    uint64_t Version = 0;
+    uint32_t CutId = 0;
     std::unique_ptr<TKeyPicture> Picture;
   };
   static constexpr size_t MaxPictures = 4096;
@@ -244,14 +243,15 @@ CORVINA_INLINE const TDDSurface::TPictureSlot* TDDSurface::FindSlot(const TRect&
   const size_t mask = FPictures.size() - 1;
   for (size_t i = HashSlot(key + cutId * 0xD6E8FEB86659FD93ull, std::countr_zero(FPictures.size()));; ++i) {
     const TPictureSlot& slot = FPictures[i & mask];
-    if (!slot.Picture || (slot.Rect == r && slot.Cut.Id() == cutId)) return &slot;
+    if (!slot.Picture || (slot.Rect == r && slot.CutId == cutId)) return &slot;
   }
 }
 
 CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const {
   if (!FHasColorKey || !FUseRuns) return nullptr;
   const TPictureSlot* slot = FindSlot(r, cutId);
-  if (slot == nullptr || !slot->Picture || slot->Version != FVersion || slot->Picture->MoveStride != dstStride) {
+  if (slot == nullptr || !slot->Picture || slot->Picture->SourceVersion != FVersion ||
+      slot->Picture->MoveStride != dstStride) {
     return nullptr;
   }
   return slot->Picture.get();

@@ -94,19 +94,21 @@ class TKeyPicture {
     if (MoveStride != dstStride) MakeOffsets(dstStride);
   }
 
-  // What a draw of whole rows reads first, together: per move size, the moves' destination
-  // offsets and pixels and their count. Set by PrepareMoves.
+  // What a draw reads first, together: whether the picture is ready, its size, and per move
+  // size the moves' destination offsets and pixels and their count (set by PrepareMoves).
   struct TMoveList {
     const int32_t* Dst = nullptr;
     const uint16_t* Pixels = nullptr;
     const uint32_t* RowFirst = nullptr;
     uint32_t Count = 0;  // moves in the whole picture
   };
-  TMoveList Lists[4];
+  uint64_t SourceVersion = 0;  // for the keeper: the contents of the surface it was built from
+  int MoveStride = 0;     // destination stride (pixels) of the offsets in Dst; 0: none yet
   int Width = 0;          // pixels
   int Height = 0;         // pixels
+  TMoveList Lists[4];
   size_t Opaque = 0;      // opaque pixels in the picture
-  int MoveStride = 0;     // destination stride (pixels) of the offsets in Dst; 0: none yet
+  TPictureCut Cut;        // the cut it was built with
   TPictureMoves Moves[4];  // by MoveSizes
   // The same pixels as whole runs, row by row: a part cut by a side edge is copied run by
   // run, not move by move.
