@@ -168,7 +168,7 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
       }
       const TCover open = Uncovered(own.X + span.First, own.X + span.End, covers);
       if (open.First >= open.End) continue;
-      shown[row] = {static_cast<int16_t>(open.First - own.X), static_cast<int16_t>(open.End - own.X)};
+      shown[row] = {open.First - own.X, open.End - own.X};
       if (first < 0) first = row;
       last = row;
     }

@@ -37,8 +37,8 @@ struct TPictureMoves {
 
 // Columns [First, End) of one picture row, counted from the picture's left.
 struct TColumnSpan {
-  int16_t First = 0;
-  int16_t End = 0;
+  int32_t First = 0;
+  int32_t End = 0;
   auto operator<=>(const TColumnSpan&) const = default;
 };
 
@@ -54,9 +54,10 @@ class TPictureCut {
   // The columns of row `row` of a picture `width` wide that are drawn; a row the cut does
   // not list is drawn whole.
   TColumnSpan Row(int row, int width) const {
-    if (row < 0 || static_cast<size_t>(row) >= FRows.size()) return {0, static_cast<int16_t>(width)};
+    width = std::max(width, 0);
+    if (row < 0 || static_cast<size_t>(row) >= FRows.size()) return {0, width};
     const TColumnSpan& s = FRows[static_cast<size_t>(row)];
-    return {static_cast<int16_t>(std::clamp<int>(s.First, 0, width)), static_cast<int16_t>(std::clamp<int>(s.End, 0, width))};
+    return {std::clamp(s.First, 0, width), std::clamp(s.End, 0, width)};
   }
 
  private:

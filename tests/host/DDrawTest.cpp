@@ -357,7 +357,7 @@ TEST_F(PictureRunsTest, WhenTooManyPicturesAreKeptTheyAreForgottenAndEncodedAgai
   const TRect r{0, 50, 60, 95};
   TDDSurface fast(60, 45, PixelKind565), plain(60, 45, PixelKind565);
   for (int i = 0; i < 5000; ++i) {
-    const int16_t edge = static_cast<int16_t>(i % 60);
+    const int edge = i % 60;
     const TPictureCut cut(std::vector<TColumnSpan>(45, TColumnSpan{edge, 60}));
     ASSERT_NE(sheet.KeyPicture(r, 60, cut), nullptr) << i;
     ASSERT_LE(sheet.KeyPictureCount(), 4096u);

@@ -12,8 +12,8 @@
 inline TPictureCut RandomCut(std::mt19937& rng, int w, int h) {
   std::vector<TColumnSpan> rows(static_cast<size_t>(rng() % 4 == 0 ? rng() % (h + 1) : h));
   for (TColumnSpan& s : rows) {
-    s.First = static_cast<int16_t>(static_cast<int>(rng() % (w + 10)) - 5);
-    s.End = static_cast<int16_t>(static_cast<int>(rng() % (w + 10)) - 5);
+    s.First = static_cast<int>(rng() % (w + 10)) - 5;
+    s.End = static_cast<int>(rng() % (w + 10)) - 5;
   }
   return TPictureCut(std::move(rows));
 }
