@@ -164,7 +164,8 @@ class TDDSurface {
   size_t KeyPictureCount() const { return FPictureCount; }
 
  private:
-  // One kept picture, found by its rectangle; stale when built for another Version.
+  // One kept picture, found by its rectangle and cut; stale when its picture was built from
+  // other contents (TKeyPicture::SourceVersion).
   struct TPictureSlot {
     TRect Rect;
     uint32_t CutId = 0;
