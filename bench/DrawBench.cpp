@@ -205,13 +205,16 @@ struct TFrameTileViews {
       SDL_Surface*& tile = Tiles[{r.Left, r.Top, r.Right, r.Bottom, static_cast<int>(d.Cut.Id())}];
       if (tile == nullptr) tile = KeyedSdlSurface(src.Pixels(), stride, r, true, d.Cut);
       FromTiles.push_back({tile, {0, 0, tile->w, tile->h}, {d.Corner.X, d.Corner.Y, 0, 0}});
+      if (d.Cut.Id() == 0) {
+        FromSheet.push_back({Sheet, {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}, {d.Corner.X, d.Corner.Y, 0, 0}});
+        continue;
+      }
       for (int row = 0; row < r.Bottom - r.Top; ++row) {
         const TColumnSpan span = d.Cut.Row(row, r.Right - r.Left);
-        if (d.Cut.Id() != 0 && span.First < span.End) {
+        if (span.First < span.End) {
           FromSheet.push_back({Sheet, {r.Left + span.First, r.Top + row, span.End - span.First, 1}, {d.Corner.X + span.First, d.Corner.Y + row, 0, 0}});
         }
       }
-      if (d.Cut.Id() == 0) FromSheet.push_back({Sheet, {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}, {d.Corner.X, d.Corner.Y, 0, 0}});
     }
   }
   ~TFrameTileViews() {

@@ -17,7 +17,6 @@ struct TTileDraw {
   int X, Y;       // DrawKeyed's position
   TRect Part;     // the sheet rectangle drawn
   bool AtCorner;  // DrawKeyed's last argument
-  TRect Picture;  // the whole tile Part belongs to
   TPoint Corner;  // where Part's top-left goes on the screen, before clipping
   TPictureCut Cut;  // the columns of Part's rows drawn
 };
@@ -32,13 +31,13 @@ class TRecordingTile : public TTile {
     const TRect& r = FSourceRect;
     const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
     const TPoint at{c.X, c.Y + From};
-    FLog.push_back({FSheet, at.X, at.Y, TRect{r.Left, r.Top + From, r.Right, r.Top + To}, true, r, at, Cut});
+    FLog.push_back({FSheet, at.X, at.Y, TRect{r.Left, r.Top + From, r.Right, r.Top + To}, true, at, Cut});
   }
 
  private:
   void Whole(const TPoint& P) {
     const TRect& r = FSourceRect;
-    FLog.push_back({FSheet, P.X, P.Y, r, false, r, PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top), NoCut});
+    FLog.push_back({FSheet, P.X, P.Y, r, false, PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top), NoCut});
   }
   std::vector<TTileDraw>& FLog;
 };

@@ -60,22 +60,16 @@ void TStackCover::Sync() {
   FShapeOfCode.clear();
   FShapes.clear();
   std::fill(FKept.begin(), FKept.end(), TKept{});
-  FCuts = MakeCutList();
+  FCuts.clear();
   FCutNumbers.clear();
-}
-
-std::vector<std::unique_ptr<TPictureCut>> TStackCover::MakeCutList() {
-  std::vector<std::unique_ptr<TPictureCut>> cuts;
-  cuts.push_back(std::make_unique<TPictureCut>());
-  return cuts;
 }
 
 uint16_t TStackCover::CutNumber(const std::vector<TColumnSpan>& rows) {
   const auto known = FCutNumbers.find(rows);
   if (known != FCutNumbers.end()) return known->second;
-  if (FCuts.size() > UINT16_MAX) return 0;
-  const auto number = static_cast<uint16_t>(FCuts.size());
+  if (FCuts.size() >= UINT16_MAX) return 0;
   FCuts.push_back(std::make_unique<TPictureCut>(rows));
+  const auto number = static_cast<uint16_t>(FCuts.size());
   FCutNumbers.emplace(rows, number);
   return number;
 }

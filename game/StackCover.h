@@ -51,7 +51,9 @@ class TStackCover {
   // in front, in TFrontSlot order. Null: draw every row.
   const TLevelRows* Rows(uint16_t self, const uint16_t (&front)[3]);
   // The cut numbered so in a TLevelRows; valid until the next Sync.
-  const TPictureCut& Cut(uint16_t number) const { return number < FCuts.size() ? *FCuts[number] : NoCut; }
+  const TPictureCut& Cut(uint16_t number) const {
+    return number >= 1 && number <= FCuts.size() ? *FCuts[number - 1] : NoCut;
+  }
 
  private:
   // Per picture row: the extent of its opaque pixels [First, End), and whether every pixel of
@@ -88,8 +90,6 @@ class TStackCover {
   std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
   std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);  // a newer neighbourhood replaces an older one
-  std::vector<std::unique_ptr<TPictureCut>> FCuts = MakeCutList();  // by number; 0 cuts nothing
+  std::vector<std::unique_ptr<TPictureCut>> FCuts;  // cut number n at n - 1
   std::map<std::vector<TColumnSpan>, uint16_t> FCutNumbers;
-
-  static std::vector<std::unique_ptr<TPictureCut>> MakeCutList();
 };
