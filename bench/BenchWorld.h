@@ -5,8 +5,8 @@
 
 #include "game/Random.h"
 #include "game/World.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
 
 inline void StartBenchWorld() {
   ResetSettings();

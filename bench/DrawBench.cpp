@@ -19,7 +19,7 @@
 #include "gfx/Drawing.h"
 #include "bench/Alternation.h"
 #include "bench/FrameTiles.h"
-#include "host/Settings.h"
+#include "core/Settings.h"
 
 namespace {
 

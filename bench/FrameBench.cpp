@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchWorld.h"
-#include "host/VirtualKeys.h"
+#include "platform/VirtualKeys.h"
 
 namespace {
 

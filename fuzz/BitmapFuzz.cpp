@@ -11,7 +11,7 @@
 #include "gfx/Bitmap.h"
 #include "gfx/DDUtils.h"
 #include "res/Resources.h"
-#include "tests/support/ScratchPath.h"
+#include "util/ScratchPath.h"
 
 namespace {
 

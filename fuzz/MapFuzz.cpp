@@ -8,11 +8,11 @@
 #include "game/Random.h"
 #include "game/World.h"
 #include "gfx/Display.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 #include "res/Resources.h"
-#include "tests/support/ScratchPath.h"
+#include "util/ScratchPath.h"
 
 namespace {
 TDisplay* FuzzDisplay = nullptr;

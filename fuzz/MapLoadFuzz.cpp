@@ -15,7 +15,7 @@
 #include "game/Map.h"
 #include "game/SrchPath.h"
 #include "res/Resources.h"
-#include "tests/support/ScratchPath.h"
+#include "util/ScratchPath.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/PlatformHeadless.h"
-#include "host/Script.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "headless/Script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ScriptParseResult r = ParseScript(std::string_view(reinterpret_cast<const char*>(data), size));

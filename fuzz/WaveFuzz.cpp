@@ -5,7 +5,7 @@
 #include <span>
 #include <stdexcept>
 
-#include "host/PlatformHeadless.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 #include "sound/WaveReader.h"

@@ -9,8 +9,8 @@
 #include "game/Random.h"
 #include "game/Tile.h"
 #include "game/World.h"
-#include "host/Platform.h"
-#include "host/Settings.h"
+#include "platform/Platform.h"
+#include "core/Settings.h"
 #include "res/Resources.h"
 
 TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "host/Types.h"
+#include "core/Types.h"
 
 struct TMapCell {
   uint8_t Kind;      // terrain kind 0..5 (row of the terrain pictures); see TMap::GetCell

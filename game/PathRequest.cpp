@@ -3,7 +3,7 @@
 
 #include "game/SrchPath.h"
 #include "game/World.h"
-#include "host/VirtualKeys.h"
+#include "platform/VirtualKeys.h"
 
 namespace {
 constexpr int WindowSize = 50;  // cells per side

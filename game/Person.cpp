@@ -4,8 +4,8 @@
 
 #include "game/Random.h"
 #include "game/World.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 
 namespace {
 

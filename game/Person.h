@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "game/Tile.h"
-#include "host/Types.h"
+#include "core/Types.h"
 
 struct TSpeechLine {
   std::string Text;  // CP949 bytes, at most 50; empty: the line is unused

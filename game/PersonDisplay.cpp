@@ -8,7 +8,7 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/Platform.h"
+#include "platform/Platform.h"
 
 namespace {
 

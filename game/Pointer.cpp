@@ -4,9 +4,9 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/Platform.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "platform/Platform.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/Settings.h"
+#include "core/Settings.h"
 
 namespace {
 

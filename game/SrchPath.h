@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Types.h"
+#include "core/Types.h"
 
 constexpr int SearchGridSize = 100;  // fixed size of both grids, cells per side
 

@@ -7,7 +7,7 @@
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/Types.h"
+#include "core/Types.h"
 
 namespace {
 

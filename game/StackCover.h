@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/KeyPicture.h"
+#include "gfx/blit/PictureCut.h"
 
 class TSystem;
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "host/KeyPicture.h"
-#include "host/Types.h"
+#include "gfx/blit/PictureCut.h"
+#include "core/Types.h"
 
 class TTile {
  public:

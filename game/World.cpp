@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "gfx/Overlay.h"
-#include "host/Platform.h"
-#include "host/Settings.h"
+#include "platform/Platform.h"
+#include "core/Settings.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 

@@ -9,7 +9,7 @@
 #include "game/Person.h"
 #include "game/StackCover.h"
 #include "game/Tile.h"
-#include "host/Types.h"
+#include "core/Types.h"
 
 class TDXSound;
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "host/DDraw.h"
-#include "host/Types.h"
+#include "ddraw/DDraw.h"
+#include "core/Types.h"
 
 enum class TBrushStyle { Solid, Clear };
 

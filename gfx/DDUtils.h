@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gfx/Bitmap.h"
-#include "host/DDraw.h"
+#include "ddraw/DDraw.h"
 
 struct TPaletteEntry {
   uint8_t Red = 0, Green = 0, Blue = 0, Flags = 0;

@@ -7,8 +7,8 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Drawing.h"
 #include "gfx/TextRenderer.h"
-#include "host/Platform.h"
-#include "host/Settings.h"
+#include "platform/Platform.h"
+#include "core/Settings.h"
 
 TDisplay* Display = nullptr;
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gfx/DDCanvas.h"
-#include "host/DDraw.h"
+#include "ddraw/DDraw.h"
 
 // The back buffer's slack beside its rows: ground blocks cut by a side of the screen are
 // drawn whole into it, the fast way, rather than clipped column by column.

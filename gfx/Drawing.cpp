@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "gfx/Display.h"
-#include "host/Settings.h"
+#include "core/Settings.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "host/DDraw.h"
-#include "host/Types.h"
+#include "ddraw/DDraw.h"
+#include "core/Types.h"
 
 enum TBlendMode : uint8_t { bmAlpha = 0, bmAdd = 1, bmGlowRed = 2, bmGlowGreen = 3, bmGlowBlue = 4 };
 

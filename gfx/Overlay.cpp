@@ -6,8 +6,8 @@
 #include <string>
 
 #include "gfx/Display.h"
-#include "host/Platform.h"
-#include "host/Settings.h"
+#include "platform/Platform.h"
+#include "core/Settings.h"
 
 double FramesPerSecond = 0;
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "host/DDraw.h"
-#include "host/Types.h"
+#include "ddraw/DDraw.h"
+#include "core/Types.h"
 
 inline uint16_t PackRgb(int kind, uint8_t r, uint8_t g, uint8_t b) {
   switch (kind) {

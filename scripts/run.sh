@@ -7,4 +7,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target corvina
-exec "$build/host/corvina" --windowed "$@"
+exec "$build/app/corvina" --windowed "$@"

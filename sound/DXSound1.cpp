@@ -6,7 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "host/Platform.h"
+#include "platform/Platform.h"
 #include "res/Resources.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The frame pump's state table: activation, deactivation, minimize and restore.
 #include <gtest/gtest.h>
 
-#include "host/Activation.h"
+#include "app/Activation.h"
 
 namespace {
 

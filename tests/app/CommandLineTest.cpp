@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "host/CommandLine.h"
+#include "app/CommandLine.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include "AppTestData.h"
 #include "game/World.h"
-#include "host/MainUtDX.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "app/MainUtDX.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 #include "sound/DXSound1.h"
 
 namespace {

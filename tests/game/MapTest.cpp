@@ -6,8 +6,8 @@
 
 #include "game/Map.h"
 #include "game/World.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
 #include "res/Resources.h"
 #include "tests/support/GameFixture.h"
 

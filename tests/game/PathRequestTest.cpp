@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "game/World.h"
-#include "host/Platform.h"
-#include "host/PlatformHeadless.h"
-#include "host/VirtualKeys.h"
+#include "platform/Platform.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "platform/VirtualKeys.h"
 #include "tests/support/GameFixture.h"
 
 namespace {

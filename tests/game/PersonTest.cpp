@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "game/World.h"
-#include "host/Platform.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "platform/Platform.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 #include "tests/support/GameFixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
-#include "host/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
+#include "platform/VirtualKeys.h"
 #include "tests/support/GameFixture.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
 #include "res/Resources.h"
 
 class GfxTest : public ::testing::Test {

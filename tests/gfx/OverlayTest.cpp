@@ -5,7 +5,7 @@
 
 #include "gfx/DDCanvas.h"
 #include "gfx/Overlay.h"
-#include "host/Platform.h"
+#include "platform/Platform.h"
 #include "tests/gfx/GfxFixture.h"
 
 namespace {

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "game/World.h"
-#include "host/HeadlessSession.h"
-#include "host/PlatformHeadless.h"
+#include "headless/HeadlessSession.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
-#include "support/GameFixture.h"
+#include "tests/support/GameFixture.h"
 
 namespace fs = std::filesystem;
 

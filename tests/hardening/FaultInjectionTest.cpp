@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "gfx/Display.h"
-#include "host/HeadlessSession.h"
-#include "host/PlatformHeadless.h"
-#include "host/Script.h"
-#include "support/GameFixture.h"
-#include "tools/common/Crc32.h"
+#include "headless/HeadlessSession.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "headless/Script.h"
+#include "tests/support/GameFixture.h"
+#include "util/Crc32.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <map>
 #include <sstream>
 
-#include "headless/JsonLite.h"
-#include "host/HeadlessRunner.h"
+#include "tests/headless/JsonLite.h"
+#include "headless/HeadlessRunner.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 
 #include "game/World.h"
 #include "gfx/Display.h"
-#include "host/HeadlessSession.h"
+#include "headless/HeadlessSession.h"
 #include "tests/support/SurfacePixels.h"
 
 namespace {

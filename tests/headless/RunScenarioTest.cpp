@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "headless/JsonLite.h"
-#include "host/HeadlessRunner.h"
+#include "tests/headless/JsonLite.h"
+#include "headless/HeadlessRunner.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The runner's script language: what parses, what is refused and how it says so.
 #include <gtest/gtest.h>
 
-#include "host/Script.h"
-#include "host/VirtualKeys.h"
+#include "headless/Script.h"
+#include "platform/VirtualKeys.h"
 
 TEST(ScriptParsing, ReadsEveryCommandWithNamesNumbersAndComments) {
   const auto r = ParseScript(

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "game/World.h"
-#include "host/HeadlessSession.h"
-#include "host/Soak.h"
+#include "headless/HeadlessSession.h"
+#include "headless/Soak.h"
 
 namespace {
 class InvariantCheck : public ::testing::Test {

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "WaveBytes.h"
-#include "host/PlatformHeadless.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 
 using namespace wavebytes;

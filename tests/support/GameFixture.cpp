@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "game/Random.h"
-#include "host/PlatformHeadless.h"
-#include "host/Settings.h"
+#include "platform/headless/PlatformHeadless.h"
+#include "core/Settings.h"
 #include "res/Resources.h"
-#include "tests/support/ScratchPath.h"
+#include "util/ScratchPath.h"
 
 void ResetAllGlobals() {
   GameStop();

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/DDraw.h"
+#include "ddraw/DDraw.h"
 
 inline std::vector<uint16_t> VisiblePixels(const TDDSurface& s) {
   std::vector<uint16_t> out;

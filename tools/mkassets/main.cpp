@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/common/PngWriter.h"
+#include "util/PngWriter.h"
 #include "tools/mkassets/Assets.h"
 #include "tools/mkassets/CharacterSheet.h"
 #include "tools/mkassets/TerrainSheet.h"

@@ -1,0 +1,35 @@
+// Command-line switches of the program: they override the shipped start-up switches before
+// the main window exists, and choose the window scale and whether dialogs are shown.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/Settings.h"
+
+struct TCommandLine {
+  enum class TAction { Run, Help, Version, Error };
+  TAction Action = TAction::Run;
+  TSettings Switches{};   // the shipped switches with the overrides applied
+  int Scale = 1;          // windowed: client area = back buffer x Scale, 1..MaxScale
+  bool NoDialog = false;  // messages go to standard error only
+  std::string Error;      // Action == Error: what was wrong, one line
+};
+
+constexpr int MaxWindowScale = 8;
+
+// args excludes the program name. `shipped` is the starting point the switches change.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSettings& shipped);
+
+// The full usage text (for --help) and the one-line hint after an error.
+std::string UsageText(const std::string& program);
+std::string UsageHint(const std::string& program);
+
+// What the program does with a parsed command line before any window: --help prints the
+// usage (status 0), --version the version (0), an error a hint on `err` (2). Nothing when
+// the program is to run.
+std::optional<int> CommandLineExitStatus(const TCommandLine& line, const std::string& program,
+                                         const std::string& version, std::ostream& out,
+                                         std::ostream& err);

@@ -1,0 +1,241 @@
+// The main window TBasic: its events, the frame pump, activation and the error handler.
+#include "app/MainUtDX.h"
+
+#include <exception>
+#include <iostream>
+#include <stdexcept>
+
+#include "game/World.h"
+#include "core/Settings.h"
+#include "res/Resources.h"
+#include "sound/DXSound1.h"
+
+TBasic* Basic = nullptr;
+
+std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen) {
+  // The platform reports failure, not a result code: -1 stands for it.
+  const std::string number = "-1";
+  switch (step) {
+    case PlatformDisplayStep::Ok:
+      return {};
+    case PlatformDisplayStep::Video:
+      return "DirectDraw 객체 생성 실패";
+    case PlatformDisplayStep::Window:
+      return fullScreen ? "배타적 풀스크린 얻기 실패 : " + number : "일반 윈도우 모드 설정 실패";
+    case PlatformDisplayStep::Renderer:
+      return fullScreen ? "복합 화상 공간 생성 실패 : " + number : "단일 화상 공간 생성 실패";
+    case PlatformDisplayStep::Texture:
+      return fullScreen ? "후면 버퍼 생성 실패 : " + number : "가상 버퍼 생성 실패";
+  }
+  return {};
+}
+
+TBasic::TBasic() : FGameStart(GameStart), FGameFrame(GameFrame), FGameStop(GameStop) {
+  Display = this;
+}
+
+TBasic::~TBasic() {
+  if (Display == this) Display = nullptr;
+}
+
+int TBasic::Run() {
+  try {
+    FormCreate();
+  } catch (const std::exception& e) {
+    // Before the error handler exists: the message under the program's title, then the end.
+    std::cerr << "corvina: " << e.what() << '\n';
+    PlatformShowError(Caption, e.what());
+    FormDestroy();
+    return 1;
+  }
+  Guarded([this] { FormShow(); });
+  while (!FClosing) {
+    PlatformEvent event;
+    if (FPump.FrameDue()) {
+      while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
+      if (!FClosing) Guarded([this] { IdleStep(); });
+    } else if (PlatformWaitEvent(event)) {
+      Guarded([&] { Dispatch(event); });
+    } else {
+      Close();
+    }
+  }
+  try {
+    FormDestroy();
+  } catch (const std::exception& e) {
+    std::cerr << "corvina: " << e.what() << '\n';
+    FFailed = true;
+  }
+  return FFailed ? 1 : 0;
+}
+
+void TBasic::Guarded(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    AppException(e.what());
+  } catch (...) {
+    AppException("Unknown error");
+  }
+}
+
+void TBasic::Dispatch(const PlatformEvent& event) {
+  switch (event.Kind) {
+    case PlatformEventKind::FocusGained: WMActivateApp(true); break;
+    case PlatformEventKind::FocusLost: WMActivateApp(false); break;
+    case PlatformEventKind::Minimized: FormMinimize(); break;
+    case PlatformEventKind::Restored: FormOnRestore(); break;
+    case PlatformEventKind::Exposed: FormPaint(); break;
+    case PlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
+    case PlatformEventKind::Quit: Close(); break;
+  }
+}
+
+void TBasic::FormCreate() {
+  ApplyScreenSize();
+  FPump = TActivation(Settings.FullScreen);
+  FPump.FActive = true;
+  if (Settings.SoundOn) CreateSoundPlayer();
+  DDFormCreate();
+}
+
+void TBasic::CreateSoundPlayer() {
+  FSound = std::make_unique<TDXSound>();
+  HostSound = FSound.get();
+  int slot = -1;
+  std::string source = "resource \"Walk\"";
+  if (Settings.UseResources) {
+    slot = FSound->LoadFromResource("Walk", RT_WAVE);
+  } else {
+    std::string dir = ProgramDirectory();
+    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
+    slot = FSound->LoadFromFile(source);
+  }
+  // Without a device every load answers -1 and the game runs silent; with one, a footstep
+  // that cannot be read ends the program with its reason rather than walking on mute.
+  if (slot < 0 && FSound->HasDevice()) {
+    throw std::runtime_error("The footstep sound could not be loaded from " + source +
+                             ": missing, unreadable or not a PCM wave.");
+  }
+}
+
+void TBasic::DDFormCreate() {
+  FSetupPending = true;
+  FLocked = false;
+  FPump.FSavedIdle = false;
+  FPump.FIdleOn = false;
+}
+
+void TBasic::FormShow() { DDFormShow(Settings.FullScreen); }
+
+void TBasic::DDFormShow(bool fullScreenMode) {
+  if (!FSetupPending) return;
+  FSetupPending = false;
+  PlatformDisplayConfig config;
+  config.Width = ScreenWidth;
+  config.Height = ScreenHeight;
+  config.FullScreen = fullScreenMode;
+  config.Scale = FScale;
+  config.Title = Caption;
+  std::string detail;
+  PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
+  if (step != PlatformDisplayStep::Ok) {
+    if (!detail.empty()) std::cerr << "corvina: " << detail << '\n';
+    throw std::runtime_error(SetupFailureMessage(step, fullScreenMode));
+  }
+  FDisplayOpen = true;
+  // The platform hides the system pointer over its window: the game draws its own.
+  CreateSurfaces(fullScreenMode, PixelKind565);
+  EnterGame();
+}
+
+void TBasic::FormPaint() {
+  if (FDisplayOpen && FSheets[1] && FSheets[2]) ReloadSheets();
+}
+
+void TBasic::FormKeyDown(int key) {
+  if (key == 123) Close();  // F12
+}
+
+// The window keeps its fixed border; closing the main window ends the program.
+void TBasic::FormClose() {}
+
+void TBasic::FormDestroy() {
+  DDFormDestroy();
+  if (FSound) {
+    FSound->Shutdown();
+    HostSound = nullptr;
+    FSound.reset();
+  }
+}
+
+void TBasic::DDFormDestroy() {
+  UnlockBackBuffer();
+  SetIdleOn(false);
+  LeaveGame();
+  ReleaseSurfaces();
+  if (FDisplayOpen) {
+    PlatformCloseDisplay();
+    FDisplayOpen = false;
+  }
+}
+
+void TBasic::FormMinimize() { FPump.Minimize(); }
+
+void TBasic::FormOnRestore() { FPump.Restore(); }
+
+void TBasic::WMActivateApp(bool active) {
+  if (FPump.Activate(active)) {
+    FRateFrames = -50;
+    FRateStart = static_cast<int>(PlatformTicks());
+  }
+}
+
+void TBasic::AppException(const std::string& message) {
+  PlatformBeep();
+  bool idle = FPump.FIdleOn;
+  SetIdleOn(false);
+  bool locked = FLocked;
+  if (locked) UnlockBackBuffer();
+  if (FDisplayOpen) PlatformLeaveFullScreen();
+  std::cerr << "corvina: " << message << '\n';
+  PlatformShowError("Error", message);
+  if (locked) LockBackBuffer();
+  SetIdleOn(idle);
+  FFailed = true;
+  Close();
+}
+
+void TBasic::SetIdleOn(bool value) { FPump.SetIdleOn(value); }
+
+void TBasic::IdleStep() {
+  if (FPump.FrameDue()) RunFrame();
+}
+
+void TBasic::RunFrame() {
+  FGameFrame();
+  if (CloseRequested) Close();
+}
+
+void TBasic::EnterGame() {
+  PlatformSetScreenSaver(false);
+  CloseRequested = false;
+  // Marked before the start: a start that fails half-way leaves a world for GameStop to free.
+  FGameStarted = true;
+  FGameStart();
+}
+
+void TBasic::LeaveGame() {
+  if (FGameStarted) {
+    FGameStarted = false;
+    FGameStop();
+  }
+  PlatformReleasePointer();
+  PlatformSetScreenSaver(true);
+}
+
+void TBasic::Close() {
+  if (FClosing) return;
+  FClosing = true;
+  FormClose();
+}

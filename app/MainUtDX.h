@@ -1,0 +1,83 @@
+// The main window TBasic: start-up, display set-up, the frame pump, activation, the one
+// application-wide error handler and the orderly end. Platform-free: it speaks only to the
+// platform seam, so the same window runs on SDL and headless.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gfx/Display.h"
+#include "app/Activation.h"
+#include "platform/Platform.h"
+
+class TDXSound;
+
+// The message of a display set-up step that failed on the platform. Where the message ends
+// in " : " the number is -1, the platform's own failure result.
+std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen);
+
+class TBasic : public TDisplay {
+ public:
+  static constexpr const char* Caption = "Corvina Project";
+
+  TBasic();
+  ~TBasic() override;
+
+  // The whole life of the window: create, show, the message loop, destroy. Returns the exit
+  // status: 0 after an ordinary close, 1 when a failure closed the program.
+  int Run();
+
+  // Window events, in the order the loop raises them.
+  void FormCreate();
+  void DDFormCreate();
+  void FormShow();
+  void DDFormShow(bool fullScreenMode);
+  void FormPaint();
+  void FormKeyDown(int key);
+  void FormClose();
+  void FormDestroy();
+  void DDFormDestroy();
+
+  // Application events.
+  void FormMinimize();
+  void FormOnRestore();
+  void WMActivateApp(bool active);
+  void AppException(const std::string& message);
+
+  // The frame pump.
+  void SetIdleOn(bool value);
+  void IdleStep();
+  void RunFrame();
+  void EnterGame();
+  void LeaveGame();
+  // Asks the loop to end after the current event or frame.
+  void Close();
+
+  bool Closing() const { return FClosing; }
+  bool GameStarted() const { return FGameStarted; }
+
+  TActivation FPump;
+  bool FSetupPending = false;
+  int FScale = 1;  // windowed: client area = back buffer x FScale
+  std::unique_ptr<TDXSound> FSound;
+
+  // The game procedures; tests count calls through them.
+  std::function<void()> FGameStart;
+  std::function<void()> FGameFrame;
+  std::function<void()> FGameStop;
+
+ private:
+  void CreateSoundPlayer();
+  void Dispatch(const PlatformEvent& event);
+  // Runs `step`; an exception out of it goes to AppException.
+  void Guarded(const std::function<void()>& step);
+
+  bool FClosing = false;
+  bool FFailed = false;
+  bool FDisplayOpen = false;
+  bool FGameStarted = false;
+};
+
+// The one main window of the running program (nil outside Run's caller's lifetime).
+extern TBasic* Basic;

@@ -1,0 +1,30 @@
+// The program entry: command line, then the main window's whole life.
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/MainUtDX.h"
+#include "core/Settings.h"
+
+#ifndef CORVINA_VERSION
+#define CORVINA_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  TCommandLine line = ParseCommandLine(args, ShippedSettings());
+  if (auto status = CommandLineExitStatus(line, "corvina", CORVINA_VERSION, std::cout, std::cerr)) {
+    return *status;
+  }
+  Settings = line.Switches;
+  // The platform reads the same variable tests set, so one switch serves both.
+  if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
+  TBasic basic;
+  basic.FScale = line.Scale;
+  Basic = &basic;
+  int status = basic.Run();
+  Basic = nullptr;
+  return status;
+}

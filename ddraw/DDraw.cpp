@@ -1,0 +1,290 @@
+// Software surfaces: 16-bit pixel arrays behind the display API's operations and result codes.
+#include "ddraw/DDraw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels)
+    : FWidth(std::max(width, 0)),
+      FHeight(std::max(height, 0)),
+      FPixelKind(pixelKind),
+      FGuard(std::max(guardPixels, 0)),
+      FStride(std::max(FWidth + FGuard, pitchPixels)),
+      FPixels(FGuard + static_cast<size_t>(FStride) * FHeight, 0) {}
+
+void TDDSurface::LoseSurface() {
+  FLost = true;
+  MarkChanged();
+  // Lost video memory comes back with garbage; make that visible rather than silently kept.
+  std::fill(FPixels.begin(), FPixels.end(), uint16_t{0xA5A5});
+}
+
+HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
+  if (desc == nullptr) return DDERR_INVALIDPARAMS;
+  if (FLockFailure != 0) return FLockFailure;
+  if (FDCHeld || FLocked) return DDERR_SURFACEBUSY;
+  if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  FLocked = true;
+  FWriteLocked = (flags & DDLOCK_READONLY) == 0;
+  if (FWriteLocked) MarkChanged();
+  desc->dwWidth = FWidth;
+  desc->dwHeight = FHeight;
+  desc->lPitch = Pitch();
+  desc->lpSurface = Origin();
+  return DD_OK;
+}
+
+HRESULT TDDSurface::Unlock() {
+  if (!FLocked) return DDERR_NOTLOCKED;
+  FLocked = false;
+  // Whatever was encoded while the writer held the pixels may not have seen its writes.
+  if (FWriteLocked) MarkChanged();
+  FWriteLocked = false;
+  return DD_OK;
+}
+
+// ---- Pre-encoded pictures ----
+
+namespace {
+
+// Rectangle r of `picture` through fn(part, offset of the part in a destination of dstStride
+// pixels): whole when nothing is cut (or the picture does not hold r), else row by row, each
+// within the span the cut leaves.
+template <class Fn>
+void EachCutPart(const TRect& r, const TRect* picture, const TPictureCut& cut, int dstStride, Fn fn) {
+  if (cut.Id() == 0 || picture == nullptr || !RectInside(r, *picture)) return fn(r, 0);
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const TColumnSpan s = cut.Row(row - picture->Top, picture->Right - picture->Left);
+    const int from = std::max(r.Left, picture->Left + s.First), to = std::min(r.Right, picture->Left + s.End);
+    if (from < to) fn(TRect{from, row, to, row + 1}, static_cast<ptrdiff_t>(row - r.Top) * dstStride + (from - r.Left));
+  }
+}
+
+// The hot loops of every keyed copy, built twice: the wider moves chosen where the processor
+// has them.
+CORVINA_CLONES void CopyPart(const TKeyPicture& p, const TRect& part, uint16_t* dst) {
+  DrawPicturePart(p, part.Left, part.Top, part.Right, part.Bottom, dst, TCopyPixel{});
+}
+
+// n pixels of one value: a byte fill when both bytes agree (black above all), else wide stores.
+void FillPixels(uint16_t* d, size_t n, uint16_t colour) {
+  if ((colour >> 8) == (colour & 0xFF)) {
+    std::memset(d, colour & 0xFF, n * 2);
+    return;
+  }
+  TLanes16 v = {};
+  v += colour;
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) std::memcpy(d + i, &v, sizeof v);
+  for (; i < n; ++i) d[i] = colour;
+}
+
+}  // namespace
+
+void TDDSurface::PrepareKeyRuns() {
+  EnsureWholeRuns();
+  // Pictures known from before a reload are encoded again now, not in the middle of a frame.
+  FPictures.ForEach([&](const TRect& r, TKeyPicture& p) {
+    const int stride = p.MoveStride;
+    p.Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, p.Cut);
+    if (stride != 0) p.PrepareMoves(stride);
+    p.SourceVersion = FVersion;
+  });
+}
+
+const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride, const TPictureCut& cut) {
+  if (!FHasColorKey || !FUseRuns || dstStride <= 0) return nullptr;
+  if (r.Left >= r.Right || r.Top >= r.Bottom || !RectInside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
+  bool made = false;
+  TKeyPicture& p = FPictures.Obtain(r, cut.Id(), made);
+  if (made || p.SourceVersion != FVersion) {
+    p.Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, cut);
+    p.SourceVersion = FVersion;
+  }
+  p.PrepareMoves(dstStride);
+  return &p;
+}
+
+void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const {
+  for (int row = r.Top; row < r.Bottom; ++row) {
+    const uint16_t* s = pixels + static_cast<size_t>(row) * FStride;
+    uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
+    for (int col = r.Left; col < r.Right; ++col) {
+      if (IsOpaque(s[col])) d[col] = s[col];
+    }
+  }
+}
+
+void TDDSurface::EnsureWholeRuns() {
+  if (FWholeVersion == FVersion) return;
+  FWhole.Build(Origin(), FStride, TRect{0, 0, FWidth, FHeight}, FColorKeyLow, FColorKeyHigh);
+  FWholeVersion = FVersion;
+}
+
+void TDDSurface::CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r) {
+  if (!FUseRuns) {
+    CopyKeyedPlain(Origin(), dst, dstStride, r);
+    return;
+  }
+  EnsureWholeRuns();
+  FWhole.PrepareMoves(dstStride);
+  CopyPart(FWhole, r, dst);
+}
+
+void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom,
+                           int rightRoom, const TPictureCut& cut) {
+  // A picture that does not hold r is ignored, and its cut with it.
+  if (picture == nullptr || !RectInside(r, *picture)) return CopyKeyedUnkept(dst, dstStride, r);
+  if (const TKeyPicture* p = KeyPicture(*picture, dstStride, cut)) {
+    const TPicturePart part = PicturePart(*p, r, *picture, leftRoom, rightRoom, dst);
+    CopyPart(*p, part.Part, part.Dst);
+    return;
+  }
+  EachCutPart(r, picture, cut, dstStride, [&](const TRect& part, ptrdiff_t at) { CopyKeyedUnkept(dst + at, dstStride, part); });
+}
+
+HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
+  return BltFastCommon(x, y, src, r, srcColorKey, nullptr, NoCut);
+}
+
+HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey,
+                                  const TRect* picture, const TPictureCut& cut) {
+  if (src == nullptr) return DDERR_INVALIDPARAMS;
+  if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
+  if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  if (src != this) {
+    if (HRESULT hr = src->Gate(); hr != DD_OK) return hr;
+  }
+  const int w = r.Right - r.Left;
+  const int h = r.Bottom - r.Top;
+  if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->FWidth ||
+      r.Bottom > src->FHeight || x < 0 || y < 0 || x > FWidth - w || y > FHeight - h) {
+    return DDERR_INVALIDRECT;
+  }
+  MarkChanged();
+  uint16_t* d = Origin() + static_cast<size_t>(y) * FStride + x;
+  if (srcColorKey && src->FHasColorKey && src != this) {
+    src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w), cut);
+    return DD_OK;
+  }
+  if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
+    const std::vector<uint16_t> copy(FPixels);
+    EachCutPart(r, picture, cut, FStride,
+                [&](const TRect& part, ptrdiff_t at) { CopyKeyedPlain(copy.data() + FGuard, d + at, FStride, part); });
+    return DD_OK;
+  }
+  for (int row = 0; row < h; ++row) {
+    const int sr = (src == this && y > r.Top) ? h - 1 - row : row;  // overlap-safe order
+    const uint16_t* s = src->Origin() + static_cast<size_t>(r.Top + sr) * src->FStride + r.Left;
+    std::memmove(d + static_cast<ptrdiff_t>(sr) * FStride, s, static_cast<size_t>(w) * 2);
+  }
+  return DD_OK;
+}
+
+HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
+  if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
+  if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  MarkChanged();
+  TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
+  r.Left = std::max(r.Left, 0);
+  r.Top = std::max(r.Top, 0);
+  r.Right = std::min(r.Right, FWidth);
+  r.Bottom = std::min(r.Bottom, FHeight);
+  if (r.Left >= r.Right || r.Top >= r.Bottom) return DD_OK;
+  if (r.Left == 0 && r.Right == FStride) {  // whole rows without padding: one run of pixels
+    FillPixels(Origin() + static_cast<size_t>(r.Top) * FStride, static_cast<size_t>(FStride) * (r.Bottom - r.Top),
+               colour);
+    return DD_OK;
+  }
+  for (int y = r.Top; y < r.Bottom; ++y)
+    FillPixels(Origin() + static_cast<size_t>(y) * FStride + r.Left, static_cast<size_t>(r.Right - r.Left), colour);
+  return DD_OK;
+}
+
+HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
+  if (src == nullptr || src == this) return DDERR_INVALIDPARAMS;
+  if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
+  if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  if (HRESULT hr = src->Gate(); hr != DD_OK) return hr;
+  const TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
+  const int64_t w = static_cast<int64_t>(r.Right) - r.Left;
+  const int64_t h = static_cast<int64_t>(r.Bottom) - r.Top;
+  if (w <= 0 || h <= 0 || src->FWidth <= 0 || src->FHeight <= 0) return DDERR_INVALIDRECT;
+  MarkChanged();
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
+    const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
+    const uint16_t* s = src->Origin() + static_cast<size_t>(sy) * src->FStride;
+    uint16_t* d = Origin() + static_cast<size_t>(y) * FStride;
+    const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, FWidth);
+    if (w == src->FWidth) {  // no scaling across: the row as it is (the windowed present)
+      if (x1 > x0) std::memcpy(d + x0, s + (x0 - r.Left), static_cast<size_t>(x1 - x0) * 2);
+      continue;
+    }
+    for (int x = x0; x < x1; ++x) d[x] = s[(x - static_cast<int64_t>(r.Left)) * src->FWidth / w];
+  }
+  return DD_OK;
+}
+
+HRESULT TDDSurface::Flip() {
+  if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
+  return Gate();
+}
+
+HRESULT TDDSurface::GetDC(TSurfaceDC** dc) {
+  if (dc == nullptr) return DDERR_INVALIDPARAMS;
+  *dc = nullptr;
+  if (FDCHeld) return DDERR_DCALREADYCREATED;
+  if (FLocked) return DDERR_SURFACEBUSY;
+  if (HRESULT hr = Gate(); hr != DD_OK) return hr;
+  MarkChanged();
+  FDC = TSurfaceDC{Origin(), Pitch(), FWidth, FHeight, FPixelKind};
+  FDCHeld = true;
+  *dc = &FDC;
+  return DD_OK;
+}
+
+HRESULT TDDSurface::ReleaseDC(TSurfaceDC* dc) {
+  if (!FDCHeld || dc != &FDC) return DDERR_NODC;
+  FDCHeld = false;
+  return DD_OK;
+}
+
+HRESULT TDDSurface::Restore() {
+  if (FBusyCalls > 0) {
+    --FBusyCalls;
+    return DDERR_WASSTILLDRAWING;
+  }
+  FLost = false;
+  return DD_OK;
+}
+
+HRESULT TDDSurface::SetColorKey(uint16_t low, uint16_t high) {
+  if (FLost) return DDERR_SURFACELOST;
+  FHasColorKey = true;
+  FColorKeyLow = low;
+  FColorKeyHigh = std::max(low, high);
+  MarkChanged();
+  return DD_OK;
+}
+
+HRESULT TDDSurface::GetPixelFormat(DDPIXELFORMAT* format) const {
+  if (format == nullptr) return DDERR_INVALIDPARAMS;
+  *format = DDPIXELFORMAT{};
+  format->dwFlags = 0x40;  // RGB
+  format->dwRGBBitCount = 16;
+  if (FPixelKind == PixelKind555) {
+    format->dwRBitMask = 0x7C00;
+    format->dwGBitMask = 0x03E0;
+    format->dwBBitMask = 0x001F;
+  } else if (FPixelKind == PixelKindBgr565) {
+    format->dwRBitMask = 0x001F;
+    format->dwGBitMask = 0x07E0;
+    format->dwBBitMask = 0xF800;
+  } else {
+    format->dwRBitMask = 0xF800;
+    format->dwGBitMask = 0x07E0;
+    format->dwBBitMask = 0x001F;
+  }
+  return DD_OK;
+}

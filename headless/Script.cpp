@@ -1,0 +1,117 @@
+// Parsing and applying the headless runner's input script.
+#include "headless/Script.h"
+
+#include <charconv>
+#include <utility>
+
+#include "platform/headless/PlatformHeadless.h"
+#include "platform/VirtualKeys.h"
+
+namespace {
+
+constexpr std::pair<std::string_view, int> KeyNames[] = {
+    {"VK_LBUTTON", VK_LBUTTON}, {"VK_RBUTTON", VK_RBUTTON}, {"VK_CONTROL", VK_CONTROL},
+    {"VK_ESCAPE", VK_ESCAPE},   {"VK_INSERT", VK_INSERT},   {"VK_PRIOR", VK_PRIOR},
+    {"VK_NEXT", VK_NEXT},       {"VK_END", VK_END},         {"VK_HOME", VK_HOME},
+    {"VK_LEFT", VK_LEFT},       {"VK_UP", VK_UP},           {"VK_RIGHT", VK_RIGHT},
+    {"VK_DOWN", VK_DOWN},       {"VK_NUMPAD1", VK_NUMPAD1}, {"VK_NUMPAD2", VK_NUMPAD2},
+    {"VK_NUMPAD3", VK_NUMPAD3}, {"VK_NUMPAD4", VK_NUMPAD4}, {"VK_NUMPAD5", VK_NUMPAD5},
+    {"VK_NUMPAD6", VK_NUMPAD6}, {"VK_NUMPAD7", VK_NUMPAD7}, {"VK_NUMPAD8", VK_NUMPAD8},
+    {"VK_NUMPAD9", VK_NUMPAD9}, {"VK_ADD", VK_ADD},         {"VK_SUBTRACT", VK_SUBTRACT},
+    {"VK_F12", VK_F12},
+};
+
+bool ParseInt(std::string_view text, int& value) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// Splits a line into whitespace-separated words.
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+    size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+// One line's event; an error text when it is not one.
+std::string ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
+  if (w.size() < 2) return "expected FRAME COMMAND ARGS";
+  if (!ParseInt(w[0], e.Frame) || e.Frame < 1) return "frame must be a number from 1 on";
+  const std::string_view cmd = w[1];
+  auto wantArgs = [&](size_t n) { return w.size() == n + 2; };
+  if (cmd == "down" || cmd == "up" || cmd == "tap") {
+    if (!wantArgs(1)) return std::string(cmd) + " takes one key";
+    e.Command = cmd == "down" ? ScriptCommand::Down : cmd == "up" ? ScriptCommand::Up : ScriptCommand::Tap;
+    e.Key = ParseKeyName(w[2]);
+    if (e.Key < 0) return "unknown key '" + std::string(w[2]) + "'";
+    return {};
+  }
+  if (cmd == "mouse") {
+    if (!wantArgs(2)) return "mouse takes X Y";
+    e.Command = ScriptCommand::Mouse;
+    if (!ParseInt(w[2], e.Point.X) || !ParseInt(w[3], e.Point.Y)) return "mouse X Y must be numbers";
+    if (e.Point.X < -100000 || e.Point.X > 100000 || e.Point.Y < -100000 || e.Point.Y > 100000) {
+      return "mouse position out of range";
+    }
+    return {};
+  }
+  if (cmd == "focus") {
+    if (!wantArgs(1) || (w[2] != "0" && w[2] != "1")) return "focus takes 0 or 1";
+    e.Command = ScriptCommand::Focus;
+    e.Focused = w[2] == "1";
+    return {};
+  }
+  return "unknown command '" + std::string(cmd) + "'";
+}
+
+}  // namespace
+
+int ParseKeyName(std::string_view name) {
+  for (const auto& [text, vk] : KeyNames) {
+    if (name == text) return vk;
+  }
+  if (name.size() == 1 && name[0] >= '1' && name[0] <= '6') return name[0];
+  int vk = 0;
+  if (ParseInt(name, vk) && vk >= 1 && vk <= 255) return vk;
+  return -1;
+}
+
+ScriptParseResult ParseScript(std::string_view text) {
+  ScriptParseResult result;
+  int lineNumber = 0;
+  while (!text.empty()) {
+    const size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+    ++lineNumber;
+    if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    const auto words = Words(line);
+    if (words.empty()) continue;
+    ScriptEvent event;
+    if (std::string error = ParseLine(words, event); !error.empty()) {
+      result.Error = "line " + std::to_string(lineNumber) + ": " + error;
+      result.Events.clear();
+      return result;
+    }
+    result.Events.push_back(event);
+  }
+  return result;
+}
+
+void ApplyScriptEvent(const ScriptEvent& event) {
+  switch (event.Command) {
+    case ScriptCommand::Down: HeadlessKeyDown(event.Key); break;
+    case ScriptCommand::Up: HeadlessKeyUp(event.Key); break;
+    case ScriptCommand::Tap: HeadlessKeyTap(event.Key); break;
+    case ScriptCommand::Mouse: HeadlessSetCursor(event.Point); break;
+    case ScriptCommand::Focus: HeadlessSetFocus(event.Focused); break;
+  }
+}

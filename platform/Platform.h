@@ -1,0 +1,79 @@
+// The one seam between Corvina and the machine it runs on. Exactly one implementation is
+// linked into each executable: PlatformSdl (the real program) or PlatformHeadless (tests,
+// the headless runner, benchmarks, fuzzers). Nothing above this header knows which.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/Types.h"
+
+// ---- Clock ----
+// Milliseconds since an arbitrary start; stands for both GetTickCount and timeGetTime.
+// Wraps at 2^32 like them. Headless: a virtual clock advanced by a fixed step per frame.
+uint32_t PlatformTicks();
+
+// ---- Input ----
+// Windows virtual-key state: bit 15 (0x8000) set while the key is down now, bit 0 set when the
+// key was pressed since the previous query of this same key; the query clears bit 0.
+// Keys and the two mouse buttons (VK_LBUTTON 1, VK_RBUTTON 2) are latched, so a press and
+// release between two queries still shows as "pressed since". Does not look at the focus.
+uint16_t PlatformAsyncKeyState(int vk);
+// True while the game window has the keyboard focus.
+bool PlatformHasFocus();
+// Pointer position in back-buffer pixels; may lie outside the back buffer.
+TPoint PlatformCursorPos();
+
+// ---- Window and events ----
+enum class PlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit };
+struct PlatformEvent {
+  PlatformEventKind Kind;
+  int Vk = 0;  // KeyDown only: the virtual-key code
+};
+// Takes the next pending window event without waiting; false when none is pending.
+bool PlatformPollEvent(PlatformEvent& event);
+// Waits (without using the processor) for the next window event.
+bool PlatformWaitEvent(PlatformEvent& event);
+
+struct PlatformDisplayConfig {
+  int Width = 640;          // back-buffer size in pixels
+  int Height = 480;
+  bool FullScreen = true;   // desktop full screen, scaled by a whole factor with black bars
+  int Scale = 1;            // windowed: client area = back buffer x Scale
+  std::string Title = "Corvina Project";
+};
+enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
+// Opens the window; on failure returns the step that failed and fills *error (may be null).
+PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error);
+void PlatformCloseDisplay();
+// Leaves full screen (before a dialog); harmless when windowed or closed.
+void PlatformLeaveFullScreen();
+// Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display.
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555);
+// Modal error dialog with one OK button; returns at once when dialogs are disabled.
+void PlatformShowError(const std::string& caption, const std::string& message);
+void PlatformBeep();
+// Screen saver off while a game runs; ReleasePointer frees any pointer confinement.
+void PlatformSetScreenSaver(bool enabled);
+void PlatformReleasePointer();
+
+// ---- Audio device: one mixer channel per sound slot ----
+struct PlatformPcm {
+  const uint8_t* Data = nullptr;  // interleaved PCM, copied by PlatformAudioLoad
+  size_t Size = 0;                // bytes
+  int Channels = 1;
+  int SamplesPerSec = 11025;
+  int BitsPerSample = 8;          // 8 (unsigned) or 16 (signed little-endian)
+};
+// False when no device can be opened: the caller then stays silent.
+bool PlatformAudioOpen(int channels);
+void PlatformAudioClose();
+// A handle > 0 for the loaded sound, or 0 when it cannot be converted.
+int PlatformAudioLoad(const PlatformPcm& pcm);
+void PlatformAudioFree(int sound);
+// Plays the sound on a channel from its start, once, stopping what the channel played.
+void PlatformAudioPlay(int channel, int sound);
+void PlatformAudioStop(int channel);
+// Gains 0..255 per side; 255/255 is unattenuated.
+void PlatformAudioSetPanning(int channel, uint8_t left, uint8_t right);

@@ -1,0 +1,123 @@
+// The headless platform: virtual clock, scripted input, frames and sounds kept in memory.
+#include <deque>
+#include <map>
+
+#include "platform/InputLatch.h"
+#include "platform/Platform.h"
+#include "platform/headless/PlatformHeadless.h"
+
+namespace {
+struct State {
+  uint32_t Clock = 0;
+  uint32_t Step = 16;
+  TInputLatch Keys;
+  bool Focus = true;
+  TPoint Cursor{320, 240};
+  std::deque<PlatformEvent> Events;
+  HeadlessFrame Last;
+  int Presents = 0;
+  bool AudioAvailable = true;
+  bool AudioOpen = false;
+  int NextSound = 1;
+  std::map<int, size_t> Sounds;
+  std::vector<HeadlessAudioCall> AudioLog;
+};
+State& S() {
+  static State s;
+  return s;
+}
+}  // namespace
+
+void HeadlessReset() { S() = State{}; }
+void HeadlessSetStepMs(uint32_t ms) { S().Step = ms; }
+uint32_t HeadlessStepMs() { return S().Step; }
+void HeadlessAdvanceClock() { S().Clock += S().Step; }
+void HeadlessSetClock(uint32_t ms) { S().Clock = ms; }
+void HeadlessKeyDown(int vk) { S().Keys.Press(vk); }
+void HeadlessKeyUp(int vk) { S().Keys.Release(vk); }
+void HeadlessKeyTap(int vk) { S().Keys.Tap(vk); }
+void HeadlessSetCursor(TPoint p) { S().Cursor = p; }
+void HeadlessSetFocus(bool focused) {
+  if (S().Focus != focused) {
+    S().Events.push_back({focused ? PlatformEventKind::FocusGained : PlatformEventKind::FocusLost});
+  }
+  S().Focus = focused;
+}
+void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
+const HeadlessFrame& HeadlessLastFrame() { return S().Last; }
+int HeadlessPresentCount() { return S().Presents; }
+void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
+const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
+void HeadlessClearAudioLog() { S().AudioLog.clear(); }
+
+uint32_t PlatformTicks() { return S().Clock; }
+uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
+bool PlatformHasFocus() { return S().Focus; }
+TPoint PlatformCursorPos() { return S().Cursor; }
+
+bool PlatformPollEvent(PlatformEvent& event) {
+  if (S().Events.empty()) return false;
+  event = S().Events.front();
+  S().Events.pop_front();
+  return true;
+}
+
+// Nothing else will ever arrive headless: an empty queue means the window was closed.
+bool PlatformWaitEvent(PlatformEvent& event) {
+  if (PlatformPollEvent(event)) return true;
+  event = {PlatformEventKind::Quit};
+  return true;
+}
+
+PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig&, std::string*) {
+  return PlatformDisplayStep::Ok;
+}
+void PlatformCloseDisplay() {}
+void PlatformLeaveFullScreen() {}
+
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+  HeadlessFrame& f = S().Last;
+  f.Width = width;
+  f.Height = height;
+  f.Rgb555 = rgb555;
+  f.Pixels.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) +
+                                                        static_cast<ptrdiff_t>(y) * pitchBytes);
+    std::copy(row, row + width, f.Pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+  }
+  ++S().Presents;
+}
+
+void PlatformShowError(const std::string&, const std::string&) {}
+void PlatformBeep() {}
+void PlatformSetScreenSaver(bool) {}
+void PlatformReleasePointer() {}
+
+bool PlatformAudioOpen(int) {
+  S().AudioOpen = S().AudioAvailable;
+  return S().AudioOpen;
+}
+void PlatformAudioClose() {
+  S().AudioOpen = false;
+  S().Sounds.clear();
+}
+int PlatformAudioLoad(const PlatformPcm& pcm) {
+  if (!S().AudioOpen || pcm.Data == nullptr || pcm.Size == 0) return 0;
+  int id = S().NextSound++;
+  S().Sounds[id] = pcm.Size;
+  S().AudioLog.push_back({"load", 0, id, 0, 0, S().Clock});
+  return id;
+}
+void PlatformAudioFree(int sound) {
+  if (S().Sounds.erase(sound)) S().AudioLog.push_back({"free", 0, sound, 0, 0, S().Clock});
+}
+void PlatformAudioPlay(int channel, int sound) {
+  if (S().AudioOpen) S().AudioLog.push_back({"play", channel, sound, 0, 0, S().Clock});
+}
+void PlatformAudioStop(int channel) {
+  if (S().AudioOpen) S().AudioLog.push_back({"stop", channel, 0, 0, 0, S().Clock});
+}
+void PlatformAudioSetPanning(int channel, uint8_t left, uint8_t right) {
+  if (S().AudioOpen) S().AudioLog.push_back({"pan", channel, 0, left, right, S().Clock});
+}

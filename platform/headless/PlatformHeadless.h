@@ -1,0 +1,48 @@
+// Controls of the headless platform: a virtual clock, scripted input, frames and sounds kept
+// in memory. Only tests, the headless runner, benchmarks and fuzzers include this.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Types.h"
+
+// Back to the start: clock 0, step 16 ms, no keys, focus on, pointer (320, 240), no frames.
+void HeadlessReset();
+void HeadlessSetStepMs(uint32_t ms);
+uint32_t HeadlessStepMs();
+// One frame's worth of virtual time.
+void HeadlessAdvanceClock();
+void HeadlessSetClock(uint32_t ms);
+
+void HeadlessKeyDown(int vk);
+void HeadlessKeyUp(int vk);
+void HeadlessKeyTap(int vk);
+void HeadlessSetCursor(TPoint p);
+void HeadlessSetFocus(bool focused);
+// Window events for a host loop to take with PlatformPollEvent.
+void HeadlessPushKeyDownEvent(int vk);
+
+// The last presented frame, as 16-bit pixels of Width x Height (tightly packed).
+struct HeadlessFrame {
+  std::vector<uint16_t> Pixels;
+  int Width = 0;
+  int Height = 0;
+  bool Rgb555 = false;
+};
+const HeadlessFrame& HeadlessLastFrame();
+int HeadlessPresentCount();
+
+// Audio: a virtual device that records what it is asked to do.
+struct HeadlessAudioCall {
+  std::string What;  // "play", "stop", "pan", "load", "free"
+  int Channel = 0;
+  int Sound = 0;
+  int Left = 0;
+  int Right = 0;
+  uint32_t Tick = 0;
+};
+void HeadlessSetAudioAvailable(bool available);
+const std::vector<HeadlessAudioCall>& HeadlessAudioLog();
+void HeadlessClearAudioLog();
