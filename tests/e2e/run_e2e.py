@@ -134,14 +134,16 @@ def scenario(run, report, click_offset):
                  f"scene moved ({dx:+d}, {dy:+d}) px, expected about ({want[0]:+d}, {want[1]:+d}); "
                  f"{score:.0%} match")
 
-    paint_at = (BACK_W // 2 - 90, BACK_H // 2 + 40)
-    run.move(*paint_at)
-    time.sleep(0.3)
-    # Inside the cell's diamond, left of the pointer tip and clear of the pointer picture.
-    spot = (paint_at[0] - 44, paint_at[1] - 4, paint_at[0] - 16, paint_at[1] + 3)
-    # The other persons wander and may cross the spot between two pictures: a passer-by does
-    # not come back on every try, a cell that is painted wrongly does.
-    for attempt in range(1, 4):
+    # The other persons wander and may stand on the spot or cross it between two pictures: a
+    # passer-by does not come back on every try, at another cell each time; a cell that is
+    # painted wrongly does.
+    paint_cells = [(BACK_W // 2 - 90, BACK_H // 2 + 40), (BACK_W // 2 - 150, BACK_H // 2 + 10),
+                   (BACK_W // 2 + 30, BACK_H // 2 + 100)]
+    for attempt, paint_at in enumerate(paint_cells, start=1):
+        run.move(*paint_at)
+        time.sleep(0.3)
+        # Inside the cell's diamond, left of the pointer tip and clear of the pointer picture.
+        spot = (paint_at[0] - 44, paint_at[1] - 4, paint_at[0] - 16, paint_at[1] + 3)
         looks = []
         for key in ("1", "4", "1"):
             run.xs.hold_key(key, 0.3)
