@@ -1,5 +1,5 @@
 // Text into 16-bit surface pixels: the face behind a font name, at a size in points (96 dpi).
-// Platform-free header; the renderer behind it is TextTtf.cpp.
+// Platform-free header; the renderer behind it is TextRenderer.cpp (FreeType and HarfBuzz).
 #pragma once
 
 #include <string_view>

@@ -1,14 +1,15 @@
-// The text renderer behind TextRenderer.h: SDL2_ttf with a face fontconfig picks for Korean.
-#include <SDL_ttf.h>
+// The text renderer behind TextRenderer.h: a face fontconfig picks for Korean, drawn by
+// FaceRaster, its lines kept as masks and blended into 16-bit pixels.
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <iostream>
-#include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "gfx/FaceRaster.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -52,24 +53,13 @@ std::string FindFace() {
   return path;
 }
 
-// Lives until the program's static objects go: the fonts and the library are given back then,
-// so nothing the renderer opened is still held at exit.
+// Lives until the program's static objects go: the face and FreeType are given back then, so
+// nothing the renderer opened is still held at exit.
 struct TFonts {
   bool Searched = false;
   bool Warned = false;
-  bool OwnsTtf = false;  // TTF_Init was called here, so TTF_Quit is ours too
   std::string Path;
-  std::map<int, TTF_Font*> BySize;
-
-  TFonts() = default;
-  TFonts(const TFonts&) = delete;
-  TFonts& operator=(const TFonts&) = delete;
-  ~TFonts() {
-    for (auto& entry : BySize) {
-      if (entry.second != nullptr) TTF_CloseFont(entry.second);
-    }
-    if (OwnsTtf) TTF_Quit();
-  }
+  std::unique_ptr<TFaceRaster> Raster;
 };
 TFonts& Fonts() {
   static TFonts fonts;
@@ -85,20 +75,19 @@ const std::string& FacePath() {
   return f.Path;
 }
 
-TTF_Font* FontOfSize(int points) {
+// The coverage of a line, or false when there is no face, it does not open at this size (told
+// once) or the line has no width.
+bool RenderLine(std::string_view utf8, int points, TCoverage& line) {
   TFonts& f = Fonts();
-  if (auto it = f.BySize.find(points); it != f.BySize.end()) return it->second;
-  TTF_Font* font = nullptr;
-  if (!FacePath().empty() && TTF_WasInit() == 0 && TTF_Init() == 0) f.OwnsTtf = true;
-  if (!FacePath().empty() && TTF_WasInit() != 0) {
-    font = TTF_OpenFontDPI(f.Path.c_str(), points, 96, 96);
-    if (font == nullptr && !f.Warned) {
-      f.Warned = true;
-      std::cerr << "corvina: cannot open font " << f.Path << ": " << TTF_GetError() << '\n';
-    }
+  if (FacePath().empty()) return false;
+  std::string reason;
+  if (f.Raster == nullptr && !f.Warned) f.Raster = TFaceRaster::Create(f.Path, reason);
+  if (f.Raster != nullptr && f.Raster->Render(utf8, points, line, reason)) return true;
+  if (!reason.empty() && !f.Warned) {
+    f.Warned = true;
+    std::cerr << "corvina: cannot open font " << f.Path << ": " << reason << '\n';
   }
-  f.BySize[points] = font;
-  return font;
+  return false;
 }
 
 uint8_t Mix(uint8_t fg, uint8_t bg, uint32_t alpha) {
@@ -131,27 +120,19 @@ const TLineMask* MaskOf(std::string_view utf8, int points) {
   std::string key(utf8);
   key.append(1, '\0').append(std::to_string(points));
   if (auto it = kept.find(key); it != kept.end()) return &it->second;
-  TTF_Font* font = FontOfSize(points);
-  if (font == nullptr) return nullptr;
-  const std::string text(utf8);
-  SDL_Surface* glyphs = TTF_RenderUTF8_Blended(font, text.c_str(), SDL_Color{255, 255, 255, 255});
-  if (glyphs == nullptr) return nullptr;
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(glyphs, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(glyphs);
-  if (argb == nullptr) return nullptr;
-  TLineMask mask;
-  const int w = std::min(argb->w, 0xFFFF), h = std::min(argb->h, 0xFFFF);
-  for (int row = 0; row < h; ++row) {
-    const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + row * argb->pitch);
-    for (int col = 0; col < w; ++col) {
-      const auto alpha = static_cast<uint8_t>(src[col] >> 24);
+  TCoverage line;
+  if (!RenderLine(utf8, points, line)) return nullptr;
+  TLineMask mask;  // a line's box is at most 65535 pixels each way: its places fit 16 bits
+  for (int row = 0; row < line.Height; ++row) {
+    const uint8_t* src = line.Alpha.data() + static_cast<size_t>(row) * line.Width;
+    for (int col = 0; col < line.Width; ++col) {
+      const uint8_t alpha = src[col];
       if (alpha == 0) continue;
       (alpha == 255 ? mask.Solid : mask.Partial).push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
       mask.Width = std::max(mask.Width, col + 1);
       mask.Height = row + 1;
     }
   }
-  SDL_FreeSurface(argb);
   if (kept.size() >= MaxKeptLines) kept.clear();
   return &kept.emplace(std::move(key), std::move(mask)).first->second;
 }
