@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
   TBasic basic;
   basic.FScale = line.Scale;
+  basic.FIntegerScale = line.IntegerScale;
+  basic.FFramesPerSecond = line.FramesPerSecond;
+  basic.FVerbose = line.Verbose;
   Basic = &basic;
   int status = basic.Run();
   Basic = nullptr;
