@@ -86,6 +86,14 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       (arg == "--verbose" ? result.Verbose : result.IntegerScale) = true;
       continue;
     }
+    if (arg == "--renderer" || arg.starts_with("--renderer=")) {
+      if (arg == "--renderer" && i + 1 >= args.size()) return Fail(result, "--renderer needs gpu or surface");
+      result.Renderer = arg == "--renderer" ? args[++i] : arg.substr(11);
+      if (result.Renderer != "gpu" && result.Renderer != "surface" && result.Renderer != "auto") {
+        return Fail(result, "--renderer wants gpu, surface or auto, not '" + result.Renderer + "'");
+      }
+      continue;
+    }
     if (auto error = NumberSwitch(args, i, "--scale", 1, MaxWindowScale, result.Scale)) {
       if (!error->empty()) return Fail(result, *error);
       continue;
@@ -118,6 +126,8 @@ std::string UsageText(const std::string& program) {
   line("--integer-scale", "scale by whole factors only, with black bars");
   line("--fps N", "pace without vertical sync (0.." + std::to_string(MaxFramesPerSecond) + ", 0: unpaced; 60)");
   line("--verbose", "print frames, seconds and the frame rate at the end");
+  line("--renderer R", "gpu, or surface (the window's own, scaled by the processor); auto:");
+  line("", "the GPU unless it is a software rasterizer");
   line("--no-dialog", "print errors on standard error only (also CORVINA_NO_DIALOG=1)");
   line("--help", "show this text");
   line("--version, -V", "show the version");

@@ -17,6 +17,7 @@ struct TCommandLine {
   bool IntegerScale = false;  // whole-factor scaling with bars instead of filling the output
   int FramesPerSecond = 60;   // presentation pace without a display that keeps it; 0: unpaced
   bool Verbose = false;       // frames, seconds and the frame rate printed at the end
+  std::string Renderer = "auto";  // "gpu", "surface" or "auto" (the surface on a software rasterizer)
   bool NoDialog = false;  // messages go to standard error only
   std::string Error;      // Action == Error: what was wrong, one line
 };

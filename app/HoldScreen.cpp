@@ -6,22 +6,30 @@
 
 namespace {
 
-constexpr const char* HelpLines[] = {
-    "Keys",
-    "",
-    "Arrows, keypad 8 4 6 2     walk",
-    "Keypad 9 7 1 3             walk along the map's axes",
-    "  (also PgUp, Home, End, PgDn)",
-    "Ctrl                       jump",
-    "Insert                     next person",
-    "Left drag                  select persons",
-    "Right click                send them to the cell",
-    "Esc                        cancel a walk; in free control, quit",
-    "1..6, keypad + -           paint, raise, lower the cell",
-    "F1 help   F3 overlay   Pause or P  pause",
-    "Alt+Enter  window / full screen",
-    "Print Screen  screenshot   F12  quit",
+// The key and what it does, in two columns (the face is proportional).
+struct THelpLine {
+  const char* Key;
+  const char* Effect;
 };
+constexpr THelpLine HelpLines[] = {
+    {"Keys", ""},
+    {"", ""},
+    {"Arrows, keypad 8 4 6 2", "walk"},
+    {"Keypad 9 7 1 3", "walk along the map's axes"},
+    {"PgUp, Home, End, PgDn", "the same"},
+    {"Ctrl", "jump"},
+    {"Insert", "next person"},
+    {"Left drag", "select persons"},
+    {"Right click", "send them to the cell"},
+    {"Esc", "cancel a walk; in free control, quit"},
+    {"1 .. 6, keypad + -", "paint, raise, lower the cell"},
+    {"F1, F3", "this help, the frame-rate overlay"},
+    {"Pause or P", "pause"},
+    {"Alt+Enter", "window or full screen"},
+    {"Print Screen", "save a screenshot"},
+    {"F12", "quit"},
+};
+constexpr int EffectColumn = 190;
 constexpr int LineHeight = 20;
 
 void Panel(TDDCanvas& canvas, int left, int top, int right, int bottom) {
@@ -42,12 +50,15 @@ void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
     return;
   }
   const int lines = static_cast<int>(std::size(HelpLines));
-  const int w = std::min(width - 20, 440), h = lines * LineHeight + 24;
+  const int w = std::min(width - 20, 480), h = lines * LineHeight + 20;
   const int left = (width - w) / 2, top = (height - h) / 2;
   Panel(canvas, left, top, left + w, top + h);
   for (int i = 0; i < lines; ++i) {
-    canvas.Font.Color = i == 0 ? RGB(255, 240, 160) : RGB(255, 255, 255);
-    canvas.TextOut(left + 14, top + 12 + i * LineHeight, HelpLines[i]);
+    const int y = top + 10 + i * LineHeight;
+    canvas.Font.Color = i == 0 ? RGB(255, 240, 160) : RGB(200, 220, 255);
+    if (*HelpLines[i].Key) canvas.TextOut(left + 16, y, HelpLines[i].Key);
+    canvas.Font.Color = RGB(255, 255, 255);
+    if (*HelpLines[i].Effect) canvas.TextOut(left + 16 + EffectColumn, y, HelpLines[i].Effect);
   }
 }
 

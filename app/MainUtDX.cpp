@@ -147,6 +147,7 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.Scale = FScale;
   config.IntegerScale = FIntegerScale;
   config.FramesPerSecond = FFramesPerSecond;
+  config.Presenter = FPresenter;
   config.Title = Caption;
   std::string detail;
   PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);

@@ -70,6 +70,7 @@ class TBasic : public TDisplay {
   bool FIntegerScale = false;
   int FFramesPerSecond = 60;  // presentation pace without a display that keeps it
   bool FVerbose = false;      // frames, seconds and frame rate printed at the end
+  PlatformDisplayConfig::TPresenter FPresenter = PlatformDisplayConfig::TPresenter::Auto;
   int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
 

@@ -47,6 +47,9 @@ struct PlatformDisplayConfig {
   // Presentation pace when the display does not keep it (no vertical sync, or a refresh
   // outside 50..75 Hz); 0: unpaced.
   int FramesPerSecond = 60;
+  // How frames reach the screen: Auto takes the GPU renderer unless it is a software
+  // rasterizer, and then draws into the window's own surface, scaling on the processor.
+  enum class TPresenter { Auto, Gpu, Surface } Presenter = TPresenter::Auto;
   std::string Title = "Corvina Project";
 };
 enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };

@@ -157,14 +157,31 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   // The display's vertical sync paces when its refresh is near the designed rate; otherwise
   // presentation is paced by the clock.
   const bool vsync = config.FramesPerSecond == 60 && SdlRefreshNearPace(S().Window);
-  S().Renderer = SDL_CreateRenderer(S().Window, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
-  if (!S().Renderer) return Fail(PlatformDisplayStep::Renderer, error);
-  SdlStartPacing(config.FramesPerSecond, vsync);
-  // The back buffer's texture is made at the first frame; check now that one can be.
-  SDL_Texture* probe = SDL_CreateTexture(S().Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                         config.Width, config.Height);
-  if (!probe) return Fail(PlatformDisplayStep::Texture, error);
-  SDL_DestroyTexture(probe);
+  using TPresenter = PlatformDisplayConfig::TPresenter;
+  if (config.Presenter != TPresenter::Surface) {
+    S().Renderer = SDL_CreateRenderer(S().Window, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (!S().Renderer) return Fail(PlatformDisplayStep::Renderer, error);
+  }
+  // A GPU renderer on a software rasterizer costs several times the window's own surface.
+  if (S().Renderer && config.Presenter == TPresenter::Auto && SdlRendererIsSoftware(S().Renderer)) {
+    SDL_DestroyRenderer(S().Renderer);
+    S().Renderer = nullptr;
+  }
+  S().SurfacePresent = S().Renderer == nullptr;
+  S().LastSurface = nullptr;
+  if (S().SurfacePresent) {
+    // Otherwise SDL backs the window's surface with a renderer of its own again.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_GetWindowSurface(S().Window) == nullptr) return Fail(PlatformDisplayStep::Renderer, error);
+    SdlStartPacing(config.FramesPerSecond, false);
+  } else {
+    SdlStartPacing(config.FramesPerSecond, vsync);
+    // The back buffer's texture is made at the first frame; check now that one can be.
+    SDL_Texture* probe = SDL_CreateTexture(S().Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                           config.Width, config.Height);
+    if (!probe) return Fail(PlatformDisplayStep::Texture, error);
+    SDL_DestroyTexture(probe);
+  }
   SDL_ShowCursor(SDL_DISABLE);
   SDL_RaiseWindow(S().Window);
   return PlatformDisplayStep::Ok;

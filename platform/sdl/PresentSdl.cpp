@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/Platform.h"
 #include "platform/sdl/SdlState.h"
@@ -69,6 +70,33 @@ void DrawPicture(const TLetterbox& box) {
   SDL_RenderCopy(S().Renderer, enlarged ? enlarged : S().Texture, nullptr, &dest);
 }
 
+// The picture into the window's own surface (X shared memory): no renderer, scaled here.
+void PresentToSurface(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+  SDL_Surface* surface = SDL_GetWindowSurface(S().Window);
+  if (surface == nullptr || surface->format->BytesPerPixel != 4 || surface->format->Rmask != 0xFF0000u ||
+      surface->format->Gmask != 0xFF00u || surface->format->Bmask != 0xFFu) {
+    return;
+  }
+  S().BackWidth = width;
+  S().BackHeight = height;
+  const TLetterbox box = SdlPlacement(surface->w, surface->h);
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+  auto* dest = static_cast<uint32_t*>(surface->pixels);
+  const int destPitch = surface->pitch / 4;
+  // A new surface (resized, exposed) or a new place: the bars are cleared once.
+  if (surface != S().LastSurface || !(box.Dest == S().LastDest)) {
+    for (int y = 0; y < surface->h; ++y) std::fill_n(dest + static_cast<size_t>(y) * destPitch, surface->w, 0u);
+    S().LastSurface = surface;
+    S().LastDest = box.Dest;
+  }
+  S().Scaler.Prepare(width, height, box.Dest.Right - box.Dest.Left, box.Dest.Bottom - box.Dest.Top);
+  S().Scaler.Scale(pixels, pitchBytes / 2, rgb555, dest + static_cast<size_t>(box.Dest.Top) * destPitch + box.Dest.Left,
+                   destPitch);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  SDL_UpdateWindowSurface(S().Window);
+  SdlConfinePointer(box.Dest);
+}
+
 // The display paces while its presents take about a refresh; a display that hands them back
 // at once has no working vertical sync, and the pacer takes over.
 void Pace() {
@@ -102,6 +130,22 @@ void SdlReleasePresentation() {
   S().EnlargedFactor = 0;
 }
 
+bool SdlRendererIsSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
+  if (std::strcmp(info.name, "software") == 0) return true;
+  if (std::strncmp(info.name, "opengl", 6) != 0) return false;
+  // The renderer's context is current: ask it who draws.
+  using TGetString = const unsigned char* (*)(unsigned);
+  const auto getString = reinterpret_cast<TGetString>(SDL_GL_GetProcAddress("glGetString"));
+  const auto* name = getString != nullptr ? reinterpret_cast<const char*>(getString(0x1F01 /* GL_RENDERER */)) : nullptr;
+  if (name == nullptr) return false;
+  for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+    if (std::strstr(name, soft) != nullptr) return true;
+  }
+  return false;
+}
+
 bool SdlRefreshNearPace(SDL_Window* window) {
   SDL_DisplayMode mode{};
   const int display = SDL_GetWindowDisplayIndex(window);
@@ -132,7 +176,13 @@ void SdlConfinePointer(const TRect& picture) {
 }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
-  if (!S().Renderer || !pixels || width <= 0 || height <= 0) return;
+  if (!pixels || width <= 0 || height <= 0) return;
+  if (S().SurfacePresent && S().Window) {
+    PresentToSurface(pixels, pitchBytes, width, height, rgb555);
+    Pace();
+    return;
+  }
+  if (!S().Renderer) return;
   if (!S().Texture || S().TextureWidth != width || S().TextureHeight != height || S().TextureRgb555 != rgb555) {
     if (!MakeTexture(width, height, rgb555)) return;
     DestroyTexture(S().Enlarged);

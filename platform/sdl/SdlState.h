@@ -7,6 +7,7 @@
 #include "platform/FramePacer.h"
 #include "platform/InputLatch.h"
 #include "platform/Letterbox.h"
+#include "platform/SharpScaler.h"
 
 struct TSdlState {
   SDL_Window* Window = nullptr;
@@ -18,6 +19,11 @@ struct TSdlState {
   SDL_Texture* Enlarged = nullptr;  // the picture at a whole factor, filtered down from there
   int EnlargedFactor = 0;
   bool CanEnlarge = false;          // the renderer draws into textures
+  // Without a renderer: the window's own surface, scaled into by the processor.
+  bool SurfacePresent = false;
+  TSharpScaler Scaler;
+  SDL_Surface* LastSurface = nullptr;  // the window surface the bars were last cleared on
+  TRect LastDest;
   int BackWidth = 640;              // pixels
   int BackHeight = 480;
   bool FullScreen = false;
@@ -44,5 +50,7 @@ void SdlReleasePresentation();
 void SdlStartPacing(int framesPerSecond, bool vsyncAsked);
 // Whether the display's refresh lies near the designed pace, so its vertical sync can pace.
 bool SdlRefreshNearPace(SDL_Window* window);
+// Whether the renderer draws by software (SDL's own, or OpenGL on a software rasterizer).
+bool SdlRendererIsSoftware(SDL_Renderer* renderer);
 // Confines the pointer to the picture in full screen, frees it otherwise.
 void SdlConfinePointer(const TRect& picture);
