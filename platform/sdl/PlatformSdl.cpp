@@ -28,6 +28,7 @@ bool Translate(const SDL_Event& e, PlatformEvent& out) {
     out = {PlatformEventKind::KeyDown, vk};
     return true;
   }
+  if (e.type == SDL_MOUSEMOTION) S().PointerStale = false;
   if (e.type == SDL_QUIT) {
     out = {PlatformEventKind::Quit};
     return true;
@@ -94,14 +95,19 @@ bool PlatformHasFocus() {
 
 TPoint PlatformCursorPos() {
   if (!S().Window) return {};
-  // The global position: outside the window relative motion stops at the edge, and after a
-  // switch between window and full screen the window's own position is stale until the
-  // pointer moves again.
-  int x = 0, y = 0, wx = 0, wy = 0, ww = 0, wh = 0;
-  SDL_GetGlobalMouseState(&x, &y);
-  SDL_GetWindowPosition(S().Window, &wx, &wy);
-  x -= wx;
-  y -= wy;
+  int x = 0, y = 0, ww = 0, wh = 0;
+  if (SDL_GetMouseFocus() == S().Window && !S().PointerStale) {
+    SDL_GetMouseState(&x, &y);
+  } else {
+    // Outside the window relative motion stops at the edge, and after a switch between window
+    // and full screen the window's own reading is stale until the pointer moves: the global
+    // position goes on.
+    int wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    SDL_GetWindowPosition(S().Window, &wx, &wy);
+    x -= wx;
+    y -= wy;
+  }
   SDL_GetWindowSize(S().Window, &ww, &wh);
   const TPoint p = SdlPlacement(ww, wh).ToBackBuffer({x, y});
   // A full-screen display of the picture's own size holds the pointer inside it, whatever
@@ -213,6 +219,7 @@ bool PlatformToggleFullScreen() {
   if (!S().Window) return S().FullScreen;
   const bool full = !S().FullScreen;
   if (SDL_SetWindowFullscreen(S().Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0) S().FullScreen = full;
+  S().PointerStale = true;
   // Confined again, to the new picture, at the next present.
   SdlConfinePointer({});
   return S().FullScreen;

@@ -29,6 +29,7 @@ struct TSdlState {
   bool FullScreen = false;
   bool IntegerScale = false;
   TRect ConfinedTo;                 // the pointer's rectangle in full screen; empty: free
+  bool PointerStale = false;        // SDL's reading in window points, until the pointer moves
   bool VideoUp = false;
   TInputLatch Keys;
 
