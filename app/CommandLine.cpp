@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include <charconv>
+#include <optional>
 
 namespace {
 
@@ -13,8 +14,8 @@ struct TSwitch {
 };
 
 constexpr TSwitch Switches[] = {
-    {"--fullscreen", &TSettings::FullScreen, true, "desktop full screen, scaled with black bars"},
-    {"--windowed", &TSettings::FullScreen, false, "a fixed-size window"},
+    {"--fullscreen", &TSettings::FullScreen, true, "full screen, the picture filling the screen's height (default)"},
+    {"--windowed", &TSettings::FullScreen, false, "a window (resizable; Alt+Enter switches)"},
     {"--high-res", &TSettings::HighRes, true, "800 x 600 instead of 640 x 480"},
     {"--auto-timing", &TSettings::AutoTiming, true, "walk timing follows the frame rate"},
     {"--no-overlay", &TSettings::ShowOverlay, false, "hide the frame-rate overlay"},
@@ -31,13 +32,35 @@ TCommandLine Fail(TCommandLine result, std::string error) {
   return result;
 }
 
-// A whole decimal number in 1..MaxWindowScale, or 0.
-int ParseScale(const std::string& text) {
+// A whole decimal number in low..high, or nothing.
+std::optional<int> ParseWhole(const std::string& text, int low, int high) {
   int value = 0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end) return 0;
-  return value >= 1 && value <= MaxWindowScale ? value : 0;
+  if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) return std::nullopt;
+  return value;
+}
+
+// A switch with a whole number in low..high, as "--name N" or "--name=N", at args[i]; advances
+// i past its value. Nothing when args[i] is another switch; an error message when the value is wrong.
+std::optional<std::string> NumberSwitch(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                                        int low, int high, int& out) {
+  const std::string& arg = args[i];
+  std::string value;
+  if (arg == name) {
+    if (i + 1 >= args.size()) return name + " needs a number";
+    value = args[++i];
+  } else if (arg.starts_with(name + "=")) {
+    value = arg.substr(name.size() + 1);
+  } else {
+    return std::nullopt;
+  }
+  if (const auto number = ParseWhole(value, low, high)) {
+    out = *number;
+    return std::string{};
+  }
+  return name + " wants a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+         value + "'";
 }
 
 }  // namespace
@@ -51,7 +74,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       result.Action = TCommandLine::TAction::Help;
       return result;
     }
-    if (arg == "--version") {
+    if (arg == "--version" || arg == "-V") {
       result.Action = TCommandLine::TAction::Version;
       return result;
     }
@@ -59,19 +82,24 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       result.NoDialog = true;
       continue;
     }
-    if (arg == "--scale" || arg.starts_with("--scale=")) {
-      std::string value;
-      if (arg == "--scale") {
-        if (i + 1 >= args.size()) return Fail(result, "--scale needs a number");
-        value = args[++i];
-      } else {
-        value = arg.substr(8);
+    if (arg == "--integer-scale" || arg == "--verbose") {
+      (arg == "--verbose" ? result.Verbose : result.IntegerScale) = true;
+      continue;
+    }
+    if (arg == "--renderer" || arg.starts_with("--renderer=")) {
+      if (arg == "--renderer" && i + 1 >= args.size()) return Fail(result, "--renderer needs gpu or surface");
+      result.Renderer = arg == "--renderer" ? args[++i] : arg.substr(11);
+      if (result.Renderer != "gpu" && result.Renderer != "surface" && result.Renderer != "auto") {
+        return Fail(result, "--renderer wants gpu, surface or auto, not '" + result.Renderer + "'");
       }
-      result.Scale = ParseScale(value);
-      if (result.Scale == 0) {
-        return Fail(result, "--scale wants a whole number from 1 to " + std::to_string(MaxWindowScale) +
-                                ", not '" + value + "'");
-      }
+      continue;
+    }
+    if (auto error = NumberSwitch(args, i, "--scale", 1, MaxWindowScale, result.Scale)) {
+      if (!error->empty()) return Fail(result, *error);
+      continue;
+    }
+    if (auto error = NumberSwitch(args, i, "--fps", 0, MaxFramesPerSecond, result.FramesPerSecond)) {
+      if (!error->empty()) return Fail(result, *error);
       continue;
     }
     bool known = false;
@@ -93,13 +121,22 @@ std::string UsageText(const std::string& program) {
     text += "  " + name + std::string(name.size() < 20 ? 20 - name.size() : 1, ' ') + help + "\n";
   };
   for (const TSwitch& s : Switches) line(s.Name, s.Help);
-  line("--scale N", "windowed: show the picture N times as large (1.." + std::to_string(MaxWindowScale) + ")");
+  line("--scale N", "windowed: show the picture N times as large (1.." + std::to_string(MaxWindowScale) +
+                        ", as far as the screen holds it)");
+  line("--integer-scale", "scale by whole factors only, with black bars");
+  line("--fps N", "pace without vertical sync (0.." + std::to_string(MaxFramesPerSecond) + ", 0: unpaced; 60)");
+  line("--verbose", "print frames, seconds and the frame rate at the end");
+  line("--renderer R", "gpu, or surface (the window's own, scaled by the processor); auto:");
+  line("", "the GPU unless it is a software rasterizer");
   line("--no-dialog", "print errors on standard error only (also CORVINA_NO_DIALOG=1)");
   line("--help", "show this text");
-  line("--version", "show the version");
-  text += "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
+  line("--version, -V", "show the version");
+  text += "\nFull screen is the default.\n"
+          "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
           "Esc cancels a path or, in free mode, ends; left drag selects, right click orders;\n"
-          "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n";
+          "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n"
+          "F1 help; F3 frame-rate overlay; Pause or P pauses; Print Screen saves a screenshot;\n"
+          "Alt+Enter switches between window and full screen.\n";
   return text;
 }
 

@@ -14,11 +14,16 @@ struct TCommandLine {
   TAction Action = TAction::Run;
   TSettings Switches{};   // the shipped switches with the overrides applied
   int Scale = 1;          // windowed: client area = back buffer x Scale, 1..MaxScale
+  bool IntegerScale = false;  // whole-factor scaling with bars instead of filling the output
+  int FramesPerSecond = 60;   // presentation pace without a display that keeps it; 0: unpaced
+  bool Verbose = false;       // frames, seconds and the frame rate printed at the end
+  std::string Renderer = "auto";  // "gpu", "surface" or "auto" (the surface on a software rasterizer)
   bool NoDialog = false;  // messages go to standard error only
   std::string Error;      // Action == Error: what was wrong, one line
 };
 
 constexpr int MaxWindowScale = 8;
+constexpr int MaxFramesPerSecond = 1000;
 
 // args excludes the program name. `shipped` is the starting point the switches change.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSettings& shipped);

@@ -1,14 +1,18 @@
 // The main window TBasic: its events, the frame pump, activation and the error handler.
 #include "app/MainUtDX.h"
 
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
 
-#include "game/World.h"
+#include "app/Screenshot.h"
 #include "core/Settings.h"
+#include "game/World.h"
+#include "platform/VirtualKeys.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
+#include "util/UserDirs.h"
 
 TBasic* Basic = nullptr;
 
@@ -51,7 +55,7 @@ int TBasic::Run() {
   Guarded([this] { FormShow(); });
   while (!FClosing) {
     PlatformEvent event;
-    if (FPump.FrameDue()) {
+    if (FPump.FrameDue() && FHold == THold::None) {
       while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
       if (!FClosing) Guarded([this] { IdleStep(); });
     } else if (PlatformWaitEvent(event)) {
@@ -65,6 +69,11 @@ int TBasic::Run() {
   } catch (const std::exception& e) {
     std::cerr << "corvina: " << e.what() << '\n';
     FFailed = true;
+  }
+  if (FVerbose) {
+    const double seconds = static_cast<uint32_t>(PlatformTicks() - FStartTicks) / 1000.0;
+    std::fprintf(stderr, "corvina: %d frames in %.2f s, %.1f frames a second\n", FFramesRun, seconds,
+                 seconds > 0 ? FFramesRun / seconds : 0.0);
   }
   return FFailed ? 1 : 0;
 }
@@ -136,6 +145,9 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.Height = ScreenHeight;
   config.FullScreen = fullScreenMode;
   config.Scale = FScale;
+  config.IntegerScale = FIntegerScale;
+  config.FramesPerSecond = FFramesPerSecond;
+  config.Presenter = FPresenter;
   config.Title = Caption;
   std::string detail;
   PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
@@ -151,10 +163,55 @@ void TBasic::DDFormShow(bool fullScreenMode) {
 
 void TBasic::FormPaint() {
   if (FDisplayOpen && FSheets[1] && FSheets[2]) ReloadSheets();
+  // Held frames do not redraw themselves: show the held picture again.
+  if (FHold != THold::None) {
+    FHoldScreen.Draw(*this, FHold);
+    PresentBackBuffer();
+  }
 }
 
 void TBasic::FormKeyDown(int key) {
-  if (key == 123) Close();  // F12
+  switch (key) {
+    case VK_F12: Close(); break;
+    case VK_RETURN:
+      if (PlatformAsyncKeyState(VK_MENU) & 0x8000) PlatformToggleFullScreen();
+      break;
+    case VK_PAUSE:
+    case 'P': SetHold(FHold == THold::Paused ? THold::None : THold::Paused); break;
+    case VK_F1: SetHold(FHold == THold::Help ? THold::None : THold::Help); break;
+    case VK_F3: Settings.ShowOverlay = !Settings.ShowOverlay; break;
+    case VK_SNAPSHOT: TakeScreenshot(); break;
+    default: break;
+  }
+}
+
+void TBasic::SetHold(THold hold) {
+  if (hold == FHold || !FDisplayOpen || !FBackBuffer) return;
+  if (FHold == THold::None) FHoldScreen.Keep(*FBackBuffer);
+  FHold = hold;
+  FHoldScreen.Draw(*this, hold);
+  if (hold != THold::None) {
+    PresentBackBuffer();
+    return;
+  }
+  FHoldScreen.Forget();
+  // Keys pressed while held were meant for the panel, not for the game.
+  for (int vk = 1; vk < 256; ++vk) PlatformAsyncKeyState(vk);
+  RestartFrameRate();
+}
+
+void TBasic::TakeScreenshot() {
+  if (!FBackBuffer) return;
+  const bool held = FHoldScreen.Kept();
+  const uint16_t* pixels = held ? FHoldScreen.Pixels() : FBackBuffer->Pixels();
+  const int pitch = held ? FHoldScreen.Width() : FBackBuffer->Pitch() / 2;
+  std::string reason;
+  if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),
+                                       FBackBuffer->Height(), pitch, &reason)) {
+    std::cout << "corvina: screenshot saved: " << path->string() << std::endl;
+  } else {
+    std::cerr << "corvina: screenshot not saved: " << reason << '\n';
+  }
 }
 
 // The window keeps its fixed border; closing the main window ends the program.
@@ -185,10 +242,7 @@ void TBasic::FormMinimize() { FPump.Minimize(); }
 void TBasic::FormOnRestore() { FPump.Restore(); }
 
 void TBasic::WMActivateApp(bool active) {
-  if (FPump.Activate(active)) {
-    FRateFrames = -50;
-    FRateStart = static_cast<int>(PlatformTicks());
-  }
+  if (FPump.Activate(active)) RestartFrameRate();
 }
 
 void TBasic::AppException(const std::string& message) {
@@ -209,10 +263,11 @@ void TBasic::AppException(const std::string& message) {
 void TBasic::SetIdleOn(bool value) { FPump.SetIdleOn(value); }
 
 void TBasic::IdleStep() {
-  if (FPump.FrameDue()) RunFrame();
+  if (FPump.FrameDue() && FHold == THold::None) RunFrame();
 }
 
 void TBasic::RunFrame() {
+  ++FFramesRun;
   FGameFrame();
   if (CloseRequested) Close();
 }
@@ -222,6 +277,7 @@ void TBasic::EnterGame() {
   CloseRequested = false;
   // Marked before the start: a start that fails half-way leaves a world for GameStop to free.
   FGameStarted = true;
+  FStartTicks = PlatformTicks();
   FGameStart();
 }
 

@@ -7,8 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "gfx/Display.h"
 #include "app/Activation.h"
+#include "app/HoldScreen.h"
+#include "gfx/Display.h"
 #include "platform/Platform.h"
 
 class TDXSound;
@@ -54,12 +55,23 @@ class TBasic : public TDisplay {
   // Asks the loop to end after the current event or frame.
   void Close();
 
+  // The program's own keys beside the game: pause and help hold the frames; Print Screen
+  // saves the game's picture.
+  void SetHold(THold hold);
+  THold Hold() const { return FHold; }
+  void TakeScreenshot();
+
   bool Closing() const { return FClosing; }
   bool GameStarted() const { return FGameStarted; }
 
   TActivation FPump;
   bool FSetupPending = false;
   int FScale = 1;  // windowed: client area = back buffer x FScale
+  bool FIntegerScale = false;
+  int FFramesPerSecond = 60;  // presentation pace without a display that keeps it
+  bool FVerbose = false;      // frames, seconds and frame rate printed at the end
+  PlatformDisplayConfig::TPresenter FPresenter = PlatformDisplayConfig::TPresenter::Auto;
+  int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
 
   // The game procedures; tests count calls through them.
@@ -77,6 +89,9 @@ class TBasic : public TDisplay {
   bool FFailed = false;
   bool FDisplayOpen = false;
   bool FGameStarted = false;
+  THold FHold = THold::None;
+  THoldScreen FHoldScreen;
+  uint32_t FStartTicks = 0;
 };
 
 // The one main window of the running program (nil outside Run's caller's lifetime).

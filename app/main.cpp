@@ -23,6 +23,12 @@ int main(int argc, char** argv) {
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
   TBasic basic;
   basic.FScale = line.Scale;
+  basic.FIntegerScale = line.IntegerScale;
+  basic.FFramesPerSecond = line.FramesPerSecond;
+  basic.FVerbose = line.Verbose;
+  using TPresenter = PlatformDisplayConfig::TPresenter;
+  basic.FPresenter = line.Renderer == "gpu" ? TPresenter::Gpu : line.Renderer == "surface" ? TPresenter::Surface
+                                                                                           : TPresenter::Auto;
   Basic = &basic;
   int status = basic.Run();
   Basic = nullptr;

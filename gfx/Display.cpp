@@ -145,3 +145,8 @@ void TDisplay::PresentBackBuffer() {
   const TDDSurface& shown = *FBackBuffer;
   PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
 }
+
+void TDisplay::RestartFrameRate() {
+  FRateFrames = -50;
+  FRateStart = static_cast<int>(PlatformTicks());
+}

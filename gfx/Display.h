@@ -66,6 +66,8 @@ class TDisplay {
   // Frame-rate measurement: frames counted (negative: not yet measured) and its start tick.
   int FRateFrames = 0;
   int FRateStart = 0;
+  // The measurement starts again from now, after frames left uncounted while the pace settles.
+  void RestartFrameRate();
 };
 
 // "Lumo" + 1 -> "Lumo1".

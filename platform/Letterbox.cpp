@@ -7,29 +7,65 @@
 namespace {
 // Floor division for a positive divisor.
 int FloorDiv(int64_t a, int64_t b) { return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
-}  // namespace
 
-TLetterbox ComputeLetterbox(int outWidth, int outHeight, int backWidth, int backHeight) {
+
+// The picture shrunk or grown to the limiting side of the output, keeping its proportions.
+TLetterbox FitToOutput(int outWidth, int outHeight, int backWidth, int backHeight) {
   TLetterbox box;
-  box.BackWidth = std::max(backWidth, 1);
-  box.BackHeight = std::max(backHeight, 1);
-  outWidth = std::max(outWidth, 1);
-  outHeight = std::max(outHeight, 1);
-  int scale = std::min(outWidth / box.BackWidth, outHeight / box.BackHeight);
-  int w = box.BackWidth * scale;
-  int h = box.BackHeight * scale;
-  if (scale < 1) {
-    // Too small for even one whole copy: shrink to the limiting side.
-    if (static_cast<int64_t>(outWidth) * box.BackHeight <= static_cast<int64_t>(outHeight) * box.BackWidth) {
-      w = outWidth;
-      h = std::max(1, static_cast<int>(static_cast<int64_t>(outWidth) * box.BackHeight / box.BackWidth));
-    } else {
-      h = outHeight;
-      w = std::max(1, static_cast<int>(static_cast<int64_t>(outHeight) * box.BackWidth / box.BackHeight));
-    }
+  box.BackWidth = backWidth;
+  box.BackHeight = backHeight;
+  int w, h;
+  if (static_cast<int64_t>(outWidth) * backHeight <= static_cast<int64_t>(outHeight) * backWidth) {
+    w = outWidth;
+    h = std::max(1, static_cast<int>(static_cast<int64_t>(outWidth) * backHeight / backWidth));
+  } else {
+    h = outHeight;
+    w = std::max(1, static_cast<int>(static_cast<int64_t>(outHeight) * backWidth / backHeight));
   }
   box.Dest = MakeRect((outWidth - w) / 2, (outHeight - h) / 2, w, h);
   return box;
+}
+}  // namespace
+
+TLetterbox ComputeSharpFit(int outWidth, int outHeight, int backWidth, int backHeight) {
+  return FitToOutput(std::max(outWidth, 1), std::max(outHeight, 1), std::max(backWidth, 1), std::max(backHeight, 1));
+}
+
+TLetterbox ComputeLetterbox(int outWidth, int outHeight, int backWidth, int backHeight) {
+  backWidth = std::max(backWidth, 1);
+  backHeight = std::max(backHeight, 1);
+  outWidth = std::max(outWidth, 1);
+  outHeight = std::max(outHeight, 1);
+  const int scale = std::min(outWidth / backWidth, outHeight / backHeight);
+  // Too small for even one whole copy: shrink to the limiting side.
+  if (scale < 1) return FitToOutput(outWidth, outHeight, backWidth, backHeight);
+  TLetterbox box;
+  box.BackWidth = backWidth;
+  box.BackHeight = backHeight;
+  const int w = backWidth * scale, h = backHeight * scale;
+  box.Dest = MakeRect((outWidth - w) / 2, (outHeight - h) / 2, w, h);
+  return box;
+}
+
+int TLetterbox::SharpFactor() const {
+  const int w = Dest.Right - Dest.Left, h = Dest.Bottom - Dest.Top;
+  const int byWidth = (w + BackWidth - 1) / BackWidth, byHeight = (h + BackHeight - 1) / BackHeight;
+  return std::max({byWidth, byHeight, 1});
+}
+
+bool TLetterbox::WholeFactor() const {
+  const int k = SharpFactor();
+  return Dest.Right - Dest.Left == BackWidth * k && Dest.Bottom - Dest.Top == BackHeight * k;
+}
+
+int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight,
+                     int borderWidth, int borderHeight) {
+  int scale = std::max(requested, 1);
+  while (scale > 1 && (static_cast<int64_t>(backWidth) * scale + borderWidth > usableWidth ||
+                       static_cast<int64_t>(backHeight) * scale + borderHeight > usableHeight)) {
+    --scale;
+  }
+  return scale;
 }
 
 TPoint TLetterbox::ToBackBuffer(TPoint output) const {

@@ -39,8 +39,17 @@ bool PlatformWaitEvent(PlatformEvent& event);
 struct PlatformDisplayConfig {
   int Width = 640;          // back-buffer size in pixels
   int Height = 480;
-  bool FullScreen = true;   // desktop full screen, scaled by a whole factor with black bars
-  int Scale = 1;            // windowed: client area = back buffer x Scale
+  bool FullScreen = true;   // desktop full screen
+  int Scale = 1;            // windowed: client area = back buffer x Scale, as far as the screen allows
+  // The picture fills the output at its own aspect ("sharp": a whole-factor enlargement, then
+  // filtered down); true keeps to whole factors, with bars.
+  bool IntegerScale = false;
+  // Presentation pace when the display does not keep it (no vertical sync, or a refresh
+  // outside 50..75 Hz); 0: unpaced.
+  int FramesPerSecond = 60;
+  // How frames reach the screen: Auto takes the GPU renderer unless it is a software
+  // rasterizer, and then draws into the window's own surface, scaling on the processor.
+  enum class TPresenter { Auto, Gpu, Surface } Presenter = TPresenter::Auto;
   std::string Title = "Corvina Project";
 };
 enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
@@ -49,6 +58,9 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
 void PlatformCloseDisplay();
 // Leaves full screen (before a dialog); harmless when windowed or closed.
 void PlatformLeaveFullScreen();
+// Switches between window and full screen while the game runs; answers whether it is now
+// full screen. The picture, the world and the frame count are untouched.
+bool PlatformToggleFullScreen();
 // Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display.
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555);
 // Modal error dialog with one OK button; returns at once when dialogs are disabled.

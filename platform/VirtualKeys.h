@@ -1,10 +1,13 @@
-// Windows virtual-key codes the game polls.
+// Windows virtual-key codes the game polls, and the program keys beside the game.
 #pragma once
 
 enum : int {
   VK_LBUTTON = 1,
   VK_RBUTTON = 2,
+  VK_RETURN = 13,
   VK_CONTROL = 17,
+  VK_MENU = 18,  // Alt
+  VK_PAUSE = 19,
   VK_ESCAPE = 27,
   VK_PRIOR = 33,
   VK_NEXT = 34,
@@ -14,6 +17,7 @@ enum : int {
   VK_UP = 38,
   VK_RIGHT = 39,
   VK_DOWN = 40,
+  VK_SNAPSHOT = 44,  // Print Screen
   VK_INSERT = 45,
   VK_NUMPAD0 = 96,
   VK_NUMPAD1 = 97,
@@ -27,5 +31,8 @@ enum : int {
   VK_NUMPAD9 = 105,
   VK_ADD = 107,
   VK_SUBTRACT = 109,
+  VK_F1 = 112,
+  VK_F2 = 113,
+  VK_F3 = 114,
   VK_F12 = 123,
 };

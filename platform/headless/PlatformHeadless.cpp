@@ -12,6 +12,7 @@ struct State {
   uint32_t Step = 16;
   TInputLatch Keys;
   bool Focus = true;
+  bool FullScreen = false;
   TPoint Cursor{320, 240};
   std::deque<PlatformEvent> Events;
   HeadlessFrame Last;
@@ -69,11 +70,13 @@ bool PlatformWaitEvent(PlatformEvent& event) {
   return true;
 }
 
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig&, std::string*) {
+PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string*) {
+  S().FullScreen = config.FullScreen;
   return PlatformDisplayStep::Ok;
 }
 void PlatformCloseDisplay() {}
-void PlatformLeaveFullScreen() {}
+void PlatformLeaveFullScreen() { S().FullScreen = false; }
+bool PlatformToggleFullScreen() { return S().FullScreen = !S().FullScreen; }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
   HeadlessFrame& f = S().Last;

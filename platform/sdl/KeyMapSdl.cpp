@@ -30,6 +30,15 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
     case SDL_SCANCODE_LCTRL:
     case SDL_SCANCODE_RCTRL: return VK_CONTROL;
     case SDL_SCANCODE_F12: return VK_F12;
+    case SDL_SCANCODE_F1: return VK_F1;
+    case SDL_SCANCODE_F2: return VK_F2;
+    case SDL_SCANCODE_F3: return VK_F3;
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: return VK_MENU;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
+    case SDL_SCANCODE_P: return 'P';
     default: break;
   }
   // "1".."6" on the main row: the virtual keys are their characters.

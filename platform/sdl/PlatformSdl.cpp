@@ -2,55 +2,23 @@
 // error dialog and the screen saver. (The audio device is in AudioSdl.cpp.)
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 
-#include "platform/sdl/KeyMapSdl.h"
-#include "platform/Letterbox.h"
+#include <cstdio>
+
 #include "platform/Platform.h"
+#include "platform/sdl/KeyMapSdl.h"
+#include "platform/sdl/SdlState.h"
 
 namespace {
 
-struct SdlState {
-  SDL_Window* Window = nullptr;
-  SDL_Renderer* Renderer = nullptr;
-  SDL_Texture* Texture = nullptr;
-  int TextureWidth = 0;  // pixels
-  int TextureHeight = 0;
-  bool TextureRgb555 = false;
-  int BackWidth = 640;   // pixels
-  int BackHeight = 480;
-  bool FullScreen = false;
-  bool VideoUp = false;
-  TInputLatch Keys;
-};
-
-SdlState& S() {
-  static SdlState state;
-  return state;
-}
+TSdlState& S() { return SdlState(); }
 
 bool DialogsDisabled() {
   const char* value = std::getenv("CORVINA_NO_DIALOG");
   return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
-}
-
-void DestroyTexture() {
-  if (S().Texture) SDL_DestroyTexture(S().Texture);
-  S().Texture = nullptr;
-  S().TextureWidth = S().TextureHeight = 0;
-}
-
-bool MakeTexture(int width, int height, bool rgb555) {
-  DestroyTexture();
-  Uint32 format = rgb555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
-  S().Texture = SDL_CreateTexture(S().Renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
-  if (!S().Texture) return false;
-  S().TextureWidth = width;
-  S().TextureHeight = height;
-  S().TextureRgb555 = rgb555;
-  return true;
 }
 
 // Latches input and turns the events the main window handles into platform events.
@@ -60,6 +28,7 @@ bool Translate(const SDL_Event& e, PlatformEvent& out) {
     out = {PlatformEventKind::KeyDown, vk};
     return true;
   }
+  if (e.type == SDL_MOUSEMOTION) S().PointerStale = false;
   if (e.type == SDL_QUIT) {
     out = {PlatformEventKind::Quit};
     return true;
@@ -94,7 +63,27 @@ std::string InvisibleFallback() {
          (display != nullptr && *display != '\0' ? std::string("is ") + display : std::string("is not set")) +
          "); only SDL's invisible \"" + driver + "\" video driver was left";
 }
+// The window's scale as far as the desktop's usable area holds it, with a word when cut.
+int FittingScale(int requested, const PlatformDisplayConfig& config) {
+  SDL_Rect usable{};
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (requested <= 1 || SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(S().Window), &usable) != 0) return 1;
+  SDL_GetWindowBordersSize(S().Window, &top, &left, &bottom, &right);
+  const int scale = ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, left + right,
+                                     top + bottom);
+  if (scale < requested) {
+    std::fprintf(stderr, "corvina: --scale %d does not fit the screen's %d x %d; using %d\n", requested, usable.w,
+                 usable.h, scale);
+  }
+  return scale;
+}
+
 }  // namespace
+
+TSdlState& SdlState() {
+  static TSdlState state;
+  return state;
+}
 
 uint32_t PlatformTicks() { return SDL_GetTicks(); }
 
@@ -107,10 +96,12 @@ bool PlatformHasFocus() {
 TPoint PlatformCursorPos() {
   if (!S().Window) return {};
   int x = 0, y = 0, ww = 0, wh = 0;
-  if (SDL_GetMouseFocus() == S().Window) {
+  if (SDL_GetMouseFocus() == S().Window && !S().PointerStale) {
     SDL_GetMouseState(&x, &y);
   } else {
-    // Outside the window relative motion stops at the edge; the global position goes on.
+    // Outside the window relative motion stops at the edge, and after a switch between window
+    // and full screen the window's own reading is stale until the pointer moves: the global
+    // position goes on.
     int wx = 0, wy = 0;
     SDL_GetGlobalMouseState(&x, &y);
     SDL_GetWindowPosition(S().Window, &wx, &wy);
@@ -118,8 +109,11 @@ TPoint PlatformCursorPos() {
     y -= wy;
   }
   SDL_GetWindowSize(S().Window, &ww, &wh);
-  TLetterbox box = ComputeLetterbox(ww, wh, S().BackWidth, S().BackHeight);
-  return box.ToBackBuffer({x, y});
+  const TPoint p = SdlPlacement(ww, wh).ToBackBuffer({x, y});
+  // A full-screen display of the picture's own size holds the pointer inside it, whatever
+  // reaches the bars (a warped pointer passes the confinement).
+  if (!S().FullScreen) return p;
+  return {std::clamp(p.X, 0, S().BackWidth - 1), std::clamp(p.Y, 0, S().BackHeight - 1)};
 }
 
 bool PlatformPollEvent(PlatformEvent& event) {
@@ -152,24 +146,55 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   S().BackWidth = config.Width;
   S().BackHeight = config.Height;
   S().FullScreen = config.FullScreen;
+  S().IntegerScale = config.IntegerScale;
+  S().ConfinedTo = {};
   S().Keys.Clear();
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  Uint32 flags = SDL_WINDOW_SHOWN | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  int scale = config.Scale < 1 ? 1 : config.Scale;
-  S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                config.Width * scale, config.Height * scale, flags);
+  // Made hidden at the picture's size: the borders are known then, and the scale that fits.
+  const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.Width,
+                                config.Height, flags);
   if (!S().Window) return Fail(PlatformDisplayStep::Window, error);
-  // The presentation waits for the display: that is the program's only pacing.
-  S().Renderer = SDL_CreateRenderer(S().Window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!S().Renderer) return Fail(PlatformDisplayStep::Renderer, error);
-  if (!MakeTexture(config.Width, config.Height, false)) return Fail(PlatformDisplayStep::Texture, error);
+  SDL_SetWindowMinimumSize(S().Window, config.Width / 2, config.Height / 2);
+  if (const int scale = FittingScale(config.Scale, config); scale > 1) {
+    SDL_SetWindowSize(S().Window, config.Width * scale, config.Height * scale);
+    SDL_SetWindowPosition(S().Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+  SDL_ShowWindow(S().Window);
+  // The display's vertical sync paces when its refresh is near the designed rate; otherwise
+  // presentation is paced by the clock.
+  const bool vsync = config.FramesPerSecond == 60 && SdlRefreshNearPace(S().Window);
+  using TPresenter = PlatformDisplayConfig::TPresenter;
+  if (config.Presenter != TPresenter::Surface) {
+    S().Renderer = SDL_CreateRenderer(S().Window, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (!S().Renderer) return Fail(PlatformDisplayStep::Renderer, error);
+  }
+  // A GPU renderer on a software rasterizer costs several times the window's own surface.
+  if (S().Renderer && config.Presenter == TPresenter::Auto && SdlRendererIsSoftware(S().Renderer)) {
+    SDL_DestroyRenderer(S().Renderer);
+    S().Renderer = nullptr;
+  }
+  S().SurfacePresent = S().Renderer == nullptr;
+  S().LastSurface = nullptr;
+  if (S().SurfacePresent) {
+    // Otherwise SDL backs the window's surface with a renderer of its own again.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_GetWindowSurface(S().Window) == nullptr) return Fail(PlatformDisplayStep::Renderer, error);
+    SdlStartPacing(config.FramesPerSecond, false);
+  } else {
+    SdlStartPacing(config.FramesPerSecond, vsync);
+    // The back buffer's texture is made at the first frame; check now that one can be.
+    SDL_Texture* probe = SDL_CreateTexture(S().Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                           config.Width, config.Height);
+    if (!probe) return Fail(PlatformDisplayStep::Texture, error);
+    SDL_DestroyTexture(probe);
+  }
   SDL_ShowCursor(SDL_DISABLE);
   SDL_RaiseWindow(S().Window);
   return PlatformDisplayStep::Ok;
 }
 
 void PlatformCloseDisplay() {
-  DestroyTexture();
+  SdlReleasePresentation();
   if (S().Renderer) SDL_DestroyRenderer(S().Renderer);
   if (S().Window) SDL_DestroyWindow(S().Window);
   S().Renderer = nullptr;
@@ -186,23 +211,18 @@ void PlatformLeaveFullScreen() {
   if (!S().Window) return;
   if (S().FullScreen) SDL_SetWindowFullscreen(S().Window, 0);
   S().FullScreen = false;
+  SdlConfinePointer({});
   SDL_ShowCursor(SDL_ENABLE);
 }
 
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
-  if (!S().Renderer || !pixels || width <= 0 || height <= 0) return;
-  if (!S().Texture || S().TextureWidth != width || S().TextureHeight != height || S().TextureRgb555 != rgb555) {
-    if (!MakeTexture(width, height, rgb555)) return;
-  }
-  SDL_UpdateTexture(S().Texture, nullptr, pixels, pitchBytes);
-  int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(S().Renderer, &outW, &outH);
-  TLetterbox box = ComputeLetterbox(outW, outH, width, height);
-  SDL_Rect dest{box.Dest.Left, box.Dest.Top, box.Dest.Right - box.Dest.Left, box.Dest.Bottom - box.Dest.Top};
-  SDL_SetRenderDrawColor(S().Renderer, 0, 0, 0, 255);
-  SDL_RenderClear(S().Renderer);
-  SDL_RenderCopy(S().Renderer, S().Texture, nullptr, &dest);
-  SDL_RenderPresent(S().Renderer);
+bool PlatformToggleFullScreen() {
+  if (!S().Window) return S().FullScreen;
+  const bool full = !S().FullScreen;
+  if (SDL_SetWindowFullscreen(S().Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0) S().FullScreen = full;
+  S().PointerStale = true;
+  // Confined again, to the new picture, at the next present.
+  SdlConfinePointer({});
+  return S().FullScreen;
 }
 
 void PlatformShowError(const std::string& caption, const std::string& message) {
@@ -222,5 +242,7 @@ void PlatformSetScreenSaver(bool enabled) {
 }
 
 void PlatformReleasePointer() {
-  if (S().Window) SDL_SetWindowGrab(S().Window, SDL_FALSE);
+  if (!S().Window) return;
+  SDL_SetWindowGrab(S().Window, SDL_FALSE);
+  SdlConfinePointer({});
 }

@@ -129,4 +129,17 @@ TEST_F(CommandLineExitTest, ARunnableCommandLineDoesNotExit) {
   EXPECT_TRUE(Err.str().empty());
 }
 
+TEST_F(CommandLineTest, DesktopSwitchesTakeTheirValuesAndStateTheirRanges) {
+  EXPECT_EQ(Parse({"-V"}).Action, TCommandLine::TAction::Version);
+  const TCommandLine line = Parse({"--integer-scale", "--fps", "0", "--verbose"});
+  EXPECT_TRUE(line.IntegerScale);
+  EXPECT_EQ(line.FramesPerSecond, 0);
+  EXPECT_TRUE(line.Verbose);
+  EXPECT_EQ(Parse({}).FramesPerSecond, 60);
+  EXPECT_EQ(Parse({"--fps=144"}).FramesPerSecond, 144);
+  const TCommandLine bad = Parse({"--fps", "1001"});
+  EXPECT_EQ(bad.Action, TCommandLine::TAction::Error);
+  EXPECT_NE(bad.Error.find("0 to 1000"), std::string::npos) << bad.Error;
+}
+
 }  // namespace

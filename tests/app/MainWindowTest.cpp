@@ -2,6 +2,9 @@
 // and by the game, failures at set-up and in frames, and the sound player's life.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "AppTestData.h"
@@ -11,6 +14,7 @@
 #include "core/Settings.h"
 #include "platform/VirtualKeys.h"
 #include "sound/DXSound1.h"
+#include "util/ScratchPath.h"
 
 namespace {
 
@@ -258,6 +262,78 @@ TEST_F(MainWindowTest, WithoutAnAudioDeviceTheFootstepIsSilentlySkipped) {
   OnFrame = [](int) { CloseRequested = true; };
   EXPECT_EQ(RunCapturingErrors(), 0);
   EXPECT_EQ(Frames, 1);
+}
+
+// The program's own keys: the game never reads them, the window does.
+TEST_F(MainWindowTest, PauseAndHelpHoldTheFramesAndShowTheirPanelsOverThePicture) {
+  QueueActivation();
+  std::vector<uint16_t> paused, help;
+  OnFrame = [](int frame) {
+    if (frame == 3) HeadlessPushKeyDownEvent(VK_PAUSE);
+  };
+  EXPECT_EQ(RunCapturingErrors(), 0);
+  // Held after three frames; the headless platform then reports the window closed.
+  EXPECT_EQ(Frames, 3);
+  const HeadlessFrame& shown = HeadlessLastFrame();
+  const auto centre = [&] { return shown.Pixels[static_cast<size_t>(shown.Height / 2) * shown.Width + shown.Width / 2 - 30]; };
+  ASSERT_EQ(shown.Width, 640);
+  EXPECT_NE(centre(), 0) << "the pause panel is drawn over the (black) picture";
+}
+
+TEST_F(MainWindowTest, KeysResumeTheGameToggleTheOverlayAndRestartTheRateCount) {
+  QueueActivation();
+  const bool overlay = Settings.ShowOverlay;
+  OnFrame = [this](int frame) {
+    Window.FRateFrames = 7;
+    if (frame == 2) {
+      for (int vk : {VK_F1, VK_PAUSE, VK_F3, VK_PAUSE}) HeadlessPushKeyDownEvent(vk);
+    }
+    if (frame == 5) HeadlessPushKeyDownEvent(VK_F12);
+  };
+  int rateAfterResume = 0;
+  const auto frame = Window.FGameFrame;
+  Window.FGameFrame = [&] {
+    if (Frames == 2) rateAfterResume = Window.FRateFrames;
+    frame();
+  };
+  EXPECT_EQ(RunCapturingErrors(), 0);
+  EXPECT_EQ(Frames, 5);
+  EXPECT_EQ(Window.Hold(), THold::None);
+  EXPECT_EQ(Settings.ShowOverlay, !overlay);
+  EXPECT_EQ(rateAfterResume, -50);
+}
+
+TEST_F(MainWindowTest, PrintScreenSavesTheGamesOwnPictureUnderTheDataDirectory) {
+  TScratchDirectory data("corvina-shots");
+  setenv("XDG_DATA_HOME", data.Path.c_str(), 1);
+  QueueActivation();
+  OnFrame = [](int frame) {
+    if (frame == 2) {
+      // Twice in one second: the second file does not replace the first.
+      HeadlessPushKeyDownEvent(VK_SNAPSHOT);
+      HeadlessPushKeyDownEvent(VK_SNAPSHOT);
+      HeadlessPushKeyDownEvent(VK_F12);
+    }
+  };
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(RunCapturingErrors(), 0);
+  const std::string said = ::testing::internal::GetCapturedStdout();
+  unsetenv("XDG_DATA_HOME");
+  std::vector<std::filesystem::path> shots;
+  for (const auto& entry : std::filesystem::directory_iterator(data.Path / "corvina" / "screenshots")) {
+    shots.push_back(entry.path());
+  }
+  ASSERT_EQ(shots.size(), 2u) << said << Errors;
+  for (const auto& shot : shots) {
+    EXPECT_NE(said.find(shot.string()), std::string::npos) << "the path is printed";
+    std::ifstream in(shot, std::ios::binary);
+    std::vector<unsigned char> head(24);
+    in.read(reinterpret_cast<char*>(head.data()), 24);
+    EXPECT_EQ(head[1], 'P');
+    // IHDR: 640 x 480, the back buffer's own size.
+    EXPECT_EQ((head[18] << 8) | head[19], 640);
+    EXPECT_EQ((head[22] << 8) | head[23], 480);
+  }
 }
 
 TEST(SetupFailureMessageTest, EachPlatformStepHasTheMessageOfItsMode) {

@@ -189,7 +189,7 @@ def cpu_seconds(pid):
 
 def check_minimize_and_restore(run, report):
     """Minimized, the pump is detached and the program waits without using the processor;
-    activated again, frames run and the village is drawn again."""
+    activated again, frames run (paced, so a little processor) and the village is drawn again."""
     run.xs.xdo("windowminimize", run.wid)
     time.sleep(0.5)
     start = cpu_seconds(run.proc.pid)
@@ -202,7 +202,7 @@ def check_minimize_and_restore(run, report):
     busy = cpu_seconds(run.proc.pid) - start
     frac = pc.drawn_fraction(run.shot("restored"))
     report.check("minimized: no frames and no processor used; restored: frames again",
-                 idle < 0.1 and busy > 0.1 and frac > 0.3,
+                 idle < 0.1 and busy > max(0.02, 3 * idle) and frac > 0.3,
                  f"{idle:.2f} s of processor in 1.5 s minimized, {busy:.2f} s in 1 s restored, "
                  f"{frac:.0%} drawn after the restore")
 

@@ -62,7 +62,8 @@ class XSession:
                      "-nolisten", "tcp"])
         self._wait_for_server()
         if window_manager:
-            self._start(["openbox"])
+            config = os.path.join(os.path.dirname(os.path.abspath(__file__)), "openbox-rc.xml")
+            self._start(["openbox", "--config-file", config])
             time.sleep(1.0)
 
     def _start(self, argv):

@@ -71,3 +71,48 @@ TEST(LetterboxTest, DegenerateSizesDoNotDivideByZero) {
 }
 
 }  // namespace
+
+// The sharp way: the picture as large as the output holds at its own aspect, reached by the
+// smallest whole enlargement that covers it, then filtered down.
+TEST(SharpFitTest, AWideScreenIsFilledToItsHeightWithBarsOnlyAtTheSides) {
+  TLetterbox box = ComputeSharpFit(1280, 800, 640, 480);
+  EXPECT_EQ(box.Dest, MakeRect(107, 0, 1066, 800));
+  EXPECT_EQ(box.SharpFactor(), 2);  // 1066 x 800 needs 1280 x 960 to filter down from
+  EXPECT_FALSE(box.WholeFactor());
+  // The pointer's way back covers the whole picture and no more.
+  EXPECT_EQ(box.ToBackBuffer({107, 0}), (TPoint{0, 0}));
+  EXPECT_EQ(box.ToBackBuffer({1172, 799}), (TPoint{639, 479}));
+  EXPECT_EQ(box.ToBackBuffer({106, 0}).X, -1);
+  EXPECT_EQ(box.ToBackBuffer({1173, 0}).X, 640);
+}
+
+TEST(SharpFitTest, AnOutputOfAWholeMultipleIsShownByNearestNeighbourAlone) {
+  for (int k : {1, 2, 3}) {
+    TLetterbox box = ComputeSharpFit(640 * k, 480 * k, 640, 480);
+    EXPECT_TRUE(box.WholeFactor()) << k;
+    EXPECT_EQ(box.SharpFactor(), k);
+  }
+  // A tall output: the width decides, bars above and below.
+  TLetterbox tall = ComputeSharpFit(800, 1280, 800, 600);
+  EXPECT_EQ(tall.Dest, MakeRect(0, 340, 800, 600));
+  EXPECT_TRUE(tall.WholeFactor());
+}
+
+TEST(SharpFitTest, EveryPictureRowAndColumnIsReachedInAnOddlySizedWindow) {
+  TLetterbox box = ComputeSharpFit(997, 613, 640, 480);
+  TPoint last{-1, -1};
+  for (int x = box.Dest.Left; x < box.Dest.Right; ++x) {
+    const TPoint p = box.ToBackBuffer({x, box.Dest.Top});
+    EXPECT_LE(p.X - last.X, 1);  // no column skipped
+    last = p;
+  }
+  EXPECT_EQ(last.X, 639);
+}
+
+TEST(WindowScaleTest, ARequestedScaleIsCutToWhatTheUsableAreaHolds) {
+  // 1280 x 800, borders 2 + 2 wide and 30 + 2 high: 3 and 2 do not fit, 1 does.
+  EXPECT_EQ(ClampWindowScale(3, 640, 480, 1280, 800, 4, 32), 1);
+  EXPECT_EQ(ClampWindowScale(2, 640, 480, 1920, 1080, 4, 32), 2);
+  EXPECT_EQ(ClampWindowScale(8, 640, 480, 3840, 2160, 0, 0), 4);
+  EXPECT_EQ(ClampWindowScale(2, 800, 600, 640, 480, 0, 0), 1);  // never below 1
+}

@@ -1,0 +1,103 @@
+#include "app/HoldScreen.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// The key and what it does, in two columns (the face is proportional).
+struct THelpLine {
+  const char* Key;
+  const char* Effect;
+};
+constexpr THelpLine HelpLines[] = {
+    {"Keys", ""},
+    {"", ""},
+    {"Arrows, keypad 8 4 6 2", "walk"},
+    {"Keypad 9 7 1 3", "walk along the map's axes"},
+    {"PgUp, Home, End, PgDn", "the same"},
+    {"Ctrl", "jump"},
+    {"Insert", "next person"},
+    {"Left drag", "select persons"},
+    {"Right click", "send them to the cell"},
+    {"Esc", "cancel a walk; in free control, quit"},
+    {"1 .. 6, keypad + -", "paint, raise, lower the cell"},
+    {"F1, F3", "this help, the frame-rate overlay"},
+    {"Pause or P", "pause"},
+    {"Alt+Enter", "window or full screen"},
+    {"Print Screen", "save a screenshot"},
+    {"F12", "quit"},
+};
+constexpr int EffectColumn = 190;
+constexpr int LineHeight = 20;
+
+void Panel(TDDCanvas& canvas, int left, int top, int right, int bottom) {
+  canvas.Brush = {TBrushStyle::Solid, RGB(16, 24, 40)};
+  canvas.Pen = {RGB(200, 200, 120)};
+  canvas.Rectangle(left, top, right, bottom);
+}
+
+void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
+  canvas.Font.Size = 12;
+  canvas.Font.Color = RGB(255, 255, 255);
+  if (hold == THold::Paused) {
+    const int w = 160, h = 56;
+    Panel(canvas, (width - w) / 2, (height - h) / 2, (width + w) / 2, (height + h) / 2);
+    canvas.Font.Size = 24;
+    canvas.Font.Color = RGB(255, 240, 160);
+    canvas.TextOut(width / 2 - 46, height / 2 - 18, "PAUSE");
+    return;
+  }
+  const int lines = static_cast<int>(std::size(HelpLines));
+  const int w = std::min(width - 20, 480), h = lines * LineHeight + 20;
+  const int left = (width - w) / 2, top = (height - h) / 2;
+  Panel(canvas, left, top, left + w, top + h);
+  for (int i = 0; i < lines; ++i) {
+    const int y = top + 10 + i * LineHeight;
+    canvas.Font.Color = i == 0 ? RGB(255, 240, 160) : RGB(200, 220, 255);
+    if (*HelpLines[i].Key) canvas.TextOut(left + 16, y, HelpLines[i].Key);
+    canvas.Font.Color = RGB(255, 255, 255);
+    if (*HelpLines[i].Effect) canvas.TextOut(left + 16 + EffectColumn, y, HelpLines[i].Effect);
+  }
+}
+
+}  // namespace
+
+void THoldScreen::Keep(const TDDSurface& back) {
+  FWidth = back.Width();
+  FHeight = back.Height();
+  FPixels.resize(static_cast<size_t>(FWidth) * FHeight);
+  const int pitch = back.Pitch() / 2;
+  for (int y = 0; y < FHeight; ++y) {
+    std::memcpy(&FPixels[static_cast<size_t>(y) * FWidth], back.Pixels() + static_cast<size_t>(y) * pitch, FWidth * 2u);
+  }
+}
+
+void THoldScreen::Draw(TDisplay& display, THold hold) const {
+  if (!display.FBackBuffer || !display.FBackCanvas || !Kept() || display.FBackBuffer->Width() != FWidth ||
+      display.FBackBuffer->Height() != FHeight) {
+    return;
+  }
+  TDDSurface& back = *display.FBackBuffer;
+  const int pitch = back.Pitch() / 2;
+  uint16_t* pixels = back.Pixels();
+  for (int y = 0; y < FHeight; ++y) {
+    std::memcpy(pixels + static_cast<size_t>(y) * pitch, &FPixels[static_cast<size_t>(y) * FWidth], FWidth * 2u);
+  }
+  if (hold == THold::None) return;
+  TDDCanvas& canvas = *display.FBackCanvas;
+  const TCanvasFont font = canvas.Font;
+  const TCanvasPen pen = canvas.Pen;
+  const TCanvasBrush brush = canvas.Brush;
+  try {
+    DrawPanel(canvas, FWidth, FHeight, hold);
+  } catch (...) {
+    canvas.Release();
+    throw;
+  }
+  canvas.Release();
+  canvas.Font = font;
+  canvas.Pen = pen;
+  canvas.Brush = brush;
+}

@@ -1,0 +1,16 @@
+// Print Screen: the game's own picture (the back buffer at its own size) as a PNG file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// A file name in `folder` for a screenshot taken at `when` (seconds since the epoch, local
+// time), "corvina-YYYYMMDD-HHMMSS.png", with "-2", "-3", … added when that name is taken.
+std::filesystem::path ScreenshotPath(const std::filesystem::path& folder, int64_t when);
+
+// Writes the 5-6-5 picture into `folder` (made when missing); the file written, or nothing with
+// the reason in *reason.
+std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path& folder, const uint16_t* pixels,
+                                                    int width, int height, int pitchPixels, std::string* reason);

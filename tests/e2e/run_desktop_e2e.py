@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""End-to-end test of the program on a desktop that is not 4:3 (1280 x 800, under a window
+manager): full screen filling the height, the pointer held in the picture, a window that fits
+the screen and follows resizing, Alt+Enter both ways, Print Screen, pause, help, the overlay
+key and the pace. Exit 0 passed, 1 failed, 77 skipped."""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from run_e2e import Report, cpu_seconds  # noqa: E402
+from xsession import XSession, missing_tools  # noqa: E402
+
+SKIP = 77
+SCREEN_W, SCREEN_H = 1280, 800
+BACK_W, BACK_H = 640, 480
+# The picture filling the height: 800 * 4 / 3 = 1066 wide, centred.
+FULL = ((SCREEN_W - 1066) // 2, 0, 1066, SCREEN_H)
+PANEL = (220, 200, 420, 280)  # the pause panel's neighbourhood, back-buffer pixels
+
+
+def magick(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True)
+
+
+def mean_difference(a_png, b_png, mask=None):
+    """Mean absolute difference of two 640 x 480 pictures, 0..1, with mask blacked out."""
+    draw = ["-fill", "black", "-draw", "rectangle {} {} {} {}".format(*mask)] if mask else []
+    def rgb(png):
+        return subprocess.run(["convert", png, "-resize", f"{BACK_W}x{BACK_H}!", *draw, "-depth", "8", "rgb:-"],
+                              check=True, capture_output=True).stdout
+    pa, pb = rgb(a_png), rgb(b_png)
+    return sum(abs(x - y) for x, y in zip(pa, pb)) / (255.0 * max(len(pa), 1))
+
+
+def dark_fraction(pic):
+    return sum(1 for p in pic.pixels if p == 0) / len(pic.pixels)
+
+
+def crop_png(xs, name, rect):
+    png = os.path.join(xs.out_dir, name + ".png")
+    out = os.path.join(xs.out_dir, name + "-picture.png")
+    subprocess.run(["import", "-window", "root", png], env=xs.env, check=True, capture_output=True)
+    left, top, width, height = rect
+    magick("convert", png, "-crop", f"{width}x{height}+{left}+{top}", "+repage", out)
+    return out
+
+
+class Program:
+    def __init__(self, xs, argv, name, env=None):
+        self.xs = xs
+        self.log = open(os.path.join(xs.out_dir, f"desktop-{name}.txt"), "w+")
+        self.proc, self.wid = xs.start_program(argv, xs.out_dir, dict(xs.env, **(env or {})), self.log)
+        time.sleep(1.5)
+
+    def key(self, key):
+        self.xs.xdo("key", key)
+        time.sleep(0.4)
+
+    def said(self):
+        self.log.flush()
+        with open(self.log.name, errors="replace") as f:
+            return f.read()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.xs.hold_key("F12", 0.05)
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+def full_screen(xs, program, report, shots):
+    p = Program(xs, [program, "--no-dialog", "--fullscreen"], "full", {"XDG_DATA_HOME": shots})
+    try:
+        xs.move(SCREEN_W // 2, SCREEN_H // 2)
+        time.sleep(0.3)
+        screen = xs.screenshot("desktop-01-full")
+        left, _, width, _ = FULL
+        # Where the picture lies is checked against the screenshot below; here, the bars.
+        bars = [screen.at(x, y) for y in range(0, SCREEN_H, 9) for x in list(range(0, left - 1, 5)) +
+                list(range(left + width + 1, SCREEN_W, 5))]
+        report.check("full screen: bars only at the sides, and dark", not any(bars),
+                     f"{sum(1 for b in bars if b)} lit bar pixels of {len(bars)}")
+
+        # Relative motion toward a bar stops at the picture's edge.
+        xs.xdo("mousemove_relative", "--", "-900", "0")
+        time.sleep(0.2)
+        x = int(re.search(r"x:(\d+)", xs.xdo("getmouselocation")).group(1))
+        report.check("full screen: the pointer stays in the picture", x >= left, f"pointer at x {x}, picture from {left}")
+        xs.move(SCREEN_W // 2, SCREEN_H // 2)
+        time.sleep(0.3)
+
+        # Pause: frames stop (two pictures a while apart are equal) and the panel shows.
+        p.key("Pause")
+        paused = crop_png(xs, "desktop-02-paused", FULL)
+        time.sleep(0.6)
+        still = crop_png(xs, "desktop-03-still-paused", FULL)
+        report.check("Pause holds the frames", mean_difference(paused, still) < 0.002,
+                     f"difference {mean_difference(paused, still):.4f} over 0.6 s")
+        # Print Screen while paused: the game's own picture, without the panel.
+        p.key("Print")
+        files = sorted(os.listdir(os.path.join(shots, "corvina", "screenshots"))) if os.path.isdir(
+            os.path.join(shots, "corvina", "screenshots")) else []
+        if files:
+            saved = os.path.join(shots, "corvina", "screenshots", files[-1])
+            size = magick("identify", "-format", "%wx%h", saved).stdout
+            diff = mean_difference(saved, paused, PANEL)
+            report.check("Print Screen saves the picture shown, which fills the screen's height",
+                         size == "640x480" and diff < 0.04,
+                         f"{saved}: {size}, difference from the screen {diff:.4f}; said: "
+                         f"{'yes' if saved in p.said() else 'no'}")
+            report.check("the screenshot has no pause panel", mean_difference(saved, paused) > mean_difference(
+                saved, paused, PANEL), "the panel is only on the screen")
+        else:
+            report.check("Print Screen saves the picture shown, at its own size", False, "no file written")
+        p.key("F1")
+        helped = crop_png(xs, "desktop-04-help", FULL)
+        report.check("F1 shows the key help", mean_difference(helped, paused) > 0.01,
+                     f"difference from the pause picture {mean_difference(helped, paused):.4f}")
+        p.key("F1")
+        running = crop_png(xs, "desktop-05-running", FULL)
+        xs.hold_key("Right", 0.6)
+        time.sleep(0.3)
+        later = crop_png(xs, "desktop-06-walked", FULL)
+        report.check("F1 again resumes the game (a held arrow walks)", mean_difference(running, later) > 0.01,
+                     f"difference {mean_difference(running, later):.4f}")
+
+        overlay = (0, 0, 200, 64)
+        before = xs.screenshot("desktop-07-overlay", (left, 0, 400, 130))
+        p.key("F3")
+        after = xs.screenshot("desktop-08-no-overlay", (left, 0, 400, 130))
+        white = lambda pic: sum(1 for q in pic.pixels if q == 0xFFFF)  # noqa: E731
+        report.check("F3 hides the frame-rate overlay", white(before) > 50 and white(after) < white(before) // 4,
+                     f"white text pixels {white(before)} -> {white(after)} in {overlay}")
+
+        # Alt+Enter: to a window and back, the game going on.
+        p.key("alt+Return")
+        time.sleep(0.6)
+        geometry = xs.window_geometry(p.wid)
+        report.check("Alt+Enter leaves full screen", geometry[2] < SCREEN_W and geometry[3] < SCREEN_H,
+                     f"window {geometry}")
+        p.key("alt+Return")
+        time.sleep(0.6)
+        geometry = xs.window_geometry(p.wid)
+        report.check("Alt+Enter again fills the screen", geometry[2:] == (SCREEN_W, SCREEN_H), f"window {geometry}")
+        report.check("full screen: still running after both switches", p.proc.poll() is None, "running")
+    finally:
+        p.stop()
+
+
+def window(xs, program, report):
+    p = Program(xs, [program, "--no-dialog", "--windowed", "--scale", "3"], "window")
+    try:
+        x, y, w, h = xs.window_geometry(p.wid)
+        report.check("--scale 3 is cut to what the screen holds", w <= SCREEN_W and h <= SCREEN_H and y >= 0 and
+                     "does not fit" in p.said(), f"window {w} x {h} at ({x}, {y}); said: {p.said().strip()[:120]}")
+        xs.xdo("windowsize", p.wid, 1000, 600)
+        time.sleep(1.0)
+        x, y, w, h = xs.window_geometry(p.wid)
+        shot = xs.screenshot("desktop-09-resized", (x, y, w, h))
+        # 1000 x 600 holds the picture at 800 x 600, with 100-pixel bars left and right.
+        # Clear of the window's own border.
+        bars = [shot.at(c, r) for r in range(4, h - 4, 7) for c in list(range(4, 96, 5)) + list(range(w - 96, w - 4, 5))]
+        inside = sum(1 for r in range(0, h, 7) for c in range(110, w - 110, 7) if shot.at(c, r))
+        report.check("a resized window scales the picture into it", (w, h) == (1000, 600) and not any(bars) and inside > 500,
+                     f"window {w} x {h}; lit bar pixels {sum(1 for b in bars if b)}; lit picture samples {inside}")
+    finally:
+        p.stop()
+
+
+def pace(xs, program, report):
+    log = open(os.path.join(xs.out_dir, "desktop-pace.txt"), "w+")
+    proc, wid = xs.start_program([program, "--no-dialog", "--fullscreen", "--verbose"], xs.out_dir, xs.env, log)
+    time.sleep(1.0)
+    start_cpu, start = cpu_seconds(proc.pid), time.monotonic()
+    time.sleep(5.0)
+    used = (cpu_seconds(proc.pid) - start_cpu) / (time.monotonic() - start)
+    xs.hold_key("F12", 0.05)
+    proc.wait(timeout=10)
+    log.flush()
+    with open(log.name) as f:
+        said = f.read()
+    m = re.search(r"(\d+) frames in ([\d.]+) s, ([\d.]+) frames a second", said)
+    rate = float(m.group(3)) if m else 0.0
+    report.check("the pace holds 60 frames a second without vertical sync", 57 <= rate <= 63,
+                 f"{m.group(0) if m else said.strip()[:120]}")
+    report.check("and uses under a third of a core", used < 1 / 3, f"{used:.0%} of a core")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    missing = missing_tools(("openbox",))
+    if missing:
+        print(f"SKIPPED: the desktop test needs {', '.join(missing)}")
+        return SKIP
+    os.makedirs(args.out, exist_ok=True)
+    report = Report()
+    with tempfile.TemporaryDirectory() as shots:
+        for name, step in (("full screen", lambda xs: full_screen(xs, args.program, report, shots)),
+                           ("window", lambda xs: window(xs, args.program, report)),
+                           ("pace", lambda xs: pace(xs, args.program, report))):
+            print(f"{name}:", flush=True)
+            xs = XSession(SCREEN_W, SCREEN_H, args.out, window_manager=True)
+            try:
+                step(xs)
+            except Exception as e:  # a harness failure is a test failure with its reason
+                report.check(f"{name} run", False, f"{type(e).__name__}: {e}")
+            finally:
+                xs.close()
+    failed = report.failed()
+    print(f"{len(report.rows) - len(failed)} of {len(report.rows)} checks passed; screenshots in {args.out}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

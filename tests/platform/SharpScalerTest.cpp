@@ -1,0 +1,89 @@
+// The processor's sharp scaling against the way a GPU does it: the picture enlarged by a whole
+// factor with nearest neighbour, then sampled linearly at each destination pixel's centre.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/SharpScaler.h"
+
+namespace {
+
+// 5-6-5 to 8-bit components, widened by repeating the top bits.
+void Rgb(uint16_t p, double c[3]) {
+  const int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+  c[0] = (r << 3) | (r >> 2);
+  c[1] = (g << 2) | (g >> 4);
+  c[2] = (b << 3) | (b >> 2);
+}
+
+// The reference: the enlarged picture built for real and filtered in floating point.
+std::vector<uint32_t> Reference(const std::vector<uint16_t>& src, int sw, int sh, int dw, int dh) {
+  const int k = std::max({(dw + sw - 1) / sw, (dh + sh - 1) / sh, 1});
+  const int ew = sw * k, eh = sh * k;
+  auto at = [&](int x, int y, double c[3]) { Rgb(src[static_cast<size_t>(y / k) * sw + x / k], c); };
+  std::vector<uint32_t> out(static_cast<size_t>(dw) * dh);
+  for (int y = 0; y < dh; ++y) {
+    const double v = std::clamp((y + 0.5) * eh / dh - 0.5, 0.0, eh - 1.0);
+    const int y0 = static_cast<int>(v), y1 = std::min(y0 + 1, eh - 1);
+    for (int x = 0; x < dw; ++x) {
+      const double u = std::clamp((x + 0.5) * ew / dw - 0.5, 0.0, ew - 1.0);
+      const int x0 = static_cast<int>(u), x1 = std::min(x0 + 1, ew - 1);
+      double a[3], b[3], c[3], d[3];
+      at(x0, y0, a), at(x1, y0, b), at(x0, y1, c), at(x1, y1, d);
+      uint32_t pixel = 0;
+      for (int i = 0; i < 3; ++i) {
+        const double top = a[i] + (b[i] - a[i]) * (u - x0), bottom = c[i] + (d[i] - c[i]) * (u - x0);
+        pixel = (pixel << 8) | static_cast<uint32_t>(std::lround(top + (bottom - top) * (v - y0)));
+      }
+      out[static_cast<size_t>(y) * dw + x] = pixel;
+    }
+  }
+  return out;
+}
+
+int MaxChannelDifference(uint32_t p, uint32_t q) {
+  int worst = 0;
+  for (int shift : {0, 8, 16}) worst = std::max(worst, std::abs(static_cast<int>((p >> shift) & 255) - static_cast<int>((q >> shift) & 255)));
+  return worst;
+}
+
+TEST(SharpScalerTest, MatchesTheEnlargedPictureFilteredDownAtEveryUsualSize) {
+  const int sw = 64, sh = 48;
+  std::vector<uint16_t> src(static_cast<size_t>(sw) * sh);
+  std::srand(7);
+  for (auto& p : src) p = static_cast<uint16_t>(std::rand());
+  // Full screens of 16:10, 16:9, 4:3 at whole factors, shrinking, and an odd window.
+  for (auto [dw, dh] : {std::pair{107, 80}, {128, 72}, {128, 96}, {64, 48}, {40, 30}, {99, 61}}) {
+    TSharpScaler scaler;
+    scaler.Prepare(sw, sh, dw, dh);
+    const int pitch = dw + 3;
+    std::vector<uint32_t> out(static_cast<size_t>(pitch) * dh, 0xDEADBEEF);
+    scaler.Scale(src.data(), sw, false, out.data(), pitch);
+    const std::vector<uint32_t> want = Reference(src, sw, sh, dw, dh);
+    int worst = 0;
+    for (int y = 0; y < dh; ++y) {
+      for (int x = 0; x < dw; ++x) worst = std::max(worst, MaxChannelDifference(out[static_cast<size_t>(y) * pitch + x], want[static_cast<size_t>(y) * dw + x]));
+      EXPECT_EQ(out[static_cast<size_t>(y) * pitch + dw], 0xDEADBEEF) << "nothing written past the row";
+    }
+    // Fixed-point weights of 1/256: at most a step or two off the exact blend.
+    EXPECT_LE(worst, 2) << dw << " x " << dh;
+  }
+}
+
+TEST(SharpScalerTest, AWholeFactorIsPlainNearestNeighbour) {
+  const std::vector<uint16_t> src = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // 2 x 2
+  TSharpScaler scaler;
+  scaler.Prepare(2, 2, 6, 6);
+  std::vector<uint32_t> out(36);
+  scaler.Scale(src.data(), 2, false, out.data(), 6);
+  EXPECT_EQ(out[0], 0xFF0000u);
+  EXPECT_EQ(out[2], 0xFF0000u);
+  EXPECT_EQ(out[3], 0x00FF00u);
+  EXPECT_EQ(out[5 * 6 + 5], 0xFFFFFFu);
+  EXPECT_EQ(out[3 * 6 + 0], 0x0000FFu);
+}
+
+}  // namespace

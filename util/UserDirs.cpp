@@ -1,0 +1,19 @@
+#include "util/UserDirs.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+std::filesystem::path UserDataDirectory() {
+  // The base directory specification ignores relative paths in its variables.
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
+    return std::filesystem::path(data) / "corvina";
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') {
+    const passwd* entry = getpwuid(getuid());
+    home = entry != nullptr ? entry->pw_dir : "/tmp";
+  }
+  return std::filesystem::path(home) / ".local" / "share" / "corvina";
+}

@@ -1,0 +1,8 @@
+// Where the program keeps what the user makes (screenshots, saved maps, recordings): the XDG
+// base directories.
+#pragma once
+
+#include <filesystem>
+
+// $XDG_DATA_HOME/corvina, or ~/.local/share/corvina when it is unset or not absolute.
+std::filesystem::path UserDataDirectory();
