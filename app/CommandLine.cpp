@@ -1,7 +1,8 @@
 // Parsing of the program's command-line switches and its usage text.
 #include "app/CommandLine.h"
 
-#include <charconv>
+#include "util/Printable.h"
+#include "util/WholeNumber.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ TCommandLine Fail(TCommandLine result, std::string error) {
   return result;
 }
 
-// A whole decimal number in 1..MaxWindowScale, or 0.
-int ParseScale(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end) return 0;
-  return value >= 1 && value <= MaxWindowScale ? value : 0;
-}
 
 }  // namespace
 
@@ -67,11 +60,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       } else {
         value = arg.substr(8);
       }
-      result.Scale = ParseScale(value);
-      if (result.Scale == 0) {
-        return Fail(result, "--scale wants a whole number from 1 to " + std::to_string(MaxWindowScale) +
-                                ", not '" + value + "'");
-      }
+      const auto scale = ParseWholeNumber(value, 1, MaxWindowScale);
+      if (!scale) return Fail(result, WholeNumberRefusal("--scale", 1, MaxWindowScale, value));
+      result.Scale = static_cast<int>(*scale);
       continue;
     }
     bool known = false;
@@ -82,7 +73,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
         break;
       }
     }
-    if (!known) return Fail(result, "unknown option '" + arg + "'");
+    if (!known) return Fail(result, "unknown option '" + Printable(arg) + "'");
   }
   return result;
 }
