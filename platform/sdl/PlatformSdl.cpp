@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/sdl/DialogSignals.h"
 #include "platform/sdl/KeyMapSdl.h"
 #include "platform/Letterbox.h"
 #include "platform/Platform.h"
@@ -207,6 +208,8 @@ void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int heig
 
 void PlatformShowError(const std::string& caption, const std::string& message) {
   if (DialogsDisabled()) return;
+  // Every error dialog is followed by the program's end with status 1: a signal brings it now.
+  TDialogSignals signals(1);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), message.c_str(), S().Window);
 }
 
