@@ -51,29 +51,25 @@ CASES = [
 ]
 
 
-def proc_stat(pid):
-    """(state, parent, process group) of a process, or None when it is gone."""
-    try:
-        with open(f"/proc/{pid}/stat") as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-    except OSError:
-        return None
-    return fields[0], int(fields[1]), int(fields[2])
-
-
 def group_members(pgid):
-    members = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit():
-            stat = proc_stat(int(entry))
-            if stat is not None and stat[2] == pgid:
-                members.append(int(entry))
+    """{pid: (state, command line)} of the processes in the group, zombies included."""
+    members = {}
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                state, _, group = f.read().rsplit(")", 1)[1].split()[:3]
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                cmd = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+        except OSError:
+            continue
+        if int(group) == pgid:
+            members[int(entry)] = (state, cmd)
     return members
 
 
 def reap_orphans(pgid, program_pid):
-    """Reaps the group's processes that ended and came to this script (the subreaper); the
-    program itself is left to its Popen, which keeps its status."""
+    """Reaps the group's ended processes that came to this script (the subreaper); the program
+    itself is left to its Popen, which keeps its status."""
     for pid in group_members(pgid):
         if pid != program_pid:
             try:
@@ -88,18 +84,6 @@ def group_gone(pgid):
     except ProcessLookupError:
         return True
     return False
-
-
-def describe(pgid):
-    rows = []
-    for pid in group_members(pgid):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                cmd = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
-        except OSError:
-            cmd = "?"
-        rows.append(f"{pid} [{proc_stat(pid)[0] if proc_stat(pid) else 'gone'}] {cmd}")
-    return "; ".join(rows)
 
 
 def dialog_shown(xs, title):
@@ -136,7 +120,7 @@ def run_case(xs, case, program, work):
         else:
             helpers = [pid for pid in group_members(pgid) if pid != proc.pid]
             if len(helpers) != 1:
-                return [f"expected one dialog process beside the program, found: {describe(pgid)}"]
+                return [f"expected one dialog process beside the program, found: {group_members(pgid)}"]
             os.kill(helpers[0], case.sig)
         sent = time.monotonic()
         while time.monotonic() - sent < GONE_WITHIN:
@@ -150,7 +134,7 @@ def run_case(xs, case, program, work):
         elif proc.returncode != case.status:
             problems.append(f"status {proc.returncode}, expected {case.status}")
         if not group_gone(pgid):
-            problems.append(f"left behind after {GONE_WITHIN} s: {describe(pgid)}")
+            problems.append(f"left behind after {GONE_WITHIN} s: {group_members(pgid)}")
         else:
             print(f"    gone {time.monotonic() - sent:.2f} s after the signal", flush=True)
         return problems

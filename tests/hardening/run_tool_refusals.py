@@ -41,8 +41,6 @@ def cases():
     return [
         Case("--frames past its range", "headless", ["--frames", "100000001"], 2,
              "--frames needs a whole number from 0 to 100000000, not '100000001'"),
-        Case("--step-ms past its range", "headless", ["--step-ms", "60001"], 2,
-             "--step-ms needs a whole number from 0 to 60000, not '60001'"),
         Case("--png for a frame the run never reaches", "headless", ["--frames", "5", "--png", "9:x.png"], 2,
              "--png 9:x.png asks for frame 9, but the run has 5 frames"),
         Case("a script line with a terminal escape", "headless", ["--script", "s.txt"], 1,
@@ -55,8 +53,6 @@ def cases():
         Case("corvina-soak --help", "soak", ["--help"], 0, "--seed S", out="stdout"),
         Case("corvina-soak --seed past its range", "soak", ["--seed", "4294967296"], 2,
              "--seed needs a whole number from 0 to 4294967295, not '4294967296'"),
-        Case("corvina-soak --frames not a number", "soak", ["--frames", "many"], 2,
-             "--frames needs a whole number from 0 to 1000000000, not 'many'"),
         Case("corvina-soak unknown option", "soak", ["--fast\x1b[2J"], 2, "unknown option '--fast\\x1b[2J'"),
         Case("the generator on a full disk", "mkassets", ["."], 1,
              "Lumo1.BMP: cannot write the file: File too large", files={"Lumo1.BMP": OLD_PICTURE},
