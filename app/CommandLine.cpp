@@ -1,8 +1,10 @@
 // Parsing of the program's command-line switches and its usage text.
 #include "app/CommandLine.h"
 
-#include <charconv>
 #include <optional>
+
+#include "util/Printable.h"
+#include "util/WholeNumber.h"
 
 namespace {
 
@@ -32,15 +34,6 @@ TCommandLine Fail(TCommandLine result, std::string error) {
   return result;
 }
 
-// A whole decimal number in low..high, or nothing.
-std::optional<int> ParseWhole(const std::string& text, int low, int high) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) return std::nullopt;
-  return value;
-}
-
 // A switch with a whole number in low..high, as "--name N" or "--name=N", at args[i]; advances
 // i past its value. Nothing when args[i] is another switch; an error message when the value is wrong.
 std::optional<std::string> NumberSwitch(const std::vector<std::string>& args, size_t& i, const std::string& name,
@@ -55,12 +48,11 @@ std::optional<std::string> NumberSwitch(const std::vector<std::string>& args, si
   } else {
     return std::nullopt;
   }
-  if (const auto number = ParseWhole(value, low, high)) {
-    out = *number;
+  if (const auto number = ParseWholeNumber(value, low, high)) {
+    out = static_cast<int>(*number);
     return std::string{};
   }
-  return name + " wants a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
-         value + "'";
+  return WholeNumberRefusal(name, low, high, value);
 }
 
 }  // namespace
@@ -90,7 +82,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       if (arg == "--renderer" && i + 1 >= args.size()) return Fail(result, "--renderer needs gpu or surface");
       result.Renderer = arg == "--renderer" ? args[++i] : arg.substr(11);
       if (result.Renderer != "gpu" && result.Renderer != "surface" && result.Renderer != "auto") {
-        return Fail(result, "--renderer wants gpu, surface or auto, not '" + result.Renderer + "'");
+        return Fail(result, "--renderer wants gpu, surface or auto, not '" + Printable(result.Renderer) + "'");
       }
       continue;
     }
@@ -110,7 +102,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
         break;
       }
     }
-    if (!known) return Fail(result, "unknown option '" + arg + "'");
+    if (!known) return Fail(result, "unknown option '" + Printable(arg) + "'");
   }
   return result;
 }

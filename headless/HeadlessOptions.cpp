@@ -1,20 +1,42 @@
 // Command line of the headless runner.
 #include "headless/HeadlessOptions.h"
 
-#include <charconv>
 #include <string_view>
 
+#include "util/Printable.h"
+#include "util/WholeNumber.h"
+
 namespace {
-bool ToInt(std::string_view text, int& value, int lo, int hi) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end && !text.empty() && value >= lo && value <= hi;
+
+constexpr int kMaxFrames = 100000000;
+constexpr int kMaxStepMs = 60000;
+
+// Reads a number in lo..hi into `out`; otherwise the refusal naming the switch, range and value.
+bool Number(std::string_view name, std::string_view text, int lo, int hi, int& out, std::string& error) {
+  const auto value = ParseWholeNumber(text, lo, hi);
+  if (!value) return error = WholeNumberRefusal(name, lo, hi, text), false;
+  out = static_cast<int>(*value);
+  return true;
 }
+
+bool ParsePng(std::string_view v, PngRequest& png, std::string& error) {
+  const size_t colon = v.find(':');
+  if (colon == std::string_view::npos || colon + 1 >= v.size()) {
+    return error = "--png needs FRAME:FILE, not '" + Printable(v) + "'", false;
+  }
+  if (!Number("--png FRAME", v.substr(0, colon), 1, kMaxFrames, png.Frame, error)) return false;
+  png.File = v.substr(colon + 1);
+  return true;
+}
+
 }  // namespace
 
 const char* HeadlessUsage() {
   return "usage: corvina-headless [--frames N] [--script FILE] [--trace] [--map FILE] [--high-res]\n"
-         "                        [--step-ms N] [--png FRAME:FILE]... [--hash]\n";
+         "                        [--step-ms N] [--png FRAME:FILE]... [--hash]\n"
+         "  --frames N        frames to run, 0..100000000 (60)\n"
+         "  --step-ms N       virtual milliseconds per frame, 0..60000 (16)\n"
+         "  --png FRAME:FILE  write the picture after frame FRAME (1..the run's length) to FILE\n";
 }
 
 bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string& error) {
@@ -22,7 +44,7 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
     const std::string_view arg = argv[i];
     auto value = [&](std::string_view& out) {
       if (i + 1 >= argc) {
-        error = std::string(arg) + " needs a value";
+        error = Printable(arg) + " needs a value";
         return false;
       }
       out = argv[++i];
@@ -38,11 +60,9 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
     } else if (arg == "--help" || arg == "-h") {
       o.Help = true;
     } else if (arg == "--frames") {
-      if (!value(v)) return false;
-      if (!ToInt(v, o.Frames, 0, 100000000)) return error = "--frames needs a count from 0", false;
+      if (!value(v) || !Number(arg, v, 0, kMaxFrames, o.Frames, error)) return false;
     } else if (arg == "--step-ms") {
-      if (!value(v)) return false;
-      if (!ToInt(v, o.StepMs, 0, 60000)) return error = "--step-ms needs 0..60000", false;
+      if (!value(v) || !Number(arg, v, 0, kMaxStepMs, o.StepMs, error)) return false;
     } else if (arg == "--script") {
       if (!value(v)) return false;
       o.ScriptFile = v;
@@ -50,17 +70,20 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
       if (!value(v)) return false;
       o.MapFile = v;
     } else if (arg == "--png") {
-      if (!value(v)) return false;
-      const size_t colon = v.find(':');
       PngRequest png;
-      if (colon == std::string_view::npos || !ToInt(v.substr(0, colon), png.Frame, 1, 100000000) ||
-          colon + 1 >= v.size()) {
-        return error = "--png needs FRAME:FILE", false;
-      }
-      png.File = v.substr(colon + 1);
+      if (!value(v) || !ParsePng(v, png, error)) return false;
       o.Pngs.push_back(png);
     } else {
-      error = "unknown option " + std::string(arg);
+      error = "unknown option '" + Printable(arg) + "'";
+      return false;
+    }
+  }
+  if (o.Help) return true;
+  // A frame past the end would silently never be written.
+  for (const PngRequest& png : o.Pngs) {
+    if (png.Frame > o.Frames) {
+      error = "--png " + std::to_string(png.Frame) + ":" + PrintablePath(png.File) + " asks for frame " +
+              std::to_string(png.Frame) + ", but the run has " + std::to_string(o.Frames) + " frames";
       return false;
     }
   }

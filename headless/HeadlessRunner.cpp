@@ -15,6 +15,7 @@
 #include "res/Resources.h"
 #include "util/Crc32.h"
 #include "util/PngWriter.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -23,9 +24,9 @@ constexpr size_t MaxScriptBytes = 64u << 20;
 std::vector<ScriptEvent> LoadScript(const std::string& file) {
   if (file.empty()) return {};
   const auto bytes = ReadWholeFile(file, MaxScriptBytes);
-  if (!bytes) throw std::runtime_error("cannot open script " + file);
+  if (!bytes) throw std::runtime_error("cannot open script " + PrintablePath(file));
   ScriptParseResult parsed = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  if (!parsed.Error.empty()) throw std::runtime_error(file + ": " + parsed.Error);
+  if (!parsed.Error.empty()) throw std::runtime_error(PrintablePath(file) + ": " + parsed.Error);
   std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
                    [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
   return parsed.Events;
@@ -39,7 +40,7 @@ uint32_t FrameCrc() {
 void WriteFramePng(const std::string& file) {
   const HeadlessFrame& f = HeadlessLastFrame();
   std::string error;
-  if (f.Pixels.empty()) throw std::runtime_error("no frame was presented to write " + file);
+  if (f.Pixels.empty()) throw std::runtime_error("no frame was presented to write " + PrintablePath(file));
   if (!WritePng565(file, f.Width, f.Height, f.Pixels.data(), f.Width, &error)) {
     throw std::runtime_error(error);
   }
@@ -56,7 +57,9 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
   THeadlessSession session(config);
 
   size_t next = 0;
+  int ran = 0;
   for (int frame = 1; frame <= o.Frames; ++frame) {
+    ran = frame;
     bool f12 = false;
     for (; next < events.size() && events[next].Frame <= frame; ++next) {
       ApplyScriptEvent(events[next]);
@@ -77,6 +80,12 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
     }
     session.EndFrame();
     if (CloseRequested || f12) break;
+  }
+  for (const PngRequest& png : o.Pngs) {
+    if (png.Frame > ran) {
+      throw std::runtime_error("the run ended after frame " + std::to_string(ran) + ", so frame " +
+                               std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");
+    }
   }
   return 0;
 }

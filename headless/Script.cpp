@@ -6,6 +6,7 @@
 
 #include "platform/headless/PlatformHeadless.h"
 #include "platform/VirtualKeys.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ std::string ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
     if (!wantArgs(1)) return std::string(cmd) + " takes one key";
     e.Command = cmd == "down" ? ScriptCommand::Down : cmd == "up" ? ScriptCommand::Up : ScriptCommand::Tap;
     e.Key = ParseKeyName(w[2]);
-    if (e.Key < 0) return "unknown key '" + std::string(w[2]) + "'";
+    if (e.Key < 0) return "unknown key '" + Printable(w[2]) + "'";
     return {};
   }
   if (cmd == "mouse") {
@@ -69,7 +70,7 @@ std::string ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
     e.Focused = w[2] == "1";
     return {};
   }
-  return "unknown command '" + std::string(cmd) + "'";
+  return "unknown command '" + Printable(cmd) + "'";
 }
 
 }  // namespace

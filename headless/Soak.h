@@ -21,6 +21,11 @@ struct SoakResult {
   std::vector<std::string> Violations;  // the first few broken invariants, with their frame
 };
 
+// The soak's command line (argv[0] is the program). False on a bad one, with `error` naming the
+// word and, for a number, its range; `help` tells that --help was asked for.
+bool ParseSoakOptions(int argc, char** argv, SoakOptions& options, bool& help, std::string& error);
+const char* SoakUsage();
+
 SoakResult RunSoak(const SoakOptions& options);
 
 // The invariants of the running world; empty when they all hold. `stepped[i]` tells whether

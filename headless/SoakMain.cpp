@@ -1,30 +1,21 @@
 // corvina-soak: plays a long headless game under seeded random input and checks the world's
 // invariants after every frame. Exit 0 when they all held.
-#include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <string_view>
+#include <string>
 
 #include "headless/Soak.h"
 
 int main(int argc, char** argv) {
   SoakOptions o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    auto number = [&](auto& out) {
-      const char* v = argv[++i];
-      auto [p, ec] = std::from_chars(v, v + std::strlen(v), out);
-      return ec == std::errc() && *p == '\0';
-    };
-    if (arg == "--frames" && hasValue && number(o.Frames) && o.Frames >= 0) continue;
-    if (arg == "--seed" && hasValue && number(o.Seed)) continue;
-    if (arg == "--high-res") {
-      o.HighRes = true;
-      continue;
-    }
-    std::fprintf(stderr, "usage: corvina-soak [--frames N] [--seed S] [--high-res]\n");
+  bool help = false;
+  std::string error;
+  if (!ParseSoakOptions(argc, argv, o, help, error)) {
+    std::fprintf(stderr, "corvina-soak: %s\n%s", error.c_str(), SoakUsage());
     return 2;
+  }
+  if (help) {
+    std::printf("%s", SoakUsage());
+    return 0;
   }
   try {
     const SoakResult r = RunSoak(o);

@@ -2,9 +2,10 @@
 #include "util/PngWriter.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "util/AtomicFile.h"
 #include "util/Crc32.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -74,18 +75,11 @@ std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error) {
   const std::vector<uint8_t> png = EncodePng(w, h, rgb);
   if (png.empty()) {
-    if (error) *error = path + ": image size " + std::to_string(w) + " x " + std::to_string(h) +
+    if (error) *error = PrintablePath(path) + ": image size " + std::to_string(w) + " x " + std::to_string(h) +
                         " does not match " + std::to_string(rgb.size()) + " bytes of pixels";
     return false;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  out.close();
-  if (!out) {
-    if (error) *error = path + ": cannot write the file";
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, png, error);
 }
 
 std::vector<uint8_t> Rgb565ToRgb24(int w, int h, const uint16_t* pixels, int pitch) {

@@ -10,8 +10,8 @@
 // first. Empty when the sizes do not match or are not positive.
 std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb);
 
-// Writes EncodePng's image to `path`. On failure returns false and, when `error` is given,
-// puts a message there naming the path.
+// Writes EncodePng's image to `path`, atomically (util/AtomicFile.h). On failure returns false
+// and, when `error` is given, puts a message there naming the path and the reason.
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb,
               std::string* error = nullptr);
 

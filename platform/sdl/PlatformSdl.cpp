@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/Platform.h"
+#include "platform/sdl/DialogSignals.h"
 #include "platform/sdl/KeyMapSdl.h"
 #include "platform/sdl/SdlState.h"
 
@@ -227,6 +228,8 @@ bool PlatformToggleFullScreen() {
 
 void PlatformShowError(const std::string& caption, const std::string& message) {
   if (DialogsDisabled()) return;
+  // Every error dialog is followed by the program's end with status 1: a signal brings it now.
+  TDialogSignals signals(1);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), message.c_str(), S().Window);
 }
 

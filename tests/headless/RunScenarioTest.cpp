@@ -165,3 +165,18 @@ TEST_F(RunnerScenario, AMissingScriptIsAClearError) {
   o.ScriptFile = (Dir() / "nope.txt").string();
   EXPECT_THROW(RunWith(o), std::runtime_error);
 }
+
+TEST_F(RunnerScenario, APictureAskedForAfterTheGameClosedIsAnErrorNotASilentSuccess) {
+  HeadlessOptions o;
+  o.Frames = 20;
+  o.ScriptFile = WriteTemp("script.txt", "4 tap VK_F12\n");
+  o.Pngs = {{4, (Dir() / "four.png").string()}, {10, (Dir() / "ten.png").string()}};
+  try {
+    RunWith(o);
+    FAIL() << "the run said nothing of the picture it never drew";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "the run ended after frame 4, so frame 10 for " + o.Pngs[1].File +
+                                         " was never drawn");
+  }
+  EXPECT_TRUE(std::filesystem::exists(Dir() / "four.png"));
+}

@@ -38,8 +38,9 @@ TEST(ScriptParsing, KnowsTheGameKeysByName) {
 }
 
 TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
+  using namespace std::string_view_literals;
   struct Case {
-    const char* Text;
+    std::string_view Text;
     const char* Error;
   } cases[] = {
       {"1 down VK_LEFT\n2 jump\n", "line 2: unknown command 'jump'"},
@@ -52,6 +53,9 @@ TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
       {"1 mouse 99999999999 0\n", "line 1: mouse X Y must be numbers"},
       {"1 focus 2\n", "line 1: focus takes 0 or 1"},
       {"# only\n\n1\n", "line 3: expected FRAME COMMAND ARGS"},
+      // What the line holds is echoed as text: a terminal's escape sequence or a NUL shows escaped.
+      {"1 \x1b]0;owned\x07 x\n", "line 1: unknown command '\\x1b]0;owned\\x07'"},
+      {"1 tap VK_\0LEFT\n"sv, "line 1: unknown key 'VK_\\0LEFT'"},
   };
   for (const Case& c : cases) {
     const auto r = ParseScript(c.Text);

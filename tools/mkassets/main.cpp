@@ -3,9 +3,10 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
 #include <string>
 
+#include "util/AtomicFile.h"
 #include "util/PngWriter.h"
 #include "tools/mkassets/Assets.h"
 #include "tools/mkassets/CharacterSheet.h"
@@ -21,10 +22,8 @@ int Usage(FILE* to) {
 }
 
 void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw std::runtime_error(path.string() + ": cannot write the file");
+  std::string reason;
+  if (!WriteFileAtomically(path, bytes, &reason)) throw std::runtime_error(reason);
 }
 
 void WritePreview(const std::filesystem::path& path, const IndexedImage& sheet) {

@@ -1,0 +1,43 @@
+// Every file the programs write is written whole or not at all: the bytes go to a temporary
+// file in the target's folder, are flushed to the disk, and only then renamed over the target,
+// whose folder is flushed last. A full disk, a failing device or a killed program leaves the old
+// file as it was (at worst a stray hidden ".NAME.tmp-…" beside it), never a part of the new one.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+// The whole of `bytes` as the file `path` (a symbolic link there is replaced, not followed). On
+// failure returns false and, when `reason` is given, puts there the path and the system's reason:
+// "shot.png: cannot write the file: No space left on device".
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                         std::string* reason = nullptr);
+
+// The same for a file written in pieces (a recording, a long trace).
+class TAtomicFile {
+ public:
+  // Creates the temporary file at once; a failure there shows in Write, Commit and Reason.
+  explicit TAtomicFile(std::filesystem::path path);
+  // Without a successful Commit the temporary file goes and `path` stays as it was.
+  ~TAtomicFile();
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+  // Appends; false once anything has failed or after Commit.
+  bool Write(std::span<const uint8_t> bytes);
+  // Puts the new file in place of `path`; false when it or anything before it failed.
+  bool Commit();
+  // Empty until something fails; then the first failure, naming the path.
+  const std::string& Reason() const { return FReason; }
+
+ private:
+  bool Fail(int error);
+  void Discard();
+
+  std::filesystem::path FPath;
+  std::filesystem::path FTemp;  // while it exists and is not yet renamed
+  int FFd = -1;                 // while Write and Commit may go on
+  std::string FReason;
+};

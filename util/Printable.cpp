@@ -1,0 +1,81 @@
+// Escaping of echoed input.
+#include "util/Printable.h"
+
+namespace {
+
+bool Continuation(std::string_view s, size_t at) {
+  return at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80;
+}
+
+// The length of the well-formed UTF-8 sequence of two or more bytes at the start of `s`
+// (no overlong forms, no surrogates, nothing past U+10FFFF); 0 when there is none.
+size_t SequenceLength(std::string_view s) {
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  const auto b1 = s.size() > 1 ? static_cast<unsigned char>(s[1]) : 0;
+  size_t n = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (b1 < lo || b1 > hi) return 0;
+  for (size_t i = 2; i < n; ++i) {
+    if (!Continuation(s, i)) return 0;
+  }
+  return n;
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  switch (c) {
+    case '\0': out += "\\0"; return;
+    case '\t': out += "\\t"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\\': out += "\\\\"; return;
+    default: break;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 15];
+}
+
+}  // namespace
+
+std::string Printable(std::string_view text, size_t maxChars) {
+  std::string out;
+  size_t chars = 0;
+  for (size_t i = 0; i < text.size(); ++chars) {
+    if (chars == maxChars) {
+      out += "…";
+      break;
+    }
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t n = SequenceLength(text.substr(i));
+    // U+0080..U+009F: terminals take some of them (CSI, OSC) as controls.
+    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if (n > 0 && !c1) {
+      out.append(text.substr(i, n));
+      i += n;
+      continue;
+    }
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      AppendEscaped(out, c);
+    }
+    ++i;
+  }
+  return out;
+}
+
+std::string PrintablePath(const std::filesystem::path& path) { return Printable(path.native(), kEchoedPathChars); }
