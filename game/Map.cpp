@@ -3,14 +3,14 @@
 
 #include <cmath>
 #include <cstring>
-#include <iostream>
 #include <stdexcept>
 
 #include "game/Random.h"
 #include "game/Tile.h"
 #include "game/World.h"
-#include "platform/Platform.h"
+#include "core/Log.h"
 #include "core/Settings.h"
+#include "platform/Platform.h"
 #include "res/Resources.h"
 
 TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
@@ -19,7 +19,7 @@ TMap* TMap::CreateFromFile(const std::string& FileName) {
   auto* map = new TMap;
   try {
     if (!map->LoadFromFile(FileName)) {
-      std::cerr << "corvina: map file " << FileName << " cannot be opened; a random map is generated\n";
+      LogWarning("map file " + FileName + " cannot be opened; a random map is generated");
       map->Generate();
     }
   } catch (...) {
@@ -50,8 +50,8 @@ bool TMap::LoadFromFile(const std::string& FileName) {
                              " bytes long; " + std::to_string(MapBytes) + " bytes expected");
   }
   if (bytes->size() > MapBytes) {
-    std::cerr << "corvina: map file " << FileName << " is " << bytes->size() << " bytes long; only its first "
-              << MapBytes << " bytes are used\n";
+    LogWarning("map file " + FileName + " is " + std::to_string(bytes->size()) + " bytes long; only its first " +
+               std::to_string(MapBytes) + " bytes are used");
   }
   LoadFromBytes(*bytes);
   FFileName = FileName;
