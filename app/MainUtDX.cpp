@@ -220,7 +220,7 @@ void TBasic::RunFrame() {
 void TBasic::EnterGame() {
   PlatformSetScreenSaver(false);
   CloseRequested = false;
-  // Marked before the start: a start that fails half-way leaves a world for GameStop to free.
+  // Marked before the start: a start that fails half-way is stopped like a whole one.
   FGameStarted = true;
   FGameStart();
 }

@@ -41,6 +41,11 @@ class TSystem {
   bool RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoint);
   // Person i (1..4) or nullptr.
   TPerson* Person(int Index) const;
+  // Moves persons 1..4 to their start cells on FMap; one without a start cell stays.
+  void PlacePersons();
+  // FMap's projection for the current view (FViewX, FViewY).
+  TPoint CellToScreen(const TPoint& C) const { return TMap::CellToScreen(C, TPoint{FViewX, FViewY}); }
+  TPoint ScreenToCell(const TPoint& P) const { return TMap::ScreenToCell(P, TPoint{FViewX, FViewY}); }
 
   bool FCameraFree = false;  // true: camera at FCameraX/Y + FScroll; false: follows FCurrent
   int FCameraX = 0;          // free camera's map column
@@ -75,6 +80,8 @@ class TSystem {
   void DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0);
 };
 
+// The running game's world (nullptr when none runs). GameStart owns the world it makes; a test
+// may point this to a world it owns itself.
 extern TSystem* World;
 // The host's sound player (nullptr when there is none); footsteps play through it.
 extern TDXSound* HostSound;
