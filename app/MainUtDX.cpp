@@ -36,6 +36,7 @@ TBasic::TBasic() : FGameStart(GameStart), FGameFrame(GameFrame), FGameStop(GameS
 
 TBasic::~TBasic() {
   if (Display == this) Display = nullptr;
+  if (Basic == this) Basic = nullptr;
 }
 
 int TBasic::Run() {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "game/Random.h"
 #include "gfx/Overlay.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
@@ -122,6 +123,14 @@ void GameStart() {
 void GameStop() {
   World = nullptr;
   StartedWorld.reset();
+}
+
+void ResetGame() {
+  GameStop();
+  HostSound = nullptr;
+  CloseRequested = false;
+  MapFileOverride.clear();
+  RandSeed = 0;
 }
 
 void UpdateWorld(bool WithPointer, bool WithOverlay) {

@@ -93,6 +93,9 @@ extern std::string MapFileOverride;
 void GameStart();
 void GameFrame();
 void GameStop();
+// Back to no game: the world stopped, no sound player, no close request, no map override and
+// the random generator at its start.
+void ResetGame();
 void UpdateWorld(bool WithPointer, bool WithOverlay);
 // GetAsyncKeyState semantics while the window has the focus: 0x8000 down now, bit 0 pressed
 // since the previous query (consumed); 0 without the focus.

@@ -268,7 +268,7 @@ TEST_F(WorldTest, StoredKindsAndHeightsOutOfRangeRunLikeAnyOther) {
 
 // A scripted session: keys, a jump, pointer travel, a sweep and an order.
 std::string RunScriptedSession() {
-  ResetAllGlobals();
+  ResetProgramState();
   StartGameOn(StandardMap());
   HeadlessKeyDown(VK_NUMPAD9);
   RunFrames(10);
@@ -292,7 +292,7 @@ TEST(Determinism, TwoRunsOfOneScriptEndInTheSameState) {
   const std::string first = RunScriptedSession();
   const std::string second = RunScriptedSession();
   EXPECT_EQ(first, second);
-  ResetAllGlobals();
+  ResetProgramState();
 }
 
 }  // namespace
