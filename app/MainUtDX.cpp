@@ -40,6 +40,7 @@ TBasic::TBasic() : FGameStart(GameStart), FGameFrame(GameFrame), FGameStop(GameS
 
 TBasic::~TBasic() {
   if (Display == this) Display = nullptr;
+  if (Basic == this) Basic = nullptr;
 }
 
 int TBasic::Run() {
@@ -275,7 +276,7 @@ void TBasic::RunFrame() {
 void TBasic::EnterGame() {
   PlatformSetScreenSaver(false);
   CloseRequested = false;
-  // Marked before the start: a start that fails half-way leaves a world for GameStop to free.
+  // Marked before the start: a start that fails half-way is stopped like a whole one.
   FGameStarted = true;
   FStartTicks = PlatformTicks();
   FGameStart();

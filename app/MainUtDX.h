@@ -94,5 +94,6 @@ class TBasic : public TDisplay {
   uint32_t FStartTicks = 0;
 };
 
-// The one main window of the running program (nil outside Run's caller's lifetime).
+// The one main window of the running program (nil outside Run's caller's lifetime). Its owner
+// sets it; a window being destroyed clears it when it points to that window.
 extern TBasic* Basic;

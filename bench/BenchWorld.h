@@ -3,17 +3,14 @@
 
 #include <stdexcept>
 
-#include "game/Random.h"
+#include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
 
-inline void StartBenchWorld() {
-  ResetSettings();
-  HeadlessReset();
-  RandSeed = 0;
+// Starts the game on the program as it is (a display may be set up already).
+inline void StartBenchGame() {
   Settings.UseResources = true;
-  MapFileOverride.clear();
   try {
     GameStart();
   } catch (const std::runtime_error&) {
@@ -21,4 +18,10 @@ inline void StartBenchWorld() {
     GameStart();
     MapFileOverride.clear();
   }
+}
+
+// A fresh program with a started game and no display.
+inline void StartBenchWorld() {
+  ResetProgramState();
+  StartBenchGame();
 }

@@ -19,7 +19,7 @@
 #include "gfx/Drawing.h"
 #include "bench/Alternation.h"
 #include "bench/FrameTiles.h"
-#include "core/Settings.h"
+#include "game/ProgramState.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ TRect KindRect(int kind) { return MakeRect((kind % 4) * TileW, (kind / 4) * Tile
 
 struct TOurs {
   TOurs() {
-    ResetSettings();
+    ResetProgramState();
     display.FBackBuffer = MakeBackBuffer(640, 480, PixelKind565);
     display.FSheets[1] = std::make_unique<TDDSurface>(640, 480, PixelKind565);
     const auto px = MakeSheetPixels();

@@ -9,11 +9,10 @@
 
 struct TExploredGame {
   TExploredGame() {
-    ResetSettings();
-    ApplyScreenSize();
+    ResetProgramState();
     Display = &display;
     display.CreateSurfaces(Settings.FullScreen);
-    StartBenchWorld();
+    StartBenchGame();
     display.FRateFrames = -50;
     for (auto& row : World->FMap->FCells)
       for (TMapCell& cell : row) cell.Explored = 1;

@@ -30,5 +30,5 @@ extern int FaceCount;  // initially 1
 // Screen size from Settings.HighRes.
 void ApplyScreenSize();
 
-// Back to the shipped switches, 640 x 480 and the initial timing; tests call it between cases.
+// Back to the shipped switches, 640 x 480 and the initial timing (core's part of the program reset).
 void ResetSettings();

@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 
-#include "game/Random.h"
+#include "game/ProgramState.h"
 #include "game/World.h"
 #include "gfx/Display.h"
+#include "gfx/Drawing.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
 #include "platform/VirtualKeys.h"
@@ -15,7 +17,7 @@
 #include "util/ScratchPath.h"
 
 namespace {
-TDisplay* FuzzDisplay = nullptr;
+std::unique_ptr<TDisplay> FuzzDisplay;  // made once: loading the sheets for every input would dominate
 const TScratchPath MapFile("corvina-mapfuzz");
 
 void PlayFrames(const uint8_t* data, size_t size) {
@@ -40,22 +42,20 @@ void PlayFrames(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  HeadlessReset();
-  ResetSettings();
-  FuzzDisplay = new TDisplay;
-  Display = FuzzDisplay;
+  ResetProgramState();
+  FuzzDisplay = std::make_unique<TDisplay>();
   FuzzDisplay->CreateSurfaces(true);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  HeadlessReset();
-  RandSeed = 0;
+  ResetProgramState();
+  Display = FuzzDisplay.get();
+  SelectPixelFormat(static_cast<uint8_t>(FuzzDisplay->FPixelKind));
   std::span<const uint8_t> bytes(data, size);
   // The resource path reads what there is; a short resource fills only the first cells.
   SetResourceTableForTesting(std::vector<TResource>{{"Map", RT_MAP, bytes}});
   Settings.UseResources = true;
-  MapFileOverride.clear();
   try {
     GameStart();
     PlayFrames(data, size);
@@ -70,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PlayFrames(data, size);
   } catch (const std::exception&) {
   }
-  GameStop();
-  SetResourceTableForTesting(std::nullopt);
+  ResetProgramState();
   return 0;
 }

@@ -3,40 +3,28 @@
 
 #include <cmath>
 #include <cstring>
-#include <iostream>
 #include <stdexcept>
 
 #include "game/Random.h"
-#include "game/Tile.h"
-#include "game/World.h"
-#include "platform/Platform.h"
+#include "core/Log.h"
 #include "core/Settings.h"
+#include "platform/Platform.h"
 #include "res/Resources.h"
 
 TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
 
-TMap* TMap::CreateFromFile(const std::string& FileName) {
-  auto* map = new TMap;
-  try {
-    if (!map->LoadFromFile(FileName)) {
-      std::cerr << "corvina: map file " << FileName << " cannot be opened; a random map is generated\n";
-      map->Generate();
-    }
-  } catch (...) {
-    delete map;
-    throw;
+std::unique_ptr<TMap> TMap::CreateFromFile(const std::string& FileName) {
+  auto map = std::make_unique<TMap>();
+  if (!map->LoadFromFile(FileName)) {
+    LogWarning("map file " + FileName + " cannot be opened; a random map is generated");
+    map->Generate();
   }
   return map;
 }
 
-TMap* TMap::CreateFromResource(const std::string& ResName, int ResType) {
-  auto* map = new TMap;
-  try {
-    if (!map->LoadFromResource(ResName, ResType)) map->Generate();
-  } catch (...) {
-    delete map;
-    throw;
-  }
+std::unique_ptr<TMap> TMap::CreateFromResource(const std::string& ResName, int ResType) {
+  auto map = std::make_unique<TMap>();
+  if (!map->LoadFromResource(ResName, ResType)) map->Generate();
   return map;
 }
 
@@ -50,8 +38,8 @@ bool TMap::LoadFromFile(const std::string& FileName) {
                              " bytes long; " + std::to_string(MapBytes) + " bytes expected");
   }
   if (bytes->size() > MapBytes) {
-    std::cerr << "corvina: map file " << FileName << " is " << bytes->size() << " bytes long; only its first "
-              << MapBytes << " bytes are used\n";
+    LogWarning("map file " + FileName + " is " + std::to_string(bytes->size()) + " bytes long; only its first " +
+               std::to_string(MapBytes) + " bytes are used");
   }
   LoadFromBytes(*bytes);
   FFileName = FileName;
@@ -72,23 +60,16 @@ bool TMap::LoadFromResource(const std::string& ResName, int ResType) {
 void TMap::LoadFromBytes(std::span<const uint8_t> Data) {
   const size_t n = Data.size() < MapBytes ? Data.size() : MapBytes;
   std::memcpy(FCells, Data.data(), n);
-  PlacePersons();
 }
 
-void TMap::PlacePersons() {
-  if (!World) return;
-  for (int n = 1; n <= 4; ++n) {
-    TSprite* person = World->FActors[n].get();
-    if (!person) continue;
-    for (int y = 0; y < MapSize; ++y) {
-      for (int x = 0; x < MapSize; ++x) {
-        if (FCells[y][x].Occupant == person->FId) {
-          person->FCellX = x;
-          person->FCellY = y;
-        }
-      }
+std::optional<TPoint> TMap::StartCell(int Person) const {
+  std::optional<TPoint> found;
+  for (int y = 0; y < MapSize; ++y) {
+    for (int x = 0; x < MapSize; ++x) {
+      if (FCells[y][x].Occupant == Person) found = TPoint{x, y};
     }
   }
+  return found;
 }
 
 void TMap::Generate() {
@@ -187,23 +168,20 @@ void TMap::Reveal(int X, int Y, int Radius) {
 
 namespace {
 int viewColumnShift() { return Settings.HighRes ? 7 : 6; }
-TPoint viewCell() { return World ? TPoint{World->FViewX, World->FViewY} : TPoint{}; }
 }  // namespace
 
-TPoint TMap::CellToScreen(const TPoint& C) const {
-  const TPoint view = viewCell();
-  const int a = C.X - view.X + viewColumnShift();
-  const int b = C.Y - view.Y - 1;
+TPoint TMap::CellToScreen(const TPoint& C, const TPoint& View) {
+  const int a = C.X - View.X + viewColumnShift();
+  const int b = C.Y - View.Y - 1;
   return TPoint{30 * (a + b - 1), 14 * (b - a - 1) - 16};
 }
 
-TPoint TMap::ScreenToCell(const TPoint& P) const {
-  const TPoint view = viewCell();
+TPoint TMap::ScreenToCell(const TPoint& P, const TPoint& View) {
   const int t = P.X + 30;
   const int u = P.Y + 30;
   const int c = t / 60, d = u / 28, rx = t % 60, ry = u % 28;
-  int cx = c - d + view.X;
-  int cy = c + d + view.Y;
+  int cx = c - d + View.X;
+  int cy = c + d + View.Y;
   const double f = rx * 14 / 30.0;
   if (f + ry < 14) cy -= 1;
   if (f + ry > 42) cy += 1;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -38,15 +40,18 @@ class TMap {
   // Loads the file; a file that cannot be opened gives a generated map.
   // Throws std::runtime_error for a file shorter than 50000 bytes, one larger than
   // MaxMapFileBytes, or one that fails while it is read; a longer one is used with a warning.
-  static TMap* CreateFromFile(const std::string& FileName);
+  static std::unique_ptr<TMap> CreateFromFile(const std::string& FileName);
   // Loads the program's resource; throws std::runtime_error when it does not exist.
-  static TMap* CreateFromResource(const std::string& ResName, int ResType);
+  static std::unique_ptr<TMap> CreateFromResource(const std::string& ResName, int ResType);
 
   bool LoadFromFile(const std::string& FileName);
   bool LoadFromResource(const std::string& ResName, int ResType);
-  // The one parser of stored maps: copies up to 50000 bytes in cell order, then places the
-  // persons of the world. Shorter data fills only the first cells.
+  // The one parser of stored maps: copies up to 50000 bytes in cell order. Shorter data fills
+  // only the first cells.
   void LoadFromBytes(std::span<const uint8_t> Data);
+  // Where the person numbered `Person` starts: the last cell holding that occupant in row
+  // order, or nothing.
+  std::optional<TPoint> StartCell(int Person) const;
   void Generate();
 
   uint8_t GetCell(uint8_t Index, int X, int Y) const;
@@ -60,12 +65,11 @@ class TMap {
   void ClearLight();
   void Reveal(int X, int Y, int Radius);
 
-  TPoint ScreenToCell(const TPoint& P) const;
-  TPoint CellToScreen(const TPoint& C) const;
+  // Between back-buffer pixels and cells for the view reference cell `View` (the world's,
+  // set by each render pass) and the screen size of Settings.HighRes.
+  static TPoint ScreenToCell(const TPoint& P, const TPoint& View);
+  static TPoint CellToScreen(const TPoint& C, const TPoint& View);
 
   TMapCell FCells[MapSize][MapSize];  // [row Y][column X], the stored byte order
   std::string FFileName;               // the name loaded under ("Map.DAT" for the resource)
-
- private:
-  void PlacePersons();
 };

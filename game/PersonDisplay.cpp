@@ -71,7 +71,7 @@ void TPerson::DrawSeeThrough(const TPoint& P) {
 }
 
 void TPerson::GetSelectRect(TRect& R) const {
-  TPoint s = World && World->FMap ? World->FMap->CellToScreen(TPoint{FCellX, FCellY}) : TPoint{};
+  TPoint s = World && World->FMap ? World->CellToScreen(TPoint{FCellX, FCellY}) : TPoint{};
   if (World) {
     s.X -= World->FScrollX;
     s.Y -= World->FScrollY;

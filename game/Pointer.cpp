@@ -103,8 +103,8 @@ void TSystem::HandlePointer() {
   const TPoint s0{FScrollX, FScrollY};
   if (!FDragging && ScrollAtEdges(P)) return;
   FCursorPhase = (FCursorPhase + 1) % 2;
-  const TPoint C = FMap->ScreenToCell(TPoint{P.X + s0.X, P.Y + s0.Y});
-  const TPoint B = FMap->CellToScreen(C);
+  const TPoint C = ScreenToCell(TPoint{P.X + s0.X, P.Y + s0.Y});
+  const TPoint B = CellToScreen(C);
   const int hC = FMap->GetCell(CellHeight, C.X, C.Y);
   if (pressedSince(VK_RBUTTON)) {
     for (int i = 1; i <= PersonCount; ++i)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "game/Random.h"
 #include "gfx/Overlay.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
@@ -14,12 +15,28 @@ TDXSound* HostSound = nullptr;
 bool CloseRequested = false;
 std::string MapFileOverride;
 
+namespace {
+std::unique_ptr<TSystem> StartedWorld;  // the world GameStart made, until GameStop
+}  // namespace
+
 TSystem::TSystem() { SetCameraFree(false); }
 TSystem::~TSystem() = default;
 
 TPerson* TSystem::Person(int Index) const {
   if (Index < 1 || Index > PersonCount) return nullptr;
   return dynamic_cast<TPerson*>(FActors[Index].get());
+}
+
+void TSystem::PlacePersons() {
+  if (!FMap) return;
+  for (int n = 1; n <= PersonCount; ++n) {
+    TSprite* person = FActors[n].get();
+    if (!person) continue;
+    if (const auto cell = FMap->StartCell(person->FId)) {
+      person->FCellX = cell->X;
+      person->FCellY = cell->Y;
+    }
+  }
 }
 
 void TSystem::SetCameraFree(bool Value) {
@@ -44,7 +61,7 @@ void TSystem::SelectNextPerson() {
 
 void TSystem::PlaySoundAt(int Slot, const TPoint& Cell) {
   if (!Settings.SoundOn || !HostSound || !FMap) return;
-  const TPoint p = FMap->CellToScreen(Cell);
+  const TPoint p = CellToScreen(Cell);
   const int pan = std::clamp(p.X + 15 - 320, -256, 256);
   HostSound->SetPan(Slot, pan);
   HostSound->Play(Slot);
@@ -52,7 +69,7 @@ void TSystem::PlaySoundAt(int Slot, const TPoint& Cell) {
 
 namespace {
 
-TMap* loadMap() {
+std::unique_ptr<TMap> loadMap() {
   if (!MapFileOverride.empty()) return TMap::CreateFromFile(MapFileOverride);
   if (Settings.UseResources) return TMap::CreateFromResource("Map", RT_MAP);
   const std::string dir = ProgramDirectory();
@@ -88,26 +105,32 @@ void fillFrames(TSystem& world) {
 
 void GameStart() {
   GameStop();
-  World = new TSystem;
-  try {
-    for (int i = 1; i <= PersonCount; ++i) World->FActors[i] = std::make_unique<TPerson>(i, i, 12);
-    World->Person(2)->FAddLevel = 80;
-    World->Person(3)->FOpacity = 50;
-    World->Person(4)->FBrightness = 40;
-    World->FMap.reset(loadMap());
-    fillTiles(*World);
-    fillFrames(*World);
-  } catch (...) {
-    GameStop();
-    throw;
-  }
+  auto world = std::make_unique<TSystem>();
+  for (int i = 1; i <= PersonCount; ++i) world->FActors[i] = std::make_unique<TPerson>(i, i, 12);
+  world->Person(2)->FAddLevel = 80;
+  world->Person(3)->FOpacity = 50;
+  world->Person(4)->FBrightness = 40;
+  world->FMap = loadMap();
+  world->PlacePersons();
+  fillTiles(*world);
+  fillFrames(*world);
+  StartedWorld = std::move(world);
+  World = StartedWorld.get();
   for (int vk = 1; vk <= 145; ++vk) KeyState(vk);
   World->SetCameraFree(true);
 }
 
 void GameStop() {
-  delete World;
   World = nullptr;
+  StartedWorld.reset();
+}
+
+void ResetGame() {
+  GameStop();
+  HostSound = nullptr;
+  CloseRequested = false;
+  MapFileOverride.clear();
+  RandSeed = 0;
 }
 
 void UpdateWorld(bool WithPointer, bool WithOverlay) {

@@ -41,6 +41,11 @@ class TSystem {
   bool RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoint);
   // Person i (1..4) or nullptr.
   TPerson* Person(int Index) const;
+  // Moves persons 1..4 to their start cells on FMap; one without a start cell stays.
+  void PlacePersons();
+  // FMap's projection for the current view (FViewX, FViewY).
+  TPoint CellToScreen(const TPoint& C) const { return TMap::CellToScreen(C, TPoint{FViewX, FViewY}); }
+  TPoint ScreenToCell(const TPoint& P) const { return TMap::ScreenToCell(P, TPoint{FViewX, FViewY}); }
 
   bool FCameraFree = false;  // true: camera at FCameraX/Y + FScroll; false: follows FCurrent
   int FCameraX = 0;          // free camera's map column
@@ -75,6 +80,8 @@ class TSystem {
   void DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0);
 };
 
+// The running game's world (nullptr when none runs). GameStart owns the world it makes; a test
+// may point this to a world it owns itself.
 extern TSystem* World;
 // The host's sound player (nullptr when there is none); footsteps play through it.
 extern TDXSound* HostSound;
@@ -86,6 +93,9 @@ extern std::string MapFileOverride;
 void GameStart();
 void GameFrame();
 void GameStop();
+// Back to no game: the world stopped, no sound player, no close request, no map override and
+// the random generator at its start.
+void ResetGame();
 void UpdateWorld(bool WithPointer, bool WithOverlay);
 // GetAsyncKeyState semantics while the window has the focus: 0x8000 down now, bit 0 pressed
 // since the previous query (consumed); 0 without the focus.

@@ -3,11 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iostream>
 #include <optional>
-#include <set>
 #include <stdexcept>
 
+#include "core/Log.h"
 #include "gfx/PixelFormat.h"
 #include "res/Resources.h"
 
@@ -15,10 +14,7 @@ namespace {
 
 // A refusal is told once per source, however often the sheets are reloaded.
 void ReportRefusal(const std::string& source, const std::string& why) {
-  static std::set<std::string> told;
-  if (told.insert(source + '\n' + why).second) {
-    std::cerr << "corvina: bitmap " << source << " refused: " << why << '\n';
-  }
+  LogWarningOnce("bitmap " + source + " refused: " + why);
 }
 
 std::optional<TBitmap> FromResource(const std::string& name) {

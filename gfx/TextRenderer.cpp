@@ -114,9 +114,9 @@ struct TLineMask {
 // costs more than the rest of the text path, so their masks are kept. The store is emptied
 // when it grows past a bound, which keeps it small and the output independent of its history.
 constexpr size_t MaxKeptLines = 256;
+std::unordered_map<std::string, TLineMask> kept;
 
 const TLineMask* MaskOf(std::string_view utf8, int points) {
-  static std::unordered_map<std::string, TLineMask> kept;
   std::string key(utf8);
   key.append(1, '\0').append(std::to_string(points));
   if (auto it = kept.find(key); it != kept.end()) return &it->second;
@@ -182,3 +182,7 @@ void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8,
       return BlendInk<PixelKind565>(target, x, y, *mask, colour);
   }
 }
+
+// The face and its opened sizes stay: they depend on the machine only, and finding them again
+// would ask fontconfig for every font on it.
+void ResetTextCache() { kept.clear(); }

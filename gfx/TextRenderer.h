@@ -14,3 +14,6 @@ void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8,
 
 // The face file chosen for "Default" (empty when none was found).
 std::string_view DefaultFacePath();
+
+// Forgets the rendered lines kept for reuse.
+void ResetTextCache();

@@ -1,21 +1,20 @@
 // Starting and stopping a game on the headless platform.
 #include "headless/HeadlessSession.h"
 
-#include "game/Random.h"
+#include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
+#include "res/Resources.h"
 
 THeadlessSession::THeadlessSession(const HeadlessConfig& config) {
-  HeadlessReset();
-  RandSeed = 0;
+  ResetProgramState();
   HeadlessSetStepMs(static_cast<uint32_t>(config.StepMs));
-  ResetSettings();
   Settings.HighRes = config.HighRes;
   ApplyScreenSize();
   MapFileOverride = config.MapFile;
-  CloseRequested = false;
+  if (config.Resources) SetResourceTableForTesting(*config.Resources);
 
   Display = &FDisplay;
   try {

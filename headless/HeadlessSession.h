@@ -3,19 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "gfx/Display.h"
+#include "res/Resources.h"
 
 struct HeadlessConfig {
   bool HighRes = false;
   int StepMs = 16;       // virtual milliseconds per frame
   std::string MapFile;   // empty: the embedded map
+  std::optional<std::vector<TResource>> Resources;  // the program's resources; nothing: the embedded ones
 };
 
 class THeadlessSession {
  public:
-  // Resets every global the program starts with, builds the display and starts the game.
+  // Resets the program (ResetProgramState), applies the configuration, builds the display and
+  // starts the game.
   // Throws std::runtime_error when the set-up or the map fails.
   explicit THeadlessSession(const HeadlessConfig& config);
   ~THeadlessSession();

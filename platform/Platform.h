@@ -20,6 +20,9 @@ uint32_t PlatformTicks();
 // Keys and the two mouse buttons (VK_LBUTTON 1, VK_RBUTTON 2) are latched, so a press and
 // release between two queries still shows as "pressed since". Does not look at the focus.
 uint16_t PlatformAsyncKeyState(int vk);
+// Forgets every latched key and button. Headless, the whole platform goes back to its start;
+// on SDL the window and the audio device stay as they are.
+void PlatformResetState();
 // True while the game window has the keyboard focus.
 bool PlatformHasFocus();
 // Pointer position in back-buffer pixels; may lie outside the back buffer.

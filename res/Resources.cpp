@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/FileDescriptor.h"
 #include "res/EmbeddedTable.h"
 
 namespace {
@@ -83,27 +84,24 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
   if (std::filesystem::is_directory(path, ec)) return std::nullopt;
   // Opened without waiting: a FIFO nobody writes to would otherwise block the open for ever.
   // Reads then wait as usual, and end at once when there is no writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.IsOpen()) return std::nullopt;
+  ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
   // Read in pieces up to one byte past the bound: works for pipes and files whose size changes.
   std::vector<uint8_t> data;
   uint8_t buffer[65536];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       const int error = errno;
-      ::close(fd);
       throw std::runtime_error(path + ": read error: " + std::strerror(error));
     }
     if (got == 0) break;
     if (data.size() + static_cast<size_t>(got) > maxBytes) {
-      ::close(fd);
       throw std::runtime_error(path + ": file larger than " + std::to_string(maxBytes) + " bytes, refused");
     }
     data.insert(data.end(), buffer, buffer + got);
   }
-  ::close(fd);
   return data;
 }

@@ -53,6 +53,7 @@ void HeadlessClearAudioLog() { S().AudioLog.clear(); }
 
 uint32_t PlatformTicks() { return S().Clock; }
 uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
+void PlatformResetState() { HeadlessReset(); }
 bool PlatformHasFocus() { return S().Focus; }
 TPoint PlatformCursorPos() { return S().Cursor; }
 

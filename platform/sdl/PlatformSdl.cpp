@@ -89,6 +89,7 @@ TSdlState& SdlState() {
 uint32_t PlatformTicks() { return SDL_GetTicks(); }
 
 uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
+void PlatformResetState() { S().Keys.Clear(); }
 
 bool PlatformHasFocus() {
   return S().Window && (SDL_GetWindowFlags(S().Window) & SDL_WINDOW_INPUT_FOCUS) != 0;

@@ -58,7 +58,7 @@ class FootstepFrames : public GameTest {
       if (log[i].What == "play") steps.push_back(pan);
     }
     // The step starts, and a long diagonal sounds again halfway, from the cell it leaves.
-    const TDXSound::Gains want = TDXSound::PanGains(Map().CellToScreen(cell).X + 15 - 320);
+    const TDXSound::Gains want = TDXSound::PanGains(World->CellToScreen(cell).X + 15 - 320);
     for (const Footstep& s : steps) {
       EXPECT_EQ(s, (Footstep{want.Left, want.Right})) << "frame " << World->FFrameCount << " cell (" << cell.X
                                                        << ", " << cell.Y << ")";
@@ -107,14 +107,14 @@ class FootstepFrames : public GameTest {
   }
   // A right click on the middle of a cell's ground diamond.
   void OrderTo(TPoint cell) {
-    const TPoint b = Map().CellToScreen(cell);
+    const TPoint b = World->CellToScreen(cell);
     HeadlessSetCursor({b.X + 30 - World->FScrollX, b.Y + 14 - World->FScrollY});
     HeadlessKeyTap(VK_RBUTTON);
     Frame();
     HeadlessSetCursor(Middle);
     ASSERT_FALSE(P(1).FFreeMode) << "the order found no way";
   }
-  int ScreenX() { return Map().CellToScreen({P(1).FCellX, P(1).FCellY}).X; }
+  int ScreenX() { return World->CellToScreen({P(1).FCellX, P(1).FCellY}).X; }
 
   static constexpr TPoint Middle{320, 300};
   std::unique_ptr<FootstepRecorder> Recorder;

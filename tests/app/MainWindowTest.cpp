@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "AppTestData.h"
+#include "game/ProgramState.h"
 #include "game/World.h"
 #include "app/MainUtDX.h"
 #include "platform/headless/PlatformHeadless.h"
@@ -21,9 +22,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSettings();
-    HeadlessReset();
-    CloseRequested = false;
+    ResetProgramState();
     Settings.FullScreen = false;
     UseResources(true, true, false);
     Window.FGameStart = [this] { Log += "start "; ++Starts; };
@@ -33,12 +32,12 @@ class MainWindowTest : public ::testing::Test {
       if (OnFrame) OnFrame(Frames);
     };
     Basic = &Window;
+    Display = &Window;  // as its constructor made it, before the reset
   }
 
   void TearDown() override {
     Basic = nullptr;
-    SetResourceTableForTesting(std::nullopt);
-    ResetSettings();
+    ResetProgramState();
   }
 
   void UseResources(bool sheet1, bool sheet2, bool walk) {

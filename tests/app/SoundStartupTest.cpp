@@ -22,8 +22,9 @@ namespace {
 class SoundStartup : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetAllGlobals();
+    ResetProgramState();
     Basic = &Window;
+    Display = &Window;  // as its constructor made it, before the reset
     Window.FGameFrame = [this] {
       GameFrame();
       HeadlessAdvanceClock();
@@ -34,7 +35,7 @@ class SoundStartup : public ::testing::Test {
   }
   void TearDown() override {
     Basic = nullptr;
-    ResetAllGlobals();
+    ResetProgramState();
   }
 
   void CommandLine(std::vector<std::string> args) {

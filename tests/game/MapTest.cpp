@@ -157,44 +157,44 @@ class ProjectionTest : public GameTest {
 };
 
 TEST_F(ProjectionTest, ACellsBoxCornerFollowsTheView) {
-  EXPECT_EQ(Map().CellToScreen({50, 50}), (TPoint{420, 12}));
-  EXPECT_EQ(Map().CellToScreen({51, 50}), (TPoint{450, -2}));  // east: right and up
-  EXPECT_EQ(Map().CellToScreen({50, 51}), (TPoint{450, 26}));  // south: right and down
+  EXPECT_EQ(World->CellToScreen({50, 50}), (TPoint{420, 12}));
+  EXPECT_EQ(World->CellToScreen({51, 50}), (TPoint{450, -2}));  // east: right and up
+  EXPECT_EQ(World->CellToScreen({50, 51}), (TPoint{450, 26}));  // south: right and down
 }
 
 TEST_F(ProjectionTest, TheDiamondsCentreAndCornersBelongToTheRightCells) {
-  EXPECT_EQ(Map().ScreenToCell({450, 26}), (TPoint{50, 50}));
-  EXPECT_EQ(Map().ScreenToCell({420, 26}), (TPoint{49, 50}));  // left corner: west
-  EXPECT_EQ(Map().ScreenToCell({450, 40}), (TPoint{50, 51}));  // bottom corner: south
+  EXPECT_EQ(World->ScreenToCell({450, 26}), (TPoint{50, 50}));
+  EXPECT_EQ(World->ScreenToCell({420, 26}), (TPoint{49, 50}));  // left corner: west
+  EXPECT_EQ(World->ScreenToCell({450, 40}), (TPoint{50, 51}));  // bottom corner: south
 }
 
 TEST_F(ProjectionTest, TheFourCornerTrianglesOfABlockBelongToItsNeighbours) {
   // The 60 x 28 block of the points (450..509, 26..53) has the diamond of (50, 51) inside.
-  EXPECT_EQ(Map().ScreenToCell({480, 40}), (TPoint{50, 51}));
-  EXPECT_EQ(Map().ScreenToCell({452, 28}), (TPoint{50, 50}));  // upper left: north
-  EXPECT_EQ(Map().ScreenToCell({508, 28}), (TPoint{51, 51}));  // upper right: east
-  EXPECT_EQ(Map().ScreenToCell({508, 52}), (TPoint{50, 52}));  // lower right: south
-  EXPECT_EQ(Map().ScreenToCell({452, 52}), (TPoint{49, 51}));  // lower left: west
+  EXPECT_EQ(World->ScreenToCell({480, 40}), (TPoint{50, 51}));
+  EXPECT_EQ(World->ScreenToCell({452, 28}), (TPoint{50, 50}));  // upper left: north
+  EXPECT_EQ(World->ScreenToCell({508, 28}), (TPoint{51, 51}));  // upper right: east
+  EXPECT_EQ(World->ScreenToCell({508, 52}), (TPoint{50, 52}));  // lower right: south
+  EXPECT_EQ(World->ScreenToCell({452, 52}), (TPoint{49, 51}));  // lower left: west
 }
 
 TEST_F(ProjectionTest, EveryPointInsideADiamondMapsBackToItsCell) {
   for (TPoint c : {TPoint{50, 50}, TPoint{45, 60}, TPoint{55, 42}, TPoint{40, 40}}) {
-    const TPoint box = Map().CellToScreen(c);
+    const TPoint box = World->CellToScreen(c);
     for (int dy = 1; dy < 28; ++dy)
       for (int dx = 1; dx < 60; ++dx) {
         // Strictly inside the diamond |dx - 30| / 30 + |dy - 14| / 14 < 1.
         if (std::abs(dx - 30) * 14 + std::abs(dy - 14) * 30 >= 420) continue;
         const TPoint p{box.X + dx, box.Y + dy};
         if (p.X + 30 < 0 || p.Y + 30 < 0) continue;
-        ASSERT_EQ(Map().ScreenToCell(p), c) << p.X << "," << p.Y;
+        ASSERT_EQ(World->ScreenToCell(p), c) << p.X << "," << p.Y;
       }
   }
 }
 
 TEST_F(ProjectionTest, HighResolutionShiftsTheViewByOneMoreColumn) {
   Settings.HighRes = true;
-  EXPECT_EQ(Map().CellToScreen({50, 50}), (TPoint{450, -2}));
-  EXPECT_EQ(Map().ScreenToCell({480, 12}), (TPoint{50, 50}));
+  EXPECT_EQ(World->CellToScreen({50, 50}), (TPoint{450, -2}));
+  EXPECT_EQ(World->ScreenToCell({480, 12}), (TPoint{50, 50}));
 }
 
 // ---- Loading ----
@@ -203,17 +203,25 @@ class MapLoadTest : public GameTest {
  protected:
   void SetUp() override {
     GameTest::SetUp();
-    World = new TSystem;
+    FWorld = std::make_unique<TSystem>();
+    World = FWorld.get();
     for (int i = 1; i <= 4; ++i) World->FActors[i] = std::make_unique<TPerson>(i, i, 12);
     World->FActors[4]->FCellX = 7;
     World->FActors[4]->FCellY = 8;
   }
+  // The file as the world's map, its persons placed as the game's start places them.
+  TMap& LoadIntoWorld(const std::string& path) {
+    World->FMap = TMap::CreateFromFile(path);
+    World->PlacePersons();
+    return *World->FMap;
+  }
+  std::unique_ptr<TSystem> FWorld;
 };
 
 TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
   MapBuilder built = StandardMap();
   built.Kind(3, 4, 1).Height(3, 4, 2);
-  std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("placed.dat", built.Bytes())));
+  const TMap* map = &LoadIntoWorld(WriteTempFile("placed.dat", built.Bytes()));
   EXPECT_EQ(World->FActors[1]->FCellX, 50);
   EXPECT_EQ(World->FActors[2]->FCellX, 60);
   EXPECT_EQ(World->FActors[3]->FCellY, 60);
@@ -226,7 +234,7 @@ TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
 TEST_F(MapLoadTest, TheLastOfSeveralStartCellsWins) {
   MapBuilder built;
   built.Occupant(10, 20, 1).Occupant(5, 30, 1).Occupant(90, 30, 1);
-  std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("twice.dat", built.Bytes())));
+  LoadIntoWorld(WriteTempFile("twice.dat", built.Bytes()));
   EXPECT_EQ(World->FActors[1]->FCellX, 90);
   EXPECT_EQ(World->FActors[1]->FCellY, 30);
 }
@@ -234,7 +242,7 @@ TEST_F(MapLoadTest, TheLastOfSeveralStartCellsWins) {
 TEST_F(MapLoadTest, AShortFileIsRefusedWithItsNameAndSizes) {
   const std::string path = WriteTempFile("short.dat", std::vector<uint8_t>(1234, 0));
   try {
-    std::unique_ptr<TMap> map(TMap::CreateFromFile(path));
+    const auto map = TMap::CreateFromFile(path);
     FAIL() << "a short map file loaded";
   } catch (const std::runtime_error& e) {
     const std::string message = e.what();
@@ -246,7 +254,7 @@ TEST_F(MapLoadTest, AShortFileIsRefusedWithItsNameAndSizes) {
 
 TEST_F(MapLoadTest, AMissingFileGivesAGeneratedMapAndThePersonsStay) {
   HeadlessSetClock(777);
-  std::unique_ptr<TMap> map(TMap::CreateFromFile(TempDir() + "/no-such-map.dat"));
+  const TMap* map = &LoadIntoWorld(TempDir() + "/no-such-map.dat");
   EXPECT_EQ(World->FActors[4]->FCellX, 7);
   EXPECT_EQ(map->FFileName, "");
   int sand = 0, raised = 0;
@@ -277,14 +285,14 @@ TEST_F(MapLoadTest, GenerationSeedsFromTheClockSoTheSameTickGivesTheSameMap) {
 }
 
 TEST_F(MapLoadTest, ADirectoryCannotBeOpenedAsAMapFile) {
-  std::unique_ptr<TMap> map(TMap::CreateFromFile(TempDir()));
+  const auto map = TMap::CreateFromFile(TempDir());
   EXPECT_EQ(map->FFileName, "");
 }
 
 TEST_F(MapLoadTest, OutOfRangeKindsAndHeightsLoadAsStored) {
   MapBuilder built;
   built.Kind(10, 10, 200).Height(10, 10, 250);
-  std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("odd.dat", built.Bytes())));
+  const auto map = TMap::CreateFromFile(WriteTempFile("odd.dat", built.Bytes()));
   EXPECT_EQ(map->FCells[10][10].Kind, 200);
   EXPECT_EQ(map->GetCell(CellHeight, 10, 10), 250);
   EXPECT_TRUE(map->CanStep(10, 10, 11, 10));
@@ -294,7 +302,7 @@ TEST_F(MapLoadTest, OutOfRangeKindsAndHeightsLoadAsStored) {
 TEST_F(MapLoadTest, AMissingResourceIsAnErrorNamingIt) {
   SetResourceTableForTesting(std::vector<TResource>{});
   try {
-    std::unique_ptr<TMap> map(TMap::CreateFromResource("Map", RT_MAP));
+    const auto map = TMap::CreateFromResource("Map", RT_MAP);
     FAIL() << "a missing resource loaded";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("Map"), std::string::npos);
@@ -308,7 +316,7 @@ TEST_F(MapLoadTest, AShortResourceFillsOnlyItsFirstCells) {
   bytes[11] = 7;  // cell (2, 0): height 7
   SetResourceTableForTesting(std::vector<TResource>{{"MAP", RT_MAP, bytes}});
   if (!FindResource("map", RT_MAP)) GTEST_SKIP() << "the resource table is not in place yet";
-  std::unique_ptr<TMap> map(TMap::CreateFromResource("Map", RT_MAP));
+  const auto map = TMap::CreateFromResource("Map", RT_MAP);
   EXPECT_EQ(map->FCells[0][0].Kind, 1);
   EXPECT_EQ(map->FCells[0][1].Kind, 2);
   EXPECT_EQ(map->FCells[0][2].Height, 7);

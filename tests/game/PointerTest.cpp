@@ -20,7 +20,7 @@ class PointerTest : public GameTest {
   }
   // The point in the middle of a cell's ground diamond.
   TPoint CellCentre(TPoint c) {
-    const TPoint b = Map().CellToScreen(c);
+    const TPoint b = World->CellToScreen(c);
     return TPoint{b.X + 30 - World->FScrollX, b.Y + 14 - World->FScrollY};
   }
   TPoint BoxCentre(int i) {

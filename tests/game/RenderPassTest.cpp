@@ -79,7 +79,7 @@ class RenderPassTest : public GameTest {
   }
   // The ground anchor of a cell's tile for the view of the last pass, without offsets.
   TPoint Ground(TPoint c) {
-    const TPoint b = Map().CellToScreen(c);
+    const TPoint b = World->CellToScreen(c);
     return TPoint{b.X + 30, b.Y + 44};
   }
   void Light(TPoint c, int light, int explored = 1) {
@@ -232,8 +232,8 @@ class RenderPixelsTest : public GameTest {
 TEST_F(RenderPixelsTest, LitGroundIsDrawnAndUnseenGroundStaysBlack) {
   display->FBackBuffer->BltFill(nullptr, 0x1234);
   World->DrawWorld();
-  const TPoint lit = Map().CellToScreen({47, 53});
-  const TPoint unseen = Map().CellToScreen({58, 42});  // above every lit picture
+  const TPoint lit = World->CellToScreen({47, 53});
+  const TPoint unseen = World->CellToScreen({58, 42});  // above every lit picture
   EXPECT_EQ(At({lit.X + 30, lit.Y + 14}), 0xF800);
   EXPECT_EQ(At({unseen.X + 30, unseen.Y + 14}), 0);
 }
@@ -245,7 +245,7 @@ TEST_F(RenderPixelsTest, DimGroundIsDarkerThanLitGround) {
   World->SetCameraFree(true);
   World->FCurrent = 4;  // person 4 stands off screen: nothing else is lit
   World->DrawWorld();
-  const TPoint dark = Map().CellToScreen({47, 53});
+  const TPoint dark = World->CellToScreen({47, 53});
   const uint16_t px = At({dark.X + 30, dark.Y + 14});
   EXPECT_NE(px, 0);
   EXPECT_LT(px >> 11, 0xF800 >> 11);

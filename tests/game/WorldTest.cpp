@@ -123,7 +123,7 @@ TEST_F(FootstepTest, ThePanFollowsTheScreenColumnWithinItsLimits) {
   Settings.SoundOn = true;
   FootstepRecorder steps;
   // Cell (36, 50) lies at screen X 0: pan 0 + 15 - 320 = -305, limited to -256.
-  ASSERT_EQ(Map().CellToScreen({36, 50}).X, 0);
+  ASSERT_EQ(World->CellToScreen({36, 50}).X, 0);
   World->PlaySoundAt(1, {36, 50});
   EXPECT_EQ(steps.Plays(), 1);
   const auto limitedLeft = steps.LastPan();
@@ -132,13 +132,13 @@ TEST_F(FootstepTest, ThePanFollowsTheScreenColumnWithinItsLimits) {
   HostSound->SetPan(1, -200);
   EXPECT_NE(steps.LastPan(), limitedLeft);
 
-  ASSERT_EQ(Map().CellToScreen({46, 50}).X, 300);  // pan -5
+  ASSERT_EQ(World->CellToScreen({46, 50}).X, 300);  // pan -5
   World->PlaySoundAt(1, {46, 50});
   const auto nearMiddle = steps.LastPan();
   HostSound->SetPan(1, -5);
   EXPECT_EQ(steps.LastPan(), nearMiddle);
 
-  ASSERT_EQ(Map().CellToScreen({56, 50}).X, 600);  // pan 295, limited to 256
+  ASSERT_EQ(World->CellToScreen({56, 50}).X, 600);  // pan 295, limited to 256
   World->PlaySoundAt(1, {56, 50});
   const auto limitedRight = steps.LastPan();
   HostSound->SetPan(1, 256);
@@ -268,7 +268,7 @@ TEST_F(WorldTest, StoredKindsAndHeightsOutOfRangeRunLikeAnyOther) {
 
 // A scripted session: keys, a jump, pointer travel, a sweep and an order.
 std::string RunScriptedSession() {
-  ResetAllGlobals();
+  ResetProgramState();
   StartGameOn(StandardMap());
   HeadlessKeyDown(VK_NUMPAD9);
   RunFrames(10);
@@ -292,7 +292,7 @@ TEST(Determinism, TwoRunsOfOneScriptEndInTheSameState) {
   const std::string first = RunScriptedSession();
   const std::string second = RunScriptedSession();
   EXPECT_EQ(first, second);
-  ResetAllGlobals();
+  ResetProgramState();
 }
 
 }  // namespace

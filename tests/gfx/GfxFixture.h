@@ -1,5 +1,5 @@
-// Shared set-up of the graphics tests: a display with a back buffer and two sheets made
-// directly (no loading), the settings and pixel format reset, and BMP bytes made in memory.
+// Shared set-up of the graphics tests: a fresh program, a display with a back buffer and two
+// sheets made directly (no loading), and BMP bytes made in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "game/ProgramState.h"
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
@@ -19,17 +20,12 @@
 class GfxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSettings();
-    HeadlessReset();
-    SetResourceTableForTesting(std::vector<TResource>{});
-    SelectPixelFormat(3);
+    ResetProgramState();
+    SetResourceTableForTesting(std::vector<TResource>{});  // no embedded sheet stands in
   }
   void TearDown() override {
     display.reset();
-    Display = nullptr;
-    SetResourceTableForTesting(std::nullopt);
-    ResetSettings();
-    SelectPixelFormat(3);
+    ResetProgramState();
   }
 
   // A display of ScreenWidth x ScreenHeight in `kind` with blank sheets of the given size.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -62,6 +63,7 @@ class BadInput : public GameTest {
   std::string Start(const std::string& mapFile = "") {
     HeadlessConfig config;
     config.MapFile = mapFile;
+    config.Resources = Resources;
     try {
       THeadlessSession session(config);
       for (int i = 0; i < 20; ++i) {
@@ -76,6 +78,7 @@ class BadInput : public GameTest {
 
   fs::path Saved;
   fs::path Dir;
+  std::optional<std::vector<TResource>> Resources;  // what Start's program has instead of its own
 };
 
 // The sheets as loose files only: the resource table keeps the map and the footstep.
@@ -88,7 +91,7 @@ class BadSheet : public BadInput {
     const auto map = FindResource("Map", RT_MAP);
     const auto walk = FindResource("Walk", RT_WAVE);
     ASSERT_TRUE(map && walk);
-    SetResourceTableForTesting(std::vector<TResource>{{"Map", RT_MAP, *map}, {"Walk", RT_WAVE, *walk}});
+    Resources = std::vector<TResource>{{"Map", RT_MAP, *map}, {"Walk", RT_WAVE, *walk}};
     Write("Lumo2.BMP", Lumo2);
   }
 

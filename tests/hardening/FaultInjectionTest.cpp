@@ -98,7 +98,7 @@ class FaultInjection : public GameTest {
   void SetUp() override {
     GameTest::SetUp();
     Undisturbed = Play(nullptr);
-    ResetAllGlobals();
+    ResetProgramState();
   }
 
   // Each frame presented once; the frames after the faults equal the undisturbed ones; the
@@ -151,7 +151,7 @@ TEST_F(FaultInjection, EverySurfaceLostAtItsOwnRhythmRecovers) {
 TEST_F(FaultInjection, SurfacesBusyForSomeRetriesEveryFrameDrawTheSameFrames) {
   for (int k : {1, 3, 40}) {
     SCOPED_TRACE("busy for " + std::to_string(k));
-    ResetAllGlobals();
+    ResetProgramState();
     const TRunRecord faulted = Play(nullptr, [k](TDisplay& d) {
       for (TDDSurface* s : {d.FPrimary.get(), d.FBackBuffer.get(), d.FSheets[1].get(), d.FSheets[2].get()}) {
         s->InjectBusy(k);

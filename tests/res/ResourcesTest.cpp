@@ -134,6 +134,20 @@ TEST_F(LooseFiles, ReadWholeFileGivesNothingForMissingFilesAndDirectories) {
   EXPECT_FALSE(ReadWholeFile(Dir(), 10));
 }
 
+TEST_F(LooseFiles, ReadWholeFileLeavesNoDescriptorOpenWhicheverWayItEnds) {
+  const auto openDescriptors = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+  };
+  Write("big", std::string(101, 'b'));
+  const auto before = openDescriptors();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(ReadWholeFile(Dir() + "/big", 101));
+    EXPECT_THROW(ReadWholeFile(Dir() + "/big", 100), std::runtime_error);
+    EXPECT_THROW(ReadWholeFile("/proc/self/mem", 100), std::runtime_error);  // fails while read
+  }
+  EXPECT_EQ(openDescriptors(), before);
+}
+
 TEST(ProgramDirectory, IsTheTestProgramsOwnDirectoryWithATrailingSlash) {
   const std::string dir = ProgramDirectory();
   ASSERT_FALSE(dir.empty());

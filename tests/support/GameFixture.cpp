@@ -6,21 +6,7 @@
 
 #include "game/Random.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
-#include "res/Resources.h"
 #include "util/ScratchPath.h"
-
-void ResetAllGlobals() {
-  GameStop();
-  ResetSettings();
-  HeadlessReset();
-  HeadlessClearAudioLog();
-  RandSeed = 0;
-  CloseRequested = false;
-  MapFileOverride.clear();
-  HostSound = nullptr;
-  SetResourceTableForTesting(std::nullopt);
-}
 
 MapBuilder::MapBuilder() : FBytes(MapBytes, 0) {
   for (int y = 0; y < MapSize; ++y)

@@ -1,5 +1,5 @@
-// Shared helpers of the game tests: resetting every global, building maps, starting a game
-// on a built map, running frames, and a footstep recorder on the headless audio device.
+// Shared helpers of the game tests: a fixture on a fresh program, building maps, starting a
+// game on a built map, running frames, and a footstep recorder on the headless audio device.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "game/ProgramState.h"
 #include "game/World.h"
 #include "sound/DXSound1.h"
-
-// Back to a fresh program: settings, screen, timing, headless platform, random seed, world,
-// close request, map override, sound player and resource table.
-void ResetAllGlobals();
 
 // A stored map of 50000 bytes, built cell by cell; starts flat kind 3 ("sand"), height 0.
 class MapBuilder {
@@ -45,11 +42,11 @@ MapBuilder StandardMap();
 // One frame of the game, then the virtual clock moves on.
 void RunFrames(int count);
 
-// Base fixture: every global reset before and after the test.
+// Base fixture: a fresh program before and after the test.
 class GameTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetAllGlobals(); }
-  void TearDown() override { ResetAllGlobals(); }
+  void SetUp() override { ResetProgramState(); }
+  void TearDown() override { ResetProgramState(); }
   TPerson& P(int i) { return *World->Person(i); }
   TMap& Map() { return *World->FMap; }
 };

@@ -1,0 +1,20 @@
+#include "game/ProgramState.h"
+
+#include <optional>
+
+#include "core/Log.h"
+#include "core/Settings.h"
+#include "game/World.h"
+#include "gfx/GraphicsState.h"
+#include "platform/Platform.h"
+#include "res/Resources.h"
+
+void ResetProgramState() {
+  // The world first: nothing of it may outlive the display it draws on.
+  ResetGame();
+  ResetSettings();
+  ResetLog();
+  PlatformResetState();
+  SetResourceTableForTesting(std::nullopt);
+  ResetGraphics();
+}

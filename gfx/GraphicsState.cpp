@@ -1,0 +1,13 @@
+#include "gfx/GraphicsState.h"
+
+#include "gfx/Display.h"
+#include "gfx/Drawing.h"
+#include "gfx/Overlay.h"
+#include "gfx/TextRenderer.h"
+
+void ResetGraphics() {
+  Display = nullptr;
+  SelectPixelFormat(PixelKind555);
+  FramesPerSecond = 0;
+  ResetTextCache();
+}
