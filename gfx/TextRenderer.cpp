@@ -3,13 +3,13 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "gfx/FaceRaster.h"
+#include "core/Log.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -46,9 +46,9 @@ std::string FindFace() {
     FcConfigDestroy(config);
   }
   if (path.empty()) {
-    std::cerr << "corvina: no font found; text is not drawn\n";
+    LogWarning("no font found; text is not drawn");
   } else if (!korean) {
-    std::cerr << "corvina: no font covering Korean found (install fonts-nanum); using " << path << '\n';
+    LogWarning("no font covering Korean found (install fonts-nanum); using " + path);
   }
   return path;
 }
@@ -85,7 +85,7 @@ bool RenderLine(std::string_view utf8, int points, TCoverage& line) {
   if (f.Raster != nullptr && f.Raster->Render(utf8, points, line, reason)) return true;
   if (!reason.empty() && !f.Warned) {
     f.Warned = true;
-    std::cerr << "corvina: cannot open font " << f.Path << ": " << reason << '\n';
+    LogWarning("cannot open font " + f.Path + ": " + reason);
   }
   return false;
 }
@@ -111,15 +111,15 @@ struct TLineMask {
 };
 
 // The same few lines (speech, the frame rate) come back every frame, and rendering them anew
-// costs more than the rest of the text path, so their masks are kept. The store is emptied
+// costs more than the rest of the text path, so their masks are KeptLines. The store is emptied
 // when it grows past a bound, which keeps it small and the output independent of its history.
 constexpr size_t MaxKeptLines = 256;
-std::unordered_map<std::string, TLineMask> kept;
+std::unordered_map<std::string, TLineMask> KeptLines;
 
 const TLineMask* MaskOf(std::string_view utf8, int points) {
   std::string key(utf8);
   key.append(1, '\0').append(std::to_string(points));
-  if (auto it = kept.find(key); it != kept.end()) return &it->second;
+  if (auto it = KeptLines.find(key); it != KeptLines.end()) return &it->second;
   TCoverage line;
   if (!RenderLine(utf8, points, line)) return nullptr;
   TLineMask mask;  // a line's box is at most 65535 pixels each way: its places fit 16 bits
@@ -133,8 +133,8 @@ const TLineMask* MaskOf(std::string_view utf8, int points) {
       mask.Height = row + 1;
     }
   }
-  if (kept.size() >= MaxKeptLines) kept.clear();
-  return &kept.emplace(std::move(key), std::move(mask)).first->second;
+  if (KeptLines.size() >= MaxKeptLines) KeptLines.clear();
+  return &KeptLines.emplace(std::move(key), std::move(mask)).first->second;
 }
 
 // fn(pixel, ink) for each ink of the list that falls inside the target; the bounds are only
@@ -185,4 +185,4 @@ void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8,
 
 // The face and its opened sizes stay: they depend on the machine only, and finding them again
 // would ask fontconfig for every font on it.
-void ResetTextCache() { kept.clear(); }
+void ResetTextCache() { KeptLines.clear(); }

@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <cstdio>
+#include <string>
 
+#include "core/Log.h"
 #include "platform/Platform.h"
 #include "platform/sdl/DialogSignals.h"
 #include "platform/sdl/KeyMapSdl.h"
@@ -73,8 +74,8 @@ int FittingScale(int requested, const PlatformDisplayConfig& config) {
   const int scale = ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, left + right,
                                      top + bottom);
   if (scale < requested) {
-    std::fprintf(stderr, "corvina: --scale %d does not fit the screen's %d x %d; using %d\n", requested, usable.w,
-                 usable.h, scale);
+    LogWarning("--scale " + std::to_string(requested) + " does not fit the screen's " + std::to_string(usable.w) +
+               " x " + std::to_string(usable.h) + "; using " + std::to_string(scale));
   }
   return scale;
 }
