@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev python3 libgtest-dev libgmock-dev libbenchmark-dev
-          libsdl2-dev libsdl2-mixer-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-nanum fonts-dejavu-core)
+          libsdl2-dev libsdl2-mixer-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev libpng-dev fonts-nanum
+          fonts-dejavu-core)
 if [[ "${1:-}" == "--e2e" ]]; then
   packages+=(xvfb xdotool x11-apps x11-utils imagemagick openbox)
 fi

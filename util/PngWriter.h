@@ -1,5 +1,5 @@
-// A small PNG encoder (truecolour, 8 bits per channel, stored deflate blocks): no zlib needed.
-// Used for the generator's sheet previews and for frames written by the headless runner.
+// PNG files (truecolour, 8 bits per channel, compressed by libpng): the generator's previews,
+// the headless runner's frames and the program's screenshots.
 #pragma once
 
 #include <cstdint>
