@@ -17,12 +17,6 @@ constexpr TRect CellMarker = {287, 16, 287 + 64, 16 + 23};
 constexpr TRect GroundMarker = {351, 16, 351 + 64, 16 + 23};
 TRect pointerPicture(int phase) { return MakeRect(251 + 18 * phase, 16, 18, 18); }
 
-// Gives the canvas's device context back however the drawing ends.
-struct CanvasRelease {
-  TDDCanvas* Canvas;
-  ~CanvasRelease() { Canvas->Release(); }
-};
-
 // Corner overlap in the inclusive sense: a corner of either rectangle inside the other.
 bool cornersMeet(const TRect& a, const TRect& b) {
   const TPoint corners[4] = {{a.Left, a.Top}, {a.Right, a.Top}, {a.Left, a.Bottom}, {a.Right, a.Bottom}};
@@ -66,7 +60,7 @@ void TSystem::TrackSelection(const TPoint& P) {
   const bool leftDown = downNow(VK_LBUTTON);
   if (leftDown && FDragging) {
     if (Display && Display->FBackCanvas) {
-      CanvasRelease release{Display->FBackCanvas.get()};
+      TCanvasRelease release(*Display->FBackCanvas);
       Display->FBackCanvas->Rectangle(FDragStart.X, FDragStart.Y, P.X, P.Y);
     }
   } else if (leftDown) {

@@ -44,13 +44,8 @@ void PresentFrame() {
   if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(PlatformTicks());
   ++display->FRateFrames;
   if (Settings.ShowOverlay && display->FRateFrames > 0 && display->FBackCanvas) {
-    try {
-      WriteOverlay(*display);
-    } catch (...) {
-      display->FBackCanvas->Release();
-      throw;
-    }
-    display->FBackCanvas->Release();
+    TCanvasRelease release(*display->FBackCanvas);
+    WriteOverlay(*display);
   }
   display->PresentBackBuffer();
 }
