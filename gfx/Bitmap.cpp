@@ -4,16 +4,12 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/LittleEndian.h"
+
 namespace {
 
 constexpr size_t FileHeaderSize = 14;
 constexpr size_t InfoHeaderSize = 40;
-
-uint16_t U16(std::span<const uint8_t> d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
-uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
-}
 
 bool Refuse(std::string& error, std::string message) {
   error = std::move(message);
@@ -88,8 +84,8 @@ bool DecodePixels(std::span<const uint8_t> d, uint64_t at, const THeader& h, TBi
 bool DecodeDib(std::span<const uint8_t> d, size_t base, std::optional<uint64_t> pixelOffset, TBitmap& out,
                std::string& error) {
   if (d.size() < base + InfoHeaderSize) return Refuse(error, "truncated bitmap header");
-  THeader h{U32(d, base), static_cast<int32_t>(U32(d, base + 4)), static_cast<int32_t>(U32(d, base + 8)),
-            U16(d, base + 14), U32(d, base + 16), U32(d, base + 32)};
+  THeader h{ReadLe32(d, base), static_cast<int32_t>(ReadLe32(d, base + 4)), static_cast<int32_t>(ReadLe32(d, base + 8)),
+            ReadLe16(d, base + 14), ReadLe32(d, base + 16), ReadLe32(d, base + 32)};
   if (!CheckHeader(h, error)) return false;
   const uint64_t tableAt = base + h.HeaderSize;
   const uint64_t entries = h.Bits <= 8 ? (h.ColoursUsed != 0 ? h.ColoursUsed : uint64_t{1} << h.Bits) : h.ColoursUsed;
@@ -113,7 +109,7 @@ bool DecodeDib(std::span<const uint8_t> d, size_t base, std::optional<uint64_t> 
 bool DecodeBitmapFile(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
   if (data.size() < FileHeaderSize) return Refuse(error, "truncated bitmap file header");
   if (data[0] != 'B' || data[1] != 'M') return Refuse(error, "not a bitmap file (no BM signature)");
-  const uint64_t pixelOffset = U32(data, 10);
+  const uint64_t pixelOffset = ReadLe32(data, 10);
   if (pixelOffset < FileHeaderSize + InfoHeaderSize || pixelOffset > data.size()) {
     return Refuse(error, "pixel data offset " + std::to_string(pixelOffset) + " lies outside the file");
   }
