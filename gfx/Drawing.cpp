@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "gfx/Display.h"
+#include "gfx/PixelFormat.h"
 #include "core/Settings.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
@@ -16,11 +17,10 @@ namespace {
 uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
 uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
 
-uint16_t MakeColor555(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-}
-uint16_t MakeColor565(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+// PackRgb of one layout, in the shape of the MakeColor variable.
+template <int Kind>
+uint16_t PackRgbAs(uint8_t r, uint8_t g, uint8_t b) {
+  return PackRgb(Kind, r, g, b);
 }
 void SplitPixel555(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
   r = (p >> 10) & 31;
@@ -389,19 +389,19 @@ bool InsideClip(int x, int y, const TRect& r) {
 
 }  // namespace
 
-uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = MakeColor555;
+uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = PackRgbAs<PixelKind555>;
 void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) = SplitPixel555;
 void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) = ComposePixel555;
 void (*PutPixel)(int x, int y, uint16_t colour565) = PutPixel555;
 
 void SelectPixelFormat(uint8_t code) {
   if (code == 2 || code == 4) {
-    MakeColor = MakeColor565;
+    MakeColor = PackRgbAs<PixelKind565>;
     SplitPixel = SplitPixel565;
     ComposePixel = ComposePixel565;
     PutPixel = PutPixel565;
   } else if (code == 3) {
-    MakeColor = MakeColor555;
+    MakeColor = PackRgbAs<PixelKind555>;
     SplitPixel = SplitPixel555;
     ComposePixel = ComposePixel555;
     PutPixel = PutPixel555;
