@@ -8,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 #include "res/Resources.h"
 
@@ -190,10 +191,9 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
 void ClearSurface(TDDSurface* surface, uint16_t colour) {
   if (surface == nullptr) return;
   if (surface->BltFill(nullptr, colour) == DD_OK) return;
+  // The fallback writes 0 whatever colour was asked for.
   DDSURFACEDESC desc;
-  HRESULT hr = surface->Lock(&desc, DDLOCK_WAIT);
-  for (int spin = 0; hr == DDERR_WASSTILLDRAWING && spin < 100000; ++spin) hr = surface->Lock(&desc, DDLOCK_WAIT);
-  if (hr != DD_OK) return;
+  if (RetryOnDisplay([&] { return surface->Lock(&desc, DDLOCK_WAIT); }) != DD_OK) return;
   std::memset(desc.lpSurface, 0, static_cast<size_t>(desc.lPitch) * desc.dwHeight);
   surface->Unlock();
 }

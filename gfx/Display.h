@@ -74,3 +74,9 @@ std::string SheetName(const std::string& base, int index);
 // The one display of the running program (nil before set-up). Its owner sets it after making
 // the display; a display being destroyed clears it when it points to that display.
 extern TDisplay* Display;
+
+// call() under the running display's retry rule; once when there is no display.
+template <class Call>
+HRESULT RetryOnDisplay(Call&& call) {
+  return Display != nullptr ? Display->Retry(call) : call();
+}
