@@ -185,10 +185,7 @@ void TBasic::FormMinimize() { FPump.Minimize(); }
 void TBasic::FormOnRestore() { FPump.Restore(); }
 
 void TBasic::WMActivateApp(bool active) {
-  if (FPump.Activate(active)) {
-    FRateFrames = -50;
-    FRateStart = static_cast<int>(PlatformTicks());
-  }
+  if (FPump.Activate(active)) RestartRateMeasurement();
 }
 
 void TBasic::AppException(const std::string& message) {

@@ -110,6 +110,11 @@ void TDisplay::ReloadSheets() {
   }
 }
 
+void TDisplay::RestartRateMeasurement() {
+  FRateFrames = -UnmeasuredFrames;
+  FRateStart = static_cast<int>(PlatformTicks());
+}
+
 void TDisplay::LockBackBuffer() {
   if (FLocked || !FBackBuffer) return;
   FLockDesc = DDSURFACEDESC{};

@@ -66,6 +66,11 @@ class TDisplay {
   // Frame-rate measurement: frames counted (negative: not yet measured) and its start tick.
   int FRateFrames = 0;
   int FRateStart = 0;
+  // Frames after an activation that are counted but not measured: the first frames after a
+  // switch back to the program say nothing about its rate.
+  static constexpr int UnmeasuredFrames = 50;
+  // Starts the measurement over, from now and after UnmeasuredFrames frames.
+  void RestartRateMeasurement();
 };
 
 // "Lumo" + 1 -> "Lumo1".
