@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "gfx/Overlay.h"
+#include "game/FrameTiming.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
@@ -114,7 +114,7 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
   World->FFrameCount += 1;
   World->DrawWorld();
   if (WithPointer) World->HandlePointer();
-  if (WithOverlay) PresentFrame();
+  if (WithOverlay) FinishFrame();
 }
 
 void GameFrame() {
@@ -128,7 +128,7 @@ void GameFrame() {
     World->FActors[i]->Update();
     World->FActors[i]->Draw(TPoint{200, 200});
   }
-  PresentFrame();
+  FinishFrame();
 }
 
 uint16_t KeyState(int VK) { return PlatformHasFocus() ? PlatformAsyncKeyState(VK) : 0; }

@@ -63,6 +63,17 @@ class GfxTest : public ::testing::Test {
       for (int x = 0; x < s.Width(); ++x) n += At(s, x, y) != v;
     return n;
   }
+  // The overlay's three lines as they should stand on a black 640 x 480 back buffer.
+  static std::vector<uint16_t> OverlayPicture(const std::string& fps, int walk, int face) {
+    TDDSurface s(640, 480, PixelKind565);
+    TDDCanvas c(&s);
+    c.Brush.Style = TBrushStyle::Clear;
+    c.TextOut(0, 0, "FPS : " + fps);
+    c.TextOut(0, 20, "Walk Frame : " + std::to_string(walk));
+    c.TextOut(0, 40, "Face Count : " + std::to_string(face));
+    c.Release();
+    return {s.Pixels(), s.Pixels() + 640 * 480};
+  }
 
   std::unique_ptr<TDisplay> display;
 };
