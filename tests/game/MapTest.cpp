@@ -211,7 +211,7 @@ class MapLoadTest : public GameTest {
 };
 
 TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
-  MapBuilder built = StandardMap();
+  TTestMap built = StandardMap();
   built.Kind(3, 4, 1).Height(3, 4, 2);
   std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("placed.dat", built.Bytes())));
   EXPECT_EQ(World->FActors[1]->FCellX, 50);
@@ -224,7 +224,7 @@ TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
 }
 
 TEST_F(MapLoadTest, TheLastOfSeveralStartCellsWins) {
-  MapBuilder built;
+  TTestMap built;
   built.Occupant(10, 20, 1).Occupant(5, 30, 1).Occupant(90, 30, 1);
   std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("twice.dat", built.Bytes())));
   EXPECT_EQ(World->FActors[1]->FCellX, 90);
@@ -282,7 +282,7 @@ TEST_F(MapLoadTest, ADirectoryCannotBeOpenedAsAMapFile) {
 }
 
 TEST_F(MapLoadTest, OutOfRangeKindsAndHeightsLoadAsStored) {
-  MapBuilder built;
+  TTestMap built;
   built.Kind(10, 10, 200).Height(10, 10, 250);
   std::unique_ptr<TMap> map(TMap::CreateFromFile(WriteTempFile("odd.dat", built.Bytes())));
   EXPECT_EQ(map->FCells[10][10].Kind, 200);

@@ -54,7 +54,7 @@ class RenderPassTest : public GameTest {
   }
   // A game on `built` (any running game stopped first) whose tiles and persons record what
   // they are asked to draw.
-  void StartOn(const MapBuilder& built) {
+  void StartOn(const TTestMap& built) {
     GameStop();
     StartGameOn(built);
     for (int c = 0; c < 24; ++c)

@@ -261,7 +261,7 @@ TEST_F(GameStartTest, AShortMapFileEndsGameStartWithItsMessageAndNoWorld) {
 }
 
 TEST_F(GameStartTest, StoredKindsAndHeightsOutOfRangeRunLikeAnyOther) {
-  MapBuilder built = StandardMap();
+  TTestMap built = StandardMap();
   built.Kind(51, 50, 250).Height(49, 50, 200).Kind(49, 50, 6);
   StartGameOn(built);
   RunFrames(20);
