@@ -11,12 +11,8 @@ class FrameTimingTest : public GfxTest {
  protected:
   void SetUp() override {
     GfxTest::SetUp();
-    MakeDisplay(PixelKind565);
-    display->FBackCanvas = std::make_unique<TDDCanvas>(display->FBackBuffer.get());
-    display->FBackCanvas->Brush.Style = TBrushStyle::Clear;
-    Settings.ShowOverlay = true;
+    MakeOverlayDisplay();
     Settings.AutoTiming = true;
-    FramesPerSecond = 0;
   }
   // `frames` frame ends, `ms` apart on the virtual clock, each on a cleared back buffer.
   void RunFrames(int frames, uint32_t ms) {

@@ -12,6 +12,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "gfx/Overlay.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
@@ -46,6 +47,15 @@ class GfxTest : public ::testing::Test {
     Display = display.get();
     SelectPixelFormat(static_cast<uint8_t>(kind));
     return *display;
+  }
+  // A 5-6-5 display whose back buffer has the canvas the overlay writes with, the overlay on
+  // and no rate measured yet.
+  void MakeOverlayDisplay() {
+    MakeDisplay(PixelKind565);
+    display->FBackCanvas = std::make_unique<TDDCanvas>(display->FBackBuffer.get());
+    display->FBackCanvas->Brush.Style = TBrushStyle::Clear;
+    Settings.ShowOverlay = true;
+    FramesPerSecond = 0;
   }
 
   TDDSurface& Back() { return *display->FBackBuffer; }

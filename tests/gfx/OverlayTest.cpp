@@ -14,11 +14,7 @@ class OverlayTest : public GfxTest {
  protected:
   void SetUp() override {
     GfxTest::SetUp();
-    MakeDisplay(PixelKind565);
-    display->FBackCanvas = std::make_unique<TDDCanvas>(display->FBackBuffer.get());
-    display->FBackCanvas->Brush.Style = TBrushStyle::Clear;
-    Settings.ShowOverlay = true;
-    FramesPerSecond = 0;
+    MakeOverlayDisplay();
   }
   static void Frame() { PresentFrame(CountFrame()); }
   // `frames` frames, `ms` apart on the virtual clock, each cleared first like the render pass.
