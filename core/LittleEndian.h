@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <span>
 
-inline uint16_t ReadLe16(std::span<const uint8_t> bytes, size_t at) {
+constexpr uint16_t ReadLe16(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-inline uint32_t ReadLe32(std::span<const uint8_t> bytes, size_t at) {
+constexpr uint32_t ReadLe32(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
          (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
 }
