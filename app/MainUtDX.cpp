@@ -198,7 +198,7 @@ void TBasic::SetHold(THold hold) {
   FHoldScreen.Forget();
   // Keys pressed while held were meant for the panel, not for the game.
   for (int vk = 1; vk < 256; ++vk) PlatformAsyncKeyState(vk);
-  RestartFrameRate();
+  RestartRateMeasurement();
 }
 
 void TBasic::TakeScreenshot() {
@@ -243,7 +243,7 @@ void TBasic::FormMinimize() { FPump.Minimize(); }
 void TBasic::FormOnRestore() { FPump.Restore(); }
 
 void TBasic::WMActivateApp(bool active) {
-  if (FPump.Activate(active)) RestartFrameRate();
+  if (FPump.Activate(active)) RestartRateMeasurement();
 }
 
 void TBasic::AppException(const std::string& message) {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "game/FrameTiming.h"
 #include "game/Random.h"
-#include "gfx/Overlay.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
@@ -137,7 +137,7 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
   World->FFrameCount += 1;
   World->DrawWorld();
   if (WithPointer) World->HandlePointer();
-  if (WithOverlay) PresentFrame();
+  if (WithOverlay) FinishFrame();
 }
 
 void GameFrame() {
@@ -151,7 +151,7 @@ void GameFrame() {
     World->FActors[i]->Update();
     World->FActors[i]->Draw(TPoint{200, 200});
   }
-  PresentFrame();
+  FinishFrame();
 }
 
 uint16_t KeyState(int VK) { return PlatformHasFocus() ? PlatformAsyncKeyState(VK) : 0; }

@@ -28,12 +28,6 @@ int PixelKindFromRedMask(uint32_t redMask) {
   }
 }
 
-// Gives the canvas's device context back when the set-up leaves, however it leaves.
-struct TCanvasReleaser {
-  TDDCanvas* Canvas;
-  ~TCanvasReleaser() { Canvas->Release(); }
-};
-
 }  // namespace
 
 std::string SheetName(const std::string& base, int index) { return base + std::to_string(index); }
@@ -60,7 +54,7 @@ void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {
   // usable font is told so at start, not when the first line of speech appears.
   DefaultFacePath();
   {
-    TCanvasReleaser releaser{FBackCanvas.get()};
+    TCanvasRelease release(*FBackCanvas);
     FBackCanvas->Font.Name = "Default";
     FBackCanvas->Font.Size = 12;
     FBackCanvas->Font.Color = RGB(255, 255, 255);
@@ -116,6 +110,11 @@ void TDisplay::ReloadSheets() {
   }
 }
 
+void TDisplay::RestartRateMeasurement() {
+  FRateFrames = -UnmeasuredFrames;
+  FRateStart = static_cast<int>(PlatformTicks());
+}
+
 void TDisplay::LockBackBuffer() {
   if (FLocked || !FBackBuffer) return;
   FLockDesc = DDSURFACEDESC{};
@@ -144,9 +143,4 @@ void TDisplay::PresentBackBuffer() {
   if (hr != DD_OK) return;  // that frame is simply not shown
   const TDDSurface& shown = *FBackBuffer;
   PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
-}
-
-void TDisplay::RestartFrameRate() {
-  FRateFrames = -50;
-  FRateStart = static_cast<int>(PlatformTicks());
 }

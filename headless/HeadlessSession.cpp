@@ -19,8 +19,7 @@ THeadlessSession::THeadlessSession(const HeadlessConfig& config) {
   Display = &FDisplay;
   try {
     FDisplay.CreateSurfaces(Settings.FullScreen);
-    FDisplay.FRateFrames = -50;
-    FDisplay.FRateStart = static_cast<int>(PlatformTicks());
+    FDisplay.RestartRateMeasurement();
     GameStart();
   } catch (...) {
     GameStop();
@@ -40,10 +39,7 @@ THeadlessSession::~THeadlessSession() {
 void THeadlessSession::RunFrame() {
   PlatformEvent event;
   while (PlatformPollEvent(event)) {
-    if (event.Kind == PlatformEventKind::FocusGained) {
-      FDisplay.FRateFrames = -50;
-      FDisplay.FRateStart = static_cast<int>(PlatformTicks());
-    }
+    if (event.Kind == PlatformEventKind::FocusGained) FDisplay.RestartRateMeasurement();
   }
   GameFrame();
 }
