@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/Types.h"
@@ -42,6 +43,10 @@ struct PlatformDisplayConfig {
   bool FullScreen = true;   // desktop full screen, scaled by a whole factor with black bars
   int Scale = 1;            // windowed: client area = back buffer x Scale
   std::string Title = "Corvina Project";
+  // The window's icon: IconSize x IconSize pixels of 4 bytes (red, green, blue, alpha), rows
+  // top first, kept by the caller while the window is open; none when empty.
+  std::span<const uint8_t> Icon;
+  int IconSize = 0;
 };
 enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
 // Opens the window; on failure returns the step that failed and fills *error (may be null).

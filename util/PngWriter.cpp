@@ -48,27 +48,38 @@ std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
   return z;
 }
 
-}  // namespace
-
-std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
-  if (w <= 0 || h <= 0 || rgb.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * 3) return {};
-  const size_t rowBytes = static_cast<size_t>(w) * 3;
+// `channels` bytes per pixel: 3 for truecolour (colour type 2), 4 with alpha (type 6).
+std::vector<uint8_t> EncodePngChannels(int w, int h, const std::vector<uint8_t>& pixels, int channels) {
+  if (w <= 0 || h <= 0) return {};
+  const size_t rowBytes = static_cast<size_t>(w) * static_cast<size_t>(channels);
+  if (pixels.size() != rowBytes * static_cast<size_t>(h)) return {};
   std::vector<uint8_t> raw;
   raw.reserve((rowBytes + 1) * static_cast<size_t>(h));
   for (int y = 0; y < h; ++y) {
     raw.push_back(0);  // filter type None
-    const auto row = rgb.begin() + static_cast<long>(rowBytes * static_cast<size_t>(y));
+    const auto row = pixels.begin() + static_cast<long>(rowBytes * static_cast<size_t>(y));
     raw.insert(raw.end(), row, row + static_cast<long>(rowBytes));
   }
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> header;
   PutBe32(header, static_cast<uint32_t>(w));
   PutBe32(header, static_cast<uint32_t>(h));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, no filter, no interlace
+  // 8 bits, the colour type, deflate, no filter, no interlace
+  header.insert(header.end(), {8, static_cast<uint8_t>(channels == 4 ? 6 : 2), 0, 0, 0});
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", StoredZlib(raw));
   PutChunk(png, "IEND", {});
   return png;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
+  return EncodePngChannels(w, h, rgb, 3);
+}
+
+std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgba) {
+  return EncodePngChannels(w, h, rgba, 4);
 }
 
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error) {

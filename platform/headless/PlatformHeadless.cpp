@@ -15,6 +15,7 @@ struct State {
   TPoint Cursor{320, 240};
   std::deque<PlatformEvent> Events;
   HeadlessFrame Last;
+  PlatformDisplayConfig Display;
   int Presents = 0;
   bool AudioAvailable = true;
   bool AudioOpen = false;
@@ -45,6 +46,7 @@ void HeadlessSetFocus(bool focused) {
 }
 void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
 const HeadlessFrame& HeadlessLastFrame() { return S().Last; }
+const PlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
 int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
 const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
@@ -69,7 +71,8 @@ bool PlatformWaitEvent(PlatformEvent& event) {
   return true;
 }
 
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig&, std::string*) {
+PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string*) {
+  S().Display = config;
   return PlatformDisplayStep::Ok;
 }
 void PlatformCloseDisplay() {}

@@ -89,6 +89,15 @@ TEST(PngWriter, LargeImagesSpanSeveralStoredBlocks) {
   EXPECT_EQ(raw[size_t(h - 1) * (w * 3 + 1) + 1], rgb[size_t(h - 1) * w * 3]);
 }
 
+TEST(PngWriter, AlphaImagesAreColourType6WithFourBytesAPixel) {
+  const std::vector<uint8_t> rgba = {1, 2, 3, 0, 4, 5, 6, 255};
+  const auto chunks = Chunks(EncodePngRgba(2, 1, rgba));
+  ASSERT_EQ(chunks.size(), 3u);
+  EXPECT_EQ(chunks[0].Body[9], 6);  // truecolour with alpha
+  EXPECT_EQ(Unstore(chunks[1].Body), (std::vector<uint8_t>{0, 1, 2, 3, 0, 4, 5, 6, 255}));
+  EXPECT_TRUE(EncodePngRgba(2, 1, std::vector<uint8_t>(6)).empty());  // RGB bytes for an RGBA image
+}
+
 TEST(PngWriter, MismatchedSizesAreRefusedWithAMessage) {
   EXPECT_TRUE(EncodePng(2, 2, std::vector<uint8_t>(11)).empty());
   EXPECT_TRUE(EncodePng(0, 2, {}).empty());
