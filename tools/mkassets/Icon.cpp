@@ -30,8 +30,9 @@ struct Scene {
 // the shadow under the feet.
 const PictureRect kBlock = TerrainBlockRect(0, 3);
 const PictureRect kPerson = CharacterFrameRect(1, 1 * 3 + 1);
-// Where the pictures lie in the scene: the feet (column 27, row 60 of a frame) on the middle of
-// the block's top (column 29, row 15), the shadow's middle under the feet.
+// Where the pictures lie in the scene: the feet (column 27, soles on row 60 of a frame) two rows
+// below the middle of the block's top (column 29, row 15), so the person stands on the block
+// rather than on its far edge; the shadow's middle under the soles.
 constexpr int kBlockX = 0, kBlockY = 45;
 constexpr int kPersonX = kBlockX + 2, kPersonY = kBlockY + 15 - 58;
 constexpr int kShadowX = kPersonX + 27 - 13, kShadowY = kPersonY + 60 - 6;
