@@ -1,6 +1,7 @@
 // The main window TBasic: its events, the frame pump, activation and the error handler.
 #include "app/MainUtDX.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -15,6 +16,21 @@
 #include "util/UserDirs.h"
 
 TBasic* Basic = nullptr;
+
+namespace {
+
+// The program's icon resource, a square of RGBA pixels, for the window; none when absent or
+// not square.
+void AddWindowIcon(PlatformDisplayConfig& config) {
+  const auto icon = FindResource("MAINICON", RT_RGBA);
+  if (!icon) return;
+  const auto side = static_cast<size_t>(std::lround(std::sqrt(static_cast<double>(icon->size()) / 4)));
+  if (side == 0 || side * side * 4 != icon->size()) return;
+  config.Icon = *icon;
+  config.IconSize = static_cast<int>(side);
+}
+
+}  // namespace
 
 std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen) {
   // The platform reports failure, not a result code: -1 stands for it.
@@ -150,6 +166,7 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.FramesPerSecond = FFramesPerSecond;
   config.Presenter = FPresenter;
   config.Title = Caption;
+  AddWindowIcon(config);
   std::string detail;
   PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
   if (step != PlatformDisplayStep::Ok) {

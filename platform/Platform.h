@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/Types.h"
@@ -54,6 +55,10 @@ struct PlatformDisplayConfig {
   // rasterizer, and then draws into the window's own surface, scaling on the processor.
   enum class TPresenter { Auto, Gpu, Surface } Presenter = TPresenter::Auto;
   std::string Title = "Corvina Project";
+  // The window's icon: IconSize x IconSize pixels of 4 bytes (red, green, blue, alpha), rows
+  // top first, kept by the caller while the window is open; none when empty.
+  std::span<const uint8_t> Icon;
+  int IconSize = 0;
 };
 enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
 // Opens the window; on failure returns the step that failed and fills *error (may be null).

@@ -6,20 +6,33 @@
 #include "util/AtomicFile.h"
 #include "util/Printable.h"
 
-std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
-  if (w <= 0 || h <= 0 || rgb.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * 3) return {};
+namespace {
+
+// `channels` bytes per pixel: 3 for truecolour, 4 with straight alpha.
+std::vector<uint8_t> EncodePngChannels(int w, int h, const std::vector<uint8_t>& pixels, int channels) {
+  if (w <= 0 || h <= 0 || pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * channels) return {};
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(w);
   image.height = static_cast<png_uint_32>(h);
-  image.format = PNG_FORMAT_RGB;
+  image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
   // Asked once for the size, then written into a buffer of that size.
   png_alloc_size_t size = 0;
-  if (!png_image_write_get_memory_size(image, size, 0, rgb.data(), 0, nullptr)) return {};
+  if (!png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, nullptr)) return {};
   std::vector<uint8_t> png(size);
-  if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) return {};
+  if (!png_image_write_to_memory(&image, png.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
   png.resize(size);
   return png;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
+  return EncodePngChannels(w, h, rgb, 3);
+}
+
+std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgba) {
+  return EncodePngChannels(w, h, rgba, 4);
 }
 
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error) {

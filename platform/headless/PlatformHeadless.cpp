@@ -16,6 +16,7 @@ struct State {
   TPoint Cursor{320, 240};
   std::deque<PlatformEvent> Events;
   HeadlessFrame Last;
+  PlatformDisplayConfig Display;
   int Presents = 0;
   bool AudioAvailable = true;
   bool AudioOpen = false;
@@ -46,6 +47,7 @@ void HeadlessSetFocus(bool focused) {
 }
 void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
 const HeadlessFrame& HeadlessLastFrame() { return S().Last; }
+const PlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
 int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
 const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
@@ -72,6 +74,7 @@ bool PlatformWaitEvent(PlatformEvent& event) {
 }
 
 PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string*) {
+  S().Display = config;
   S().FullScreen = config.FullScreen;
   return PlatformDisplayStep::Ok;
 }

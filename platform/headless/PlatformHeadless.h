@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "platform/Platform.h"
 
 // Back to the start: clock 0, step 16 ms, no keys, focus on, pointer (320, 240), no frames.
 void HeadlessReset();
@@ -32,6 +33,8 @@ struct HeadlessFrame {
   bool Rgb555 = false;
 };
 const HeadlessFrame& HeadlessLastFrame();
+// What the last PlatformOpenDisplay was asked for.
+const PlatformDisplayConfig& HeadlessDisplayConfig();
 int HeadlessPresentCount();
 
 // Audio: a virtual device that records what it is asked to do.

@@ -44,6 +44,22 @@ TEST(PngWriter, ImagesReadBackWithTheirSizeAndPixelsAndAreCompressed) {
   EXPECT_LT(png.size(), frame.size() / 10);
 }
 
+TEST(PngWriter, AlphaImagesKeepTheirAlpha) {
+  const std::vector<uint8_t> rgba = {1, 2, 3, 0, 4, 5, 6, 255, 7, 8, 9, 128};
+  const auto png = EncodePngRgba(3, 1, rgba);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+  EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_ALPHA);
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> back(PNG_IMAGE_SIZE(image));
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, back.data(), 0, nullptr));
+  // Fully transparent pixels may come back with their colour cleared; the alpha is what counts.
+  EXPECT_EQ(back[3], 0);
+  EXPECT_EQ(std::vector<uint8_t>(back.begin() + 4, back.end()), std::vector<uint8_t>(rgba.begin() + 4, rgba.end()));
+  EXPECT_TRUE(EncodePngRgba(2, 1, std::vector<uint8_t>(6)).empty());  // RGB bytes for an RGBA image
+}
+
 TEST(PngWriter, MismatchedSizesAreRefusedWithAMessage) {
   EXPECT_TRUE(EncodePng(2, 2, std::vector<uint8_t>(11)).empty());
   EXPECT_TRUE(EncodePng(0, 2, {}).empty());
