@@ -18,6 +18,7 @@ extern "C" {
 // library_corvina.js
 void corvina_storage_open(const char* path, void (*ready)());
 void corvina_page_ended(int failed);
+void corvina_page_frame(int frame);
 }
 
 namespace {
@@ -27,7 +28,9 @@ TAnimationPace Pace;
 
 void AnimationFrame() {
   if (!Pace.Due(emscripten_get_now())) return;
+  const int before = Game->FFramesRun;
   Game->Turn();
+  if (Game->FFramesRun != before) corvina_page_frame(Game->FFramesRun);
   if (!Game->Closing()) return;
   emscripten_cancel_main_loop();
   const int status = Game->Finish();

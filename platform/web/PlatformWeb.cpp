@@ -152,6 +152,8 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   s.Visible = emscripten_get_visibility_status(&visibility) != EMSCRIPTEN_RESULT_SUCCESS || !visibility.hidden;
   s.WindowFocused = true;
   s.Focus = s.Visible;
+  // As a desktop window is activated when it first shows: that starts the frames.
+  if (s.Focus) Push(PlatformEventKind::FocusGained);
   Listen(true);
   s.Open = true;
   return PlatformDisplayStep::Ok;

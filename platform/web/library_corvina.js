@@ -158,6 +158,11 @@ mergeInto(LibraryManager.library, {
   },
   corvina_replay_fetch__deps: ['$FS'],
 
+  // Each game frame's end is told to the page (for tests and tools that act between frames).
+  corvina_page_frame: function(frame) {
+    window.dispatchEvent(new CustomEvent('corvina-frame', {detail: frame}));
+  },
+
   corvina_page_title: function(text) {
     document.title = UTF8ToString(text);
   },

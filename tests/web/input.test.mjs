@@ -7,7 +7,7 @@ import os from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
 
-import {frames, launch, openPage, readScene, replay, screenshot, serve, trace} from './page.mjs';
+import {frames, launch, openPage, readScene, replay, screenshot, serve, trace, untilFrame} from './page.mjs';
 
 let server, browser;
 before(async () => {
@@ -26,59 +26,94 @@ const domKeys = {VK_RIGHT: 'ArrowRight', VK_LEFT: 'ArrowLeft', VK_UP: 'ArrowUp',
                  VK_SUBTRACT: 'NumpadSubtract', VK_F12: 'F12'};
 const buttons = {VK_LBUTTON: 'left', VK_RBUTTON: 'right'};
 
+// The DOM events of a script event, as the page sees them.
 async function press(page, command, key) {
   const button = buttons[key];
   const domKey = domKeys[key] || (/^[1-6]$/.test(key) ? `Digit${key}` : null);
   assert.ok(button || domKey, `no DOM key for ${key}`);
-  if (command !== 'up') await (button ? page.mouse.down({button}) : page.keyboard.down(domKey));
-  if (command !== 'down') await (button ? page.mouse.up({button}) : page.keyboard.up(domKey));
+  let count = 0;
+  if (command !== 'up') {
+    await (button ? page.mouse.down({button}) : page.keyboard.down(domKey));
+    count++;
+  }
+  if (command !== 'down') {
+    await (button ? page.mouse.up({button}) : page.keyboard.up(domKey));
+    count++;
+  }
+  return count;
 }
 
-// Plays the scene's events on the page as the game's frames come, each just before the frame
-// the script gives it; answers the page's frame that stands for the script's frame 0.
+// Plays the scene's events on the page as the game's frames come, each just after the frame
+// before the one the script gives it, moved `start` frames later. Answers start, and the
+// events that reached the page too late for their frame (the browser was busy).
 async function play(page, scene) {
-  await page.waitForFunction(() => Module._corvina_frames && Module._corvina_frames() > 10, {polling: 'raf'});
-  const start = await frames(page);
+  await untilFrame(page, 10);
+  // The browser's first input event takes frames longer than the next ones: one the game
+  // ignores, and the pointer where the game already has it.
+  await page.keyboard.press('Shift');
+  await page.mouse.move(320, 240);
+  await page.evaluate(() => {
+    window.arrivals = [];
+    for (const type of ['keydown', 'keyup', 'mousedown', 'mouseup', 'mousemove']) {
+      addEventListener(type, () => arrivals.push(Module._corvina_frames()), true);
+    }
+  });
+  // Just after a frame's end, with most of a frame's time left for the first events.
+  const start = (await frames(page)) + 1;
+  await untilFrame(page, start);
+  const due = [];
   for (const event of scene.events) {
-    await page.waitForFunction(f => Module._corvina_frames() >= f, {polling: 'raf'}, start + event.frame - 1);
+    const frame = start + event.frame - 1;  // so that it counts from frame start + event.frame
+    await untilFrame(page, frame);
     if (event.command === 'mouse') {
       await page.mouse.move(Number(event.args[0]), Number(event.args[1]));
+      due.push(frame);
     } else {
-      await press(page, event.command, event.args[0]);
+      const count = await press(page, event.command, event.args[0]);
+      for (let i = 0; i < count; i++) due.push(frame);
     }
   }
-  return start;
+  const arrivals = await page.evaluate(() => arrivals);
+  return {start, late: due.filter((frame, i) => arrivals[i] !== frame).length};
 }
 
 async function settled(page, frame) {
-  await page.waitForFunction(f => Module._corvina_frames() >= f, {polling: 'raf', timeout: 60000}, frame);
+  await untilFrame(page, frame);
   return trace(page);
 }
 
-// Persons other than the one the player drives wander at random, so they are left out.
+// Up to its first events the page has run as the replay runs with no events: the scene played
+// there is the scene replayed with its events as many frames later, and the world must end the
+// same, wandering persons, fog and all.
 for (const name of ['walk', 'order', 'wall', 'jump', 'edit']) {
-  test(`${name} played with real events ends as the trace says`, async () => {
+  test(`${name} played with real events ends as the trace says`, async t => {
     const scene = readScene(name);
     const settle = 90;  // frames for a walk or a jump begun by the script to end
-    const expected = await replay(browser, server.url, name, scene.frames + settle);
-    await expected.page.close();
-
-    const page = await openPage(browser, `${server.url}/`);
-    const start = await play(page, scene);
-    const actual = await settled(page, start + scene.frames + settle);
-    await screenshot(page, `played-${name}`);
-    const one = t => t.persons.find(p => p.id === 1);
-    assert.deepEqual(one(actual).cell, one(expected.last).cell, 'person 1 stands where the trace says');
-    assert.deepEqual(actual.selected, expected.last.selected);
-    assert.equal(actual.map, expected.last.map, 'the map as the trace says');
-    assert.deepEqual(page.errors, []);
-    await page.close();
+    // A run whose events the browser delivered late proves nothing: it is tried again.
+    let run, actual;
+    for (let attempt = 1; ; attempt++) {
+      const page = await openPage(browser, `${server.url}/`);
+      run = await play(page, scene);
+      actual = await settled(page, run.start + scene.frames + settle);
+      await screenshot(page, `played-${name}`);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+      if (run.late === 0) break;
+      t.diagnostic(`try ${attempt}: ${run.late} events reached the page late`);
+      assert.ok(attempt < 3, `${run.late} events reached the page too late in each of three tries`);
+    }
+    const expected = (await replay(browser, server.url, name, actual.frame, run.start)).page;
+    const want = await trace(expected);
+    await expected.close();
+    const world = t => ({frame: t.frame, current: t.current, selected: t.selected, view: t.view, camera: t.camera,
+                         map: t.map, persons: t.persons.map(p => ({id: p.id, cell: p.cell, dir: p.dir, lift: p.lift}))});
+    assert.deepEqual(world(actual), world(want));
   });
 }
 
 test('a held ArrowRight moves the view', async () => {
   const page = await openPage(browser, `${server.url}/`);
-  await page.waitForFunction(() => Module._corvina_frames && Module._corvina_frames() > 10, {polling: 'raf'});
+  await untilFrame(page, 10);
   const before = await trace(page);
   const pictureBefore = await page.screenshot({encoding: 'base64'});
   await page.keyboard.down('ArrowRight');
@@ -95,9 +130,11 @@ test('a held ArrowRight moves the view', async () => {
 
 test('after a click the sound runs and a footstep plays', async () => {
   const page = await openPage(browser, `${server.url}/`);
-  await page.waitForFunction(() => Module._corvina_frames && Module._corvina_frames() > 10, {polling: 'raf'});
+  await untilFrame(page, 10);
   const audio = () => page.evaluate(() => ({state: Module.corvinaAudio.context.state, plays: Module.corvinaAudio.plays}));
-  assert.equal((await audio()).state, 'suspended', 'no sound before the player does something');
+  // Whatever this browser's policy, the page must wake the sound a player's browser holds back.
+  await page.evaluate(() => Module.corvinaAudio.context.suspend());
+  assert.equal((await audio()).state, 'suspended');
   await page.mouse.click(320, 240);
   await page.keyboard.down('ArrowRight');
   await page.waitForFunction(() => Module.corvinaAudio.plays > 0, {timeout: 5000});
@@ -111,7 +148,7 @@ test('Print Screen downloads the picture and F12 ends the game with a way back',
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'corvina-downloads-'));
   const session = await page.createCDPSession();
   await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloads});
-  await page.waitForFunction(() => Module._corvina_frames && Module._corvina_frames() > 10, {polling: 'raf'});
+  await untilFrame(page, 10);
   await page.keyboard.press('PrintScreen');
   const deadline = Date.now() + 10000;
   let files = [];
@@ -130,7 +167,7 @@ test('Print Screen downloads the picture and F12 ends the game with a way back',
   await new Promise(resolve => setTimeout(resolve, 300));
   assert.equal(await frames(page), ended, 'no frames after the end');
   await Promise.all([page.waitForNavigation(), page.click('#ended button')]);
-  await page.waitForFunction(() => Module._corvina_frames && Module._corvina_frames() > 10, {polling: 'raf'});
+  await untilFrame(page, 10);
   assert.deepEqual(page.errors, []);
   await page.close();
 });

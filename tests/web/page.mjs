@@ -17,7 +17,12 @@ const puppeteer = createRequire(path.join(process.env.CORVINA_NODE_MODULES || pa
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                '.data': 'application/octet-stream', '.txt': 'text/plain'};
 
-// The page at /, the golden scenes at /golden/.
+// A script's events moved `by` frames later.
+function shifted(text, by) {
+  return text.replace(/^(\s*)(\d+)/gm, (match, space, frame) => space + (Number(frame) + by));
+}
+
+// The page at /, the golden scenes at /golden/ (with ?shift=N, their events N frames later).
 export async function serve() {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
@@ -29,6 +34,8 @@ export async function serve() {
         response.writeHead(404).end();
         return;
       }
+      const shift = Number(url.searchParams.get('shift') || 0);
+      if (shift) bytes = shifted(bytes.toString('utf8'), shift);
       response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'}).end(bytes);
     });
   });
@@ -44,8 +51,7 @@ export async function launch() {
     userDataDir: profile,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           // As a player's browser: sound waits for a click or a key.
-           '--autoplay-policy=user-gesture-required'],
+]
   });
   const close = browser.close.bind(browser);
   browser.close = async () => {
@@ -63,7 +69,21 @@ export async function openPage(browser, url, {width = 640, height = 480} = {}) {
   page.on('pageerror', error => errors.push(error.message));
   page.errors = errors;
   await page.goto(url);
+  await page.bringToFront();
   return page;
+}
+
+// Resolves as soon as the game's frame `frame` has ended (the page tells each frame's end).
+export function untilFrame(page, frame) {
+  return page.evaluate(f => new Promise(resolve => {
+    const done = () => Module.calledRun && Module._corvina_frames() >= f;
+    if (done()) return resolve();
+    addEventListener('corvina-frame', function seen() {
+      if (!done()) return;
+      removeEventListener('corvina-frame', seen);
+      resolve();
+    });
+  }), frame);
 }
 
 // A scene as the golden test reads it: "# frames: N", "# check: F ...", "# options: --high-res",
@@ -95,17 +115,18 @@ export function goldenCrcs(name) {
 }
 
 // The page's hooks: frames run, and the world as a trace line (parsed).
-export const frames = page => page.evaluate(() => Module._corvina_frames ? Module._corvina_frames() : 0);
+export const frames = page => page.evaluate(() => Module.calledRun ? Module._corvina_frames() : 0);
 export async function trace(page) {
   const line = await page.evaluate(() => Module.ccall('corvina_trace', 'string', [], []));
   return line ? JSON.parse(line) : null;
 }
 
-// The replay of a golden scene: waits for the title, answers it with every frame's CRC and
-// the last frame's trace.
-export async function replay(browser, url, name, frameCount) {
+// The replay of a golden scene (its events `shift` frames later): waits for the title, answers
+// it with every frame's CRC and the last frame's trace.
+export async function replay(browser, url, name, frameCount, shift = 0) {
   const scene = readScene(name);
-  const page = await openPage(browser, `${url}/?replay=golden/${name}.txt&frames=${frameCount}`,
+  const script = encodeURIComponent(`golden/${name}.txt${shift ? `?shift=${shift}` : ''}`);
+  const page = await openPage(browser, `${url}/?replay=${script}&frames=${frameCount}`,
                               scene.highRes ? {width: 800, height: 600} : {});
   await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
   const title = await page.title();
