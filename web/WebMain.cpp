@@ -25,11 +25,14 @@ namespace {
 
 std::unique_ptr<TBasic> Game;
 TAnimationPace Pace;
+double TurnMs = 0;  // time spent in the game's turns, frames and presents included
 
 void AnimationFrame() {
   if (!Pace.Due(emscripten_get_now())) return;
   const int before = Game->FFramesRun;
+  const double begin = emscripten_get_now();
   Game->Turn();
+  TurnMs += emscripten_get_now() - begin;
   if (Game->FFramesRun != before) corvina_page_frame(Game->FFramesRun);
   if (!Game->Closing()) return;
   emscripten_cancel_main_loop();
@@ -51,6 +54,11 @@ void Begin() {
 
 // For tests and bug reports: the frames run, and the world as corvina-headless traces it.
 extern "C" EMSCRIPTEN_KEEPALIVE int corvina_frames() { return Game ? Game->FFramesRun : 0; }
+
+// The mean time of a frame on the processor: the game's frame, its picture and its present.
+extern "C" EMSCRIPTEN_KEEPALIVE double corvina_frame_ms() {
+  return Game && Game->FFramesRun > 0 ? TurnMs / Game->FFramesRun : 0;
+}
 
 extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_trace() {
   static std::string line;

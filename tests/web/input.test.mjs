@@ -5,19 +5,11 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {after, before, test} from 'node:test';
+import {test} from 'node:test';
 
-import {frames, launch, openPage, readScene, replay, screenshot, serve, trace, untilFrame} from './page.mjs';
+import {frames, openPage, readScene, replay, screenshot, trace, untilFrame, useBrowser} from './page.mjs';
 
-let server, browser;
-before(async () => {
-  server = await serve();
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const env = useBrowser();
 
 // The script's key names as the DOM keys a player presses.
 const domKeys = {VK_RIGHT: 'ArrowRight', VK_LEFT: 'ArrowLeft', VK_UP: 'ArrowUp', VK_DOWN: 'ArrowDown',
@@ -92,7 +84,7 @@ for (const name of ['walk', 'order', 'wall', 'jump', 'edit']) {
     // A run whose events the browser delivered late proves nothing: it is tried again.
     let run, actual;
     for (let attempt = 1; ; attempt++) {
-      const page = await openPage(browser, `${server.url}/`);
+      const page = await openPage(env.browser, `${env.server.url}/`);
       run = await play(page, scene);
       actual = await settled(page, run.start + scene.frames + settle);
       await screenshot(page, `played-${name}`);
@@ -102,7 +94,7 @@ for (const name of ['walk', 'order', 'wall', 'jump', 'edit']) {
       t.diagnostic(`try ${attempt}: ${run.late} events reached the page late`);
       assert.ok(attempt < 3, `${run.late} events reached the page too late in each of three tries`);
     }
-    const expected = (await replay(browser, server.url, name, actual.frame, run.start)).page;
+    const expected = (await replay(env.browser, env.server.url, name, actual.frame, run.start)).page;
     const want = await trace(expected);
     await expected.close();
     const world = t => ({frame: t.frame, current: t.current, selected: t.selected, view: t.view, camera: t.camera,
@@ -112,7 +104,7 @@ for (const name of ['walk', 'order', 'wall', 'jump', 'edit']) {
 }
 
 test('a held ArrowRight moves the view', async () => {
-  const page = await openPage(browser, `${server.url}/`);
+  const page = await openPage(env.browser, `${env.server.url}/`);
   await untilFrame(page, 10);
   const before = await trace(page);
   const pictureBefore = await page.screenshot({encoding: 'base64'});
@@ -129,7 +121,7 @@ test('a held ArrowRight moves the view', async () => {
 });
 
 test('after a click the sound runs and a footstep plays', async () => {
-  const page = await openPage(browser, `${server.url}/`);
+  const page = await openPage(env.browser, `${env.server.url}/`);
   await untilFrame(page, 10);
   const audio = () => page.evaluate(() => ({state: Module.corvinaAudio.context.state, plays: Module.corvinaAudio.plays}));
   // Whatever this browser's policy, the page must wake the sound a player's browser holds back.
@@ -144,7 +136,7 @@ test('after a click the sound runs and a footstep plays', async () => {
 });
 
 test('Print Screen downloads the picture and F12 ends the game with a way back', async () => {
-  const page = await openPage(browser, `${server.url}/`);
+  const page = await openPage(env.browser, `${env.server.url}/`);
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'corvina-downloads-'));
   const session = await page.createCDPSession();
   await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloads});

@@ -6,13 +6,15 @@ import http from 'node:http';
 import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
+import {after, before} from 'node:test';
 
 export const sourceDir = path.resolve(import.meta.dirname, '../..');
 export const pageDir = path.resolve(process.env.CORVINA_WEB_DIR || path.join(sourceDir, 'build-web'));
 export const goldenDir = path.join(sourceDir, 'tests/golden');
 export const shotDir = path.join(pageDir, 'work/test-shots');
 // puppeteer-core as run.sh installed it, beside the page rather than in the source tree.
-const puppeteer = createRequire(path.join(process.env.CORVINA_NODE_MODULES || path.join(pageDir, 'work/node/node_modules'), 'x.js'))('puppeteer-core');
+const nodeModules = path.resolve(process.env.CORVINA_NODE_MODULES || path.join(pageDir, 'work/node/node_modules'));
+const puppeteer = createRequire(path.join(nodeModules, 'index.js'))('puppeteer-core');
 
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                '.data': 'application/octet-stream', '.txt': 'text/plain'};
@@ -59,6 +61,20 @@ export async function launch() {
     fs.rmSync(profile, {recursive: true, force: true});
   };
   return browser;
+}
+
+// The server and the browser for a test file's tests: env.server, env.browser.
+export function useBrowser() {
+  const env = {};
+  before(async () => {
+    env.server = await serve();
+    env.browser = await launch();
+  });
+  after(async () => {
+    await env.browser?.close();
+    env.server?.close();
+  });
+  return env;
 }
 
 // A page of the picture's own size, so a back-buffer pixel is a page pixel.
