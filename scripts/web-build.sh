@@ -26,7 +26,7 @@ echo "== FreeType and HarfBuzz for WebAssembly"
 scripts/web-libs.sh "$work/libs"
 
 echo "== The asset generator, for this machine"
-cmake -S . -B "$work/host" -DCMAKE_BUILD_TYPE=Release -DCORVINA_TESTS=OFF -DCORVINA_BENCH=OFF >/dev/null
+cmake -S . -B "$work/host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVINA_TESTS=OFF -DCORVINA_BENCH=OFF >/dev/null
 cmake --build "$work/host" --target corvina-mkassets -j2 >/dev/null
 
 echo "== The page"

@@ -113,6 +113,8 @@ uint32_t PlatformTicks() { return static_cast<uint32_t>(static_cast<uint64_t>(em
 
 uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
 
+void PlatformResetState() { S().Keys.Clear(); }
+
 bool PlatformHasFocus() { return S().Focus; }
 
 TPoint PlatformCursorPos() {
