@@ -15,7 +15,8 @@ endif()
 
 add_library(PkgConfig::FREETYPE INTERFACE IMPORTED)
 target_include_directories(PkgConfig::FREETYPE INTERFACE ${CORVINA_WEB_LIBS}/include/freetype2)
-target_link_libraries(PkgConfig::FREETYPE INTERFACE ${CORVINA_WEB_LIBS}/lib/libfreetype.a ${CORVINA_WEB_LIBS}/lib/libz.a)
+target_link_libraries(PkgConfig::FREETYPE INTERFACE ${CORVINA_WEB_LIBS}/lib/libfreetype.a
+                      ${CORVINA_WEB_LIBS}/lib/libz.a)
 add_library(PkgConfig::HARFBUZZ INTERFACE IMPORTED)
 target_include_directories(PkgConfig::HARFBUZZ INTERFACE ${CORVINA_WEB_LIBS}/include/harfbuzz)
 target_link_libraries(PkgConfig::HARFBUZZ INTERFACE ${CORVINA_WEB_LIBS}/lib/libharfbuzz.a)

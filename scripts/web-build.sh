@@ -18,7 +18,8 @@ if ((installed < ${#web_packages[@]})); then
   sudo_cmd=""
   [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${web_packages[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${web_packages[@]}" \
+    >/dev/null
 fi
 source scripts/web-env.sh
 

@@ -43,24 +43,35 @@ mergeInto(LibraryManager.library, {
     canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
   },
 
-  // The error dialog: a box over the page with the message and one OK button.
+  // The error dialog: a box over the page with the message and one OK button. The ended screen
+  // of a game it ends waits until it is closed.
+  $CorvinaEnded: function() {
+    var ended = document.getElementById('ended');
+    var error = document.getElementById('error');
+    if (!ended || !document.body.classList.contains('over') || (error && !error.hidden)) return;
+    ended.hidden = false;
+    ended.querySelector('button').onclick = function() { location.reload(); };
+  },
+
+  corvina_page_error__deps: ['$CorvinaEnded'],
   corvina_page_error: function(caption, message) {
     var box = document.getElementById('error');
     if (!box) return;
     box.querySelector('.caption').textContent = UTF8ToString(caption);
     box.querySelector('.message').textContent = UTF8ToString(message);
     box.hidden = false;
-    box.querySelector('button').onclick = function() { box.hidden = true; };
+    box.querySelector('button').onclick = function() {
+      box.hidden = true;
+      CorvinaEnded();
+    };
   },
 
   // The game is over (F12, or a failure): the ended screen, whose button starts a new one.
+  corvina_page_ended__deps: ['$CorvinaEnded'],
   corvina_page_ended: function(failed) {
     document.body.classList.remove('running');
-    document.body.classList.add(failed ? 'failed' : 'ended');
-    var ended = document.getElementById('ended');
-    if (!ended) return;
-    ended.hidden = false;
-    ended.querySelector('button').onclick = function() { location.reload(); };
+    document.body.classList.add('over', failed ? 'failed' : 'ended');
+    CorvinaEnded();
   },
 
   corvina_page_fullscreen: function(mode) {

@@ -97,8 +97,9 @@ for (const name of ['walk', 'order', 'wall', 'jump', 'edit']) {
     const expected = (await replay(env.browser, env.server.url, name, actual.frame, run.start)).page;
     const want = await trace(expected);
     await expected.close();
+    const person = p => ({id: p.id, cell: p.cell, dir: p.dir, lift: p.lift});
     const world = t => ({frame: t.frame, current: t.current, selected: t.selected, view: t.view, camera: t.camera,
-                         map: t.map, persons: t.persons.map(p => ({id: p.id, cell: p.cell, dir: p.dir, lift: p.lift}))});
+                         map: t.map, persons: t.persons.map(person)});
     assert.deepEqual(world(actual), world(want));
   });
 }
@@ -120,10 +121,33 @@ test('a held ArrowRight moves the view', async () => {
   await page.close();
 });
 
+test('the game holds while the page is out of focus or hidden, and goes on after', async () => {
+  const page = await openPage(env.browser, `${env.server.url}/`);
+  await untilFrame(page, 10);
+  await page.evaluate(() => dispatchEvent(new FocusEvent('blur')));
+  const held = await frames(page);
+  await new Promise(resolve => setTimeout(resolve, 500));
+  assert.ok(await frames(page) <= held + 1, 'no frames without the focus');
+  await page.evaluate(() => dispatchEvent(new FocusEvent('focus')));
+  await untilFrame(page, held + 10);
+  // A hidden page (another tab in front) holds it the same way.
+  const other = await env.browser.newPage();
+  await other.bringToFront();
+  await page.waitForFunction(() => document.visibilityState === 'hidden');
+  const hidden = await frames(page);
+  await new Promise(resolve => setTimeout(resolve, 500));
+  assert.ok(await frames(page) <= hidden + 1, 'no frames while hidden');
+  await other.close();
+  await page.bringToFront();
+  await untilFrame(page, hidden + 10);
+  await page.close();
+});
+
 test('after a click the sound runs and a footstep plays', async () => {
   const page = await openPage(env.browser, `${env.server.url}/`);
   await untilFrame(page, 10);
-  const audio = () => page.evaluate(() => ({state: Module.corvinaAudio.context.state, plays: Module.corvinaAudio.plays}));
+  const audio = () => page.evaluate(() => ({state: Module.corvinaAudio.context.state,
+                                            plays: Module.corvinaAudio.plays}));
   // Whatever this browser's policy, the page must wake the sound a player's browser holds back.
   await page.evaluate(() => Module.corvinaAudio.context.suspend());
   assert.equal((await audio()).state, 'suspended');
