@@ -2,8 +2,8 @@
 # Builds the game for the browser into build-web/: index.html, corvina.js, .wasm and .data (the
 # game), and corvina-replay.* (the page's replay mode). Installs what it needs: the native
 # build's packages (its asset generator runs at build time), Debian's emscripten with
-# node-acorn, and FreeType and HarfBuzz for WebAssembly built from Debian's sources (cached in
-# build-web/work/libs). Then: scripts/web-serve.sh.
+# node-acorn, and FreeType, HarfBuzz, zlib and libpng for WebAssembly built from Debian's
+# sources (cached in build-web/work/libs). Then: scripts/web-serve.sh.
 # Usage: scripts/web-build.sh [OUT]   (OUT defaults to build-web)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +23,7 @@ if ((installed < ${#web_packages[@]})); then
 fi
 source scripts/web-env.sh
 
-echo "== FreeType and HarfBuzz for WebAssembly"
+echo "== FreeType, HarfBuzz, zlib and libpng for WebAssembly"
 scripts/web-libs.sh "$work/libs"
 
 echo "== The asset generator, for this machine"
@@ -35,7 +35,7 @@ echo "== The page"
 emcmake cmake -S . -B "$work/wasm" -DCMAKE_BUILD_TYPE=Release -DCORVINA_TESTS=OFF -DCORVINA_BENCH=OFF \
   -DCORVINA_SOUNDON=ON -DCORVINA_WEB_LIBS="$work/libs" -DCORVINA_MKASSETS="$work/host/tools/corvina-mkassets" \
   -DCORVINA_WEB_OUT="$out" >/dev/null
-cmake --build "$work/wasm" -j2
+cmake --build "$work/wasm" -j2 --target corvina-web corvina-replay
 
 page=("$out/index.html" "$out/corvina.js" "$out/corvina.wasm" "$out/corvina.data")
 bytes=$(cat "${page[@]}" | wc -c)

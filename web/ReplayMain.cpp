@@ -2,10 +2,9 @@
 // on the headless platform at the runner's fixed 16 ms step, as fast as the page can, every
 // frame drawn. At the end the title reads "corvina done N CRC": the frames run and the last
 // frame's CRC as corvina-headless --hash prints it.
-#include <emscripten/emscripten.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <emscripten/emscripten.h>
 #include <fstream>
 #include <memory>
 #include <sstream>

@@ -2,7 +2,6 @@
 // animation frame at the designed pace, the user's folder kept in the browser's storage, and
 // the ended screen when the game is over.
 #include <emscripten/emscripten.h>
-
 #include <memory>
 #include <optional>
 #include <string>

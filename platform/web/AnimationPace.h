@@ -16,7 +16,7 @@ class TAnimationPace {
 
  private:
   TFramePacer FPacer;
-  int64_t FSlackNs;    // how early an animation frame may take the next game frame
+  int64_t FSlackNs;     // how early an animation frame may take the next game frame
   int64_t FWakeNs = 0;  // when the next game frame is due
   bool FStarted = false;
 };

@@ -7,6 +7,7 @@
 
 namespace {
 
+// clang-format off
 constexpr std::pair<std::string_view, int> Keys[] = {
     {"ArrowLeft", VK_LEFT},       {"ArrowUp", VK_UP},           {"ArrowRight", VK_RIGHT},
     {"ArrowDown", VK_DOWN},       {"Home", VK_HOME},            {"End", VK_END},
@@ -18,6 +19,7 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"F3", VK_F3},                {"F12", VK_F12},              {"NumpadAdd", VK_ADD},
     {"NumpadSubtract", VK_SUBTRACT},
 };
+// clang-format on
 
 }  // namespace
 

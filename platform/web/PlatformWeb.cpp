@@ -2,12 +2,11 @@
 // and mouse events, focus from the page's visibility and the window's focus, frames on the
 // canvas, the error dialog as a box over the page, and the user's files in the browser. (The
 // audio device is in AudioWeb.cpp.)
-#include <emscripten/emscripten.h>
-#include <emscripten/html5.h>
-
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
 
 #include "platform/InputLatch.h"
 #include "platform/Platform.h"
@@ -120,8 +119,8 @@ bool PlatformHasFocus() { return S().Focus; }
 TPoint PlatformCursorPos() {
   if (!S().PointerSeen) return {S().BackWidth / 2, S().BackHeight / 2};
   const double ratio = emscripten_get_device_pixel_ratio();
-  const TPoint p = S().Canvas.Placement().ToBackBuffer({static_cast<int>(std::floor(S().PointerX * ratio)),
-                                                        static_cast<int>(std::floor(S().PointerY * ratio))});
+  const TPoint p = S().Canvas.Placement().ToBackBuffer(
+      {static_cast<int>(std::floor(S().PointerX * ratio)), static_cast<int>(std::floor(S().PointerY * ratio))});
   // As on a desktop's full screen, the bars beside the picture hold the pointer at its edge.
   if (!S().FullScreen) return p;
   return {std::clamp(p.X, 0, S().BackWidth - 1), std::clamp(p.Y, 0, S().BackHeight - 1)};

@@ -8,6 +8,7 @@
 namespace {
 
 TEST(KeyMapWebTest, EveryKeyTheGameReadsHasItsVirtualKey) {
+  // clang-format off
   const std::pair<const char*, int> keys[] = {
       {"ArrowLeft", VK_LEFT},     {"ArrowRight", VK_RIGHT},  {"ArrowUp", VK_UP},     {"ArrowDown", VK_DOWN},
       {"ControlRight", VK_CONTROL}, {"Insert", VK_INSERT},   {"PageUp", VK_PRIOR},   {"PageDown", VK_NEXT},
@@ -16,6 +17,7 @@ TEST(KeyMapWebTest, EveryKeyTheGameReadsHasItsVirtualKey) {
       {"F1", VK_F1},              {"F3", VK_F3},             {"F12", VK_F12},        {"Pause", VK_PAUSE},
       {"KeyP", 'P'},              {"NumpadEnter", VK_RETURN}, {"AltLeft", VK_MENU},  {"PrintScreen", VK_SNAPSHOT},
   };
+  // clang-format on
   for (const auto& [code, vk] : keys) EXPECT_EQ(VirtualKeyFromDomCode(code), vk) << code;
   // Near misses and keys nobody reads.
   for (const char* code : {"Digit7", "Digit0", "Numpad", "Numpad10", "NumpadA", "KeyA", "F5", "F11", "", "Tab"}) {
