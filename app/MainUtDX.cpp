@@ -60,6 +60,21 @@ TBasic::~TBasic() {
 }
 
 int TBasic::Run() {
+  if (!Start()) return 1;
+  while (!FClosing) {
+    PlatformEvent event;
+    if (FPump.FrameDue() && FHold == THold::None) {
+      Turn();
+    } else if (PlatformWaitEvent(event)) {
+      Guarded([&] { Dispatch(event); });
+    } else {
+      Close();
+    }
+  }
+  return Finish();
+}
+
+bool TBasic::Start() {
   try {
     FormCreate();
   } catch (const std::exception& e) {
@@ -67,20 +82,20 @@ int TBasic::Run() {
     std::cerr << "corvina: " << e.what() << '\n';
     PlatformShowError(Caption, e.what());
     FormDestroy();
-    return 1;
+    FClosing = FFailed = true;
+    return false;
   }
   Guarded([this] { FormShow(); });
-  while (!FClosing) {
-    PlatformEvent event;
-    if (FPump.FrameDue() && FHold == THold::None) {
-      while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
-      if (!FClosing) Guarded([this] { IdleStep(); });
-    } else if (PlatformWaitEvent(event)) {
-      Guarded([&] { Dispatch(event); });
-    } else {
-      Close();
-    }
-  }
+  return true;
+}
+
+void TBasic::Turn() {
+  PlatformEvent event;
+  while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
+  if (!FClosing) Guarded([this] { IdleStep(); });
+}
+
+int TBasic::Finish() {
   try {
     FormDestroy();
   } catch (const std::exception& e) {
@@ -227,6 +242,7 @@ void TBasic::TakeScreenshot() {
   if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),
                                        FBackBuffer->Height(), pitch, &reason)) {
     std::cout << "corvina: screenshot saved: " << path->string() << std::endl;
+    PlatformFileWritten(path->string(), PlatformFileKind::Screenshot);
   } else {
     std::cerr << "corvina: screenshot not saved: " << reason << '\n';
   }

@@ -48,42 +48,49 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
-  const std::vector<ScriptEvent> events = LoadScript(o.ScriptFile);
+THeadlessRun::THeadlessRun(const HeadlessOptions& o) : FOptions(o), FEvents(LoadScript(o.ScriptFile)) {
   HeadlessConfig config;
   config.HighRes = o.HighRes;
   config.StepMs = o.StepMs;
   config.MapFile = o.MapFile;
-  THeadlessSession session(config);
+  FSession = std::make_unique<THeadlessSession>(config);
+}
 
-  size_t next = 0;
-  int ran = 0;
-  for (int frame = 1; frame <= o.Frames; ++frame) {
-    ran = frame;
-    bool f12 = false;
-    for (; next < events.size() && events[next].Frame <= frame; ++next) {
-      ApplyScriptEvent(events[next]);
-      const ScriptEvent& e = events[next];
-      if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
-        f12 = true;
-      }
+THeadlessRun::~THeadlessRun() = default;
+
+bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine) {
+  if (FOver || FFrame >= FOptions.Frames) return false;
+  const int frame = ++FFrame;
+  bool f12 = false;
+  for (; FNext < FEvents.size() && FEvents[FNext].Frame <= frame; ++FNext) {
+    ApplyScriptEvent(FEvents[FNext]);
+    const ScriptEvent& e = FEvents[FNext];
+    if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
+      f12 = true;
     }
-    const uint32_t tick = PlatformTicks();
-    session.RunFrame();
-    if (o.Trace) {
-      std::optional<uint32_t> crc;
-      if (o.Hash) crc = FrameCrc();
-      traceLine(TraceLine(frame, tick, crc));
-    }
-    for (const PngRequest& png : o.Pngs) {
-      if (png.Frame == frame) WriteFramePng(png.File);
-    }
-    session.EndFrame();
-    if (CloseRequested || f12) break;
+  }
+  const uint32_t tick = PlatformTicks();
+  FSession->RunFrame();
+  if (FOptions.Trace) {
+    std::optional<uint32_t> crc;
+    if (FOptions.Hash) crc = FrameCrc();
+    traceLine(TraceLine(frame, tick, crc));
+  }
+  for (const PngRequest& png : FOptions.Pngs) {
+    if (png.Frame == frame) WriteFramePng(png.File);
+  }
+  FSession->EndFrame();
+  FOver = CloseRequested || f12;
+  return true;
+}
+
+int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
+  THeadlessRun run(o);
+  while (run.Step(traceLine)) {
   }
   for (const PngRequest& png : o.Pngs) {
-    if (png.Frame > ran) {
-      throw std::runtime_error("the run ended after frame " + std::to_string(ran) + ", so frame " +
+    if (png.Frame > run.Frame()) {
+      throw std::runtime_error("the run ended after frame " + std::to_string(run.Frame()) + ", so frame " +
                                std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");
     }
   }

@@ -1,6 +1,7 @@
 // The one seam between Corvina and the machine it runs on. Exactly one implementation is
-// linked into each executable: PlatformSdl (the real program) or PlatformHeadless (tests,
-// the headless runner, benchmarks, fuzzers). Nothing above this header knows which.
+// linked into each executable: PlatformSdl (the real program), PlatformWeb (the page) or
+// PlatformHeadless (tests, the headless runner and the page's replay, benchmarks, fuzzers).
+// Nothing above this header knows which.
 #pragma once
 
 #include <cstddef>
@@ -79,6 +80,13 @@ void PlatformBeep();
 // Screen saver off while a game runs; ReleasePointer frees any pointer confinement.
 void PlatformSetScreenSaver(bool enabled);
 void PlatformReleasePointer();
+
+// ---- Files the user keeps ----
+enum class PlatformFileKind { Screenshot, Saved };
+// A file written for the user (a screenshot, a saved map) is complete at `path`. The desktop
+// has nothing more to do; the page offers a screenshot as a download and keeps other files in
+// the browser's persistent storage.
+void PlatformFileWritten(const std::string& path, PlatformFileKind kind);
 
 // ---- Audio device: one mixer channel per sound slot ----
 struct PlatformPcm {

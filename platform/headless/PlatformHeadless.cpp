@@ -100,6 +100,7 @@ void PlatformShowError(const std::string&, const std::string&) {}
 void PlatformBeep() {}
 void PlatformSetScreenSaver(bool) {}
 void PlatformReleasePointer() {}
+void PlatformFileWritten(const std::string&, PlatformFileKind) {}
 
 bool PlatformAudioOpen(int) {
   S().AudioOpen = S().AudioAvailable;

@@ -266,3 +266,6 @@ void PlatformReleasePointer() {
   SDL_SetWindowGrab(S().Window, SDL_FALSE);
   SdlConfinePointer({});
 }
+
+// Files stay where they were written.
+void PlatformFileWritten(const std::string&, PlatformFileKind) {}
