@@ -1,7 +1,9 @@
-// Leaving out the parts of terrain blocks that later blocks overwrite must not change a pixel,
-// over rough ground (towers, water, gaps in the fog, the map's edge) and from many views.
+// Leaving out the parts of terrain blocks that later blocks overwrite, and the clear under the
+// ground they cover, must not change a pixel, over rough ground (towers, water, gaps in the fog,
+// the map's edge) and from many views.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -53,6 +55,38 @@ TEST(HiddenRows, LeavingThemOutChangesNoPixelOverRoughGroundFromAnyView) {
       const auto trimmed = DrawnFrame(true);
       ASSERT_EQ(all, trimmed) << "view " << view << (highRes ? " at 800 x 600" : "");
     }
+  }
+}
+
+// Every pixel the clear leaves is drawn over: a frame drawn over a picture full of stale pixels is
+// the frame drawn over black, with the camera as far off its cell as a step takes it.
+TEST(HiddenRows, TheClearUnderCoveredGroundLeavesNoStalePixelFromAnyView) {
+  for (bool highRes : {false, true}) {
+    HeadlessConfig config;
+    config.HighRes = highRes;
+    THeadlessSession session(config);
+    session.RunFrame();
+    std::mt19937 rng(highRes ? 5 : 3);
+    Roughen(*World->FMap, rng);
+    World->SetCameraFree(true);
+    TDDSurface& back = *Display->FBackBuffer;
+    const auto drawnOver = [&](uint16_t stale) {
+      std::fill_n(back.Pixels() - BackBufferGuard, TDDSurface::StoragePixels(back.Width(), back.Height(), 0, BackBufferGuard), stale);
+      World->DrawWorld();
+      return VisiblePixels(back);
+    };
+    int cleared = 0;
+    for (int view = 0; view < 24; ++view) {
+      World->FCameraX = static_cast<int>(rng() % 110) - 5;
+      World->FCameraY = static_cast<int>(rng() % 110) - 5;
+      World->FScrollX = static_cast<int>(rng() % 120) - 60;
+      World->FScrollY = static_cast<int>(rng() % 56) - 28;
+      const auto overBlack = drawnOver(0);
+      const auto overStale = drawnOver(0xA5A5);
+      ASSERT_EQ(overStale, overBlack) << "view " << view << (highRes ? " at 800 x 600" : "");
+      cleared += std::count(overBlack.begin(), overBlack.end(), uint16_t{0}) > 0;
+    }
+    EXPECT_GT(cleared, 0);
   }
 }
 
