@@ -203,11 +203,15 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
 const TLevelRows* TStackCover::Rows(uint16_t self, const uint16_t (&front)[3]) {
   if (self == 0) return nullptr;
   const uint64_t key = (uint64_t{self} << 36) | (uint64_t{front[0]} << 24) | (uint64_t{front[1]} << 12) | front[2];
-  TKept& kept = FKept[HashSlot(key, KeptBits)];
-  if (kept.Key != key) {
-    kept = TKept{};
-    kept.Key = key;
-    Compute(self, front, kept);
+  const size_t slot = HashSlot(key, KeptBits);
+  TKept* kept = &FKept[slot];
+  if (kept->Key != key && FKept[slot ^ 1].Key == key) kept = &FKept[slot ^ 1];
+  if (kept->Key != key) {
+    if (FKept[slot ^ 1].Used < kept->Used) kept = &FKept[slot ^ 1];
+    *kept = TKept{};
+    kept->Key = key;
+    Compute(self, front, *kept);
   }
-  return kept.Level;
+  kept->Used = ++FUses;
+  return kept->Level;
 }

@@ -92,12 +92,15 @@ class TStackCover {
     // Solid over the whole ground diamond.
     bool HoldsGround() const;
   };
-  // One neighbourhood's answer, in a table indexed by a hash of its packed key.
+  // One neighbourhood's answer, in a table indexed by a hash of its packed key: each key may sit
+  // in either slot of a pair, so two neighbourhoods of one view that hash alike are not worked
+  // out again every frame, in turn.
   struct TKept {
-    uint64_t Key = 0;  // 0: empty
+    uint64_t Key = 0;   // 0: empty
+    uint32_t Used = 0;  // FUses when last asked for; the pair's older one is replaced
     TLevelRows Level[MaxLevels];
   };
-  static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a slot
+  static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a pair
   static constexpr size_t KeptSlots = size_t{1} << KeptBits;
   static constexpr size_t MaxShapes = 63;  // distinct shapes a packed stack can name
 
@@ -112,7 +115,8 @@ class TStackCover {
   std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
   std::vector<int8_t> FHoldsGround;  // by shape: 1 it holds its ground diamond, 0 not, -1 unknown
-  std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);  // a newer neighbourhood replaces an older one
+  std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);
+  uint32_t FUses = 0;
   std::vector<std::unique_ptr<TPictureCut>> FCuts;  // cut number n at n - 1
   std::map<std::vector<TColumnSpan>, uint16_t> FCutNumbers;
 };
