@@ -247,7 +247,7 @@ struct TFrameTileViews {
     }
     return true;
   }
-  TExploredGame Game;
+  TBenchGame Game;
   std::vector<TTileDraw> Draws;
   SDL_Surface* Screen = nullptr;
   SDL_Surface* Sheet = nullptr;

@@ -1,5 +1,6 @@
-// Cost of one whole 640 x 480 frame (update, render, overlay and present to the headless
-// platform) with every cell of the map explored, beside a memcpy of a 16-bit frame.
+// Cost of one whole frame (update, render, overlay and present to the headless platform) beside
+// a memcpy of a 16-bit frame of the same size: the start scene and a fully explored map, at
+// 640 x 480 and 800 x 600.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -7,42 +8,50 @@
 #include <vector>
 
 #include "bench/Alternation.h"
-#include "bench/ExploredGame.h"
+#include "bench/BenchGame.h"
 #include "game/World.h"
 
 namespace {
 
-// Argument 0: every row of every terrain block drawn, also those that later blocks cover.
-void BM_ExploredFrame640(benchmark::State& state) {
-  TExploredGame game;
-  World->FTrimHidden = state.range(0) != 0;
+TBenchGame::TScene SceneOf(const benchmark::State& state) {
+  return state.range(0) != 0 ? TBenchGame::Explored : TBenchGame::Start;
+}
+bool HighResOf(const benchmark::State& state) { return state.range(1) != 0; }
+
+// Argument 2 (0): every row of every terrain block drawn, also those that later blocks cover.
+void BM_Frame(benchmark::State& state) {
+  TBenchGame game(SceneOf(state), HighResOf(state));
+  World->FTrimHidden = state.range(2) != 0;
   for (auto _ : state) {
     game.Step();
     benchmark::DoNotOptimize(game.display.FBackBuffer->Pixels());
   }
 }
 
-// A memcpy of one 640 x 480 16-bit frame.
+// A memcpy of one 16-bit frame of width x height.
 struct TFrameCopy {
+  TFrameCopy(int width, int height)
+      : From(static_cast<size_t>(width) * height, 1), To(static_cast<size_t>(width) * height) {}
   void operator()() {
     std::memcpy(To.data(), From.data(), From.size() * 2);
     benchmark::DoNotOptimize(To.data());
     benchmark::ClobberMemory();
   }
-  std::vector<uint16_t> From = std::vector<uint16_t>(640 * 480, 1);
-  std::vector<uint16_t> To = std::vector<uint16_t>(640 * 480);
+  std::vector<uint16_t> From;
+  std::vector<uint16_t> To;
 };
 
 void BM_MemcpyFrame640(benchmark::State& state) {
-  TFrameCopy copy;
+  TFrameCopy copy(640, 480);
   for (auto _ : state) copy();
 }
 
-// Target (b): the explored frame and the frame memcpy timed in alternation; counters are the
-// medians in CPU microseconds and the frame's cost in memcpys.
-void BM_ExploredFrameBesideMemcpy(benchmark::State& state) {
-  TExploredGame game;
-  TFrameCopy copy;
+// The frame and the frame memcpy timed in alternation; counters are the medians in CPU
+// microseconds and the frame's cost in memcpys. Each of the benchmark's repetitions is one
+// measurement: run with --benchmark_repetitions to see the spread.
+void BM_FrameBesideMemcpy(benchmark::State& state) {
+  TBenchGame game(SceneOf(state), HighResOf(state));
+  TFrameCopy copy(ScreenWidth, ScreenHeight);
   for (auto _ : state) {
     const TAlternation a = Alternate([&] { game.Step(); }, std::ref(copy), 41, 10);
     state.counters["frame_us"] = a.FirstUs;
@@ -53,6 +62,19 @@ void BM_ExploredFrameBesideMemcpy(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ExploredFrameBesideMemcpy)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExploredFrame640)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameBesideMemcpy)
+    ->ArgNames({"explored", "highres"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_Frame)
+    ->ArgNames({"explored", "highres", "trim"})
+    ->Args({1, 0, 1})
+    ->Args({1, 0, 0})
+    ->Args({1, 1, 1})
+    ->Args({0, 0, 1})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyFrame640)->Unit(benchmark::kMicrosecond);

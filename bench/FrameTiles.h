@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "bench/ExploredGame.h"
+#include "bench/BenchGame.h"
 #include "game/Tile.h"
 #include "gfx/Drawing.h"
 
@@ -43,7 +43,7 @@ class TRecordingTile : public TTile {
 };
 
 // The next frame's terrain draws, in the order the render pass makes them.
-inline std::vector<TTileDraw> CaptureFrameTiles(TExploredGame& game) {
+inline std::vector<TTileDraw> CaptureFrameTiles(TBenchGame& game) {
   std::vector<TTileDraw> log;
   constexpr size_t Kinds = std::extent_v<decltype(TSystem::FTiles)>;
   std::unique_ptr<TTile> real[Kinds];

@@ -1,12 +1,74 @@
-// Path search cost: one order's request over its 50 x 50 window, and the raw search.
+// Path search cost beside the plain reference search (bench/ReferenceSearch.h), timed in
+// alternation: one order's whole request over its 50 x 50 window, and the search alone on an
+// open 50 x 50 area flooded corner to corner. Counters: medians in CPU microseconds and ratios.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <vector>
 
+#include "bench/Alternation.h"
 #include "bench/BenchWorld.h"
+#include "bench/ReferenceSearch.h"
 #include "game/SrchPath.h"
 
 namespace {
+
+constexpr int Window = 50;
+
+// The request as the reference would make it: the window cut from the map by the same rule,
+// then the reference search.
+std::string ReferenceRequest(const TMap& map, const TPerson& person, TPoint target) {
+  const TPoint start{person.FCellX, person.FCellY}, origin{start.X - Window / 2, start.Y - Window / 2};
+  std::array<uint8_t, Window * Window> window{};
+  for (int r = 0; r < Window; ++r)
+    for (int c = 0; c < Window; ++c)
+      window[r * Window + c] = map.IsOpenFor(start.X, start.Y, origin.X + c, origin.Y + r, person.FId) ? 0 : 1;
+  window[(Window / 2) * Window + Window / 2] = 0;
+  return ReferencePath(Window, Window, window.data(), {Window / 2, Window / 2},
+                       {target.X - origin.X, target.Y - origin.Y});
+}
+
+void BM_RequestBesideReference(benchmark::State& state) {
+  StartBenchWorld();
+  TPerson& person = *World->Person(1);
+  const TPoint target{person.FCellX + 20, person.FCellY + 15};
+  if (!World->RequestPath(1, target, TPoint{0, 0}) || person.FPath != ReferenceRequest(*World->FMap, person, target)) {
+    state.SkipWithError("the request and the reference walk differently");
+    return;
+  }
+  for (auto _ : state) {
+    const TAlternation a = Alternate(
+        [&] {
+          World->RequestPath(1, target, TPoint{0, 0});
+          benchmark::DoNotOptimize(person.FPath.data());
+        },
+        [&] { benchmark::DoNotOptimize(ReferenceRequest(*World->FMap, person, target)); }, 41, 50);
+    state.counters["request_us"] = a.FirstUs;
+    state.counters["reference_us"] = a.SecondUs;
+    state.counters["request_over_reference"] = a.FirstUs / a.SecondUs;
+  }
+  state.counters["steps"] = static_cast<double>(person.FPath.size());
+  GameStop();
+}
+
+// Corner to corner over an open grid: the flood covers the whole area.
+void BM_SearchBesideReference(benchmark::State& state) {
+  const std::vector<uint8_t> open(Window * Window, 0);
+  for (auto _ : state) {
+    const TAlternation a = Alternate(
+        [&] {
+          TSearchPath search(Window, Window, open.data());
+          std::string path;
+          search.FindPath(TPoint{Window - 1, Window - 1}, TPoint{0, 0}, path);
+          benchmark::DoNotOptimize(path.data());
+        },
+        [&] { benchmark::DoNotOptimize(ReferencePath(Window, Window, open.data(), {Window - 1, Window - 1}, {0, 0})); },
+        41, 50);
+    state.counters["search_us"] = a.FirstUs;
+    state.counters["reference_us"] = a.SecondUs;
+    state.counters["search_over_reference"] = a.FirstUs / a.SecondUs;
+  }
+}
 
 void BM_RequestPath(benchmark::State& state) {
   StartBenchWorld();
@@ -21,19 +83,9 @@ void BM_RequestPath(benchmark::State& state) {
   state.counters["steps"] = static_cast<double>(person.FPath.size());
   GameStop();
 }
-BENCHMARK(BM_RequestPath);
-
-// Corner to corner over an open grid: the flood covers the whole area.
-void BM_FindPathOpen50(benchmark::State& state) {
-  const std::vector<uint8_t> open(50 * 50, 0);
-  std::string path;
-  for (auto _ : state) {
-    TSearchPath search(50, 50, open.data());
-    search.FindPath(TPoint{49, 49}, TPoint{0, 0}, path);
-    benchmark::DoNotOptimize(path.data());
-  }
-  state.counters["steps"] = static_cast<double>(path.size());
-}
-BENCHMARK(BM_FindPathOpen50);
 
 }  // namespace
+
+BENCHMARK(BM_RequestBesideReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SearchBesideReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RequestPath);

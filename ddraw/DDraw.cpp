@@ -5,19 +5,26 @@
 #include <cstring>
 #include <utility>
 
-TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels)
+size_t TDDSurface::StoragePixels(int width, int height, int pitchPixels, int guardPixels) {
+  const int guard = std::max(guardPixels, 0);
+  return guard + static_cast<size_t>(std::max(std::max(width, 0) + guard, pitchPixels)) * std::max(height, 0);
+}
+
+TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels,
+                       std::shared_ptr<uint16_t[]> memory)
     : FWidth(std::max(width, 0)),
       FHeight(std::max(height, 0)),
       FPixelKind(pixelKind),
       FGuard(std::max(guardPixels, 0)),
       FStride(std::max(FWidth + FGuard, pitchPixels)),
-      FPixels(FGuard + static_cast<size_t>(FStride) * FHeight, 0) {}
+      FStorage(StoragePixels(width, height, pitchPixels, guardPixels)),
+      FPixels(memory != nullptr ? std::move(memory) : std::make_shared<uint16_t[]>(FStorage)) {}
 
 void TDDSurface::LoseSurface() {
   FLost = true;
   MarkChanged();
   // Lost video memory comes back with garbage; make that visible rather than silently kept.
-  std::fill(FPixels.begin(), FPixels.end(), uint16_t{0xA5A5});
+  std::fill_n(FPixels.get(), FStorage, uint16_t{0xA5A5});
 }
 
 HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
@@ -169,7 +176,7 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
     return DD_OK;
   }
   if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
-    const std::vector<uint16_t> copy(FPixels);
+    const std::vector<uint16_t> copy(FPixels.get(), FPixels.get() + FStorage);
     EachCutPart(r, picture, cut, FStride,
                 [&](const TRect& part, ptrdiff_t at) { CopyKeyedPlain(copy.data() + FGuard, d + at, FStride, part); });
     return DD_OK;

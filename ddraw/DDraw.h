@@ -68,7 +68,12 @@ class TDDSurface {
   // guardPixels: slack of that many pixels right of every row and before the first, which
   // nothing shows: a keyed picture cut by a side edge by no more than that is drawn whole,
   // without per-column clipping.
-  TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0, int guardPixels = 0);
+  // memory: StoragePixels of them to keep the pixels in (shared with whoever shows them);
+  // null: the surface makes its own.
+  TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0, int guardPixels = 0,
+             std::shared_ptr<uint16_t[]> memory = nullptr);
+  // The pixels a surface of these measures keeps, guard and padding included.
+  static size_t StoragePixels(int width, int height, int pitchPixels = 0, int guardPixels = 0);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
@@ -193,14 +198,15 @@ class TDDSurface {
   // with the runs off.
   void CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r);
   // Pixel (0, 0).
-  uint16_t* Origin() { return FPixels.data() + FGuard; }
-  const uint16_t* Origin() const { return FPixels.data() + FGuard; }
+  uint16_t* Origin() { return FPixels.get() + FGuard; }
+  const uint16_t* Origin() const { return FPixels.get() + FGuard; }
   int FWidth;
   int FHeight;
   int FPixelKind;
-  int FGuard;   // slack pixels before the first row and at least as many right of each row
-  int FStride;  // pixels per row in FPixels
-  std::vector<uint16_t> FPixels;  // FGuard pixels, then the rows
+  int FGuard;       // slack pixels before the first row and at least as many right of each row
+  int FStride;      // pixels per row in FPixels
+  size_t FStorage;  // pixels in FPixels: FGuard pixels, then the rows
+  std::shared_ptr<uint16_t[]> FPixels;
   bool FLocked = false;
   bool FLost = false;
   bool FDCHeld = false;

@@ -1,7 +1,9 @@
 // TMap: loading and generating the grid, cell access, step tests, lighting and projection.
 #include "game/Map.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
 
@@ -140,8 +142,26 @@ bool TMap::IsOpenFor(int FromX, int FromY, int ToX, int ToY, int Person) const {
 }
 
 void TMap::ClearLight() {
-  for (auto& row : FCells)
-    for (auto& cell : row) cell.Light = 0;
+  // The light byte is every fifth byte of the cells: eight bytes are cleared at a time, through
+  // the masks of one forty-byte period (eight cells in five words).
+  constexpr size_t Period = 8 * sizeof(TMapCell);
+  static_assert(sizeof(FCells) % Period == 0 && offsetof(TMapCell, Light) == 4);
+  constexpr auto masks = [] {
+    std::array<uint64_t, Period / 8> m{};
+    for (size_t k = 0; k < Period; ++k) {
+      if (k % sizeof(TMapCell) != offsetof(TMapCell, Light)) m[k / 8] |= uint64_t{0xFF} << (8 * (k % 8));
+    }
+    return m;
+  }();
+  auto* bytes = reinterpret_cast<uint8_t*>(FCells);
+  for (size_t at = 0; at < sizeof(FCells); at += Period) {
+    for (size_t w = 0; w < masks.size(); ++w) {
+      uint64_t v;
+      std::memcpy(&v, bytes + at + 8 * w, 8);
+      v &= masks[w];
+      std::memcpy(bytes + at + 8 * w, &v, 8);
+    }
+  }
 }
 
 void TMap::Reveal(int X, int Y, int Radius) {

@@ -2,6 +2,7 @@
 // see-through pass, selection marks and speech.
 #include <vector>
 
+#include "game/GroundClear.h"
 #include "game/Random.h"
 #include "game/StackCover.h"
 #include "game/World.h"
@@ -138,7 +139,6 @@ class CellPainter {
 }  // namespace
 
 void TSystem::DrawWorld() {
-  if (Display && Display->FBackBuffer) ClearSurface(Display->FBackBuffer.get(), 0);
   const bool high = Settings.HighRes;
   const int H = high ? 8 : 7, V = high ? 24 : 20;
 
@@ -160,6 +160,8 @@ void TSystem::DrawWorld() {
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewSlot> view;
   view.reserve(static_cast<size_t>(columns) * rows);
+  std::vector<TGroundRow> ground;
+  ground.reserve(static_cast<size_t>(rows));
   int colBase = 1 - H, rowBase = -V;
   for (int r = -V; r <= V; ++r) {
     // Odd rows sit half a cell right of even ones.
@@ -172,13 +174,17 @@ void TSystem::DrawWorld() {
       colBase -= 1;
     }
     const int yr = (r + V) * 14 + 14;
+    TGroundRow& row = ground.emplace_back();
+    row.Centre = GroundCentre(TPoint{x0 - off.X, yr - off.Y});
     for (int j = 0; j < columns; ++j) {
       const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
       TStackSlot stack = painter.StackAt(cx, cy);
       if (FTrimHidden) stack.Cover = FCover.Pack(*this, stack);
+      if (FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
+  if (Display && Display->FBackBuffer) ClearUncoveredGround(*Display->FBackBuffer, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr uint8_t GoalMark = 10;
+constexpr uint8_t MarkBits = 0x7F;
 
 // Per back-step code 1..8: the step from the marked cell towards the goal.
 constexpr TPoint BackStep[9] = {{0, 0},  {0, -1},  {-1, 0}, {1, 0}, {0, 1},
@@ -20,57 +21,63 @@ char BackStepDigit(int Code) {
 
 TSearchPath::TSearchPath(uint16_t Width, uint16_t Height, const uint8_t* Data)
     : FWidth(std::min<uint16_t>(Width, SearchGridSize)),
-      FHeight(std::min<uint16_t>(Height, SearchGridSize)) {
-  for (int y = 0; y < Height; ++y)
+      FHeight(std::min<uint16_t>(Height, SearchGridSize)),
+      FStride(FWidth + 3) {
+  std::fill_n(FCells.begin(), static_cast<size_t>(FStride) * (FHeight + 3), Blocked);
+  for (int y = 0; y < Height; ++y) {
     for (int x = 0; x < Width; ++x) {
       const uint8_t value = *Data++;
-      if (x < FWidth && y < FHeight) FBlocked[x][y] = value;
+      if (x < FWidth && y < FHeight) FCells[Cell(x, y)] = value == 1 ? Blocked : 0;
     }
+  }
 }
 
 bool TSearchPath::IsFree(int X, int Y) const {
-  return X >= 0 && X < FWidth && Y >= 0 && Y < FHeight && FBlocked[X][Y] != 1;
+  return X >= 0 && X < FWidth && Y >= 0 && Y < FHeight && (FCells[Cell(X, Y)] & Blocked) == 0;
 }
 
-void TSearchPath::Mark(int X, int Y, uint8_t Code) {
-  FFrom[X][Y] = Code;
-  FQueue.push_back(TPoint{X, Y});
-}
-
-void TSearchPath::Expand(int X, int Y) {
-  if (IsOpen(X, Y - 1)) Mark(X, Y - 1, 4);
-  if (IsOpen(X + 1, Y)) Mark(X + 1, Y, 2);
-  if (IsOpen(X, Y + 1)) Mark(X, Y + 1, 1);
-  if (IsOpen(X - 1, Y)) Mark(X - 1, Y, 3);
-  if (IsOpen(X - 1, Y - 1) && IsFree(X - 1, Y) && IsFree(X, Y - 1)) Mark(X - 1, Y - 1, 8);
-  if (IsOpen(X + 1, Y - 1) && IsFree(X, Y - 1) && IsFree(X + 1, Y)) Mark(X + 1, Y - 1, 7);
-  if (IsOpen(X + 1, Y + 1) && IsFree(X + 1, Y) && IsFree(X, Y + 1)) Mark(X + 1, Y + 1, 5);
-  if (IsOpen(X - 1, Y + 1) && IsFree(X, Y + 1) && IsFree(X - 1, Y)) Mark(X - 1, Y + 1, 6);
+bool TSearchPath::Flood(int start, int goal) {
+  uint8_t* cells = FCells.data();
+  const int s = FStride;
+  int head = 0, tail = 0;
+  cells[goal] |= GoalMark;
+  FQueue[tail++] = static_cast<uint16_t>(goal);
+  // The neighbours in the order they are marked; a diagonal only past two free sides. The
+  // start is done once marked: the marks its walk is read from are all set by then.
+  const auto mark = [&](int at, uint8_t code) {
+    cells[at] = code;
+    FQueue[tail++] = static_cast<uint16_t>(at);
+    return at == start;
+  };
+  const auto open = [&](int at) { return cells[at] == 0; };
+  const auto unblocked = [&](int at) { return (cells[at] & Blocked) == 0; };
+  while (head < tail) {
+    const int c = FQueue[head++];
+    if ((open(c - s) && mark(c - s, 4)) || (open(c + 1) && mark(c + 1, 2)) || (open(c + s) && mark(c + s, 1)) ||
+        (open(c - 1) && mark(c - 1, 3)) || (open(c - s - 1) && unblocked(c - 1) && unblocked(c - s) && mark(c - s - 1, 8)) ||
+        (open(c - s + 1) && unblocked(c - s) && unblocked(c + 1) && mark(c - s + 1, 7)) ||
+        (open(c + s + 1) && unblocked(c + 1) && unblocked(c + s) && mark(c + s + 1, 5)) ||
+        (open(c + s - 1) && unblocked(c + s) && unblocked(c - 1) && mark(c + s - 1, 6))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<uint8_t> TSearchPath::Search(const TPoint& Start, const TPoint& Goal) {
   std::vector<uint8_t> walk;
-  // A goal outside the grids cannot be marked; no walk can end there.
+  // A goal outside the grids cannot be marked; one past the border has no free neighbour.
   if (Goal.X < 0 || Goal.X >= SearchGridSize || Goal.Y < 0 || Goal.Y >= SearchGridSize) return walk;
-  FQueue.clear();
-  std::fill(&FFrom[0][0], &FFrom[0][0] + sizeof(FFrom), uint8_t{0});
-  Mark(Goal.X, Goal.Y, GoalMark);
-  while (!FQueue.empty()) {
-    const TPoint cell = FQueue.front();
-    FQueue.pop_front();
-    if (cell == Start) {
-      TPoint q = Start;
-      while (FFrom[q.X][q.Y] != GoalMark) {
-        const uint8_t code = FFrom[q.X][q.Y];
-        walk.push_back(code);
-        q.X += BackStep[code].X;
-        q.Y += BackStep[code].Y;
-      }
-      break;
-    }
-    Expand(cell.X, cell.Y);
+  if (Goal.X > FWidth || Goal.Y > FHeight || Start == Goal || !IsFree(Start.X, Start.Y)) return walk;
+  const int start = Cell(Start.X, Start.Y), goal = Cell(Goal.X, Goal.Y);
+  std::for_each(FCells.begin(), FCells.begin() + static_cast<ptrdiff_t>(FStride) * (FHeight + 3),
+                [](uint8_t& c) { c &= Blocked; });
+  if (!Flood(start, goal)) return walk;
+  for (int at = start; (FCells[at] & MarkBits) != GoalMark;) {
+    const uint8_t code = FCells[at] & MarkBits;
+    walk.push_back(code);
+    at += BackStep[code].Y * FStride + BackStep[code].X;
   }
-  FQueue.clear();
   return walk;
 }
 

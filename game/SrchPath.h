@@ -2,14 +2,14 @@
 // direction digits (one per step, eight neighbours, no cutting of blocked corners).
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "core/Types.h"
 
-constexpr int SearchGridSize = 100;  // fixed size of both grids, cells per side
+constexpr int SearchGridSize = 100;  // largest area searched, cells per side; goals lie within it
 
 class TSearchPath {
  public:
@@ -17,23 +17,31 @@ class TSearchPath {
   TSearchPath(uint16_t Width, uint16_t Height, const uint8_t* Data);
 
   // The digits of a shortest walk from Start to Goal, first step first; empty when
-  // Start = Goal, when no walk exists, or when a goal coordinate lies outside 0..99.
+  // Start = Goal, when no walk exists, or when a goal coordinate lies outside 0..99. The goal
+  // need not be free: the walk may end with a step onto it, even just outside the area.
   void FindPath(const TPoint& Start, const TPoint& Goal, std::string& Path);
   // The back-step codes (1..8) of that walk, in walking order.
   std::vector<uint8_t> Search(const TPoint& Start, const TPoint& Goal);
 
   bool IsFree(int X, int Y) const;
-  bool IsOpen(int X, int Y) const { return IsFree(X, Y) && FFrom[X][Y] == 0; }
 
   uint16_t FWidth;   // columns of the search area, at most 100
   uint16_t FHeight;  // rows of the search area, at most 100
-  std::deque<TPoint> FQueue;                           // cells waiting to be expanded
-  uint8_t FBlocked[SearchGridSize][SearchGridSize]{};  // [X][Y]; 1 = blocked
-  uint8_t FFrom[SearchGridSize][SearchGridSize]{};     // [X][Y]; 0 unreached, 1..8 back-step, 10 goal
 
  private:
-  void Expand(int X, int Y);
-  void Mark(int X, int Y, uint8_t Code);
+  // The area in one flat array, one row after another, with a border of blocked cells: one
+  // wide left and on top, two right and below, where the goal may lie just outside the area and
+  // be looked around from. Each cell: Blocked, and the mark the flood left (0 unreached).
+  static constexpr int MaxStride = SearchGridSize + 3;
+  static constexpr int MaxCells = MaxStride * (SearchGridSize + 3);
+  static constexpr uint8_t Blocked = 0x80;
+  int Cell(int X, int Y) const { return (Y + 1) * FStride + X + 1; }
+  // Floods from the goal until the start is marked; false when it never is.
+  bool Flood(int start, int goal);
+
+  int FStride;
+  std::array<uint8_t, MaxCells> FCells;
+  std::array<uint16_t, MaxCells> FQueue;  // every cell enters at most once
 };
 
 // The direction digit of a back-step code 1..8 (0 for any other code).

@@ -2,6 +2,7 @@
 #include "game/StackCover.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 #include "game/World.h"
@@ -59,6 +60,7 @@ void TStackCover::Sync() {
   FSheetVersions[1] = versions[1];
   FShapeOfCode.clear();
   FShapes.clear();
+  FHoldsGround.clear();
   std::fill(FKept.begin(), FKept.end(), TKept{});
   FCuts.clear();
   FCutNumbers.clear();
@@ -109,6 +111,26 @@ int TStackCover::ShapeOf(const TSystem& world, int code) {
   if (FShapes.size() >= MaxShapes) return known;
   FShapes.push_back(std::move(shape));
   return known = static_cast<int>(FShapes.size()) - 1;
+}
+
+bool TStackCover::TShape::HoldsGround() const {
+  if (Width != GroundPictureWidth || Height != GroundPictureHeight) return false;
+  for (int row = GroundCentreRow - GroundHalfRows; row <= GroundCentreRow + GroundHalfRows; ++row) {
+    const TRowSpan& span = Rows[static_cast<size_t>(row)];
+    const int half = GroundHalfWidth(std::abs(row - GroundCentreRow));
+    if (!span.Solid || span.First > 30 - half || span.End < 30 + half) return false;
+  }
+  return true;
+}
+
+bool TStackCover::CoversGround(const TSystem& world, const TStackSlot& slot) {
+  if (slot.Code < 0 || slot.Code / 4 == WaterKind) return false;
+  const int shape = ShapeOf(world, slot.Code);
+  if (shape < 0) return false;
+  if (FHoldsGround.size() <= static_cast<size_t>(shape)) FHoldsGround.resize(FShapes.size(), -1);
+  int8_t& holds = FHoldsGround[static_cast<size_t>(shape)];
+  if (holds < 0) holds = FShapes[static_cast<size_t>(shape)].HoldsGround() ? 1 : 0;
+  return holds != 0;
 }
 
 uint16_t TStackCover::Pack(const TSystem& world, const TStackSlot& slot) {
@@ -181,11 +203,15 @@ void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out)
 const TLevelRows* TStackCover::Rows(uint16_t self, const uint16_t (&front)[3]) {
   if (self == 0) return nullptr;
   const uint64_t key = (uint64_t{self} << 36) | (uint64_t{front[0]} << 24) | (uint64_t{front[1]} << 12) | front[2];
-  TKept& kept = FKept[HashSlot(key, KeptBits)];
-  if (kept.Key != key) {
-    kept = TKept{};
-    kept.Key = key;
-    Compute(self, front, kept);
+  const size_t slot = HashSlot(key, KeptBits);
+  TKept* kept = &FKept[slot];
+  if (kept->Key != key && FKept[slot ^ 1].Key == key) kept = &FKept[slot ^ 1];
+  if (kept->Key != key) {
+    if (FKept[slot ^ 1].Used < kept->Used) kept = &FKept[slot ^ 1];
+    *kept = TKept{};
+    kept->Key = key;
+    Compute(self, front, *kept);
   }
-  return kept.Level;
+  kept->Used = ++FUses;
+  return kept->Level;
 }

@@ -5,6 +5,7 @@
 // frame is the same pixel for pixel with or without it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -12,11 +13,27 @@
 #include <vector>
 
 #include "gfx/blit/PictureCut.h"
+#include "core/Types.h"
 
 class TSystem;
 
 constexpr int LevelPixels = 13;  // screen pixels per height level
 constexpr int WaterKind = 4;     // drawn 13 pixels lower, and fully lit when lit at all
+
+// The ground diamond a block stands on, in its picture of GroundPictureWidth x
+// GroundPictureHeight: centred on column 30 and row GroundCentreRow, GroundHalfRows rows each way,
+// GroundHalfWidth(d) columns each side of the centre d rows from it. The diamonds of
+// neighbouring places overlap rather than leave gaps.
+constexpr int GroundPictureWidth = 60;
+constexpr int GroundPictureHeight = 45;
+constexpr int GroundCentreRow = 15;
+constexpr int GroundHalfRows = 14;
+constexpr int GroundHalfWidth(int d) { return std::max(1, 30 - d * 30 / GroundHalfRows); }
+// The screen centre of the ground diamond of a block whose picture is anchored at `anchor`
+// (the middle of its bottom edge).
+constexpr TPoint GroundCentre(const TPoint& anchor) {
+  return {anchor.X, anchor.Y - GroundPictureHeight + GroundCentreRow};
+}
 
 // One stack as the render pass paints it.
 struct TStackSlot {
@@ -43,6 +60,9 @@ class TStackCover {
 
   // Once a frame, before Pack: forgets what was worked out when a sheet has changed.
   void Sync();
+  // Whether the stack's lowest block draws every pixel of its ground diamond: nothing needs
+  // clearing under it.
+  bool CoversGround(const TSystem& world, const TStackSlot& slot);
   // A stack reduced to what decides its cover, in 12 bits: its picture's shape (shared by
   // every tile code with the same one), whether it sits lower as water does, and its height.
   // 0: it covers nothing and is drawn whole.
@@ -69,13 +89,18 @@ class TStackCover {
     int Height = 0;
     std::vector<TRowSpan> Rows;
     bool operator==(const TShape&) const = default;
+    // Solid over the whole ground diamond.
+    bool HoldsGround() const;
   };
-  // One neighbourhood's answer, in a table indexed by a hash of its packed key.
+  // One neighbourhood's answer, in a table indexed by a hash of its packed key: each key may sit
+  // in either slot of a pair, so two neighbourhoods of one view that hash alike are not worked
+  // out again every frame, in turn.
   struct TKept {
-    uint64_t Key = 0;  // 0: empty
+    uint64_t Key = 0;   // 0: empty
+    uint32_t Used = 0;  // FUses when last asked for; the pair's older one is replaced
     TLevelRows Level[MaxLevels];
   };
-  static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a slot
+  static constexpr int KeptBits = 12;  // enough that the neighbourhoods of a view seldom share a pair
   static constexpr size_t KeptSlots = size_t{1} << KeptBits;
   static constexpr size_t MaxShapes = 63;  // distinct shapes a packed stack can name
 
@@ -89,7 +114,9 @@ class TStackCover {
   uint64_t FSheetVersions[2] = {};  // the sheets' contents the shapes were taken from
   std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
-  std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);  // a newer neighbourhood replaces an older one
+  std::vector<int8_t> FHoldsGround;  // by shape: 1 it holds its ground diamond, 0 not, -1 unknown
+  std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);
+  uint32_t FUses = 0;
   std::vector<std::unique_ptr<TPictureCut>> FCuts;  // cut number n at n - 1
   std::map<std::vector<TColumnSpan>, uint16_t> FCutNumbers;
 };

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "gfx/Cp949.h"
 #include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
@@ -34,7 +33,7 @@ void TDDCanvas::Release() {
 
 void TDDCanvas::TextOut(int x, int y, std::string_view cp949) {
   RequireDC();
-  DrawTextUtf8(*FDC, x, y, Cp949ToUtf8(cp949), Font.Size, Font.Color);
+  DrawTextCp949(*FDC, x, y, cp949, Font.Size, Font.Color);
 }
 
 void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {

@@ -33,7 +33,11 @@ int PixelKindFromRedMask(uint32_t redMask) {
 std::string SheetName(const std::string& base, int index) { return base + std::to_string(index); }
 
 std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind) {
-  return std::make_unique<TDDSurface>(width, height, pixelKind, 0, BackBufferGuard);
+  // In the platform's own frame memory where it has one: the finished frame is then shown
+  // where it was drawn.
+  return std::make_unique<TDDSurface>(
+      width, height, pixelKind, 0, BackBufferGuard,
+      PlatformFrameMemory(TDDSurface::StoragePixels(width, height, 0, BackBufferGuard)));
 }
 
 TDisplay::TDisplay() = default;

@@ -519,9 +519,16 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
-  EachOpaqueIn(job, [&](auto format, int col, int row, uint16_t s, uint16_t& d) {
-    if ((job.X + col + 2 * (job.Y + row)) % 3 != 0) return;
-    d = brightness == 0 ? s : Scaled<decltype(format)>(s, f);
+  // Every third pixel of the screen, (x + 2 y) a multiple of three: each row from its first
+  // such pixel on, three at a time.
+  WithPixelFormat([&](auto format) {
+    for (int row = job.R0; row < job.R1; ++row) {
+      const uint16_t* s = SourceRow(job, row);
+      uint16_t* d = DestRow(job, row);
+      for (int i = (3 - (job.X + job.C0 + 2 * (job.Y + row)) % 3) % 3; i < job.C1 - job.C0; i += 3) {
+        if (s[i] != 0) d[i] = brightness == 0 ? s[i] : Scaled<decltype(format)>(s[i], f);
+      }
+    }
   });
   EndJob(job);
 }

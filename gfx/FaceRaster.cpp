@@ -10,6 +10,7 @@
 #include <hb.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -94,17 +95,65 @@ struct TFaceRaster::TLibrary {
   }
 };
 
+namespace {
+
+// One glyph at one size, as loaded to size a line and as drawn into it.
+struct TGlyph {
+  bool Sized = false;  // loaded; then the ink box FreeType predicts:
+  int Left = 0, Top = 0, Width = 0, Rows = 0;
+  bool Drawn = false;  // loaded in colour and rendered; then its coverage:
+  int BitmapLeft = 0, BitmapTop = 0, BitmapWidth = 0, BitmapRows = 0;
+  bool Colour = false;  // stored over the line, not combined
+  std::vector<uint8_t> Coverage;  // BitmapRows rows of BitmapWidth
+};
+
+}  // namespace
+
 // The face opened at one size, with its shaper and the line metrics in pixels.
 struct TFaceRaster::TSized {
   FT_Face Face = nullptr;
   hb_font_t* Shaper = nullptr;
   int Ascent = 0;
   int Height = 0;  // ascent to descent
+  // Loading and drawing glyphs is most of a new line's cost, and a glyph comes out the same
+  // each time: they are kept by glyph index, forgotten all at once past a bound.
+  std::unordered_map<FT_UInt, TGlyph> Glyphs;
+  static constexpr size_t MaxGlyphs = 4096;
+  const TGlyph& GlyphOf(FT_UInt index);
   ~TSized() {
     if (Shaper != nullptr) hb_font_destroy(Shaper);
     if (Face != nullptr) FT_Done_Face(Face);
   }
 };
+
+const TGlyph& TFaceRaster::TSized::GlyphOf(FT_UInt index) {
+  if (auto it = Glyphs.find(index); it != Glyphs.end()) return it->second;
+  if (Glyphs.size() >= MaxGlyphs) Glyphs.clear();
+  TGlyph& g = Glyphs[index];
+  if (FT_Load_Glyph(Face, index, FT_LOAD_DEFAULT) != 0) return g;
+  TPlaced predicted{};
+  PredictInk(Face->glyph, predicted);
+  g.Sized = true;
+  g.Left = predicted.Left;
+  g.Top = predicted.Top;
+  g.Width = predicted.Width;
+  g.Rows = predicted.Rows;
+  if (FT_Load_Glyph(Face, index, FT_LOAD_DEFAULT | FT_LOAD_COLOR) != 0) return g;
+  const FT_GlyphSlot slot = Face->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return g;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  g.Drawn = true;
+  g.BitmapLeft = slot->bitmap_left;
+  g.BitmapTop = slot->bitmap_top;
+  g.BitmapWidth = static_cast<int>(bitmap.width);
+  g.BitmapRows = bitmap.width == 0 ? 0 : static_cast<int>(bitmap.rows);
+  g.Colour = bitmap.pixel_mode == FT_PIXEL_MODE_BGRA;
+  g.Coverage.resize(static_cast<size_t>(g.BitmapWidth) * g.BitmapRows);
+  for (int row = 0; row < g.BitmapRows; ++row)
+    for (int col = 0; col < g.BitmapWidth; ++col)
+      g.Coverage[static_cast<size_t>(row) * g.BitmapWidth + col] = CoverageAt(bitmap, row, col);
+  return g;
+}
 
 TFaceRaster::TFaceRaster(std::string path, std::unique_ptr<TLibrary> library)
     : FPath(std::move(path)), FLibrary(std::move(library)) {}
@@ -156,7 +205,6 @@ TFaceRaster::TSized* TFaceRaster::SizeOf(int points, std::string& reason) {
 bool TFaceRaster::Render(std::string_view utf8, int points, TCoverage& line, std::string& reason) {
   TSized* sized = SizeOf(points, reason);
   if (sized == nullptr) return false;
-  FT_Face face = sized->Face;
 
   const std::string text(utf8);
   const std::unique_ptr<hb_buffer_t, decltype(&hb_buffer_destroy)> buffer(hb_buffer_create(), hb_buffer_destroy);
@@ -178,8 +226,12 @@ bool TFaceRaster::Render(std::string_view utf8, int points, TCoverage& line, std
               0, 0, 0, 0};
     penX += moves[g].x_advance;
     penY += moves[g].y_advance;
-    if (FT_Load_Glyph(face, p.Index, FT_LOAD_DEFAULT) != 0) return false;
-    PredictInk(face->glyph, p);
+    const TGlyph& glyph = sized->GlyphOf(p.Index);
+    if (!glyph.Sized) return false;
+    p.Left = glyph.Left;
+    p.Top = glyph.Top;
+    p.Width = glyph.Width;
+    p.Rows = glyph.Rows;
     const int x = Floor26(p.X) + p.Left, y = Floor26(p.Y) - p.Top;
     box.MinX = std::min(box.MinX, x);
     box.MaxX = std::max(box.MaxX, x + p.Width);
@@ -195,19 +247,15 @@ bool TFaceRaster::Render(std::string_view utf8, int points, TCoverage& line, std
 
   // Each glyph drawn where its pen position falls, clipped to the box.
   for (const TPlaced& p : placed) {
-    if (FT_Load_Glyph(face, p.Index, FT_LOAD_DEFAULT | FT_LOAD_COLOR) != 0) return false;
-    const FT_GlyphSlot slot = face->glyph;
-    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    const bool colour = bitmap.pixel_mode == FT_PIXEL_MODE_BGRA;  // stored over, not combined
-    const int x0 = -box.MinX + Floor26(p.X) + slot->bitmap_left;
-    const int y0 = -box.MinY + Floor26(p.Y) - slot->bitmap_top;
-    const int rows = bitmap.width == 0 ? 0 : static_cast<int>(bitmap.rows);
-    for (int row = std::max(0, -y0); row < rows && y0 + row < line.Height; ++row) {
+    const TGlyph& glyph = sized->GlyphOf(p.Index);
+    if (!glyph.Drawn) return false;
+    const int x0 = -box.MinX + Floor26(p.X) + glyph.BitmapLeft;
+    const int y0 = -box.MinY + Floor26(p.Y) - glyph.BitmapTop;
+    for (int row = std::max(0, -y0); row < glyph.BitmapRows && y0 + row < line.Height; ++row) {
       uint8_t* out = line.Alpha.data() + static_cast<size_t>(y0 + row) * line.Width;
-      for (int col = std::max(0, -x0); col < static_cast<int>(bitmap.width) && x0 + col < line.Width; ++col) {
-        const uint8_t a = CoverageAt(bitmap, row, col);
-        out[x0 + col] = colour ? a : static_cast<uint8_t>(out[x0 + col] | a);
+      const uint8_t* in = glyph.Coverage.data() + static_cast<size_t>(row) * glyph.BitmapWidth;
+      for (int col = std::max(0, -x0); col < glyph.BitmapWidth && x0 + col < line.Width; ++col) {
+        out[x0 + col] = glyph.Colour ? in[col] : static_cast<uint8_t>(out[x0 + col] | in[col]);
       }
     }
   }

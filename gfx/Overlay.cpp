@@ -17,13 +17,38 @@ int32_t TicksSince(int start) {
   return static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(start));
 }
 
+// The overlay's three lines, written anew only when the number in one of them changes.
+struct TOverlayLines {
+  double Fps = -1;
+  int Walk = -1;
+  int Face = -1;
+  char FpsLine[64] = {};
+  std::string WalkLine;
+  std::string FaceLine;
+
+  void Follow() {
+    if (FramesPerSecond != Fps) {
+      Fps = FramesPerSecond;
+      std::snprintf(FpsLine, sizeof FpsLine, "FPS : %5.2f", Fps);
+    }
+    if (WalkFrame != Walk) {
+      Walk = WalkFrame;
+      WalkLine = "Walk Frame : " + std::to_string(Walk);
+    }
+    if (FaceCount != Face) {
+      Face = FaceCount;
+      FaceLine = "Face Count : " + std::to_string(Face);
+    }
+  }
+};
+
 void WriteOverlay(TDDCanvas& canvas) {
+  static TOverlayLines lines;
+  lines.Follow();
   canvas.Font.Color = RGB(255, 255, 255);
-  char fps[64];
-  std::snprintf(fps, sizeof fps, "FPS : %5.2f", FramesPerSecond);
-  canvas.TextOut(0, 0, fps);
-  canvas.TextOut(0, 20, "Walk Frame : " + std::to_string(WalkFrame));
-  canvas.TextOut(0, 40, "Face Count : " + std::to_string(FaceCount));
+  canvas.TextOut(0, 0, lines.FpsLine);
+  canvas.TextOut(0, 20, lines.WalkLine);
+  canvas.TextOut(0, 40, lines.FaceLine);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gfx/Cp949.h"
 #include "gfx/FaceRaster.h"
 #include "core/Log.h"
 #include "gfx/PixelFormat.h"
@@ -117,18 +118,54 @@ struct TLineMask {
   int Height = 0;
 };
 
+enum class TEncoding : uint8_t { Utf8, Cp949 };
+
+// What a kept line is found by: its bytes as the caller has them, their encoding and the size.
+// Looked up through a view of the caller's bytes, so a line drawn again is neither converted
+// nor copied.
+struct TLineView {
+  std::string_view Bytes;
+  TEncoding Encoding;
+  int Points;
+};
+struct TLineKey {
+  std::string Bytes;
+  TEncoding Encoding;
+  int Points;
+  TLineView View() const { return {Bytes, Encoding, Points}; }
+};
+struct TLineHash {
+  using is_transparent = void;
+  size_t operator()(const TLineView& v) const {
+    return std::hash<std::string_view>{}(v.Bytes) ^ (static_cast<size_t>(v.Points) * 0x9E3779B97F4A7C15ull) ^
+           static_cast<size_t>(v.Encoding);
+  }
+  size_t operator()(const TLineKey& k) const { return (*this)(k.View()); }
+};
+struct TLineEqual {
+  using is_transparent = void;
+  static bool Same(const TLineView& a, const TLineView& b) {
+    return a.Points == b.Points && a.Encoding == b.Encoding && a.Bytes == b.Bytes;
+  }
+  template <class A, class B>
+  bool operator()(const A& a, const B& b) const {
+    return Same(ViewOf(a), ViewOf(b));
+  }
+  static TLineView ViewOf(const TLineView& v) { return v; }
+  static TLineView ViewOf(const TLineKey& k) { return k.View(); }
+};
+
 // The same few lines (speech, the frame rate) come back every frame, and rendering them anew
 // costs more than the rest of the text path, so their masks are KeptLines. The store is emptied
 // when it grows past a bound, which keeps it small and the output independent of its history.
 constexpr size_t MaxKeptLines = 256;
-std::unordered_map<std::string, TLineMask> KeptLines;
+std::unordered_map<TLineKey, TLineMask, TLineHash, TLineEqual> KeptLines;
 
-const TLineMask* MaskOf(std::string_view utf8, int points) {
-  std::string key(utf8);
-  key.append(1, '\0').append(std::to_string(points));
-  if (auto it = KeptLines.find(key); it != KeptLines.end()) return &it->second;
+const TLineMask* MaskOf(const TLineView& text) {
+  if (auto it = KeptLines.find(text); it != KeptLines.end()) return &it->second;
+  const std::string utf8 = text.Encoding == TEncoding::Cp949 ? Cp949ToUtf8(text.Bytes) : std::string(text.Bytes);
   TCoverage line;
-  if (!RenderLine(utf8, points, line)) return nullptr;
+  if (!RenderLine(utf8, text.Points, line)) return nullptr;
   TLineMask mask;  // a line's box is at most 65535 pixels each way: its places fit 16 bits
   for (int row = 0; row < line.Height; ++row) {
     const uint8_t* src = line.Alpha.data() + static_cast<size_t>(row) * line.Width;
@@ -141,6 +178,7 @@ const TLineMask* MaskOf(std::string_view utf8, int points) {
     }
   }
   if (KeptLines.size() >= MaxKeptLines) KeptLines.clear();
+  TLineKey key{std::string(text.Bytes), text.Encoding, text.Points};
   return &KeptLines.emplace(std::move(key), std::move(mask)).first->second;
 }
 
@@ -176,9 +214,11 @@ void BlendInk(const TSurfaceDC& target, int x, int y, const TLineMask& mask, TCo
 
 std::string_view DefaultFacePath() { return FacePath(); }
 
-void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour) {
-  if (utf8.empty() || target.Pixels == nullptr) return;
-  const TLineMask* mask = MaskOf(utf8, points);
+namespace {
+
+void DrawLine(const TSurfaceDC& target, int x, int y, const TLineView& text, TColor colour) {
+  if (text.Bytes.empty() || target.Pixels == nullptr) return;
+  const TLineMask* mask = MaskOf(text);
   if (mask == nullptr) return;
   switch (target.PixelKind) {
     case PixelKind555:
@@ -188,6 +228,16 @@ void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8,
     default:
       return BlendInk<PixelKind565>(target, x, y, *mask, colour);
   }
+}
+
+}  // namespace
+
+void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour) {
+  DrawLine(target, x, y, {utf8, TEncoding::Utf8, points}, colour);
+}
+
+void DrawTextCp949(const TSurfaceDC& target, int x, int y, std::string_view cp949, int points, TColor colour) {
+  DrawLine(target, x, y, {cp949, TEncoding::Cp949, points}, colour);
 }
 
 // The face and its opened sizes stay: they depend on the machine only, and finding them again

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -72,6 +73,11 @@ void PlatformLeaveFullScreen();
 bool PlatformToggleFullScreen();
 // Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display.
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555);
+// Memory to draw the frames in, where the platform shows a frame straight from memory it
+// keeps: `pixels` 16-bit pixels, shared so that neither side outlives what the other reads.
+// A frame presented from it is not copied. Null where the platform converts every frame on its
+// way to the screen anyway; PlatformPresent takes frames from any memory.
+std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t pixels);
 // Modal error dialog with one OK button; returns at once when dialogs are disabled. SIGINT or
 // SIGTERM while it is shown ends the program with status 1, as closing it would, and takes the
 // dialog with it.

@@ -1,6 +1,8 @@
 // The headless platform: virtual clock, scripted input, frames and sounds kept in memory.
+#include <algorithm>
 #include <deque>
 #include <map>
+#include <memory>
 
 #include "platform/InputLatch.h"
 #include "platform/Platform.h"
@@ -18,6 +20,13 @@ struct State {
   HeadlessFrame Last;
   PlatformDisplayConfig Display;
   int Presents = 0;
+  // The frame memory handed out last; a frame presented from it stays there, unpacked, in
+  // Shown until it is asked for.
+  std::shared_ptr<uint16_t[]> Handed;
+  size_t HandedPixels = 0;
+  std::shared_ptr<uint16_t[]> Shown;
+  const uint16_t* ShownAt = nullptr;
+  int ShownPitch = 0;  // bytes
   bool AudioAvailable = true;
   bool AudioOpen = false;
   int NextSound = 1;
@@ -46,7 +55,34 @@ void HeadlessSetFocus(bool focused) {
   S().Focus = focused;
 }
 void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
-const HeadlessFrame& HeadlessLastFrame() { return S().Last; }
+namespace {
+
+void CopyFrame(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+  HeadlessFrame& f = S().Last;
+  f.Width = width;
+  f.Height = height;
+  f.Rgb555 = rgb555;
+  f.Pixels.resize(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) +
+                                                        static_cast<ptrdiff_t>(y) * pitchBytes);
+    std::copy(row, row + width, f.Pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+  }
+}
+
+// A frame shown from the frame memory, packed into Last now that it is asked for.
+void PackShown() {
+  if (!S().Shown) return;
+  CopyFrame(S().ShownAt, S().ShownPitch, S().Last.Width, S().Last.Height, S().Last.Rgb555);
+  S().Shown.reset();
+}
+
+}  // namespace
+
+const HeadlessFrame& HeadlessLastFrame() {
+  PackShown();
+  return S().Last;
+}
 const PlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
 int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
@@ -83,17 +119,28 @@ void PlatformLeaveFullScreen() { S().FullScreen = false; }
 bool PlatformToggleFullScreen() { return S().FullScreen = !S().FullScreen; }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
-  HeadlessFrame& f = S().Last;
-  f.Width = width;
-  f.Height = height;
-  f.Rgb555 = rgb555;
-  f.Pixels.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) +
-                                                        static_cast<ptrdiff_t>(y) * pitchBytes);
-    std::copy(row, row + width, f.Pixels.begin() + static_cast<ptrdiff_t>(y) * width);
-  }
   ++S().Presents;
+  const uint16_t* handed = S().Handed.get();
+  const size_t last = static_cast<size_t>(height - 1) * (pitchBytes / 2) + width;
+  if (handed != nullptr && height > 0 && pitchBytes > 0 && pixels >= handed &&
+      static_cast<size_t>(pixels - handed) + last <= S().HandedPixels) {
+    S().Shown = S().Handed;
+    S().ShownAt = pixels;
+    S().ShownPitch = pitchBytes;
+    S().Last.Width = width;
+    S().Last.Height = height;
+    S().Last.Rgb555 = rgb555;
+    return;
+  }
+  S().Shown.reset();
+  CopyFrame(pixels, pitchBytes, width, height, rgb555);
+}
+
+std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t pixels) {
+  // Memory handed out before may still hold the last frame; it stays while it is shown.
+  S().Handed = std::make_shared<uint16_t[]>(pixels);
+  S().HandedPixels = pixels;
+  return S().Handed;
 }
 
 void PlatformShowError(const std::string&, const std::string&) {}

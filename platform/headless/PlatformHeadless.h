@@ -25,7 +25,9 @@ void HeadlessSetFocus(bool focused);
 // Window events for a host loop to take with PlatformPollEvent.
 void HeadlessPushKeyDownEvent(int vk);
 
-// The last presented frame, as 16-bit pixels of Width x Height (tightly packed).
+// The last presented frame, as 16-bit pixels of Width x Height (tightly packed). A frame shown
+// from the frame memory is read from there at the first call after its present, so what is
+// drawn into that memory between the present and the call shows in it.
 struct HeadlessFrame {
   std::vector<uint16_t> Pixels;
   int Width = 0;

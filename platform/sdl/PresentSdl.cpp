@@ -196,3 +196,8 @@ void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int heig
   SdlConfinePointer(box.Dest);
   Pace();
 }
+
+// Every way to the screen here converts the 16-bit picture (the texture's upload into the
+// renderer's 32-bit format, the processor's scaling into the window's 32-bit surface), and that
+// conversion reads the back buffer where it is: a frame memory of ours would save no copy.
+std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }

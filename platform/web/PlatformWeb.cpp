@@ -174,6 +174,10 @@ void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 // The page always fills its window; full screen here is the browser's.
 bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
 
+// The canvas takes 32-bit pixels: the frame is converted as it is scaled, so the back buffer
+// stays the game's own.
+std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }
+
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
   S().BackWidth = width;
   S().BackHeight = height;

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/ReferenceSearch.h"
 #include "game/SrchPath.h"
 
 namespace {
@@ -93,7 +94,6 @@ TEST(SearchPathData, RowsOfTheDataAreTransposedIntoColumnMajorCells) {
   const uint8_t data[] = {0, 1, 0,   // row 0
                           0, 0, 0};  // row 1
   TSearchPath search(3, 2, data);
-  EXPECT_EQ(search.FBlocked[1][0], 1);
   EXPECT_FALSE(search.IsFree(1, 0));
   EXPECT_TRUE(search.IsFree(0, 1));
   EXPECT_FALSE(search.IsFree(3, 0));
@@ -177,6 +177,36 @@ TEST(SearchPathRandomGrids, WalksAreShortestValidAndNeverCutCorners) {
     ++walksChecked;
   }
   EXPECT_GT(walksChecked, 100);
+}
+
+// The same digits as the plain reference search, on random grids of any size up to the limit,
+// with goals on the area's edge, just past it and far outside, blocked starts and goals, and
+// cell bytes other than 0 and 1 (free).
+TEST(SearchPathRandomGrids, TheDigitsAreTheReferenceSearchs) {
+  std::mt19937 rng(2024);
+  int walks = 0;
+  for (int round = 0; round < 600; ++round) {
+    const int w = round % 50 == 0 ? 100 : static_cast<int>(rng() % 60) + 1, h = static_cast<int>(rng() % 60) + 1;
+    const int density = static_cast<int>(rng() % 50);
+    std::vector<uint8_t> cells(static_cast<size_t>(w) * h);
+    for (auto& c : cells) c = static_cast<int>(rng() % 100) < density ? 1 : static_cast<uint8_t>(rng() % 8 == 0 ? 2 : 0);
+    const auto place = [&] {
+      const int pick = static_cast<int>(rng() % 10);
+      if (pick == 0) return TPoint{w, static_cast<int>(rng() % (h + 1))};          // on the edge past the area
+      if (pick == 1) return TPoint{static_cast<int>(rng() % (w + 2)), h + 1};      // further out
+      if (pick == 2) return TPoint{static_cast<int>(rng() % 120) - 10, static_cast<int>(rng() % 120) - 10};
+      return TPoint{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+    };
+    const TPoint start = place(), goal = rng() % 7 == 0 ? start : place();
+    TSearchPath search(static_cast<uint16_t>(w), static_cast<uint16_t>(h), cells.data());
+    std::string path = "unset";
+    search.FindPath(start, goal, path);
+    ASSERT_EQ(path, ReferencePath(w, h, cells.data(), start, goal))
+        << "round " << round << ": " << w << " x " << h << " from " << start.X << "," << start.Y << " to " << goal.X
+        << "," << goal.Y;
+    walks += !path.empty();
+  }
+  EXPECT_GT(walks, 100);
 }
 
 }  // namespace

@@ -125,6 +125,28 @@ TEST_F(CanvasTest, TheSameLineInTwoColoursKeepsEachColourAndOneShape) {
   EXPECT_GT(shared, 20);
 }
 
+// Lines are kept by their bytes and glyphs by their index: a CP949 line drawn from what was
+// kept, or from glyphs first met in other lines, is the line rendered afresh from UTF-8.
+TEST_F(CanvasTest, KeptLinesAndGlyphsDrawTheLineAsRenderedAfresh) {
+  if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
+  const auto draw = [](std::string_view text, bool cp949) {
+    TDDSurface s(200, 30, PixelKind565);
+    TSurfaceDC* dc = nullptr;
+    s.GetDC(&dc);
+    (cp949 ? DrawTextCp949 : DrawTextUtf8)(*dc, 3, 2, text, 12, RGB(255, 200, 40));
+    s.ReleaseDC(dc);
+    return std::vector<uint16_t>(s.Pixels(), s.Pixels() + 200 * 30);
+  };
+  ResetTextCache();
+  const auto fresh = draw("\xED\x95\x9C\xEA\xB8\x80 FPS : 61.25", false);  // 한글 ... in UTF-8
+  const auto cp949 = draw("\xC7\xD1\xB1\xDB FPS : 61.25\xC7", true);      // cut off at the end
+  EXPECT_EQ(cp949, fresh);
+  EXPECT_EQ(draw("\xC7\xD1\xB1\xDB FPS : 61.25\xC7", true), fresh);
+  ResetTextCache();
+  draw("FPS : 16.52 \xB1\xDB\xC7\xD1", true);  // every glyph met first in another line
+  EXPECT_EQ(draw("\xC7\xD1\xB1\xDB FPS : 61.25", true), fresh);
+}
+
 TEST_F(CanvasTest, HangulSpeechIsDrawn) {
   if (DefaultFacePath().empty()) GTEST_SKIP() << "no font on this machine";
   canvas.Font.Color = RGB(255, 255, 0);

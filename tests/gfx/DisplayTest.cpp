@@ -1,8 +1,10 @@
 // The display: set-up from the sheets, the retry rule with busy and lost surfaces, the back
 // buffer's lock, presentation and release.
+#include <algorithm>
 #include <list>
 #include <stdexcept>
 
+#include "platform/Platform.h"
 #include "tests/gfx/GfxFixture.h"
 
 namespace {
@@ -146,6 +148,32 @@ TEST_F(DisplayTest, APresentedFrameIsTheBackBufferInBothModes) {
     EXPECT_FALSE(f.Rgb555);
     EXPECT_EQ(f.Pixels[6 * 640 + 5], 0xBEEF);
   }
+}
+
+// The headless platform's frame memory holds the back buffer: a frame is shown where it was
+// drawn, uncopied, and the same picture as one copied from memory of the display's own.
+TEST_F(DisplayTest, TheBackBufferIsPresentedFromThePlatformsFrameMemoryWithoutACopy) {
+  TDisplay& d = Create(false);
+  for (int y = 0; y < 480; y += 7)
+    for (int x = 0; x < 640; x += 5) Set(Back(), x, y, static_cast<uint16_t>(x * 31 + y));
+  d.PresentBackBuffer();
+  Set(Back(), 1, 2, 0x1234);  // after the present, before the frame is read: it shows
+  const std::vector<uint16_t> shown = HeadlessLastFrame().Pixels;
+  EXPECT_EQ(shown[2 * 640 + 1], 0x1234);
+
+  TDDSurface own(640, 480, PixelKind565, 0, BackBufferGuard);
+  const TDDSurface& back = Back();
+  for (int y = 0; y < 480; ++y)
+    std::copy_n(back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2), 640,
+                own.Pixels() + static_cast<size_t>(y) * (own.Pitch() / 2));
+  PlatformPresent(own.Pixels(), own.Pitch(), 640, 480, false);
+  EXPECT_EQ(HeadlessLastFrame().Pixels, shown);
+
+  // A frame shown from the frame memory outlives the display that drew it.
+  d.PresentBackBuffer();
+  display.reset();
+  Display = nullptr;
+  EXPECT_EQ(HeadlessLastFrame().Pixels, shown);
 }
 
 TEST_F(DisplayTest, AFrameThatCannotBePresentedIsDropped) {

@@ -1,7 +1,10 @@
-// Leaving out the parts of terrain blocks that later blocks overwrite must not change a pixel,
-// over rough ground (towers, water, gaps in the fog, the map's edge) and from many views.
+// Leaving out the parts of terrain blocks that later blocks overwrite, and the clear under the
+// ground they cover, must not change a pixel, over rough ground (towers, water, gaps in the fog,
+// the map's edge) and from many views.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -31,29 +34,55 @@ void Roughen(TMap& map, std::mt19937& rng) {
   }
 }
 
-TEST(HiddenRows, LeavingThemOutChangesNoPixelOverRoughGroundFromAnyView) {
+// check(view, highRes) for 24 views of rough ground at each size: corners and edges of the map
+// as well as its middle, the camera up to `reach` pixels off its cell, random lights.
+void ForEachRoughView(unsigned seed, TPoint reach, const std::function<void(int, bool)>& check) {
   for (bool highRes : {false, true}) {
     HeadlessConfig config;
     config.HighRes = highRes;
     THeadlessSession session(config);
     session.RunFrame();
-    std::mt19937 rng(highRes ? 11 : 7);
+    std::mt19937 rng(highRes ? seed + 4 : seed);
     Roughen(*World->FMap, rng);
     World->SetCameraFree(true);
     for (int view = 0; view < 24; ++view) {
-      // Corners and edges of the map as well as its middle; lights as the last frame left them.
       World->FCameraX = static_cast<int>(rng() % 110) - 5;
       World->FCameraY = static_cast<int>(rng() % 110) - 5;
-      World->FScrollX = static_cast<int>(rng() % 60) - 30;
-      World->FScrollY = static_cast<int>(rng() % 28) - 14;
+      World->FScrollX = static_cast<int>(rng() % (2 * reach.X)) - reach.X;
+      World->FScrollY = static_cast<int>(rng() % (2 * reach.Y)) - reach.Y;
       for (auto& row : World->FMap->FCells) {
         for (TMapCell& c : row) c.Light = static_cast<uint8_t>(rng() % 4 == 0 ? 0 : rng() % 3);
       }
-      const auto all = DrawnFrame(false);
-      const auto trimmed = DrawnFrame(true);
-      ASSERT_EQ(all, trimmed) << "view " << view << (highRes ? " at 800 x 600" : "");
+      check(view, highRes);
+      if (::testing::Test::HasFatalFailure()) return;
     }
   }
+}
+
+TEST(HiddenRows, LeavingThemOutChangesNoPixelOverRoughGroundFromAnyView) {
+  ForEachRoughView(7, {30, 14}, [](int view, bool highRes) {
+    const auto all = DrawnFrame(false);
+    const auto trimmed = DrawnFrame(true);
+    ASSERT_EQ(all, trimmed) << "view " << view << (highRes ? " at 800 x 600" : "");
+  });
+}
+
+// Every pixel the clear leaves is drawn over: a frame drawn over a picture full of stale pixels is
+// the frame drawn over black, with the camera as far off its cell as a step takes it.
+TEST(HiddenRows, TheClearUnderCoveredGroundLeavesNoStalePixelFromAnyView) {
+  int cleared = 0;
+  ForEachRoughView(3, {60, 28}, [&](int view, bool highRes) {
+    TDDSurface& back = *Display->FBackBuffer;
+    const auto drawnOver = [&](uint16_t stale) {
+      std::fill_n(back.Pixels() - BackBufferGuard, TDDSurface::StoragePixels(back.Width(), back.Height(), 0, BackBufferGuard), stale);
+      World->DrawWorld();
+      return VisiblePixels(back);
+    };
+    const auto overBlack = drawnOver(0);
+    ASSERT_EQ(drawnOver(0xA5A5), overBlack) << "view " << view << (highRes ? " at 800 x 600" : "");
+    cleared += std::count(overBlack.begin(), overBlack.end(), uint16_t{0}) > 0;
+  });
+  EXPECT_GT(cleared, 0);
 }
 
 // A tile that only counts the rows it is asked to draw, and the opaque pixels of its picture in

@@ -109,4 +109,33 @@ TEST(SharpScalerTest, RgbaBytesCarryTheSamePictureOpaque) {
   }
 }
 
+// The window at the picture's size, or a whole multiple of it: each destination pixel is its
+// source pixel widened, in both formats, whatever the row's length; nothing past the row.
+TEST(SharpScalerTest, WholeFactorsWidenEachSourcePixelExactlyInBothFormats) {
+  const int sw = 37, sh = 5;  // rows longer than a vector and not a multiple of one
+  std::vector<uint16_t> src(static_cast<size_t>(sw + 2) * sh);
+  std::srand(11);
+  for (auto& p : src) p = static_cast<uint16_t>(std::rand());
+  for (bool rgb555 : {false, true}) {
+    for (int k = 1; k <= 3; ++k) {
+      TSharpScaler scaler;
+      scaler.Prepare(sw, sh, sw * k, sh * k);
+      const int pitch = sw * k + 1;
+      std::vector<uint32_t> out(static_cast<size_t>(pitch) * sh * k, 0xDEADBEEF);
+      scaler.Scale(src.data(), sw + 2, rgb555, out.data(), pitch);
+      for (int y = 0; y < sh * k; ++y) {
+        for (int x = 0; x < sw * k; ++x) {
+          const uint16_t p = src[static_cast<size_t>(y / k) * (sw + 2) + x / k];
+          const int r = rgb555 ? (p >> 10) & 31 : p >> 11, g = rgb555 ? (p >> 5) & 31 : (p >> 5) & 63, b = p & 31;
+          const uint32_t want = static_cast<uint32_t>(((r << 3) | (r >> 2)) << 16 |
+                                                      (rgb555 ? (g << 3) | (g >> 2) : (g << 2) | (g >> 4)) << 8 |
+                                                      ((b << 3) | (b >> 2)));
+          ASSERT_EQ(out[static_cast<size_t>(y) * pitch + x], want) << k << (rgb555 ? " 5-5-5 " : " 5-6-5 ") << x << "," << y;
+        }
+        EXPECT_EQ(out[static_cast<size_t>(y) * pitch + sw * k], 0xDEADBEEF);
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // A headless display with the embedded sheets and a started game, as the headless runner makes
-// one, with every cell of the map explored.
+// one: the start scene as the game begins, or with every cell of the map explored; at 640 x 480
+// or 800 x 600.
 #pragma once
 
 #include "bench/BenchWorld.h"
@@ -7,25 +8,31 @@
 #include "game/World.h"
 #include "gfx/Display.h"
 
-struct TExploredGame {
-  TExploredGame() {
+struct TBenchGame {
+  enum TScene { Start, Explored };
+  explicit TBenchGame(TScene scene = Explored, bool highRes = false) {
     ResetProgramState();
+    Settings.HighRes = highRes;
+    ApplyScreenSize();
     Display = &display;
     display.CreateSurfaces(Settings.FullScreen);
     StartBenchGame();
     display.RestartRateMeasurement();
-    for (auto& row : World->FMap->FCells)
-      for (TMapCell& cell : row) cell.Explored = 1;
+    if (scene == Explored) {
+      for (auto& row : World->FMap->FCells)
+        for (TMapCell& cell : row) cell.Explored = 1;
+    }
     // Settle: the lights and the frame-rate overlay as they are in a running game.
     for (int i = 0; i < 60; ++i) Step();
   }
-  ~TExploredGame() {
+  ~TBenchGame() {
     GameStop();
     display.ReleaseSurfaces();
     Display = nullptr;
+    ResetProgramState();
   }
-  TExploredGame(const TExploredGame&) = delete;
-  TExploredGame& operator=(const TExploredGame&) = delete;
+  TBenchGame(const TBenchGame&) = delete;
+  TBenchGame& operator=(const TBenchGame&) = delete;
   void Step() {
     GameFrame();
     HeadlessAdvanceClock();
