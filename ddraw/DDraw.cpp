@@ -18,7 +18,7 @@ TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, in
       FGuard(std::max(guardPixels, 0)),
       FStride(std::max(FWidth + FGuard, pitchPixels)),
       FStorage(StoragePixels(width, height, pitchPixels, guardPixels)),
-      FPixels(memory != nullptr ? std::move(memory) : std::make_shared<uint16_t[]>(FStorage)) {}
+      FPixels(memory != nullptr ? std::move(memory) : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))) {}
 
 void TDDSurface::LoseSurface() {
   FLost = true;

@@ -138,7 +138,7 @@ void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int heig
 
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t pixels) {
   // Memory handed out before may still hold the last frame; it stays while it is shown.
-  S().Handed = std::make_shared<uint16_t[]>(pixels);
+  S().Handed = std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(pixels));
   S().HandedPixels = pixels;
   return S().Handed;
 }
