@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/MainUtDX.h"
 #include "core/Settings.h"
+#include "platform/EndSignals.h"
 
 #ifndef CORVINA_VERSION
 #define CORVINA_VERSION "unknown"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   Settings = line.Switches;
   // The platform reads the same variable tests set, so one switch serves both.
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
+  // From here on SIGTERM, SIGINT and SIGHUP end the program the ordinary way.
+  TEndSignals endSignals;
   TBasic basic;
   basic.FScale = line.Scale;
   basic.FIntegerScale = line.IntegerScale;

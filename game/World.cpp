@@ -5,7 +5,7 @@
 
 #include "game/Random.h"
 #include "gfx/Overlay.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
@@ -154,7 +154,7 @@ void GameFrame() {
   PresentFrame();
 }
 
-uint16_t KeyState(int VK) { return PlatformHasFocus() ? PlatformAsyncKeyState(VK) : 0; }
+uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }
 
 bool PointInRect(const TRect& Rect, const TPoint& Point) {
   return Rect.Left <= Point.X && Point.X <= Rect.Right && Rect.Top <= Point.Y &&

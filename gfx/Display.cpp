@@ -7,6 +7,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Drawing.h"
 #include "gfx/TextRenderer.h"
+#include "platform/GameInput.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
 
@@ -148,5 +149,5 @@ void TDisplay::PresentBackBuffer() {
 
 void TDisplay::RestartFrameRate() {
   FRateFrames = -50;
-  FRateStart = static_cast<int>(PlatformTicks());
+  FRateStart = static_cast<int>(GameTicks());
 }

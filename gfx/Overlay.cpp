@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gfx/Display.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "core/Settings.h"
 
 double FramesPerSecond = 0;
@@ -15,11 +15,11 @@ namespace {
 
 // Ticks are 32-bit and wrap: the difference is taken in 32 bits.
 int32_t TicksSince(int start) {
-  return static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(start));
+  return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start));
 }
 
 void WriteOverlay(TDisplay& display) {
-  if (PlatformTicks() == static_cast<uint32_t>(display.FRateStart)) return;
+  if (GameTicks() == static_cast<uint32_t>(display.FRateStart)) return;
   const int32_t elapsed = TicksSince(display.FRateStart);
   FramesPerSecond = elapsed > 0 ? display.FRateFrames * 1000.0 / elapsed : 100.0;
   if (Settings.AutoTiming) {
@@ -41,7 +41,7 @@ void WriteOverlay(TDisplay& display) {
 void PresentFrame() {
   TDisplay* display = Display;
   if (display == nullptr) return;
-  if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(PlatformTicks());
+  if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(GameTicks());
   ++display->FRateFrames;
   if (Settings.ShowOverlay && display->FRateFrames > 0 && display->FBackCanvas) {
     try {
