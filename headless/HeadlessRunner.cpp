@@ -9,9 +9,10 @@
 #include "headless/HeadlessSession.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "headless/Script.h"
 #include "headless/Trace.h"
 #include "platform/VirtualKeys.h"
+#include "record/Recording.h"
+#include "record/Script.h"
 #include "res/Resources.h"
 #include "util/Crc32.h"
 #include "util/PngWriter.h"
@@ -21,15 +22,50 @@ namespace {
 
 constexpr size_t MaxScriptBytes = 64u << 20;
 
-std::vector<ScriptEvent> LoadScript(const std::string& file) {
+struct TScript {
+  std::vector<ScriptEvent> Events;  // by frame, in file order within one
+  TRecording Recording;
+};
+
+TScript LoadScript(const std::string& file) {
   if (file.empty()) return {};
   const auto bytes = ReadWholeFile(file, MaxScriptBytes);
   if (!bytes) throw std::runtime_error("cannot open script " + PrintablePath(file));
-  ScriptParseResult parsed = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  ScriptParseResult parsed = ParseScript(text);
   if (!parsed.Error.empty()) throw std::runtime_error(PrintablePath(file) + ": " + parsed.Error);
   std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
                    [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
-  return parsed.Events;
+  TScript script{std::move(parsed.Events), ReadRecording(text)};
+  if (!script.Recording.Error.empty()) throw THeadlessRefusal(PrintablePath(file) + ": " + script.Recording.Error);
+  return script;
+}
+
+// How the session starts and how many frames run: as the options say, or as the recording was made.
+int Prepare(const HeadlessOptions& o, const TScript& script, HeadlessConfig& config) {
+  const TRecording& r = script.Recording;
+  if (o.Verify && !r.IsRecording) {
+    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " is not a recording: its first line is not '" +
+                           std::string(RecordingFirstLine) + "'");
+  }
+  if (o.Verify && !r.End) {
+    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " has no end line: the recording did not end cleanly");
+  }
+  config.HighRes = o.HighRes;
+  config.StepMs = o.StepMs;
+  config.MapFile = o.MapFile;
+  if (!r.IsRecording) return o.Frames;
+  // The recording's switches win over the command line's.
+  ApplyRecordedSwitches(r.Switches);
+  std::string error;
+  const auto map = ReplayMap(r, &error);
+  if (!map) throw THeadlessRefusal("cannot replay " + PrintablePath(o.ScriptFile) + ": " + error);
+  config.Switches = r.Switches;
+  config.MapFile = map->File;
+  config.MapData = map->Data;
+  config.StartClock = r.StartClock;
+  if (o.FramesGiven && !o.Verify) return o.Frames;
+  return r.End ? r.End->Frame : script.Events.empty() ? 0 : script.Events.back().Frame;
 }
 
 uint32_t FrameCrc() {
@@ -48,21 +84,22 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
-  const std::vector<ScriptEvent> events = LoadScript(o.ScriptFile);
+int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
+                std::string* verdict) {
+  const TScript script = LoadScript(o.ScriptFile);
+  const std::vector<ScriptEvent>& events = script.Events;
   HeadlessConfig config;
-  config.HighRes = o.HighRes;
-  config.StepMs = o.StepMs;
-  config.MapFile = o.MapFile;
+  const int frames = Prepare(o, script, config);
+  if (const std::string beyond = PngBeyondRun(o, frames); !beyond.empty()) throw THeadlessRefusal(beyond);
   THeadlessSession session(config);
 
   size_t next = 0;
   int ran = 0;
-  for (int frame = 1; frame <= o.Frames; ++frame) {
+  for (int frame = 1; frame <= frames; ++frame) {
     ran = frame;
     bool f12 = false;
     for (; next < events.size() && events[next].Frame <= frame; ++next) {
-      ApplyScriptEvent(events[next]);
+      ApplyScriptEvent(events[next], HeadlessInput());
       const ScriptEvent& e = events[next];
       if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
         f12 = true;
@@ -87,5 +124,13 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
                                std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");
     }
   }
-  return 0;
+  if (!o.Verify) return 0;
+  const std::string difference = FirstDifference(*script.Recording.End, FinalStateOf(*World, ran));
+  if (verdict) {
+    *verdict = PrintablePath(o.ScriptFile) + (difference.empty() ? ": " + std::to_string(ran) +
+                                                                       " frames replayed; the end is as recorded"
+                                                                 : ": the replay differs from the recording: " +
+                                                                       difference);
+  }
+  return difference.empty() ? 0 : 1;
 }

@@ -1,7 +1,8 @@
-// The runner's script language: what parses, what is refused and how it says so.
+// The script language: what parses, what is refused and how it says so, and the lines a
+// recording writes reading back as the events they were written from.
 #include <gtest/gtest.h>
 
-#include "headless/Script.h"
+#include "record/Script.h"
 #include "platform/VirtualKeys.h"
 
 TEST(ScriptParsing, ReadsEveryCommandWithNamesNumbersAndComments) {
@@ -52,6 +53,11 @@ TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
       {"1 mouse 10 y\n", "line 1: mouse X Y must be numbers"},
       {"1 mouse 99999999999 0\n", "line 1: mouse X Y must be numbers"},
       {"1 focus 2\n", "line 1: focus takes 0 or 1"},
+      {"1 overlay on\n", "line 1: overlay takes 0 or 1"},
+      {"1 clock -1\n", "line 1: clock takes milliseconds from 0 to 4294967295"},
+      {"1 clock 4294967296\n", "line 1: clock takes milliseconds from 0 to 4294967295"},
+      {"1 recount now\n", "line 1: recount takes nothing"},
+      {"1 forget\n", "line 1: forget takes one key"},
       {"# only\n\n1\n", "line 3: expected FRAME COMMAND ARGS"},
       // What the line holds is echoed as text: a terminal's escape sequence or a NUL shows escaped.
       {"1 \x1b]0;owned\x07 x\n", "line 1: unknown command '\\x1b]0;owned\\x07'"},
@@ -62,4 +68,35 @@ TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
     EXPECT_EQ(r.Error, c.Error) << c.Text;
     EXPECT_TRUE(r.Events.empty());
   }
+}
+
+TEST(ScriptParsing, EveryLineARecordingWritesReadsBackAsItsEvent) {
+  for (int vk = 1; vk <= 255; ++vk) EXPECT_EQ(ParseKeyName(KeyName(vk)), vk) << KeyName(vk);
+  EXPECT_EQ(KeyName(VK_F2), "VK_F2");
+  EXPECT_EQ(KeyName('5'), "5");
+  EXPECT_EQ(KeyName('P'), "80");
+  std::vector<ScriptEvent> events(9);
+  const ScriptCommand commands[] = {ScriptCommand::Down,  ScriptCommand::Up,     ScriptCommand::Tap,
+                                    ScriptCommand::Mouse, ScriptCommand::Focus,  ScriptCommand::Clock,
+                                    ScriptCommand::Forget, ScriptCommand::Recount, ScriptCommand::Overlay};
+  std::string text;
+  for (int i = 0; i < 9; ++i) {
+    events[i].Frame = i + 1;
+    events[i].Command = commands[i];
+    events[i].Key = i < 3 || i == 6 ? VK_NUMPAD0 + i : 0;
+    events[i].Point = i == 3 ? TPoint{-7, 900} : TPoint{};
+    events[i].Focused = i != 4;
+    events[i].Clock = i == 5 ? 4294967295u : 0;
+    events[i].Shown = i != 8;
+    text += ScriptLine(events[i]) + "\n";
+  }
+  const auto r = ParseScript(text);
+  ASSERT_EQ(r.Error, "") << text;
+  ASSERT_EQ(r.Events.size(), 9u);
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(ScriptLine(r.Events[i]), ScriptLine(events[i]));
+    EXPECT_EQ(r.Events[i].Command, commands[i]);
+  }
+  EXPECT_EQ(r.Events[5].Clock, 4294967295u);
+  EXPECT_FALSE(r.Events[8].Shown);
 }

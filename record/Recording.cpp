@@ -1,0 +1,299 @@
+// A recording's header and end lines: written, read back, compared.
+#include "record/Recording.h"
+
+#include <charconv>
+#include <cstdio>
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "core/Settings.h"
+#include "game/World.h"
+#include "record/Script.h"
+#include "util/Crc32.h"
+#include "util/Printable.h"
+
+namespace {
+
+constexpr std::string_view SwitchesPrefix = "# switches:";
+constexpr std::string_view StartPrefix = "# start ";
+constexpr std::string_view EndPrefix = "# end ";
+constexpr std::string_view MapDataPrefix = "# map-data ";
+constexpr size_t MapDataLineChars = 76;
+constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// The switches that are a single word, and the field each sets to the value opposite its default.
+struct TWordSwitch {
+  std::string_view Word;
+  bool TRecordedSwitches::*Field;
+};
+constexpr TWordSwitch WordSwitches[] = {
+    {"--high-res", &TRecordedSwitches::HighRes},         {"--auto-timing", &TRecordedSwitches::AutoTiming},
+    {"--no-overlay", &TRecordedSwitches::ShowOverlay},   {"--no-map-editing", &TRecordedSwitches::MapEditing},
+    {"--use-files", &TRecordedSwitches::UseResources},
+};
+constexpr TRecordedSwitches PlainStart{};
+
+std::string Hex8(uint32_t v) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08x", v);
+  return text;
+}
+
+template <class T>
+bool Number(std::string_view text, T& value, int base = 10) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+  return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+// "X,Y,D" as a person's end.
+bool PersonEnd(std::string_view text, TFinalState::TPersonEnd& p) {
+  const size_t a = text.find(','), b = a == std::string_view::npos ? a : text.find(',', a + 1);
+  if (b == std::string_view::npos) return false;
+  return Number(text.substr(0, a), p.Cell.X) && Number(text.substr(a + 1, b - a - 1), p.Cell.Y) &&
+         Number(text.substr(b + 1), p.Facing);
+}
+
+// "--high-res --map /a b/MAP.DAT"; an error text when a word is not a switch a replay honours.
+std::string ReadSwitches(std::string_view rest, TRecordedSwitches& s) {
+  for (std::string_view word : ScriptWords(rest)) {
+    if (word == "--map") {
+      const size_t at = static_cast<size_t>(word.data() - rest.data()) + word.size();
+      std::string_view path = rest.substr(at);
+      if (!path.empty()) path.remove_prefix(1);
+      if (!path.empty() && path.back() == '\r') path.remove_suffix(1);
+      if (path.empty()) return "--map without a file";
+      s.MapFile = std::string(path);
+      return {};
+    }
+    const TWordSwitch* known = nullptr;
+    for (const TWordSwitch& w : WordSwitches) {
+      if (w.Word == word) known = &w;
+    }
+    if (!known) return "the recording asks for '" + Printable(word) + "', which this program cannot honour";
+    s.*known->Field = !(PlainStart.*known->Field);
+  }
+  return {};
+}
+
+// "clock=123 map=1a2b3c4d": the values by key; false when a word is not key=value.
+bool KeyValues(std::string_view rest, const std::function<bool(std::string_view, std::string_view)>& take) {
+  for (std::string_view word : ScriptWords(rest)) {
+    const size_t eq = word.find('=');
+    if (eq == std::string_view::npos || !take(word.substr(0, eq), word.substr(eq + 1))) return false;
+  }
+  return true;
+}
+
+std::string ReadStart(std::string_view rest, TRecording& r) {
+  int found = 0;
+  const bool ok = KeyValues(rest, [&](std::string_view key, std::string_view value) {
+    ++found;
+    if (key == "clock") return Number(value, r.StartClock);
+    if (key == "map") return Number(value, r.StartMap, 16);
+    return false;
+  });
+  return ok && found == 2 ? std::string{} : "the start line wants clock=MS map=CRC";
+}
+
+std::string ReadEnd(std::string_view rest, TRecording& r) {
+  TFinalState end;
+  int found = 0;
+  const bool ok = KeyValues(rest, [&](std::string_view key, std::string_view value) {
+    ++found;
+    if (key == "frame") return Number(value, end.Frame);
+    if (key == "map") return Number(value, end.Map, 16);
+    for (int i = 0; i < 4; ++i) {
+      if (key == "p" + std::to_string(i + 1)) return PersonEnd(value, end.Persons[i]);
+    }
+    return false;
+  });
+  if (!ok || found != 6) return "the end line wants frame=N map=CRC p1=X,Y,D .. p4=X,Y,D";
+  r.End = end;
+  return {};
+}
+
+std::string Base64(std::span<const uint8_t> bytes) {
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? bytes[i + k] : 0);
+    for (size_t k = 0; k < 4; ++k) out += k <= n ? Base64Digits[(group >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+// Appends the decoded `text` to `out`; false at a character that is not base64.
+bool AddBase64(std::string_view text, std::vector<uint8_t>& out, uint32_t& group, int& digits) {
+  for (char c : text) {
+    if (c == '=') continue;
+    const char* at = std::char_traits<char>::find(Base64Digits, 64, c);
+    if (!at) return false;
+    group = group << 6 | static_cast<uint32_t>(at - Base64Digits);
+    if (++digits % 4 == 0) {
+      for (int k = 2; k >= 0; --k) out.push_back(static_cast<uint8_t>(group >> (8 * k)));
+      group = 0;
+    }
+  }
+  return true;
+}
+
+// The bytes of a last group of two or three digits; false for a single digit left over.
+bool EndBase64(std::vector<uint8_t>& out, uint32_t group, int digits) {
+  const int left = digits % 4;
+  if (left == 1) return false;
+  group <<= 6 * (4 - left);
+  for (int k = 2; left != 0 && k >= 4 - left; --k) out.push_back(static_cast<uint8_t>(group >> (8 * k)));
+  return true;
+}
+
+std::string Point(const TPoint& p) { return "(" + std::to_string(p.X) + ", " + std::to_string(p.Y) + ")"; }
+
+}  // namespace
+
+TRecording ReadRecording(std::string_view text) {
+  TRecording r;
+  bool started = false;
+  uint32_t group = 0;  // the map data's base64 digits not yet decoded
+  int digits = 0;
+  for (int number = 1; !text.empty(); ++number) {
+    const size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (number == 1) {
+      if (line != RecordingFirstLine) return r;
+      r.IsRecording = true;
+      continue;
+    }
+    std::string error;
+    if (line.starts_with(SwitchesPrefix)) {
+      error = ReadSwitches(line.substr(SwitchesPrefix.size()), r.Switches);
+    } else if (line.starts_with(StartPrefix)) {
+      error = ReadStart(line.substr(StartPrefix.size()), r);
+      started = true;
+    } else if (line.starts_with(EndPrefix)) {
+      error = ReadEnd(line.substr(EndPrefix.size()), r);
+    } else if (line.starts_with(MapDataPrefix)) {
+      if (r.MapData.size() > MapBytes || !AddBase64(line.substr(MapDataPrefix.size()), r.MapData, group, digits)) {
+        error = "the map kept in the recording is damaged";
+      }
+    }
+    if (!error.empty()) {
+      r.Error = "line " + std::to_string(number) + ": " + error;
+      return r;
+    }
+  }
+  if (r.IsRecording && !started) r.Error = "the recording has no start line";
+  const bool whole = EndBase64(r.MapData, group, digits) &&
+                     (r.MapData.empty() || (r.MapData.size() == MapBytes &&
+                                            Crc32(r.MapData.data(), r.MapData.size()) == r.StartMap));
+  if (r.Error.empty() && !whole) {
+    r.Error = "the map kept in the recording is damaged";
+  }
+  return r;
+}
+
+TRecordedSwitches CurrentSwitches(const std::string& mapFile) {
+  TRecordedSwitches s;
+  s.HighRes = Settings.HighRes;
+  s.AutoTiming = Settings.AutoTiming;
+  s.ShowOverlay = Settings.ShowOverlay;
+  s.MapEditing = Settings.MapEditing;
+  s.UseResources = Settings.UseResources;
+  s.MapFile = mapFile;
+  return s;
+}
+
+void ApplyRecordedSwitches(const TRecordedSwitches& s) {
+  Settings.HighRes = s.HighRes;
+  Settings.AutoTiming = s.AutoTiming;
+  Settings.ShowOverlay = s.ShowOverlay;
+  Settings.MapEditing = s.MapEditing;
+  Settings.UseResources = s.UseResources;
+  ApplyScreenSize();
+}
+
+std::string RecordingHeader(const TRecordedSwitches& s, uint32_t startClock, uint32_t startMap,
+                            std::span<const uint8_t> mapData) {
+  std::string switches;
+  for (const TWordSwitch& w : WordSwitches) {
+    if (s.*w.Field != PlainStart.*w.Field) switches += " " + std::string(w.Word);
+  }
+  if (!s.MapFile.empty()) switches += " --map " + s.MapFile;
+  std::string header = std::string(RecordingFirstLine) + "\n" + std::string(SwitchesPrefix) + switches + "\n" +
+                       std::string(StartPrefix) + "clock=" + std::to_string(startClock) + " map=" + Hex8(startMap) +
+                       "\n";
+  const std::string data = Base64(mapData);
+  for (size_t i = 0; i < data.size(); i += MapDataLineChars) {
+    header += std::string(MapDataPrefix) + data.substr(i, MapDataLineChars) + "\n";
+  }
+  return header;
+}
+
+std::string EndLine(const TFinalState& state) {
+  std::string line = std::string(EndPrefix) + "frame=" + std::to_string(state.Frame) + " map=" + Hex8(state.Map);
+  for (int i = 0; i < 4; ++i) {
+    const auto& p = state.Persons[i];
+    line += " p" + std::to_string(i + 1) + "=" + std::to_string(p.Cell.X) + "," + std::to_string(p.Cell.Y) + "," +
+            std::to_string(p.Facing);
+  }
+  return line;
+}
+
+std::optional<TReplayMap> ReplayMap(const TRecording& r, std::string* error) {
+  if (!r.MapData.empty()) return TReplayMap{r.MapData, {}};
+  const std::string& file = r.Switches.MapFile;
+  const std::string which = file.empty() ? "the map the program plays on" : PrintablePath(file);
+  try {
+    MapFileOverride.clear();
+    std::unique_ptr<TMap> map = std::make_unique<TMap>();
+    if (file.empty()) {
+      map = LoadGameMap();
+    } else if (!map->LoadFromFile(file)) {
+      if (error) *error = which + ", the recording's map, cannot be opened";
+      return std::nullopt;
+    }
+    if (MapCrc(*map) == r.StartMap) return TReplayMap{{}, file};
+    if (error) {
+      *error = which + " is not the map the recording started on (its CRC is " + Hex8(MapCrc(*map)) +
+               ", the recording's " + Hex8(r.StartMap) + ")";
+    }
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+  }
+  return std::nullopt;
+}
+
+uint32_t MapCrc(const TMap& map) { return Crc32(reinterpret_cast<const uint8_t*>(map.FCells), MapBytes); }
+
+TFinalState FinalStateOf(const TSystem& world, int frames) {
+  TFinalState state;
+  state.Frame = frames;
+  state.Map = MapCrc(*world.FMap);
+  for (int i = 0; i < 4; ++i) {
+    if (const TPerson* p = world.Person(i + 1)) state.Persons[i] = {TPoint{p->FCellX, p->FCellY}, p->FDirection};
+  }
+  return state;
+}
+
+std::string FirstDifference(const TFinalState& recorded, const TFinalState& replayed) {
+  if (recorded.Frame != replayed.Frame) {
+    return "frames run: recorded " + std::to_string(recorded.Frame) + ", replayed " + std::to_string(replayed.Frame);
+  }
+  if (recorded.Map != replayed.Map) {
+    return "the map: recorded " + Hex8(recorded.Map) + ", replayed " + Hex8(replayed.Map);
+  }
+  for (int i = 0; i < 4; ++i) {
+    const auto& a = recorded.Persons[i];
+    const auto& b = replayed.Persons[i];
+    const std::string who = "person " + std::to_string(i + 1) + "'s ";
+    if (a.Cell != b.Cell) return who + "cell: recorded " + Point(a.Cell) + ", replayed " + Point(b.Cell);
+    if (a.Facing != b.Facing) {
+      return who + "facing: recorded " + std::to_string(a.Facing) + ", replayed " + std::to_string(b.Facing);
+    }
+  }
+  return {};
+}
