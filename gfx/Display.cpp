@@ -143,6 +143,7 @@ void TDisplay::PresentBackBuffer() {
     return front == DD_OK ? FBackBuffer->Flip() : front;
   });
   if (hr != DD_OK) return;  // that frame is simply not shown
+  DecoratePicture();
   const TDDSurface& shown = *FBackBuffer;
   PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
 }
