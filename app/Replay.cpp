@@ -15,7 +15,7 @@ constexpr uint32_t HeldUpMs = 250;
 
 TReplay::TReplay(std::vector<ScriptEvent> events, TRecording recording)
     : FEvents(std::move(events)), FRecording(std::move(recording)) {
-  FFrames = FRecording.End ? FRecording.End->Frame : FEvents.empty() ? 0 : FEvents.back().Frame;
+  FFrames = RecordingLength(FRecording, FEvents.empty() ? 0 : FEvents.back().Frame);
 }
 
 uint32_t TReplay::ClockOf(int frame) const {

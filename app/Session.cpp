@@ -1,44 +1,23 @@
 // Preparing the map file, the recorder and the replay before the window opens.
 #include "app/Session.h"
 
-#include <algorithm>
 #include <memory>
-#include <string_view>
 
 #include "app/MainUtDX.h"
 #include "game/World.h"
 #include "record/Recording.h"
-#include "record/Script.h"
-#include "res/Resources.h"
-#include "util/Printable.h"
 
 namespace {
 
-constexpr size_t MaxRecordingBytes = size_t{256} << 20;
-
 // The recording in `file` as the replay plays it; a refusal in *error.
 std::unique_ptr<TReplay> LoadReplay(const std::string& file, std::string* error) {
-  const auto bytes = ReadWholeFile(file, MaxRecordingBytes);
-  if (!bytes) return *error = "cannot open the recording " + PrintablePath(file), nullptr;
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  ScriptParseResult parsed = ParseScript(text);
-  TRecording recording = ReadRecording(text);
-  if (!parsed.Error.empty() || !recording.Error.empty()) {
-    return *error = PrintablePath(file) + ": " + (parsed.Error.empty() ? recording.Error : parsed.Error), nullptr;
-  }
-  if (!recording.IsRecording) {
-    return *error = PrintablePath(file) + " is not a recording: its first line is not '" +
-                    std::string(RecordingFirstLine) + "'",
-           nullptr;
-  }
-  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
-                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
-  ApplyRecordedSwitches(recording.Switches);
-  const auto map = ReplayMap(recording, error);
-  if (!map) return *error = "cannot replay " + PrintablePath(file) + ": " + *error, nullptr;
+  auto script = LoadScriptFile(file, error);
+  if (!script) return nullptr;
+  const auto map = PrepareReplay(file, script->Recording, error);
+  if (!map) return nullptr;
   MapDataOverride = map->Data;
   MapFileOverride = map->File;
-  return std::make_unique<TReplay>(std::move(parsed.Events), std::move(recording));
+  return std::make_unique<TReplay>(std::move(script->Events), std::move(script->Recording));
 }
 
 }  // namespace

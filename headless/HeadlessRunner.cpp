@@ -1,7 +1,6 @@
 // The headless run: script in, frames through the real game, trace lines and PNGs out.
 #include "headless/HeadlessRunner.h"
 
-#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -20,52 +19,34 @@
 
 namespace {
 
-constexpr size_t MaxScriptBytes = 64u << 20;
-
-struct TScript {
-  std::vector<ScriptEvent> Events;  // by frame, in file order within one
-  TRecording Recording;
-};
-
-TScript LoadScript(const std::string& file) {
+TScriptFile LoadScript(const std::string& file) {
   if (file.empty()) return {};
-  const auto bytes = ReadWholeFile(file, MaxScriptBytes);
-  if (!bytes) throw std::runtime_error("cannot open script " + PrintablePath(file));
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  ScriptParseResult parsed = ParseScript(text);
-  if (!parsed.Error.empty()) throw std::runtime_error(PrintablePath(file) + ": " + parsed.Error);
-  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
-                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
-  TScript script{std::move(parsed.Events), ReadRecording(text)};
-  if (!script.Recording.Error.empty()) throw THeadlessRefusal(PrintablePath(file) + ": " + script.Recording.Error);
-  return script;
+  std::string error;
+  auto script = LoadScriptFile(file, &error);
+  if (!script) throw std::runtime_error(error);
+  return std::move(*script);
 }
 
 // How the session starts and how many frames run: as the options say, or as the recording was made.
-int Prepare(const HeadlessOptions& o, const TScript& script, HeadlessConfig& config) {
+int Prepare(const HeadlessOptions& o, const TScriptFile& script, HeadlessConfig& config) {
   const TRecording& r = script.Recording;
-  if (o.Verify && !r.IsRecording) {
-    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " is not a recording: its first line is not '" +
-                           std::string(RecordingFirstLine) + "'");
-  }
-  if (o.Verify && !r.End) {
-    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " has no end line: the recording did not end cleanly");
-  }
   config.HighRes = o.HighRes;
   config.StepMs = o.StepMs;
   config.MapFile = o.MapFile;
-  if (!r.IsRecording) return o.Frames;
+  if (!r.IsRecording && !o.Verify) return o.Frames;
   // The recording's switches win over the command line's.
-  ApplyRecordedSwitches(r.Switches);
   std::string error;
-  const auto map = ReplayMap(r, &error);
-  if (!map) throw THeadlessRefusal("cannot replay " + PrintablePath(o.ScriptFile) + ": " + error);
+  const auto map = PrepareReplay(o.ScriptFile, r, &error);
+  if (!map) throw THeadlessRefusal(error);
+  if (o.Verify && !r.End) {
+    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " has no end line: the recording did not end cleanly");
+  }
   config.Switches = r.Switches;
   config.MapFile = map->File;
   config.MapData = map->Data;
   config.StartClock = r.StartClock;
   if (o.FramesGiven && !o.Verify) return o.Frames;
-  return r.End ? r.End->Frame : script.Events.empty() ? 0 : script.Events.back().Frame;
+  return RecordingLength(r, script.Events.empty() ? 0 : script.Events.back().Frame);
 }
 
 uint32_t FrameCrc() {
@@ -86,7 +67,7 @@ void WriteFramePng(const std::string& file) {
 
 int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
                 std::string* verdict) {
-  const TScript script = LoadScript(o.ScriptFile);
+  const TScriptFile script = LoadScript(o.ScriptFile);
   const std::vector<ScriptEvent>& events = script.Events;
   HeadlessConfig config;
   const int frames = Prepare(o, script, config);

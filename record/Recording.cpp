@@ -1,15 +1,15 @@
 // A recording's header and end lines: written, read back, compared.
 #include "record/Recording.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <algorithm>
 #include <functional>
 #include <memory>
 
 #include "core/Settings.h"
 #include "game/World.h"
-#include "record/Script.h"
+#include "res/Resources.h"
 #include "util/Crc32.h"
 #include "util/Printable.h"
 
@@ -32,7 +32,7 @@ constexpr TWordSwitch WordSwitches[] = {
     {"--no-overlay", &TRecordedSwitches::ShowOverlay},   {"--no-map-editing", &TRecordedSwitches::MapEditing},
     {"--use-files", &TRecordedSwitches::UseResources},
 };
-constexpr TRecordedSwitches PlainStart{};
+const TRecordedSwitches PlainStart{};
 
 std::string Hex8(uint32_t v) {
   char text[9];
@@ -77,39 +77,37 @@ std::string ReadSwitches(std::string_view rest, TRecordedSwitches& s) {
   return {};
 }
 
-// "clock=123 map=1a2b3c4d": the values by key; false when a word is not key=value.
-bool KeyValues(std::string_view rest, const std::function<bool(std::string_view, std::string_view)>& take) {
+// "clock=123 map=1a2b3c4d": each of `keys` once, its value handed to take(index, value); false
+// when a word is not one of them or one is missing.
+bool KeyValues(std::string_view rest, std::initializer_list<std::string_view> keys,
+               const std::function<bool(size_t, std::string_view)>& take) {
+  std::vector<bool> seen(keys.size());
   for (std::string_view word : ScriptWords(rest)) {
     const size_t eq = word.find('=');
-    if (eq == std::string_view::npos || !take(word.substr(0, eq), word.substr(eq + 1))) return false;
+    const auto key = std::find(keys.begin(), keys.end(), word.substr(0, eq));
+    if (eq == std::string_view::npos || key == keys.end()) return false;
+    const size_t index = static_cast<size_t>(key - keys.begin());
+    if (seen[index] || !take(index, word.substr(eq + 1))) return false;
+    seen[index] = true;
   }
-  return true;
+  return std::find(seen.begin(), seen.end(), false) == seen.end();
 }
 
 std::string ReadStart(std::string_view rest, TRecording& r) {
-  int found = 0;
-  const bool ok = KeyValues(rest, [&](std::string_view key, std::string_view value) {
-    ++found;
-    if (key == "clock") return Number(value, r.StartClock);
-    if (key == "map") return Number(value, r.StartMap, 16);
-    return false;
+  const bool ok = KeyValues(rest, {"clock", "map"}, [&](size_t key, std::string_view value) {
+    return key == 0 ? Number(value, r.StartClock) : Number(value, r.StartMap, 16);
   });
-  return ok && found == 2 ? std::string{} : "the start line wants clock=MS map=CRC";
+  return ok ? std::string{} : "the start line wants clock=MS map=CRC";
 }
 
 std::string ReadEnd(std::string_view rest, TRecording& r) {
   TFinalState end;
-  int found = 0;
-  const bool ok = KeyValues(rest, [&](std::string_view key, std::string_view value) {
-    ++found;
-    if (key == "frame") return Number(value, end.Frame);
-    if (key == "map") return Number(value, end.Map, 16);
-    for (int i = 0; i < 4; ++i) {
-      if (key == "p" + std::to_string(i + 1)) return PersonEnd(value, end.Persons[i]);
-    }
-    return false;
+  const bool ok = KeyValues(rest, {"frame", "map", "p1", "p2", "p3", "p4"}, [&](size_t key, std::string_view value) {
+    if (key == 0) return Number(value, end.Frame) && end.Frame >= 0 && end.Frame <= MaxRecordedFrames;
+    if (key == 1) return Number(value, end.Map, 16);
+    return PersonEnd(value, end.Persons[key - 2]);
   });
-  if (!ok || found != 6) return "the end line wants frame=N map=CRC p1=X,Y,D .. p4=X,Y,D";
+  if (!ok) return "the end line wants frame=N map=CRC p1=X,Y,D .. p4=X,Y,D";
   r.End = end;
   return {};
 }
@@ -196,6 +194,10 @@ TRecording ReadRecording(std::string_view text) {
   return r;
 }
 
+int RecordingLength(const TRecording& r, int lastEventFrame) {
+  return std::clamp(r.End ? r.End->Frame : lastEventFrame, 0, MaxRecordedFrames);
+}
+
 TRecordedSwitches CurrentSwitches(const std::string& mapFile) {
   TRecordedSwitches s;
   s.HighRes = Settings.HighRes;
@@ -265,6 +267,30 @@ std::optional<TReplayMap> ReplayMap(const TRecording& r, std::string* error) {
     if (error) *error = e.what();
   }
   return std::nullopt;
+}
+
+std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* error) {
+  constexpr size_t MaxScriptBytes = 64u << 20;
+  const auto bytes = ReadWholeFile(path, MaxScriptBytes);
+  if (!bytes) return *error = "cannot open script " + PrintablePath(path), std::nullopt;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  ScriptParseResult parsed = ParseScript(text);
+  if (!parsed.Error.empty()) return *error = PrintablePath(path) + ": " + parsed.Error, std::nullopt;
+  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
+                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
+  return TScriptFile{std::move(parsed.Events), ReadRecording(text)};
+}
+
+std::optional<TReplayMap> PrepareReplay(const std::string& path, const TRecording& r, std::string* error) {
+  if (!r.IsRecording) {
+    *error = PrintablePath(path) + " is not a recording: its first line is not '" + std::string(RecordingFirstLine) + "'";
+    return std::nullopt;
+  }
+  if (!r.Error.empty()) return *error = PrintablePath(path) + ": " + r.Error, std::nullopt;
+  ApplyRecordedSwitches(r.Switches);
+  auto map = ReplayMap(r, error);
+  if (!map) *error = "cannot replay " + PrintablePath(path) + ": " + *error;
+  return map;
 }
 
 uint32_t MapCrc(const TMap& map) { return Crc32(reinterpret_cast<const uint8_t*>(map.FCells), MapBytes); }

@@ -25,11 +25,14 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "record/Script.h"
 
 class TMap;
 class TSystem;
 
 inline constexpr std::string_view RecordingFirstLine = "# corvina recording";
+// The most frames a recording runs (the runner's own limit).
+inline constexpr int MaxRecordedFrames = 100000000;
 
 // The start-up switches that change what the game does, as a recording keeps them.
 struct TRecordedSwitches {
@@ -67,6 +70,9 @@ struct TRecording {
 
 // The header and end lines of a recording's text; the events are ParseScript's.
 TRecording ReadRecording(std::string_view text);
+// How many frames a replay of it runs: as many as its end says, or up to its last event
+// (`lastEventFrame`) when it has none; at most MaxRecordedFrames.
+int RecordingLength(const TRecording& recording, int lastEventFrame);
 
 // The switches of the running program (Settings) and the map file it was started on.
 TRecordedSwitches CurrentSwitches(const std::string& mapFile);
@@ -88,6 +94,19 @@ struct TReplayMap {
   std::string File;
 };
 std::optional<TReplayMap> ReplayMap(const TRecording& recording, std::string* error);
+
+// A script or a recording as read from its file.
+struct TScriptFile {
+  std::vector<ScriptEvent> Events;  // by frame, in file order within one
+  TRecording Recording;
+};
+// Nothing, with the reason (naming the file) in *error, when it cannot be read or a line is not
+// of the script language. A recording header that cannot be honoured is in Recording.Error.
+std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* error);
+// Readies a replay of the recording read from `path`: its switches into Settings and its map
+// found. Nothing, with the refusal in *error, when it is no recording, its header cannot be
+// honoured or its map is not at hand.
+std::optional<TReplayMap> PrepareReplay(const std::string& path, const TRecording& recording, std::string* error);
 
 uint32_t MapCrc(const TMap& map);
 TFinalState FinalStateOf(const TSystem& world, int frames);
