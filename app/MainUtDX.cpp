@@ -2,6 +2,7 @@
 #include "app/MainUtDX.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -19,6 +20,21 @@
 #include "util/UserDirs.h"
 
 TBasic* Basic = nullptr;
+
+namespace {
+
+// The program's icon resource, a square of RGBA pixels, for the window; none when absent or
+// not square.
+void AddWindowIcon(PlatformDisplayConfig& config) {
+  const auto icon = FindResource("MAINICON", RT_RGBA);
+  if (!icon) return;
+  const auto side = static_cast<size_t>(std::lround(std::sqrt(static_cast<double>(icon->size()) / 4)));
+  if (side == 0 || side * side * 4 != icon->size()) return;
+  config.Icon = *icon;
+  config.IconSize = static_cast<int>(side);
+}
+
+}  // namespace
 
 std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen) {
   // The platform reports failure, not a result code: -1 stands for it.
@@ -48,6 +64,21 @@ TBasic::~TBasic() {
 }
 
 int TBasic::Run() {
+  if (!Start()) return 1;
+  while (!FClosing) {
+    PlatformEvent event;
+    if (FPump.FrameDue() && FHold == THold::None) {
+      Turn();
+    } else if (PlatformWaitEvent(event)) {
+      Guarded([&] { Dispatch(event); });
+    } else {
+      Close();
+    }
+  }
+  return Finish();
+}
+
+bool TBasic::Start() {
   try {
     FormCreate();
   } catch (const std::exception& e) {
@@ -55,20 +86,20 @@ int TBasic::Run() {
     std::cerr << "corvina: " << e.what() << '\n';
     PlatformShowError(Caption, e.what());
     FormDestroy();
-    return 1;
+    FClosing = FFailed = true;
+    return false;
   }
   Guarded([this] { FormShow(); });
-  while (!FClosing) {
-    PlatformEvent event;
-    if (FPump.FrameDue() && FHold == THold::None) {
-      while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
-      if (!FClosing) Guarded([this] { IdleStep(); });
-    } else if (PlatformWaitEvent(event)) {
-      Guarded([&] { Dispatch(event); });
-    } else {
-      Close();
-    }
-  }
+  return true;
+}
+
+void TBasic::Turn() {
+  PlatformEvent event;
+  while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
+  if (!FClosing) Guarded([this] { IdleStep(); });
+}
+
+int TBasic::Finish() {
   try {
     FormDestroy();
   } catch (const std::exception& e) {
@@ -154,6 +185,7 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.FramesPerSecond = FFramesPerSecond;
   config.Presenter = FPresenter;
   config.Title = Caption;
+  AddWindowIcon(config);
   std::string detail;
   PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
   if (step != PlatformDisplayStep::Ok) {
@@ -214,7 +246,7 @@ void TBasic::SetHold(THold hold) {
     PlatformAsyncKeyState(vk);
     FInput.Keys.Forget(vk);
   }
-  RestartFrameRate();
+  RestartRateMeasurement();
 }
 
 void TBasic::TakeScreenshot() {
@@ -226,6 +258,7 @@ void TBasic::TakeScreenshot() {
   if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),
                                        FBackBuffer->Height(), pitch, &reason)) {
     std::cout << "corvina: screenshot saved: " << path->string() << std::endl;
+    PlatformFileWritten(path->string(), PlatformFileKind::Screenshot);
   } else {
     std::cerr << "corvina: screenshot not saved: " << reason << '\n';
   }
@@ -284,7 +317,7 @@ void TBasic::FormMinimize() { FPump.Minimize(); }
 void TBasic::FormOnRestore() { FPump.Restore(); }
 
 void TBasic::WMActivateApp(bool active) {
-  if (FPump.Activate(active) && !FReplay) RestartFrameRate();
+  if (FPump.Activate(active) && !FReplay) RestartRateMeasurement();
 }
 
 void TBasic::AppException(const std::string& message) {
@@ -340,7 +373,7 @@ void TBasic::EnterGame() {
   FInput = TInputState{};
   FInput.Clock = FReplay ? FReplay->Recording().StartClock : PlatformTicks();
   SetGameInput(&FInput);
-  RestartFrameRate();
+  RestartRateMeasurement();
   FGameStart();
   if (!World) return;
   FKeeper.Kept(*World->FMap);

@@ -33,6 +33,13 @@ class TBasic : public TDisplay {
   // The whole life of the window: create, show, the message loop, destroy. Returns the exit
   // status: 0 after an ordinary close, 1 when a failure closed the program.
   int Run();
+  // The same life for a host that owns the loop (the page): Start creates and shows (false
+  // when that failed, and all is over), Turn takes what events are pending and runs a frame
+  // when one is due, without ever waiting, until Closing(); Finish destroys and answers the
+  // exit status.
+  bool Start();
+  void Turn();
+  int Finish();
 
   // Window events, in the order the loop raises them.
   void FormCreate();

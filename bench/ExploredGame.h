@@ -13,7 +13,7 @@ struct TExploredGame {
     Display = &display;
     display.CreateSurfaces(Settings.FullScreen);
     StartBenchGame();
-    display.FRateFrames = -50;
+    display.RestartRateMeasurement();
     for (auto& row : World->FMap->FCells)
       for (TMapCell& cell : row) cell.Explored = 1;
     // Settle: the lights and the frame-rate overlay as they are in a running game.

@@ -6,7 +6,7 @@
 struct TSettings {
   bool FullScreen;    // desktop full screen; false: a fixed-size window
   bool HighRes;       // 800 x 600 instead of 640 x 480
-  bool AutoTiming;    // the overlay derives WalkFrame and FaceCount from the frame rate
+  bool AutoTiming;    // WalkFrame and FaceCount follow the measured frame rate
   bool ShowOverlay;   // the frame-rate overlay is drawn
   bool SystemMemory;  // kept for its switch; our surfaces always live in system memory
   bool SoundOn;       // the sound player exists and footsteps play
@@ -23,7 +23,7 @@ extern uint16_t ScreenHeight;   // pixels, 480 or 600
 extern uint16_t BytesPerPixel;  // always 2: our back buffer is 16-bit
 
 // Program-wide animation timing: frames a step lasts, stepping frames per animation picture.
-// The overlay may derive both from the frame rate (AutoTiming).
+// The game may derive both from the measured frame rate (AutoTiming).
 extern int WalkFrame;  // initially 3
 extern int FaceCount;  // initially 1
 

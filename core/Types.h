@@ -1,8 +1,12 @@
-// Plain value types shared by every layer: points, rectangles, colours; and one table hash.
+// Plain value types shared by every layer: points, rectangles, colours, call results; and one
+// table hash.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+// The result of a surface or sound call: 0 success, anything else a code of its layer.
+using HRESULT = int32_t;
 
 struct TPoint {
   int X = 0;

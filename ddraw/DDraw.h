@@ -13,8 +13,6 @@
 #include "gfx/blit/PictureTable.h"
 #include "core/Types.h"
 
-using HRESULT = int32_t;
-
 constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
 constexpr HRESULT DD_OK = 0;
 constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005u);

@@ -9,9 +9,6 @@
 
 namespace {
 
-bool downNow(int vk) { return (KeyState(vk) & 0xFF00) != 0; }
-bool pressedSince(int vk) { return (KeyState(vk) & 0x00FF) != 0; }
-
 // The cell offset of a direction digit; false for "5" and anything not a digit 1..9.
 bool digitOffset(char digit, int& dx, int& dy) {
   if (digit < '1' || digit > '9' || digit == '5') return false;
@@ -112,7 +109,7 @@ void TPerson::AdvanceStep() {
   FIdleFrames = 0;
   FStepCount += 1;
   Animate();
-  if (IsCurrent() && pressedSince(VK_CONTROL)) Jump(FJumpSpeed);
+  if (IsCurrent() && KeyPressedSince(VK_CONTROL)) Jump(FJumpSpeed);
   const bool longDiagonal = FStepVector.X * FStepVector.Y == 1;
   if (FStepCount >= StepFrames()) {
     TMap& map = *World->FMap;
@@ -134,7 +131,7 @@ void TPerson::EndOrder() {
 }
 
 void TPerson::FollowPath() {
-  if (pressedSince(VK_ESCAPE) || pressedSince(VK_RBUTTON)) {
+  if (KeyPressedSince(VK_ESCAPE) || KeyPressedSince(VK_RBUTTON)) {
     FPath.clear();
     EndOrder();
     return;
@@ -145,19 +142,19 @@ void TPerson::FollowPath() {
   else if (digitOffset(FPath.front(), dx, dy))
     TryStep(dx, dy);
   if (!FPath.empty()) FPath.erase(0, 1);
-  if (IsCurrent() && pressedSince(VK_CONTROL)) Jump(FJumpSpeed);
+  if (IsCurrent() && KeyPressedSince(VK_CONTROL)) Jump(FJumpSpeed);
 }
 
 void TPerson::ObeyKeys() {
   for (const KeyRow& row : MovementKeys) {
-    if (downNow(row.First) || downNow(row.Second)) {
+    if (KeyDownNow(row.First) || KeyDownNow(row.Second)) {
       World->SetCameraFree(false);
       TryStep(row.DX, row.DY);
     }
   }
-  if (pressedSince(VK_CONTROL)) Jump(FJumpSpeed);
-  if (pressedSince(VK_ESCAPE)) CloseRequested = true;
-  if (pressedSince(VK_INSERT)) World->SelectNextPerson();
+  if (KeyPressedSince(VK_CONTROL)) Jump(FJumpSpeed);
+  if (KeyPressedSince(VK_ESCAPE)) CloseRequested = true;
+  if (KeyPressedSince(VK_INSERT)) World->SelectNextPerson();
 }
 
 void TPerson::SpeakLines() {

@@ -27,11 +27,6 @@ const TSheetFrame* frameOf(TPerson& p) {
   return &World->FFrames[kind][index];
 }
 
-struct CanvasRelease {
-  TDDCanvas* Canvas;
-  ~CanvasRelease() { Canvas->Release(); }
-};
-
 }  // namespace
 
 void TPerson::Draw(const TPoint& P) {
@@ -101,7 +96,7 @@ void TPerson::DrawSpeech(int X, int Y) {
   if (FSpeech[0].Text.empty()) return;
   TDDCanvas* canvas = Display ? Display->FBackCanvas.get() : nullptr;
   if (canvas) {
-    CanvasRelease release{canvas};
+    TCanvasRelease release(*canvas);
     for (size_t i = 0; i < FSpeech.size() && !FSpeech[i].Text.empty(); ++i) {
       const int y = Y + LinePixels * static_cast<int>(i);
       canvas->Font.Color = 0;

@@ -10,18 +10,9 @@
 
 namespace {
 
-bool downNow(int vk) { return (KeyState(vk) & 0xFF00) != 0; }
-bool pressedSince(int vk) { return (KeyState(vk) & 0x00FF) != 0; }
-
 constexpr TRect CellMarker = {287, 16, 287 + 64, 16 + 23};
 constexpr TRect GroundMarker = {351, 16, 351 + 64, 16 + 23};
 TRect pointerPicture(int phase) { return MakeRect(251 + 18 * phase, 16, 18, 18); }
-
-// Gives the canvas's device context back however the drawing ends.
-struct CanvasRelease {
-  TDDCanvas* Canvas;
-  ~CanvasRelease() { Canvas->Release(); }
-};
 
 // Corner overlap in the inclusive sense: a corner of either rectangle inside the other.
 bool cornersMeet(const TRect& a, const TRect& b) {
@@ -45,28 +36,28 @@ bool TSystem::ScrollAtEdges(const TPoint& P) {
   if (FScrollX >= 30) { FCameraX += 1; FCameraY += 1; FScrollX -= 60; }
   if (FScrollY < -14) { FCameraX += 1; FCameraY -= 1; FScrollY += 28; }
   if (FScrollY >= 14) { FCameraX -= 1; FCameraY += 1; FScrollY -= 28; }
-  if (downNow(VK_LEFT) || downNow(VK_UP) || downNow(VK_RIGHT) || downNow(VK_DOWN)) return false;
+  if (KeyDownNow(VK_LEFT) || KeyDownNow(VK_UP) || KeyDownNow(VK_RIGHT) || KeyDownNow(VK_DOWN)) return false;
   SetCameraFree(true);
   return true;
 }
 
 void TSystem::EditMap(const TPoint& C) {
   for (int key = '1'; key <= '6'; ++key) {
-    if (!downNow(key)) continue;
+    if (!KeyDownNow(key)) continue;
     FPaintKind = (key - 48 + 9) % 10;
     FMap->SetCell(CellKind, C.X, C.Y, static_cast<uint8_t>(FPaintKind));
   }
   const int h = FMap->GetCell(CellHeight, C.X, C.Y);
-  if (pressedSince(VK_ADD) && h < 9) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h + 1));
+  if (KeyPressedSince(VK_ADD) && h < 9) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h + 1));
   const int h2 = FMap->GetCell(CellHeight, C.X, C.Y);
-  if (pressedSince(VK_SUBTRACT) && h2 > 0) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h2 - 1));
+  if (KeyPressedSince(VK_SUBTRACT) && h2 > 0) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h2 - 1));
 }
 
 void TSystem::TrackSelection(const TPoint& P) {
-  const bool leftDown = downNow(VK_LBUTTON);
+  const bool leftDown = KeyDownNow(VK_LBUTTON);
   if (leftDown && FDragging) {
     if (Display && Display->FBackCanvas) {
-      CanvasRelease release{Display->FBackCanvas.get()};
+      TCanvasRelease release(*Display->FBackCanvas);
       Display->FBackCanvas->Rectangle(FDragStart.X, FDragStart.Y, P.X, P.Y);
     }
   } else if (leftDown) {
@@ -106,7 +97,7 @@ void TSystem::HandlePointer() {
   const TPoint C = ScreenToCell(TPoint{P.X + s0.X, P.Y + s0.Y});
   const TPoint B = CellToScreen(C);
   const int hC = FMap->GetCell(CellHeight, C.X, C.Y);
-  if (pressedSince(VK_RBUTTON)) {
+  if (KeyPressedSince(VK_RBUTTON)) {
     for (int i = 1; i <= PersonCount; ++i)
       if (FSelected & (1u << i)) RequestPath(i, C, TPoint{P.X - B.X, P.Y - B.Y});
   }

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "game/FrameTiming.h"
 #include "game/Random.h"
-#include "gfx/Overlay.h"
 #include "platform/GameInput.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
@@ -144,7 +144,7 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
   World->FFrameCount += 1;
   World->DrawWorld();
   if (WithPointer) World->HandlePointer();
-  if (WithOverlay) PresentFrame();
+  if (WithOverlay) FinishFrame();
 }
 
 void GameFrame() {
@@ -158,7 +158,7 @@ void GameFrame() {
     World->FActors[i]->Update();
     World->FActors[i]->Draw(TPoint{200, 200});
   }
-  PresentFrame();
+  FinishFrame();
 }
 
 uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }

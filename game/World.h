@@ -107,5 +107,9 @@ void UpdateWorld(bool WithPointer, bool WithOverlay);
 // GetAsyncKeyState semantics while the window has the focus: 0x8000 down now, bit 0 pressed
 // since the previous query (consumed); 0 without the focus.
 uint16_t KeyState(int VK);
+// The two halves of KeyState: held down now, and pressed since the previous query of that key
+// (either query consumes the press).
+inline bool KeyDownNow(int VK) { return (KeyState(VK) & 0xFF00) != 0; }
+inline bool KeyPressedSince(int VK) { return (KeyState(VK) & 0x00FF) != 0; }
 bool PointInRect(const TRect& Rect, const TPoint& Point);
 void SwapInts(int& A, int& B);

@@ -4,33 +4,17 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/LittleEndian.h"
+
 namespace {
-
-constexpr size_t FileHeaderSize = 14;
-constexpr size_t InfoHeaderSize = 40;
-
-uint16_t U16(std::span<const uint8_t> d, size_t at) { return static_cast<uint16_t>(d[at] | (d[at + 1] << 8)); }
-uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
-}
 
 bool Refuse(std::string& error, std::string message) {
   error = std::move(message);
   return false;
 }
 
-struct THeader {
-  uint64_t HeaderSize;
-  int64_t Width;
-  int64_t Height;  // negative: top row first
-  int Bits;
-  uint32_t Compression;
-  uint64_t ColoursUsed;
-};
-
-bool CheckHeader(const THeader& h, std::string& error) {
-  if (h.HeaderSize < InfoHeaderSize) {
+bool CheckHeader(const TBmpInfo& h, std::string& error) {
+  if (h.HeaderSize < BmpInfoHeaderSize) {
     return Refuse(error, "unsupported bitmap header of " + std::to_string(h.HeaderSize) + " bytes");
   }
   const int64_t height = std::llabs(h.Height);
@@ -49,7 +33,7 @@ bool CheckHeader(const THeader& h, std::string& error) {
   return true;
 }
 
-bool DecodePixels(std::span<const uint8_t> d, uint64_t at, const THeader& h, TBitmap& out, std::string& error) {
+bool DecodePixels(std::span<const uint8_t> d, uint64_t at, const TBmpInfo& h, TBitmap& out, std::string& error) {
   const auto width = static_cast<int>(h.Width);
   const auto height = static_cast<int>(std::llabs(h.Height));
   const uint64_t stride = ((static_cast<uint64_t>(width) * h.Bits + 31) / 32) * 4;
@@ -87,12 +71,12 @@ bool DecodePixels(std::span<const uint8_t> d, uint64_t at, const THeader& h, TBi
 // right after the colour table).
 bool DecodeDib(std::span<const uint8_t> d, size_t base, std::optional<uint64_t> pixelOffset, TBitmap& out,
                std::string& error) {
-  if (d.size() < base + InfoHeaderSize) return Refuse(error, "truncated bitmap header");
-  THeader h{U32(d, base), static_cast<int32_t>(U32(d, base + 4)), static_cast<int32_t>(U32(d, base + 8)),
-            U16(d, base + 14), U32(d, base + 16), U32(d, base + 32)};
+  const std::optional<TBmpInfo> info = ReadBmpInfo(d, base);
+  if (!info) return Refuse(error, "truncated bitmap header");
+  const TBmpInfo& h = *info;
   if (!CheckHeader(h, error)) return false;
   const uint64_t tableAt = base + h.HeaderSize;
-  const uint64_t entries = h.Bits <= 8 ? (h.ColoursUsed != 0 ? h.ColoursUsed : uint64_t{1} << h.Bits) : h.ColoursUsed;
+  const uint64_t entries = BmpTableEntries(h);
   if (tableAt > d.size() || entries * 4 > d.size() - tableAt) return Refuse(error, "truncated colour table");
   out = TBitmap{};
   out.Width = static_cast<int>(h.Width);
@@ -110,14 +94,31 @@ bool DecodeDib(std::span<const uint8_t> d, size_t base, std::optional<uint64_t> 
 
 }  // namespace
 
+std::optional<TBmpInfo> ReadBmpInfo(std::span<const uint8_t> d, size_t at) {
+  if (at > d.size() || d.size() - at < BmpInfoHeaderSize) return std::nullopt;
+  TBmpInfo info;
+  info.HeaderSize = ReadLe32(d, at);
+  info.Width = static_cast<int32_t>(ReadLe32(d, at + 4));
+  info.Height = static_cast<int32_t>(ReadLe32(d, at + 8));
+  info.Bits = ReadLe16(d, at + 14);
+  info.Compression = ReadLe32(d, at + 16);
+  info.ColoursUsed = ReadLe32(d, at + 32);
+  return info;
+}
+
+uint64_t BmpTableEntries(const TBmpInfo& info) {
+  if (info.Bits <= 8 && info.ColoursUsed == 0) return uint64_t{1} << info.Bits;
+  return info.ColoursUsed;
+}
+
 bool DecodeBitmapFile(std::span<const uint8_t> data, TBitmap& out, std::string& error) {
-  if (data.size() < FileHeaderSize) return Refuse(error, "truncated bitmap file header");
+  if (data.size() < BmpFileHeaderSize) return Refuse(error, "truncated bitmap file header");
   if (data[0] != 'B' || data[1] != 'M') return Refuse(error, "not a bitmap file (no BM signature)");
-  const uint64_t pixelOffset = U32(data, 10);
-  if (pixelOffset < FileHeaderSize + InfoHeaderSize || pixelOffset > data.size()) {
+  const uint64_t pixelOffset = ReadLe32(data, 10);
+  if (pixelOffset < BmpFileHeaderSize + BmpInfoHeaderSize || pixelOffset > data.size()) {
     return Refuse(error, "pixel data offset " + std::to_string(pixelOffset) + " lies outside the file");
   }
-  return DecodeDib(data, FileHeaderSize, pixelOffset, out, error);
+  return DecodeDib(data, BmpFileHeaderSize, pixelOffset, out, error);
 }
 
 bool DecodeBitmapResource(std::span<const uint8_t> data, TBitmap& out, std::string& error) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +26,25 @@ struct TBitmap {
 
 constexpr int MaxBitmapSide = 16384;
 constexpr int64_t MaxBitmapPixels = int64_t{64} << 20;
+
+constexpr size_t BmpFileHeaderSize = 14;
+constexpr size_t BmpInfoHeaderSize = 40;
+
+// The fields of a BMP info header that say what follows it, as stored (nothing checked).
+struct TBmpInfo {
+  uint32_t HeaderSize = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;  // negative: top row first
+  uint16_t Bits = 0;   // per pixel
+  uint32_t Compression = 0;
+  uint32_t ColoursUsed = 0;
+};
+
+// The info header at `at`; nothing when the bytes end before its 40 bytes do.
+std::optional<TBmpInfo> ReadBmpInfo(std::span<const uint8_t> data, size_t at);
+// The entries of the colour table after the header: the colours used, or up to 8 bits per
+// pixel, when that is 0, every colour the bits can index.
+uint64_t BmpTableEntries(const TBmpInfo& info);
 
 // Decodes `data`; false with a message in `error` when the image is refused.
 bool DecodeBitmapFile(std::span<const uint8_t> data, TBitmap& out, std::string& error);

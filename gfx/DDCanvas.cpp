@@ -21,8 +21,7 @@ void TDDCanvas::RequireDC() {
     TSurfaceDC* dc = nullptr;
     // Under the display's retry rule like every other surface call: a lost back buffer is
     // restored and a busy one waited for, instead of the drawing ending the program.
-    const auto getDC = [&] { return FSurface->GetDC(&dc); };
-    if ((Display != nullptr ? Display->Retry(getDC) : getDC()) == DD_OK) FDC = dc;
+    if (RetryOnDisplay([&] { return FSurface->GetDC(&dc); }) == DD_OK) FDC = dc;
   }
   if (FDC == nullptr) throw std::runtime_error("Canvas does not allow drawing");
 }

@@ -49,3 +49,16 @@ class TDDCanvas {
   TDDSurface* FSurface;
   TSurfaceDC* FDC = nullptr;
 };
+
+// Gives a canvas's device context back when the scope ends, however it ends: a surface whose
+// context is held out cannot be locked, copied or presented.
+class TCanvasRelease {
+ public:
+  explicit TCanvasRelease(TDDCanvas& canvas) : FCanvas(canvas) {}
+  ~TCanvasRelease() { FCanvas.Release(); }
+  TCanvasRelease(const TCanvasRelease&) = delete;
+  TCanvasRelease& operator=(const TCanvasRelease&) = delete;
+
+ private:
+  TDDCanvas& FCanvas;
+};

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/Log.h"
+#include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 #include "res/Resources.h"
 
@@ -51,16 +52,9 @@ std::optional<TBitmap> FindBitmap(const std::string& name, bool tryDat) {
   return std::nullopt;
 }
 
-uint32_t U32(std::span<const uint8_t> d, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | (at + i < d.size() ? d[at + i] : 0);
-  return v;
-}
-
-// Colours a table of this header describes: 0 unless bits per pixel <= 8; at most 256.
-size_t TableColours(uint32_t bits, uint32_t used) {
-  if (bits > 8) return 0;
-  return std::min<size_t>(used != 0 ? used : size_t{1} << bits, 256);
+// The palette entries a header describes: none above 8 bits per pixel; at most 256.
+size_t PaletteColours(const TBmpInfo& info) {
+  return info.Bits > 8 ? 0 : static_cast<size_t>(std::min<uint64_t>(BmpTableEntries(info), 256));
 }
 
 TPalette Ramp() {
@@ -153,10 +147,11 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
   if (name.empty()) return palette;
   if (auto res = FindResource(name, RT_BITMAP)) {
     const std::span<const uint8_t> d = *res;
-    // The table is taken from byte 40 whatever the header size says.
-    const size_t n = U32(d, 0) < 40 ? 0 : TableColours(U32(d, 12) >> 16, U32(d, 32));
-    for (size_t i = 0; i < n && 40 + 4 * i + 4 <= d.size(); ++i) {
-      const uint8_t* e = d.data() + 40 + 4 * i;
+    // The table is taken from right after 40 bytes whatever the header size says.
+    const std::optional<TBmpInfo> info = ReadBmpInfo(d, 0);
+    const size_t n = info && info->HeaderSize >= BmpInfoHeaderSize ? PaletteColours(*info) : 0;
+    for (size_t i = 0; i < n && BmpInfoHeaderSize + 4 * i + 4 <= d.size(); ++i) {
+      const uint8_t* e = d.data() + BmpInfoHeaderSize + 4 * i;
       palette[i] = {e[2], e[1], e[0], 0};
     }
     return palette;
@@ -174,14 +169,16 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
   const std::span<const uint8_t> d = *bytes;
   // 14 bytes of file header, 40 of info header, then 1024 bytes straight into the entries; the
   // entries the file does not reach keep the ramp.
-  const size_t n = U32(d, 14) != 40 ? 0 : TableColours(U32(d, 26) >> 16, U32(d, 46));
+  const std::optional<TBmpInfo> info = ReadBmpInfo(d, BmpFileHeaderSize);
+  const size_t n = info && info->HeaderSize == BmpInfoHeaderSize ? PaletteColours(*info) : 0;
+  const size_t table = BmpFileHeaderSize + BmpInfoHeaderSize;
   for (size_t i = 0; i < 256; ++i) {
     TPaletteEntry& p = palette[i];
     uint8_t e[4] = {p.Red, p.Green, p.Blue, p.Flags};
     for (size_t b = 0; b < 4; ++b) {
-      if (54 + 4 * i + b < d.size()) e[b] = d[54 + 4 * i + b];
+      if (table + 4 * i + b < d.size()) e[b] = d[table + 4 * i + b];
     }
-    if (i < n && 54 + 4 * i + 2 < d.size()) std::swap(e[0], e[2]);
+    if (i < n && table + 4 * i + 2 < d.size()) std::swap(e[0], e[2]);
     p = {e[0], e[1], e[2], e[3]};
   }
   return palette;
@@ -190,10 +187,9 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
 void ClearSurface(TDDSurface* surface, uint16_t colour) {
   if (surface == nullptr) return;
   if (surface->BltFill(nullptr, colour) == DD_OK) return;
+  // The fallback writes 0 whatever colour was asked for.
   DDSURFACEDESC desc;
-  HRESULT hr = surface->Lock(&desc, DDLOCK_WAIT);
-  for (int spin = 0; hr == DDERR_WASSTILLDRAWING && spin < 100000; ++spin) hr = surface->Lock(&desc, DDLOCK_WAIT);
-  if (hr != DD_OK) return;
+  if (RetryOnDisplay([&] { return surface->Lock(&desc, DDLOCK_WAIT); }) != DD_OK) return;
   std::memset(desc.lpSurface, 0, static_cast<size_t>(desc.lPitch) * desc.dwHeight);
   surface->Unlock();
 }

@@ -29,12 +29,6 @@ int PixelKindFromRedMask(uint32_t redMask) {
   }
 }
 
-// Gives the canvas's device context back when the set-up leaves, however it leaves.
-struct TCanvasReleaser {
-  TDDCanvas* Canvas;
-  ~TCanvasReleaser() { Canvas->Release(); }
-};
-
 }  // namespace
 
 std::string SheetName(const std::string& base, int index) { return base + std::to_string(index); }
@@ -61,7 +55,7 @@ void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {
   // usable font is told so at start, not when the first line of speech appears.
   DefaultFacePath();
   {
-    TCanvasReleaser releaser{FBackCanvas.get()};
+    TCanvasRelease release(*FBackCanvas);
     FBackCanvas->Font.Name = "Default";
     FBackCanvas->Font.Size = 12;
     FBackCanvas->Font.Color = RGB(255, 255, 255);
@@ -117,6 +111,11 @@ void TDisplay::ReloadSheets() {
   }
 }
 
+void TDisplay::RestartRateMeasurement() {
+  FRateFrames = -UnmeasuredFrames;
+  FRateStart = static_cast<int>(GameTicks());
+}
+
 void TDisplay::LockBackBuffer() {
   if (FLocked || !FBackBuffer) return;
   FLockDesc = DDSURFACEDESC{};
@@ -146,9 +145,4 @@ void TDisplay::PresentBackBuffer() {
   DecoratePicture();
   const TDDSurface& shown = *FBackBuffer;
   PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
-}
-
-void TDisplay::RestartFrameRate() {
-  FRateFrames = -50;
-  FRateStart = static_cast<int>(GameTicks());
 }

@@ -69,8 +69,11 @@ class TDisplay {
   // Frame-rate measurement: frames counted (negative: not yet measured) and its start tick.
   int FRateFrames = 0;
   int FRateStart = 0;
-  // The measurement starts again from now, after frames left uncounted while the pace settles.
-  void RestartFrameRate();
+  // Frames after an activation that are counted but not measured: the first frames after a
+  // switch back to the program say nothing about its rate.
+  static constexpr int UnmeasuredFrames = 50;
+  // Starts the measurement over, from now and after UnmeasuredFrames frames.
+  void RestartRateMeasurement();
 };
 
 // "Lumo" + 1 -> "Lumo1".
@@ -79,3 +82,9 @@ std::string SheetName(const std::string& base, int index);
 // The one display of the running program (nil before set-up). Its owner sets it after making
 // the display; a display being destroyed clears it when it points to that display.
 extern TDisplay* Display;
+
+// call() under the running display's retry rule; once when there is no display.
+template <class Call>
+HRESULT RetryOnDisplay(Call&& call) {
+  return Display != nullptr ? Display->Retry(call) : call();
+}

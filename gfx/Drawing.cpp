@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "gfx/Display.h"
+#include "gfx/PixelFormat.h"
 #include "core/Settings.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
@@ -16,11 +17,10 @@ namespace {
 uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
 uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
 
-uint16_t MakeColor555(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-}
-uint16_t MakeColor565(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+// PackRgb of one layout, in the shape of the MakeColor variable.
+template <int Kind>
+uint16_t PackRgbAs(uint8_t r, uint8_t g, uint8_t b) {
+  return PackRgb(Kind, r, g, b);
 }
 void SplitPixel555(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
   r = (p >> 10) & 31;
@@ -204,10 +204,8 @@ CORVINA_INLINE void DrawRuns(const TJob& job, const TKeyPicture& p, const Op& op
   uint16_t* d = DestRow(job, job.R0);
   DrawPicturePart(p, c0, r0, c1, r1, d, op);
 }
-CORVINA_CLONES void HalfRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
-CORVINA_CLONES void ThreeQuarterRuns(const TJob& job, const TKeyPicture& p, TThreeQuarterPixel op) {
-  DrawRuns(job, p, op);
-}
+CORVINA_CLONES void ShadedRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
+CORVINA_CLONES void ShadedRuns(const TJob& job, const TKeyPicture& p, TThreeQuarterPixel op) { DrawRuns(job, p, op); }
 
 // The source picture's pre-encoded runs when they stand for exactly its non-zero pixels.
 const TKeyPicture* SourceRuns(const TJob& job) {
@@ -389,19 +387,19 @@ bool InsideClip(int x, int y, const TRect& r) {
 
 }  // namespace
 
-uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = MakeColor555;
+uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = PackRgbAs<PixelKind555>;
 void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) = SplitPixel555;
 void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) = ComposePixel555;
 void (*PutPixel)(int x, int y, uint16_t colour565) = PutPixel555;
 
 void SelectPixelFormat(uint8_t code) {
   if (code == 2 || code == 4) {
-    MakeColor = MakeColor565;
+    MakeColor = PackRgbAs<PixelKind565>;
     SplitPixel = SplitPixel565;
     ComposePixel = ComposePixel565;
     PutPixel = PutPixel565;
   } else if (code == 3) {
-    MakeColor = MakeColor555;
+    MakeColor = PackRgbAs<PixelKind555>;
     SplitPixel = SplitPixel555;
     ComposePixel = ComposePixel555;
     PutPixel = PutPixel555;
@@ -466,12 +464,12 @@ CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, 
   if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
   return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op, cut);
 }
-CORVINA_CLONES bool HalfSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op,
-                                  const TPictureCut& cut) {
+CORVINA_CLONES bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op,
+                               const TPictureCut& cut) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
-CORVINA_CLONES bool ThreeQuarterSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner,
-                                          TThreeQuarterPixel op, const TPictureCut& cut) {
+CORVINA_CLONES bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, TThreeQuarterPixel op,
+                               const TPictureCut& cut) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
 
@@ -480,6 +478,35 @@ THalfPixel HalfOp() { return {Display->FPixelKind == PixelKind555 ? uint16_t{0x3
 TThreeQuarterPixel ThreeQuarterOp() {
   const bool is555 = Display->FPixelKind == PixelKind555;
   return {is555 ? uint16_t{0x3DEF} : uint16_t{0x7BEF}, is555 ? uint16_t{0x1CE7} : uint16_t{0x39E7}};
+}
+
+// A sheet picture shaded by op: the sheet's ready pictures when they serve, else the source's
+// runs, else pixel by pixel.
+template <class Op>
+void DrawShadedPicture(int x, int y, int sheet, const TRect& r, bool atCorner, const Op& op, const TPictureCut& cut) {
+  if (ShadedCopy(x, y, sheet, r, atCorner, op, cut)) return;
+  TJob job;
+  if (!BeginSheetJob(x, y, sheet, r, atCorner, job, cut)) return;
+  if (const TKeyPicture* p = SourceRuns(job)) {
+    ShadedRuns(job, *p, op);
+  } else {
+    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
+      d = s;
+      op(d);
+    });
+  }
+  EndJob(job);
+}
+
+// A sprite job inside the clip rectangle. A sprite reaching out of it is drawn by the clipped
+// add at `level` instead: false then, as when there is nothing to draw.
+bool BeginSpriteJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level, TJob& job) {
+  if (Display == nullptr || source == nullptr || dest == nullptr) return false;
+  if (!InsideClip(x, y, r)) {
+    AddBlendClipped(x, y, r, source, dest, level);
+    return false;
+  }
+  return BeginJob(x, y, r, source, dest, false, job);
 }
 
 }  // namespace
@@ -500,32 +527,11 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
 }
 
 void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
-  if (Display == nullptr) return;
-  const THalfPixel op = HalfOp();
-  if (HalfSheetCopy(x, y, sheet, r, atCorner, op, cut)) return;
-  TJob job;
-  if (!BeginSheetJob(x, y, sheet, r, atCorner, job, cut)) return;
-  if (const TKeyPicture* p = SourceRuns(job))
-    HalfRuns(job, *p, op);
-  else
-    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = (s >> 1) & op.M1; });
-  EndJob(job);
+  if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, HalfOp(), cut);
 }
 
 void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
-  if (Display == nullptr) return;
-  const TThreeQuarterPixel op = ThreeQuarterOp();
-  if (ThreeQuarterSheetCopy(x, y, sheet, r, atCorner, op, cut)) return;
-  TJob job;
-  if (!BeginSheetJob(x, y, sheet, r, atCorner, job, cut)) return;
-  if (const TKeyPicture* p = SourceRuns(job)) {
-    ThreeQuarterRuns(job, *p, op);
-  } else {
-    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
-      d = static_cast<uint16_t>(((s >> 1) & op.M1) + ((s >> 2) & op.M2));
-    });
-  }
-  EndJob(job);
+  if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, ThreeQuarterOp(), cut);
 }
 
 void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level) {
@@ -537,13 +543,8 @@ void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurfac
 
 void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level,
                  TBlendMode mode) {
-  if (Display == nullptr || source == nullptr || dest == nullptr) return;
-  if (!InsideClip(x, y, r)) {
-    AddBlendClipped(x, y, r, source, dest, level);
-    return;
-  }
   TJob job;
-  if (!BeginJob(x, y, r, source, dest, false, job)) return;
+  if (!BeginSpriteJob(x, y, r, source, dest, level, job)) return;
   switch (mode) {
     case bmAlpha: {
       const int l = std::clamp(level, 0, 128);
@@ -571,13 +572,8 @@ void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* d
 }
 
 void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int brightness) {
-  if (Display == nullptr || source == nullptr || dest == nullptr) return;
-  if (!InsideClip(x, y, r)) {
-    AddBlendClipped(x, y, r, source, dest, brightness);
-    return;
-  }
   TJob job;
-  if (!BeginJob(x, y, r, source, dest, false, job)) return;
+  if (!BeginSpriteJob(x, y, r, source, dest, brightness, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
   EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { d = Scaled<decltype(format)>(s, f); });
   EndJob(job);

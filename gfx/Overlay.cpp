@@ -1,7 +1,6 @@
 // The end of every frame: the frame-rate count, the debug overlay and the presentation.
 #include "gfx/Overlay.h"
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -18,16 +17,7 @@ int32_t TicksSince(int start) {
   return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start));
 }
 
-void WriteOverlay(TDisplay& display) {
-  if (GameTicks() == static_cast<uint32_t>(display.FRateStart)) return;
-  const int32_t elapsed = TicksSince(display.FRateStart);
-  FramesPerSecond = elapsed > 0 ? display.FRateFrames * 1000.0 / elapsed : 100.0;
-  if (Settings.AutoTiming) {
-    // nearbyint rounds halves to even in the default rounding mode.
-    WalkFrame = static_cast<int>(std::nearbyint(FramesPerSecond * 0.2));
-    FaceCount = static_cast<int>(std::nearbyint(FramesPerSecond / 15));
-  }
-  TDDCanvas& canvas = *display.FBackCanvas;
+void WriteOverlay(TDDCanvas& canvas) {
   canvas.Font.Color = RGB(255, 255, 255);
   char fps[64];
   std::snprintf(fps, sizeof fps, "FPS : %5.2f", FramesPerSecond);
@@ -38,19 +28,25 @@ void WriteOverlay(TDisplay& display) {
 
 }  // namespace
 
-void PresentFrame() {
+bool CountFrame() {
   TDisplay* display = Display;
-  if (display == nullptr) return;
+  if (display == nullptr) return false;
   if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(GameTicks());
   ++display->FRateFrames;
-  if (Settings.ShowOverlay && display->FRateFrames > 0 && display->FBackCanvas) {
-    try {
-      WriteOverlay(*display);
-    } catch (...) {
-      display->FBackCanvas->Release();
-      throw;
-    }
-    display->FBackCanvas->Release();
+  if (!Settings.ShowOverlay || display->FRateFrames <= 0 || !display->FBackCanvas) return false;
+  // A clock that has not moved since the start measures nothing yet.
+  if (GameTicks() == static_cast<uint32_t>(display->FRateStart)) return false;
+  const int32_t elapsed = TicksSince(display->FRateStart);
+  FramesPerSecond = elapsed > 0 ? display->FRateFrames * 1000.0 / elapsed : 100.0;
+  return true;
+}
+
+void PresentFrame(bool measured) {
+  TDisplay* display = Display;
+  if (display == nullptr) return;
+  if (measured && display->FBackCanvas) {
+    TCanvasRelease release(*display->FBackCanvas);
+    WriteOverlay(*display->FBackCanvas);
   }
   display->PresentBackBuffer();
 }

@@ -3,4 +3,9 @@
 
 extern double FramesPerSecond;  // the last computed rate; 0 at start
 
-void PresentFrame();
+// Counts the frame for the rate measurement. True when this frame measured FramesPerSecond
+// anew, which happens only while the overlay is shown: the overlay is then due.
+bool CountFrame();
+// Writes the overlay when `measured` (the rate and the walk timing as they stand now), gives the
+// canvas back, then presents the back buffer.
+void PresentFrame(bool measured);

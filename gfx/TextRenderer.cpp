@@ -1,6 +1,8 @@
-// The text renderer behind TextRenderer.h: a face fontconfig picks for Korean, drawn by
-// FaceRaster, its lines kept as masks and blended into 16-bit pixels.
+// The text renderer behind TextRenderer.h: a face fontconfig picks for Korean (or the one a
+// build carries), drawn by FaceRaster, its lines kept as masks and blended into 16-bit pixels.
+#ifndef CORVINA_FACE_FILE
 #include <fontconfig/fontconfig.h>
+#endif
 
 #include <algorithm>
 #include <memory>
@@ -15,6 +17,10 @@
 
 namespace {
 
+#ifdef CORVINA_FACE_FILE
+// A build that carries its face (the page, in its data) asks no one.
+std::string FindFace() { return CORVINA_FACE_FILE; }
+#else
 // Asks fontconfig for a sans face covering Korean: its file, and whether it does cover Korean.
 void MatchFace(FcConfig* config, std::string& path, bool& korean) {
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ko"));
@@ -52,6 +58,7 @@ std::string FindFace() {
   }
   return path;
 }
+#endif
 
 // Lives until the program's static objects go: the face and FreeType are given back then, so
 // nothing the renderer opened is still held at exit.

@@ -65,53 +65,64 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
+THeadlessRun::THeadlessRun(const HeadlessOptions& o) : FOptions(o), FScript(LoadScript(o.ScriptFile)) {
+  HeadlessConfig config;
+  FFrames = Prepare(o, FScript, config);
+  if (const std::string beyond = PngBeyondRun(o, FFrames); !beyond.empty()) throw THeadlessRefusal(beyond);
+  FSession = std::make_unique<THeadlessSession>(config);
+}
+
+THeadlessRun::~THeadlessRun() = default;
+
+bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine) {
+  if (FOver || FFrame >= FFrames) return false;
+  const int frame = ++FFrame;
+  bool f12 = false;
+  const std::vector<ScriptEvent>& events = FScript.Events;
+  for (; FNext < events.size() && events[FNext].Frame <= frame; ++FNext) {
+    ApplyScriptEvent(events[FNext], HeadlessInput());
+    const ScriptEvent& e = events[FNext];
+    if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
+      f12 = true;
+    }
+  }
+  const uint32_t tick = PlatformTicks();
+  FSession->RunFrame();
+  if (FOptions.Trace) {
+    std::optional<uint32_t> crc;
+    if (FOptions.Hash) crc = FrameCrc();
+    traceLine(TraceLine(frame, tick, crc));
+  }
+  for (const PngRequest& png : FOptions.Pngs) {
+    if (png.Frame == frame) WriteFramePng(png.File);
+  }
+  FSession->EndFrame();
+  FOver = CloseRequested || f12;
+  return true;
+}
+
+int THeadlessRun::Verify(std::string& verdict) const {
+  const std::string difference = FirstDifference(*FScript.Recording.End, FinalStateOf(*World, FFrame));
+  const std::string file = PrintablePath(FOptions.ScriptFile);
+  verdict = difference.empty() ? file + ": " + std::to_string(FFrame) + " frames replayed; the end is as recorded"
+                               : file + ": the replay differs from the recording: " + difference;
+  return difference.empty() ? 0 : 1;
+}
+
 int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
                 std::string* verdict) {
-  const TScriptFile script = LoadScript(o.ScriptFile);
-  const std::vector<ScriptEvent>& events = script.Events;
-  HeadlessConfig config;
-  const int frames = Prepare(o, script, config);
-  if (const std::string beyond = PngBeyondRun(o, frames); !beyond.empty()) throw THeadlessRefusal(beyond);
-  THeadlessSession session(config);
-
-  size_t next = 0;
-  int ran = 0;
-  for (int frame = 1; frame <= frames; ++frame) {
-    ran = frame;
-    bool f12 = false;
-    for (; next < events.size() && events[next].Frame <= frame; ++next) {
-      ApplyScriptEvent(events[next], HeadlessInput());
-      const ScriptEvent& e = events[next];
-      if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
-        f12 = true;
-      }
-    }
-    const uint32_t tick = PlatformTicks();
-    session.RunFrame();
-    if (o.Trace) {
-      std::optional<uint32_t> crc;
-      if (o.Hash) crc = FrameCrc();
-      traceLine(TraceLine(frame, tick, crc));
-    }
-    for (const PngRequest& png : o.Pngs) {
-      if (png.Frame == frame) WriteFramePng(png.File);
-    }
-    session.EndFrame();
-    if (CloseRequested || f12) break;
+  THeadlessRun run(o);
+  while (run.Step(traceLine)) {
   }
   for (const PngRequest& png : o.Pngs) {
-    if (png.Frame > ran) {
-      throw std::runtime_error("the run ended after frame " + std::to_string(ran) + ", so frame " +
+    if (png.Frame > run.Frame()) {
+      throw std::runtime_error("the run ended after frame " + std::to_string(run.Frame()) + ", so frame " +
                                std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");
     }
   }
   if (!o.Verify) return 0;
-  const std::string difference = FirstDifference(*script.Recording.End, FinalStateOf(*World, ran));
-  if (verdict) {
-    *verdict = PrintablePath(o.ScriptFile) + (difference.empty() ? ": " + std::to_string(ran) +
-                                                                       " frames replayed; the end is as recorded"
-                                                                 : ": the replay differs from the recording: " +
-                                                                       difference);
-  }
-  return difference.empty() ? 0 : 1;
+  std::string said;
+  const int status = run.Verify(said);
+  if (verdict) *verdict = said;
+  return status;
 }

@@ -25,8 +25,7 @@ THeadlessSession::THeadlessSession(const HeadlessConfig& config) {
   Display = &FDisplay;
   try {
     FDisplay.CreateSurfaces(Settings.FullScreen);
-    FDisplay.FRateFrames = -50;
-    FDisplay.FRateStart = static_cast<int>(PlatformTicks());
+    FDisplay.RestartRateMeasurement();
     GameStart();
   } catch (...) {
     GameStop();
@@ -47,10 +46,7 @@ THeadlessSession::~THeadlessSession() {
 void THeadlessSession::RunFrame() {
   PlatformEvent event;
   while (PlatformPollEvent(event)) {
-    if (event.Kind == PlatformEventKind::FocusGained) {
-      FDisplay.FRateFrames = -50;
-      FDisplay.FRateStart = static_cast<int>(PlatformTicks());
-    }
+    if (event.Kind == PlatformEventKind::FocusGained) FDisplay.RestartRateMeasurement();
   }
   GameFrame();
 }

@@ -9,9 +9,24 @@
 
 namespace {
 
-const char* Bool(bool b) { return b ? "true" : "false"; }
+// A line is built by appending its parts to one string: chains of operator+ on temporaries make
+// g++ 12 at -O3 warn (-Wrestrict) about copies that cannot overlap.
+void AppendOne(std::string& out, const char* text) { out += text; }
+void AppendOne(std::string& out, const std::string& text) { out += text; }
+void AppendOne(std::string& out, bool value) { out += value ? "true" : "false"; }
+void AppendOne(std::string& out, int value) { out += std::to_string(value); }
+void AppendOne(std::string& out, uint32_t value) { out += std::to_string(value); }
 
-std::string Pair(int a, int b) { return "[" + std::to_string(a) + "," + std::to_string(b) + "]"; }
+template <typename... Parts>
+void Append(std::string& out, const Parts&... parts) {
+  (AppendOne(out, parts), ...);
+}
+
+std::string Pair(int a, int b) {
+  std::string out;
+  Append(out, "[", a, ",", b, "]");
+  return out;
+}
 
 std::string Hex8(uint32_t v) {
   char text[9];
@@ -19,20 +34,27 @@ std::string Hex8(uint32_t v) {
   return text;
 }
 
+// Appends ",item" or, for the first item, "item" to a JSON list being built in `list`.
+void AppendItem(std::string& list, bool& first, const std::string& item) {
+  if (!first) list += ',';
+  first = false;
+  list += item;
+}
+
 std::string PersonJson(int id, const TPerson& p) {
   std::string speech = "[";
+  bool first = true;
   for (const TSpeechLine& line : p.FSpeech) {
     if (line.Text.empty()) break;
-    if (speech.size() > 1) speech += ",";
-    speech += JsonString(Cp949ToUtf8(line.Text));
+    AppendItem(speech, first, JsonString(Cp949ToUtf8(line.Text)));
   }
   speech += "]";
-  return "{\"id\":" + std::to_string(id) + ",\"cell\":" + Pair(p.FCellX, p.FCellY) +
-         ",\"dir\":" + std::to_string(p.FDirection) + ",\"step\":" + std::to_string(p.FStep) +
-         ",\"moving\":" + Bool(p.FMoving) + ",\"vector\":" + Pair(p.FStepVector.X, p.FStepVector.Y) +
-         ",\"count\":" + std::to_string(p.FStepCount) + ",\"lift\":" + std::to_string(p.FLift) +
-         ",\"free\":" + Bool(p.FFreeMode) + ",\"path\":" + JsonString(p.FPath) +
-         ",\"speech\":" + speech + "}";
+  std::string out;
+  Append(out, "{\"id\":", id, ",\"cell\":", Pair(p.FCellX, p.FCellY), ",\"dir\":", int{p.FDirection},
+         ",\"step\":", p.FStep, ",\"moving\":", p.FMoving, ",\"vector\":", Pair(p.FStepVector.X, p.FStepVector.Y),
+         ",\"count\":", p.FStepCount, ",\"lift\":", p.FLift, ",\"free\":", p.FFreeMode,
+         ",\"path\":", JsonString(p.FPath), ",\"speech\":", speech, "}");
+  return out;
 }
 
 }  // namespace
@@ -62,28 +84,26 @@ std::string JsonString(const std::string& utf8) {
 std::string TraceLine(int frame, uint32_t tick, std::optional<uint32_t> frameCrc) {
   const TSystem& w = *World;
   std::string selected = "[";
+  bool first = true;
   for (int i = 1; i <= PersonCount; ++i) {
-    if (w.FSelected & (1u << i)) selected += (selected.size() > 1 ? "," : "") + std::to_string(i);
+    if (w.FSelected & (1u << i)) AppendItem(selected, first, std::to_string(i));
   }
   selected += "]";
   std::string persons = "[";
+  first = true;
   for (int i = 1; i <= PersonCount; ++i) {
-    if (const TPerson* p = w.Person(i)) {
-      if (persons.size() > 1) persons += ",";
-      persons += PersonJson(i, *p);
-    }
+    if (const TPerson* p = w.Person(i)) AppendItem(persons, first, PersonJson(i, *p));
   }
   persons += "]";
   const auto* mapBytes = reinterpret_cast<const uint8_t*>(w.FMap->FCells);
-  std::string line =
-      "{\"frame\":" + std::to_string(frame) + ",\"tick\":" + std::to_string(tick) +
-      ",\"current\":" + std::to_string(w.FCurrent) + ",\"selected\":" + selected +
-      ",\"camera\":{\"free\":" + Bool(w.FCameraFree) + ",\"x\":" + std::to_string(w.FCameraX) +
-      ",\"y\":" + std::to_string(w.FCameraY) + ",\"sx\":" + std::to_string(w.FScrollX) +
-      ",\"sy\":" + std::to_string(w.FScrollY) + "},\"view\":" + Pair(w.FViewX, w.FViewY) +
-      ",\"order\":{\"active\":" + Bool(w.FOrderActive) + ",\"cell\":" +
-      Pair(w.FOrderCell.X, w.FOrderCell.Y) + ",\"occupant\":" + std::to_string(w.FOrderOccupant) +
-      "},\"persons\":" + persons + ",\"map\":\"" + Hex8(Crc32(mapBytes, MapBytes)) + "\"";
-  if (frameCrc) line += ",\"frame_crc\":\"" + Hex8(*frameCrc) + "\"";
-  return line + "}";
+  std::string line;
+  Append(line, "{\"frame\":", frame, ",\"tick\":", tick, ",\"current\":", w.FCurrent, ",\"selected\":", selected,
+         ",\"camera\":{\"free\":", w.FCameraFree, ",\"x\":", w.FCameraX, ",\"y\":", w.FCameraY,
+         ",\"sx\":", w.FScrollX, ",\"sy\":", w.FScrollY, "},\"view\":", Pair(w.FViewX, w.FViewY),
+         ",\"order\":{\"active\":", w.FOrderActive, ",\"cell\":", Pair(w.FOrderCell.X, w.FOrderCell.Y),
+         ",\"occupant\":", int{w.FOrderOccupant}, "},\"persons\":", persons,
+         ",\"map\":\"", Hex8(Crc32(mapBytes, MapBytes)), "\"");
+  if (frameCrc) Append(line, ",\"frame_crc\":\"", Hex8(*frameCrc), "\"");
+  line += "}";
+  return line;
 }

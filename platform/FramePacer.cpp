@@ -8,7 +8,7 @@ TFramePacer::TFramePacer(int framesPerSecond)
 
 int64_t TFramePacer::WakeTime(int64_t nowNs) {
   if (FPeriodNs == 0) return nowNs;
-  if (!FStarted || nowNs - FNextNs >= FPeriodNs) {
+  if (!FStarted || nowNs - FNextNs >= MakeUpFrames * FPeriodNs) {
     FStarted = true;
     FNextNs = nowNs + FPeriodNs;
     return nowNs;

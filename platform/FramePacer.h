@@ -1,7 +1,7 @@
 // Paces frames to a fixed rate on a monotonic clock, for displays that do not: no vertical
-// sync, or a refresh far from the designed pace. A frame that ends late by less than a whole
-// frame is made up by the next waits; a longer stall starts the schedule again from there, so
-// lost time is never paid back in a burst.
+// sync, or a refresh far from the designed pace. A frame that ends late (a busy machine wakes
+// sleepers late) is made up by the next waits, up to MakeUpFrames frames; a longer stall starts
+// the schedule again from there, so lost time is never paid back in a long burst.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,7 @@ class TFramePacer {
   // (nowNs itself when there is nothing to wait for).
   int64_t WakeTime(int64_t nowNs);
   int FramesPerSecond() const { return FFramesPerSecond; }
+  static constexpr int MakeUpFrames = 3;
 
  private:
   int FFramesPerSecond;

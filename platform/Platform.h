@@ -1,10 +1,12 @@
 // The one seam between Corvina and the machine it runs on. Exactly one implementation is
-// linked into each executable: PlatformSdl (the real program) or PlatformHeadless (tests,
-// the headless runner, benchmarks, fuzzers). Nothing above this header knows which.
+// linked into each executable: PlatformSdl (the real program), PlatformWeb (the page) or
+// PlatformHeadless (tests, the headless runner and the page's replay, benchmarks, fuzzers).
+// Nothing above this header knows which.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/Types.h"
@@ -56,6 +58,10 @@ struct PlatformDisplayConfig {
   // rasterizer, and then draws into the window's own surface, scaling on the processor.
   enum class TPresenter { Auto, Gpu, Surface } Presenter = TPresenter::Auto;
   std::string Title = "Corvina Project";
+  // The window's icon: IconSize x IconSize pixels of 4 bytes (red, green, blue, alpha), rows
+  // top first, kept by the caller while the window is open; none when empty.
+  std::span<const uint8_t> Icon;
+  int IconSize = 0;
 };
 enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
 // Opens the window; on failure returns the step that failed and fills *error (may be null).
@@ -76,6 +82,13 @@ void PlatformBeep();
 // Screen saver off while a game runs; ReleasePointer frees any pointer confinement.
 void PlatformSetScreenSaver(bool enabled);
 void PlatformReleasePointer();
+
+// ---- Files the user keeps ----
+enum class PlatformFileKind { Screenshot, Saved };
+// A file written for the user (a screenshot, a saved map) is complete at `path`. The desktop
+// has nothing more to do; the page offers a screenshot as a download and keeps other files in
+// the browser's persistent storage.
+void PlatformFileWritten(const std::string& path, PlatformFileKind kind);
 
 // ---- Audio device: one mixer channel per sound slot ----
 struct PlatformPcm {

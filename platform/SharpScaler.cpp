@@ -5,11 +5,13 @@
 
 namespace {
 
+// The outer components of either layout blend as a pair, the middle one alone; the top byte
+// (alpha, the same in both pixels) passes through.
 uint32_t Blend(uint32_t p, uint32_t q, uint32_t w) {
   if (w == 0) return p;
   const uint32_t rb = (((p & 0xFF00FFu) * (256 - w) + (q & 0xFF00FFu) * w) >> 8) & 0xFF00FFu;
   const uint32_t g = (((p & 0x00FF00u) * (256 - w) + (q & 0x00FF00u) * w) >> 8) & 0x00FF00u;
-  return rb | g;
+  return rb | g | (p & 0xFF000000u);
 }
 
 // A 5- or 6-bit component widened to 8 bits by repeating its top bits.
@@ -59,15 +61,18 @@ const uint32_t* TSharpScaler::ScaledRow(const uint16_t* src, int srcPitch, int r
   return out;
 }
 
-void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch) {
-  if (FColour.empty() || FColourRgb555 != rgb555) {
+void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+                         TLayout layout) {
+  if (FColour.empty() || FColourRgb555 != rgb555 || FColourLayout != layout) {
     FColour.resize(65536);
     for (uint32_t p = 0; p < 65536; ++p) {
       const uint32_t r = rgb555 ? Widen((p >> 10) & 31, 5) : Widen(p >> 11, 5);
       const uint32_t g = rgb555 ? Widen((p >> 5) & 31, 5) : Widen((p >> 5) & 63, 6);
-      FColour[p] = (r << 16) | (g << 8) | Widen(p & 31, 5);
+      const uint32_t b = Widen(p & 31, 5);
+      FColour[p] = layout == TLayout::Xrgb ? (r << 16) | (g << 8) | b : 0xFF000000u | (b << 16) | (g << 8) | r;
     }
     FColourRgb555 = rgb555;
+    FColourLayout = layout;
   }
   // The rows were scaled for another picture.
   FLineRow[0] = FLineRow[1] = -1;

@@ -11,8 +11,12 @@ class TSharpScaler {
  public:
   // For a source of srcWidth x srcHeight drawn into destWidth x destHeight (all positive).
   void Prepare(int srcWidth, int srcHeight, int destWidth, int destHeight);
-  // 16-bit source pixels (5-6-5, or 5-5-5 when rgb555) into 32-bit 0x00RRGGBB pixels; pitches in pixels.
-  void Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch);
+  // How the 32-bit pixels are laid out: 0x00RRGGBB words, or the bytes R, G, B, 255 in memory
+  // (a canvas's ImageData) on a little-endian machine.
+  enum class TLayout { Xrgb, RgbaBytes };
+  // 16-bit source pixels (5-6-5, or 5-5-5 when rgb555) into 32-bit pixels; pitches in pixels.
+  void Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+             TLayout layout = TLayout::Xrgb);
 
   int DestWidth() const { return static_cast<int>(FCols.size()); }
   int DestHeight() const { return static_cast<int>(FRows.size()); }
@@ -34,6 +38,7 @@ class TSharpScaler {
   std::vector<TTap> FRows;
   std::vector<uint32_t> FLine[2];
   int FLineRow[2] = {-1, -1};
-  std::vector<uint32_t> FColour;  // 16-bit pixel -> 0x00RRGGBB
+  std::vector<uint32_t> FColour;  // 16-bit pixel -> output pixel
   bool FColourRgb555 = false;
+  TLayout FColourLayout = TLayout::Xrgb;
 };

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/Log.h"
+#include "gfx/Display.h"
 #include "record/Script.h"
 #include "util/Printable.h"
 
@@ -44,7 +45,7 @@ void TRecorder::BeforeFrame(int frame, const TInputState& input, int rateFrames,
   if (input.Focus != FReplay.Focus) {
     e.Focused = input.Focus;
     emit(ScriptCommand::Focus);
-    if (input.Focus) FRateFrames = -50;  // a replay restarts the count when the focus comes back
+    if (input.Focus) FRateFrames = -TDisplay::UnmeasuredFrames;  // a replay restarts the count then
   }
   e.Point = input.Cursor;
   if (input.Cursor != FReplay.Cursor) emit(ScriptCommand::Mouse);

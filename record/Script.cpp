@@ -168,11 +168,11 @@ void ApplyScriptEvent(const ScriptEvent& event, TInputState& input) {
     case ScriptCommand::Overlay: Settings.ShowOverlay = event.Shown; break;
     case ScriptCommand::Focus:
       // The window's activation restarts the count, as the program does.
-      if (event.Focused && !input.Focus && Display) Display->RestartFrameRate();
+      if (event.Focused && !input.Focus && Display) Display->RestartRateMeasurement();
       input.Focus = event.Focused;
       break;
     case ScriptCommand::Recount:
-      if (Display) Display->RestartFrameRate();
+      if (Display) Display->RestartRateMeasurement();
       break;
   }
 }

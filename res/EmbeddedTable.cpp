@@ -6,6 +6,7 @@ extern const uint8_t corvina_data_lumo1[], corvina_data_lumo1_end[];
 extern const uint8_t corvina_data_lumo2[], corvina_data_lumo2_end[];
 extern const uint8_t corvina_data_map[], corvina_data_map_end[];
 extern const uint8_t corvina_data_walk[], corvina_data_walk_end[];
+extern const uint8_t corvina_data_icon[], corvina_data_icon_end[];
 }
 
 namespace {
@@ -22,5 +23,6 @@ std::vector<TResource> EmbeddedResources() {
       {"LUMO2", RT_BITMAP, Blob(corvina_data_lumo2, corvina_data_lumo2_end)},
       {"Map", RT_MAP, Blob(corvina_data_map, corvina_data_map_end)},
       {"Walk", RT_WAVE, Blob(corvina_data_walk, corvina_data_walk_end)},
+      {"MAINICON", RT_RGBA, Blob(corvina_data_icon, corvina_data_icon_end)},
   };
 }

@@ -1,5 +1,5 @@
-// The table of resources embedded in the program: LUMO1 and LUMO2 (bitmaps), "Map" (type 27)
-// and "Walk" (type 25).
+// The table of resources embedded in the program: LUMO1 and LUMO2 (bitmaps), "Map" (type 27),
+// "Walk" (type 25) and MAINICON (type 28).
 #pragma once
 
 #include <vector>

@@ -14,6 +14,7 @@ constexpr int RT_BITMAP = 2;   // LUMO1, LUMO2: the image without its 14-byte fi
 constexpr int RT_WAVE = 25;    // "Walk"
 constexpr int RT_MIDI = 26;
 constexpr int RT_MAP = 27;     // "Map"
+constexpr int RT_RGBA = 28;    // MAINICON: the window's icon, a square of 4-byte pixels (R, G, B, alpha)
 
 struct TResource {
   std::string Name;  // as stored, e.g. "LUMO1"

@@ -35,8 +35,9 @@ if ((${#names[@]} == 0)); then
 fi
 targets=("${names[@]/#/fuzz_}")
 
-# A build directory already configured for fuzzing (the sanitizer pass of scripts/test.sh) is
-# reused as it is; otherwise a fuzz-only clang build is made.
+# A build directory already configured for fuzzing (an earlier run's) is reused as it is;
+# otherwise a fuzz-only clang build is made: the sanitizer pass of scripts/test.sh is built
+# without the fuzzer's instrumentation.
 if ! grep -qs '^CORVINA_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCORVINA_FUZZ=ON -DCORVINA_TESTS=OFF \
     -DCORVINA_BENCH=OFF >/dev/null

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Types.h"
 #include "sound/WaveReader.h"
-
-using HRESULT = int32_t;
 
 constexpr HRESULT DS_OK = 0;
 constexpr HRESULT DSERR_UNSUPPORTED = static_cast<HRESULT>(0x80004001u);

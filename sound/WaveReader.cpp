@@ -4,15 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/LittleEndian.h"
+
 namespace {
 
 constexpr size_t kChunkHeaderBytes = 8;
 constexpr size_t kPcmFieldBytes = 16;  // the format record without cbSize
-
-uint32_t readLe32(std::span<const uint8_t> bytes, size_t at) {
-  return static_cast<uint32_t>(bytes[at]) | (static_cast<uint32_t>(bytes[at + 1]) << 8) |
-         (static_cast<uint32_t>(bytes[at + 2]) << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
 
 // `size` bytes from `at`, or nothing when the source ends first (no overflow for any values).
 std::optional<std::span<const uint8_t>> slice(std::span<const uint8_t> bytes, size_t at, uint64_t size) {
@@ -25,16 +22,14 @@ std::optional<std::span<const uint8_t>> slice(std::span<const uint8_t> bytes, si
 TWaveFormatEx decodeFormat(std::span<const uint8_t> body) {
   uint8_t raw[sizeof(TWaveFormatEx)] = {};
   std::memcpy(raw, body.data(), std::min(body.size(), sizeof raw));
-  auto u16 = [&](size_t at) { return static_cast<uint16_t>(raw[at] | (raw[at + 1] << 8)); };
-  auto u32 = [&](size_t at) { return readLe32(raw, at); };
   TWaveFormatEx f;
-  f.wFormatTag = u16(0);
-  f.nChannels = u16(2);
-  f.nSamplesPerSec = u32(4);
-  f.nAvgBytesPerSec = u32(8);
-  f.nBlockAlign = u16(12);
-  f.wBitsPerSample = u16(14);
-  f.cbSize = u16(16);
+  f.wFormatTag = ReadLe16(raw, 0);
+  f.nChannels = ReadLe16(raw, 2);
+  f.nSamplesPerSec = ReadLe32(raw, 4);
+  f.nAvgBytesPerSec = ReadLe32(raw, 8);
+  f.nBlockAlign = ReadLe16(raw, 12);
+  f.wBitsPerSample = ReadLe16(raw, 14);
+  f.cbSize = ReadLe16(raw, 16);
   return f;
 }
 
@@ -47,9 +42,9 @@ struct Chunk {
 std::optional<Chunk> chunkAt(std::span<const uint8_t> bytes, size_t at) {
   auto header = slice(bytes, at, kChunkHeaderBytes);
   if (!header) return std::nullopt;
-  auto body = slice(bytes, at + kChunkHeaderBytes, readLe32(*header, 4));
+  auto body = slice(bytes, at + kChunkHeaderBytes, ReadLe32(*header, 4));
   if (!body) return std::nullopt;
-  return Chunk{readLe32(*header, 0), *body};
+  return Chunk{ReadLe32(*header, 0), *body};
 }
 
 // The first subchunk `id` in a list of chunks; nothing when it is absent or the list is
@@ -72,7 +67,7 @@ std::optional<TWaveImage> ReadWaveResource(std::span<const uint8_t> bytes) {
   auto formatSize = slice(bytes, kFormatSizeAt, 4);
   if (!formatSize) return std::nullopt;
   const size_t formatAt = kFormatSizeAt + 4;
-  auto format = slice(bytes, formatAt, readLe32(*formatSize, 0));
+  auto format = slice(bytes, formatAt, ReadLe32(*formatSize, 0));
   if (!format) return std::nullopt;
   // The chunk after the format record: its id is skipped, its size word is the data size.
   auto data = chunkAt(bytes, formatAt + format->size());
@@ -83,7 +78,7 @@ std::optional<TWaveImage> ReadWaveResource(std::span<const uint8_t> bytes) {
 std::optional<TWaveImage> ReadWaveFile(std::span<const uint8_t> bytes) {
   auto riff = chunkAt(bytes, 0);
   if (!riff || riff->Id != MakeFourCC('R', 'I', 'F', 'F') || riff->Body.size() < 4 ||
-      readLe32(riff->Body, 0) != MakeFourCC('W', 'A', 'V', 'E')) {
+      ReadLe32(riff->Body, 0) != MakeFourCC('W', 'A', 'V', 'E')) {
     return std::nullopt;
   }
   auto subchunks = riff->Body.subspan(4);

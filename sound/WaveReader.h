@@ -6,10 +6,12 @@
 #include <optional>
 #include <span>
 
-// The 32-bit code of a RIFF chunk id: a + b * 256 + c * 65536 + d * 16777216.
+#include "core/LittleEndian.h"
+
+// The 32-bit code of a RIFF chunk id: its four characters read as the word they are stored as.
 constexpr uint32_t MakeFourCC(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-  return static_cast<uint32_t>(a) | (static_cast<uint32_t>(b) << 8) |
-         (static_cast<uint32_t>(c) << 16) | (static_cast<uint32_t>(d) << 24);
+  const uint8_t id[4] = {a, b, c, d};
+  return ReadLe32(id, 0);
 }
 
 constexpr uint16_t WAVE_FORMAT_PCM = 1;

@@ -21,8 +21,13 @@ std::filesystem::path FolderOf(const std::filesystem::path& path) {
 // A name in the same folder no other writer of this process or another picks.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
   static std::atomic<unsigned> counter{0};
-  const std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(getpid()) + "-" +
-                           std::to_string(counter++);
+  // Appended part by part: g++ 12 at -O3 warns (-Wrestrict) about a "literal" + string chain.
+  std::string name = ".";
+  name += path.filename().string();
+  name += ".tmp-";
+  name += std::to_string(getpid());
+  name += '-';
+  name += std::to_string(counter++);
   return path.has_parent_path() ? path.parent_path() / name : std::filesystem::path(name);
 }
 

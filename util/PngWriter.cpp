@@ -1,75 +1,38 @@
-// PNG encoding with uncompressed ("stored") deflate blocks inside a zlib stream.
+// PNG encoding through libpng (compressed).
 #include "util/PngWriter.h"
 
-#include <algorithm>
+#include <png.h>
 
 #include "util/AtomicFile.h"
-#include "util/Crc32.h"
 #include "util/Printable.h"
 
 namespace {
 
-void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& body) {
-  PutBe32(out, static_cast<uint32_t>(body.size()));
-  const size_t typeAt = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), body.begin(), body.end());
-  PutBe32(out, Crc32(out.data() + typeAt, body.size() + 4));
-}
-
-uint32_t Adler32(const std::vector<uint8_t>& data) {
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  return (b << 16) | a;
-}
-
-// A zlib stream of stored blocks (at most 65535 bytes each) carrying `raw`.
-std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
-  std::vector<uint8_t> z = {0x78, 0x01};
-  size_t at = 0;
-  do {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    const bool last = at + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n));
-    z.push_back(static_cast<uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(at + n));
-    at += n;
-  } while (at < raw.size());
-  PutBe32(z, Adler32(raw));
-  return z;
+// `channels` bytes per pixel: 3 for truecolour, 4 with straight alpha.
+std::vector<uint8_t> EncodePngChannels(int w, int h, const std::vector<uint8_t>& pixels, int channels) {
+  if (w <= 0 || h <= 0 || pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * channels) return {};
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(w);
+  image.height = static_cast<png_uint_32>(h);
+  image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  // Asked once for the size, then written into a buffer of that size.
+  png_alloc_size_t size = 0;
+  if (!png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, nullptr)) return {};
+  std::vector<uint8_t> png(size);
+  if (!png_image_write_to_memory(&image, png.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
+  png.resize(size);
+  return png;
 }
 
 }  // namespace
 
 std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb) {
-  if (w <= 0 || h <= 0 || rgb.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * 3) return {};
-  const size_t rowBytes = static_cast<size_t>(w) * 3;
-  std::vector<uint8_t> raw;
-  raw.reserve((rowBytes + 1) * static_cast<size_t>(h));
-  for (int y = 0; y < h; ++y) {
-    raw.push_back(0);  // filter type None
-    const auto row = rgb.begin() + static_cast<long>(rowBytes * static_cast<size_t>(y));
-    raw.insert(raw.end(), row, row + static_cast<long>(rowBytes));
-  }
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> header;
-  PutBe32(header, static_cast<uint32_t>(w));
-  PutBe32(header, static_cast<uint32_t>(h));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, no filter, no interlace
-  PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", StoredZlib(raw));
-  PutChunk(png, "IEND", {});
-  return png;
+  return EncodePngChannels(w, h, rgb, 3);
+}
+
+std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgba) {
+  return EncodePngChannels(w, h, rgba, 4);
 }
 
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error) {

@@ -1,5 +1,5 @@
-// A small PNG encoder (truecolour, 8 bits per channel, stored deflate blocks): no zlib needed.
-// Used for the generator's sheet previews and for frames written by the headless runner.
+// PNG files (truecolour with or without alpha, 8 bits per channel, compressed by libpng): the
+// generator's previews and icons, the headless runner's frames and the program's screenshots.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 // The PNG image of `w` x `h` pixels; `rgb` holds 3 bytes (red, green, blue) per pixel, rows top
 // first. Empty when the sizes do not match or are not positive.
 std::vector<uint8_t> EncodePng(int w, int h, const std::vector<uint8_t>& rgb);
+// The same with an alpha channel: 4 bytes (red, green, blue, straight alpha) per pixel.
+std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgba);
 
 // Writes EncodePng's image to `path`, atomically (util/AtomicFile.h). On failure returns false
 // and, when `error` is given, puts a message there naming the path and the reason.

@@ -14,6 +14,7 @@ struct State {
   bool FullScreen = false;
   std::deque<PlatformEvent> Events;
   HeadlessFrame Last;
+  PlatformDisplayConfig Display;
   int Presents = 0;
   bool AudioAvailable = true;
   bool AudioOpen = false;
@@ -45,6 +46,7 @@ void HeadlessSetFocus(bool focused) {
 }
 void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
 const HeadlessFrame& HeadlessLastFrame() { return S().Last; }
+const PlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
 int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
 const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
@@ -75,6 +77,7 @@ bool PlatformWaitEvent(PlatformEvent& event) {
 }
 
 PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string*) {
+  S().Display = config;
   S().FullScreen = config.FullScreen;
   return PlatformDisplayStep::Ok;
 }
@@ -100,6 +103,7 @@ void PlatformShowError(const std::string&, const std::string&) {}
 void PlatformBeep() {}
 void PlatformSetScreenSaver(bool) {}
 void PlatformReleasePointer() {}
+void PlatformFileWritten(const std::string&, PlatformFileKind) {}
 
 bool PlatformAudioOpen(int) {
   S().AudioOpen = S().AudioAvailable;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "platform/Platform.h"
 
 struct TInputState;
 
@@ -37,6 +38,8 @@ struct HeadlessFrame {
   bool Rgb555 = false;
 };
 const HeadlessFrame& HeadlessLastFrame();
+// What the last PlatformOpenDisplay was asked for.
+const PlatformDisplayConfig& HeadlessDisplayConfig();
 int HeadlessPresentCount();
 
 // Audio: a virtual device that records what it is asked to do.

@@ -48,6 +48,20 @@ bool Translate(const SDL_Event& e, PlatformEvent& out) {
   }
 }
 
+// What the desktop shows in the title bar and the task switcher; a window without it keeps the
+// desktop's default.
+void SetIcon(const PlatformDisplayConfig& config) {
+  const size_t side = config.IconSize > 0 ? static_cast<size_t>(config.IconSize) : 0;
+  if (side == 0 || config.Icon.size() != side * side * 4) return;
+  // SDL only reads the pixels: the surface is freed before the call returns.
+  void* pixels = const_cast<uint8_t*>(config.Icon.data());
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, config.IconSize, config.IconSize, 32,
+                                                         config.IconSize * 4, SDL_PIXELFORMAT_RGBA32);
+  if (!icon) return;
+  SDL_SetWindowIcon(S().Window, icon);
+  SDL_FreeSurface(icon);
+}
+
 PlatformDisplayStep Fail(PlatformDisplayStep step, std::string* error) {
   if (error) *error = SDL_GetError();
   PlatformCloseDisplay();
@@ -174,6 +188,7 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.Width,
                                 config.Height, flags);
   if (!S().Window) return Fail(PlatformDisplayStep::Window, error);
+  SetIcon(config);
   SDL_SetWindowMinimumSize(S().Window, config.Width / 2, config.Height / 2);
   if (const int scale = FittingScale(config.Scale, config); scale > 1) {
     SDL_SetWindowSize(S().Window, config.Width * scale, config.Height * scale);
@@ -268,3 +283,6 @@ void PlatformReleasePointer() {
   SDL_SetWindowGrab(S().Window, SDL_FALSE);
   SdlConfinePointer({});
 }
+
+// Files stay where they were written.
+void PlatformFileWritten(const std::string&, PlatformFileKind) {}

@@ -51,6 +51,15 @@ class MainWindowTest : public ::testing::Test {
     SetResourceTableForTesting(table);
   }
 
+  // One frame, ended by F12, with `icon` as the program's icon resource beside the sheets.
+  void RunOneFrameWithIcon(const std::vector<uint8_t>& icon) {
+    SetResourceTableForTesting(std::vector<TResource>{
+        {"LUMO1", RT_BITMAP, Sheets[0]}, {"LUMO2", RT_BITMAP, Sheets[1]}, {"MAINICON", RT_RGBA, icon}});
+    QueueActivation();
+    OnFrame = [](int) { HeadlessPushKeyDownEvent(VK_F12); };
+    EXPECT_EQ(RunCapturingErrors(), 0);
+  }
+
   // The activation a desktop sends once the window is up.
   static void QueueActivation() {
     HeadlessSetFocus(false);
@@ -85,6 +94,22 @@ TEST_F(MainWindowTest, F12EndsTheProgramWithStatusZeroAfterStoppingTheGame) {
   EXPECT_EQ(Log, "start stop ");
   EXPECT_EQ(Errors, "");
   EXPECT_FALSE(Window.FBackBuffer) << "surfaces released at the end";
+}
+
+// The desktop shows the program's icon resource on the window; a resource that is no square of
+// RGBA pixels leaves the window without one rather than reading past it.
+TEST_F(MainWindowTest, TheWindowCarriesTheIconResource) {
+  const std::vector<uint8_t> icon(3 * 3 * 4, 200);
+  RunOneFrameWithIcon(icon);
+  EXPECT_EQ(HeadlessDisplayConfig().IconSize, 3);
+  EXPECT_EQ(HeadlessDisplayConfig().Icon.data(), icon.data());
+  EXPECT_EQ(HeadlessDisplayConfig().Icon.size(), icon.size());
+}
+
+TEST_F(MainWindowTest, AnIconResourceThatIsNoSquareIsLeftOut) {
+  RunOneFrameWithIcon(std::vector<uint8_t>(3 * 3 * 4 + 1, 200));
+  EXPECT_EQ(HeadlessDisplayConfig().IconSize, 0);
+  EXPECT_TRUE(HeadlessDisplayConfig().Icon.empty());
 }
 
 TEST_F(MainWindowTest, OtherKeyEventsDoNotCloseTheWindow) {
@@ -124,7 +149,7 @@ TEST_F(MainWindowTest, ActivationRestartsTheFrameRateMeasurement) {
   };
   RunCapturingErrors();
   EXPECT_EQ(Frames, 1);
-  EXPECT_EQ(Window.FRateFrames, -50) << "the stand-in frame does not count itself";
+  EXPECT_EQ(Window.FRateFrames, -TDisplay::UnmeasuredFrames) << "the stand-in frame does not count itself";
 }
 
 TEST_F(MainWindowTest, AWindowedGameKeepsRunningWithoutTheFocus) {

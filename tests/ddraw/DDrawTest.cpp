@@ -97,6 +97,17 @@ TEST_F(SurfaceTest, BltFastRefusesRectanglesOutsideEitherSurface) {
   EXPECT_EQ(surface.BltFast(5, 3, &src, TRect{0, 0, 3, 1}, false), DD_OK);
 }
 
+TEST_F(SurfaceTest, AColourKeyRangeSkipsEveryValueInIt) {
+  TDDSurface src(4, 1, PixelKind565), dest(4, 1, PixelKind565);
+  for (int i = 0; i < 4; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
+  src.SetColorKey(2, 3);
+  ASSERT_EQ(dest.BltFast(0, 0, &src, TRect{0, 0, 4, 1}, true), DD_OK);
+  EXPECT_EQ(dest.Pixels()[0], 1);
+  EXPECT_EQ(dest.Pixels()[1], 0);
+  EXPECT_EQ(dest.Pixels()[2], 0);
+  EXPECT_EQ(dest.Pixels()[3], 4);
+}
+
 TEST_F(SurfaceTest, BltOfTheSameWidthCopiesRowsAndKeepsToTheSurface) {
   TDDSurface src(8, 2, PixelKind565);
   for (int i = 0; i < 16; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
@@ -371,17 +382,6 @@ TEST_F(PictureRunsTest, WhenTooManyPicturesAreKeptTheyAreForgottenAndEncodedAgai
     ASSERT_EQ(plain.BltFast(10, y, &sheet, TRect{10, 50 + y, 50, 51 + y}, true), DD_OK);
   }
   EXPECT_EQ(VisiblePixels(fast), VisiblePixels(plain));
-}
-
-TEST_F(KeyRunsTest, AColourKeyRangeSkipsEveryValueInIt) {
-  TDDSurface src(4, 1, PixelKind565), dest(4, 1, PixelKind565);
-  for (int i = 0; i < 4; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
-  src.SetColorKey(2, 3);
-  ASSERT_EQ(dest.BltFast(0, 0, &src, TRect{0, 0, 4, 1}, true), DD_OK);
-  EXPECT_EQ(dest.Pixels()[0], 1);
-  EXPECT_EQ(dest.Pixels()[1], 0);
-  EXPECT_EQ(dest.Pixels()[2], 0);
-  EXPECT_EQ(dest.Pixels()[3], 4);
 }
 
 }  // namespace

@@ -94,6 +94,14 @@ class Run:
         self.stderr.close()
 
 
+def check_window_icon(run, report):
+    """The window manager is handed the program's own icon, not an empty one."""
+    r = subprocess.run(["xprop", "-id", run.wid, "_NET_WM_ICON"], env=run.xs.env, capture_output=True, text=True)
+    said = (r.stdout or r.stderr).strip().splitlines()
+    report.check("the window carries the program's 64 x 64 icon", "Icon (64 x 64)" in r.stdout,
+                 said[0][:100] if said else "xprop said nothing")
+
+
 def check_picture_geometry(run, report, pic_scaled):
     if run.mode == "windowed":
         return report.check("window size", run.rect[2:] == (BACK_W, BACK_H) and run.scale == 1,
@@ -272,7 +280,7 @@ def main():
     args = parser.parse_args()
 
     modes = args.modes.split(",")
-    missing = missing_tools(("openbox",) if "fullscreen" in modes else ())
+    missing = missing_tools(("xprop", "openbox") if "fullscreen" in modes else ("xprop",))
     if missing:
         print(f"SKIPPED: the end-to-end test needs {', '.join(missing)} (apt-get install xvfb xdotool "
               "imagemagick openbox)")
@@ -298,6 +306,8 @@ def main():
         try:
             argv = [program, "--no-dialog", "--fullscreen" if fullscreen else "--windowed", *extra]
             run = Run(xs, mode, argv, cwd, args.out)
+            if not fullscreen:
+                check_window_icon(run, report)
             scenario(run, report, click)
         except Exception as e:  # a harness failure is a test failure with its reason
             report.check(f"{mode} run", False, f"{type(e).__name__}: {e}")

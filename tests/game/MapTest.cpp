@@ -219,7 +219,7 @@ class MapLoadTest : public GameTest {
 };
 
 TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
-  MapBuilder built = StandardMap();
+  TTestMap built = StandardMap();
   built.Kind(3, 4, 1).Height(3, 4, 2);
   const TMap* map = &LoadIntoWorld(WriteTempFile("placed.dat", built.Bytes()));
   EXPECT_EQ(World->FActors[1]->FCellX, 50);
@@ -232,7 +232,7 @@ TEST_F(MapLoadTest, AStoredMapPlacesThePersonsOnTheirNumberedCells) {
 }
 
 TEST_F(MapLoadTest, TheLastOfSeveralStartCellsWins) {
-  MapBuilder built;
+  TTestMap built;
   built.Occupant(10, 20, 1).Occupant(5, 30, 1).Occupant(90, 30, 1);
   LoadIntoWorld(WriteTempFile("twice.dat", built.Bytes()));
   EXPECT_EQ(World->FActors[1]->FCellX, 90);
@@ -290,7 +290,7 @@ TEST_F(MapLoadTest, ADirectoryCannotBeOpenedAsAMapFile) {
 }
 
 TEST_F(MapLoadTest, OutOfRangeKindsAndHeightsLoadAsStored) {
-  MapBuilder built;
+  TTestMap built;
   built.Kind(10, 10, 200).Height(10, 10, 250);
   const auto map = TMap::CreateFromFile(WriteTempFile("odd.dat", built.Bytes()));
   EXPECT_EQ(map->FCells[10][10].Kind, 200);

@@ -16,7 +16,7 @@ class PathRequestTest : public GameTest {
     GameTest::SetUp();
     StartGameOn(map);
   }
-  MapBuilder map = StandardMap();
+  TTestMap map = StandardMap();
 };
 
 TEST_F(PathRequestTest, AFoundWalkIsHandedToThePersonAndTheOrderRecorded) {

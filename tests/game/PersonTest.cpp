@@ -28,7 +28,7 @@ class PersonTest : public GameTest {
   }
   TPoint Cell(int i) { return TPoint{P(i).FCellX, P(i).FCellY}; }
   int Occupant(int x, int y) { return Map().GetCell(CellOccupant, x, y); }
-  MapBuilder Map_ = StandardMap();
+  TTestMap Map_ = StandardMap();
 };
 
 TEST_F(PersonTest, AFirstPressInANewDirectionOnlyTurns) {

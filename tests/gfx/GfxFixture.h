@@ -13,6 +13,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "gfx/Overlay.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
@@ -43,6 +44,15 @@ class GfxTest : public ::testing::Test {
     SelectPixelFormat(static_cast<uint8_t>(kind));
     return *display;
   }
+  // A 5-6-5 display whose back buffer has the canvas the overlay writes with, the overlay on
+  // and no rate measured yet.
+  void MakeOverlayDisplay() {
+    MakeDisplay(PixelKind565);
+    display->FBackCanvas = std::make_unique<TDDCanvas>(display->FBackBuffer.get());
+    display->FBackCanvas->Brush.Style = TBrushStyle::Clear;
+    Settings.ShowOverlay = true;
+    FramesPerSecond = 0;
+  }
 
   TDDSurface& Back() { return *display->FBackBuffer; }
   TDDSurface& Sheet(int i) { return *display->FSheets[i]; }
@@ -58,6 +68,17 @@ class GfxTest : public ::testing::Test {
     for (int y = 0; y < s.Height(); ++y)
       for (int x = 0; x < s.Width(); ++x) n += At(s, x, y) != v;
     return n;
+  }
+  // The overlay's three lines as they should stand on a black 640 x 480 back buffer.
+  static std::vector<uint16_t> OverlayPicture(const std::string& fps, int walk, int face) {
+    TDDSurface s(640, 480, PixelKind565);
+    TDDCanvas c(&s);
+    c.Brush.Style = TBrushStyle::Clear;
+    c.TextOut(0, 0, "FPS : " + fps);
+    c.TextOut(0, 20, "Walk Frame : " + std::to_string(walk));
+    c.TextOut(0, 40, "Face Count : " + std::to_string(face));
+    c.Release();
+    return {s.Pixels(), s.Pixels() + 640 * 480};
   }
 
   std::unique_ptr<TDisplay> display;

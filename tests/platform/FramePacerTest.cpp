@@ -28,7 +28,7 @@ TEST(FramePacerTest, WithoutVerticalSyncFramesComeAtTheDesignedRate) {
 TEST(FramePacerTest, LateFramesAreMadeUpButAStallIsNotPaidBackInABurst) {
   TFramePacer pacer(60);
   int64_t now = RunFrames(pacer, 0, 60, 1 * Ms);
-  // One frame 25 ms late in all: the following waits are shorter, the second stays on time.
+  // One frame 25 ms late in all: the following waits are shorter and the schedule holds.
   now = pacer.WakeTime(now + 25 * Ms);
   const int64_t afterLate = RunFrames(pacer, now, 60, 1 * Ms);
   EXPECT_NEAR(static_cast<double>(afterLate) / Ms, 61 * 1000.0 / 60 + 1000.0, 20.0);

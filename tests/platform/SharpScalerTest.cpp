@@ -86,4 +86,27 @@ TEST(SharpScalerTest, AWholeFactorIsPlainNearestNeighbour) {
   EXPECT_EQ(out[3 * 6 + 0], 0x0000FFu);
 }
 
+// A canvas takes bytes R, G, B, A: the same picture as the 0x00RRGGBB words, blends included,
+// in that order, and opaque.
+TEST(SharpScalerTest, RgbaBytesCarryTheSamePictureOpaque) {
+  const int sw = 16, sh = 12, dw = 27, dh = 20;
+  std::vector<uint16_t> src(static_cast<size_t>(sw) * sh);
+  std::srand(11);
+  for (auto& p : src) p = static_cast<uint16_t>(std::rand());
+  TSharpScaler scaler;
+  scaler.Prepare(sw, sh, dw, dh);
+  std::vector<uint32_t> words(static_cast<size_t>(dw) * dh), rgba(words.size());
+  for (bool rgb555 : {false, true}) {
+    // Alternating layouts on one scaler: each call builds the colours it needs.
+    scaler.Scale(src.data(), sw, rgb555, words.data(), dw);
+    scaler.Scale(src.data(), sw, rgb555, rgba.data(), dw, TSharpScaler::TLayout::RgbaBytes);
+    for (size_t i = 0; i < words.size(); ++i) {
+      const auto* bytes = reinterpret_cast<const uint8_t*>(&rgba[i]);
+      const uint32_t back = (uint32_t{bytes[0]} << 16) | (uint32_t{bytes[1]} << 8) | bytes[2];
+      ASSERT_EQ(back, words[i]) << "pixel " << i << (rgb555 ? " (5-5-5)" : "");
+      ASSERT_EQ(bytes[3], 255) << "pixel " << i;
+    }
+  }
+}
+
 }  // namespace

@@ -8,24 +8,24 @@
 #include "platform/headless/PlatformHeadless.h"
 #include "util/ScratchPath.h"
 
-MapBuilder::MapBuilder() : FBytes(MapBytes, 0) {
+TTestMap::TTestMap() : FBytes(MapBytes, 0) {
   for (int y = 0; y < MapSize; ++y)
     for (int x = 0; x < MapSize; ++x) At(x, y, CellKind) = 3;
 }
-uint8_t& MapBuilder::At(int x, int y, int byte) { return FBytes[y * 500 + x * 5 + byte]; }
-MapBuilder& MapBuilder::Kind(int x, int y, int kind) {
+uint8_t& TTestMap::At(int x, int y, int byte) { return FBytes[y * 500 + x * 5 + byte]; }
+TTestMap& TTestMap::Kind(int x, int y, int kind) {
   At(x, y, CellKind) = static_cast<uint8_t>(kind);
   return *this;
 }
-MapBuilder& MapBuilder::Height(int x, int y, int height) {
+TTestMap& TTestMap::Height(int x, int y, int height) {
   At(x, y, CellHeight) = static_cast<uint8_t>(height);
   return *this;
 }
-MapBuilder& MapBuilder::Occupant(int x, int y, int occupant) {
+TTestMap& TTestMap::Occupant(int x, int y, int occupant) {
   At(x, y, CellOccupant) = static_cast<uint8_t>(occupant);
   return *this;
 }
-MapBuilder& MapBuilder::Heights(int x0, int y0, int x1, int y1, int height) {
+TTestMap& TTestMap::Heights(int x0, int y0, int x1, int y1, int height) {
   for (int y = y0; y <= y1; ++y)
     for (int x = x0; x <= x1; ++x) Height(x, y, height);
   return *this;
@@ -43,13 +43,13 @@ std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& b
   return path;
 }
 
-void StartGameOn(const MapBuilder& map) {
+void StartGameOn(const TTestMap& map) {
   MapFileOverride = WriteTempFile("map.dat", map.Bytes());
   GameStart();
 }
 
-MapBuilder StandardMap() {
-  MapBuilder map;
+TTestMap StandardMap() {
+  TTestMap map;
   map.Occupant(50, 50, 1).Occupant(60, 50, 2).Occupant(50, 60, 3);
   return map;
 }

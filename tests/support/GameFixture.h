@@ -14,14 +14,14 @@
 #include "sound/DXSound1.h"
 
 // A stored map of 50000 bytes, built cell by cell; starts flat kind 3 ("sand"), height 0.
-class MapBuilder {
+class TTestMap {
  public:
-  MapBuilder();
-  MapBuilder& Kind(int x, int y, int kind);
-  MapBuilder& Height(int x, int y, int height);
-  MapBuilder& Occupant(int x, int y, int occupant);
+  TTestMap();
+  TTestMap& Kind(int x, int y, int kind);
+  TTestMap& Height(int x, int y, int height);
+  TTestMap& Occupant(int x, int y, int occupant);
   // Height for every cell of the rectangle [x0..x1] x [y0..y1].
-  MapBuilder& Heights(int x0, int y0, int x1, int y1, int height);
+  TTestMap& Heights(int x0, int y0, int x1, int y1, int height);
   const std::vector<uint8_t>& Bytes() const { return FBytes; }
 
  private:
@@ -35,9 +35,9 @@ std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& b
 std::string TempDir();
 
 // The world after GameStart on the given map (loaded through MapFileOverride).
-void StartGameOn(const MapBuilder& map);
+void StartGameOn(const TTestMap& map);
 // Persons 1..3 at (50,50), (60,50), (50,60); person 4 without a start cell.
-MapBuilder StandardMap();
+TTestMap StandardMap();
 
 // One frame of the game, then the virtual clock moves on.
 void RunFrames(int count);

@@ -27,6 +27,7 @@ TEST_F(GeneratedData, TwoRunsGiveIdenticalBytes) {
   EXPECT_EQ(again.Lumo2, assets_->Lumo2);
   EXPECT_EQ(again.Map, assets_->Map);
   EXPECT_EQ(again.Walk, assets_->Walk);
+  EXPECT_EQ(again.Icon, assets_->Icon);
 }
 
 TEST_F(GeneratedData, FootstepIsA1450ByteWaveWithTheFixedFormat) {
@@ -74,6 +75,7 @@ TEST_F(GeneratedData, EmbeddedResourcesAreTheGeneratorsOutput) {
   EXPECT_TRUE(same(*FindResource("LUMO2", RT_BITMAP), assets_->Lumo2, 14));
   EXPECT_TRUE(same(*FindResource("Map", RT_MAP), assets_->Map, 0));
   EXPECT_TRUE(same(*FindResource("Walk", RT_WAVE), assets_->Walk, 0));
+  EXPECT_TRUE(same(*FindResource("MAINICON", RT_RGBA), assets_->Icon, 0));
 }
 
 }  // namespace

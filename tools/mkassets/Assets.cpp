@@ -1,9 +1,10 @@
-// Puts the sheets, the map and the footstep together.
+// Puts the sheets, the map, the footstep and the window's icon together.
 #include "tools/mkassets/Assets.h"
 
 #include "tools/mkassets/BmpWriter.h"
 #include "tools/mkassets/CharacterSheet.h"
 #include "tools/mkassets/Footstep.h"
+#include "tools/mkassets/Icon.h"
 #include "tools/mkassets/TerrainSheet.h"
 #include "tools/mkassets/VillageMap.h"
 
@@ -14,6 +15,7 @@ GeneratedAssets MakeAssets() {
   a.Lumo2 = EncodeBmpFile(EncodeDib(PaintCharacterSheet(), palette));
   a.Map = MakeVillageMap();
   a.Walk = EncodeFootstepWave(FootstepSamples());
+  a.Icon = PaintIcon(kWindowIconSize).Pixels;
   return a;
 }
 

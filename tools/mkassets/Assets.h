@@ -13,6 +13,7 @@ struct GeneratedAssets {
   std::vector<uint8_t> Lumo2;  // character sheet as a BMP file
   std::vector<uint8_t> Map;    // 50000 bytes
   std::vector<uint8_t> Walk;   // 1450-byte RIFF WAVE
+  std::vector<uint8_t> Icon;   // the window's icon: kWindowIconSize squared pixels of RGBA
 };
 
 GeneratedAssets MakeAssets();
@@ -22,6 +23,7 @@ constexpr const char* kLumo1File = "Lumo1.BMP";
 constexpr const char* kLumo2File = "Lumo2.BMP";
 constexpr const char* kMapFile = "MAP.DAT";
 constexpr const char* kWalkFile = "Walk.Wav";
+constexpr const char* kIconFile = "Icon.rgba";
 
 // An indexed picture as RGB24, each pixel repeated `scale` times in both directions.
 std::vector<uint8_t> ToRgb(const IndexedImage& image, const Palette& palette, int scale);

@@ -7,36 +7,36 @@
 #include <string>
 #include <tuple>
 
-MapBuilder::MapBuilder() : cells_(10000) {}
+TMapBuilder::TMapBuilder() : cells_(10000) {}
 
-void MapBuilder::Fill(int x0, int y0, int x1, int y1, TerrainKind kind, int height) {
+void TMapBuilder::Fill(int x0, int y0, int x1, int y1, TerrainKind kind, int height) {
   for (int y = y0; y <= y1; ++y)
     for (int x = x0; x <= x1; ++x)
       if (OnMap(x, y)) At(x, y) = {kind, static_cast<uint8_t>(height), 0, At(x, y).Protected};
 }
 
-void MapBuilder::Frame(int x0, int y0, int x1, int y1, TerrainKind kind, int height) {
+void TMapBuilder::Frame(int x0, int y0, int x1, int y1, TerrainKind kind, int height) {
   for (int y = y0; y <= y1; ++y)
     for (int x = x0; x <= x1; ++x)
       if ((x == x0 || x == x1 || y == y0 || y == y1) && OnMap(x, y))
         At(x, y) = {kind, static_cast<uint8_t>(height), 0, At(x, y).Protected};
 }
 
-void MapBuilder::Protect(int x0, int y0, int x1, int y1) {
+void TMapBuilder::Protect(int x0, int y0, int x1, int y1) {
   for (int y = y0; y <= y1; ++y)
     for (int x = x0; x <= x1; ++x)
       if (OnMap(x, y)) At(x, y).Protected = true;
 }
 
-void MapBuilder::SetOccupant(int x, int y, int person) { At(x, y).Occupant = static_cast<uint8_t>(person); }
+void TMapBuilder::SetOccupant(int x, int y, int person) { At(x, y).Occupant = static_cast<uint8_t>(person); }
 
-bool MapBuilder::Free(int x, int y) const {
+bool TMapBuilder::Free(int x, int y) const {
   if (!OnMap(x, y)) return false;
   const Cell& c = At(x, y);
   return c.Kind == Sand && c.Height == 0 && c.Occupant == 0 && !c.Protected;
 }
 
-void MapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& heightTargets) {
+void TMapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& heightTargets) {
   // The ring clockwise from the north-west corner, without the road cells (the gates).
   std::vector<std::pair<int, int>> ring;
   for (int x = lo; x < hi; ++x) ring.emplace_back(x, lo);
@@ -68,7 +68,7 @@ void MapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& heightT
   }
 }
 
-void MapBuilder::ExtendRoads(int lo, int hi, int gate, int stoneTarget) {
+void TMapBuilder::ExtendRoads(int lo, int hi, int gate, int stoneTarget) {
   int missing = stoneTarget - CountKind(Stones);
   // Each road: its two lanes and the direction it runs out of the wall.
   struct Road {
@@ -94,7 +94,7 @@ void MapBuilder::ExtendRoads(int lo, int hi, int gate, int stoneTarget) {
   }
 }
 
-void MapBuilder::GrowPatch(TerrainKind kind, int x, int y, int target) {
+void TMapBuilder::GrowPatch(TerrainKind kind, int x, int y, int target) {
   int missing = target - CountKind(kind);
   if (missing <= 0) return;
   std::vector<std::tuple<int, int, int>> candidates;  // squared distance, row, column
@@ -106,15 +106,15 @@ void MapBuilder::GrowPatch(TerrainKind kind, int x, int y, int target) {
   for (int i = 0; i < missing; ++i) At(std::get<2>(candidates[static_cast<size_t>(i)]), std::get<1>(candidates[static_cast<size_t>(i)])).Kind = kind;
 }
 
-int MapBuilder::CountKind(int kind) const {
+int TMapBuilder::CountKind(int kind) const {
   return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [kind](const Cell& c) { return c.Kind == kind; }));
 }
 
-int MapBuilder::CountHeight(int height) const {
+int TMapBuilder::CountHeight(int height) const {
   return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [height](const Cell& c) { return c.Height == height; }));
 }
 
-void MapBuilder::Check(const std::array<int, 6>& kindTargets, const std::array<int, 5>& heightTargets) const {
+void TMapBuilder::Check(const std::array<int, 6>& kindTargets, const std::array<int, 5>& heightTargets) const {
   for (int k = 0; k < 6; ++k)
     if (CountKind(k) != kindTargets[static_cast<size_t>(k)])
       throw std::logic_error("kind " + std::to_string(k) + " on " + std::to_string(CountKind(k)) + " cells, wanted " +
@@ -125,7 +125,7 @@ void MapBuilder::Check(const std::array<int, 6>& kindTargets, const std::array<i
                              " cells, wanted " + std::to_string(heightTargets[static_cast<size_t>(h)]));
 }
 
-std::vector<uint8_t> MapBuilder::Bytes() const {
+std::vector<uint8_t> TMapBuilder::Bytes() const {
   std::vector<uint8_t> out;
   out.reserve(50000);
   for (const Cell& c : cells_) out.insert(out.end(), {c.Kind, c.Height, c.Occupant, 0, 0});

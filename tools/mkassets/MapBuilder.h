@@ -9,9 +9,9 @@
 
 enum TerrainKind : uint8_t { Grass = 0, Planks = 1, Stones = 2, Sand = 3, Water = 4, Gravel = 5 };
 
-class MapBuilder {
+class TMapBuilder {
  public:
-  MapBuilder();  // all sand at height 0
+  TMapBuilder();  // all sand at height 0
 
   // Every cell of the rectangle (corners inclusive) gets `kind` and `height`.
   void Fill(int x0, int y0, int x1, int y1, TerrainKind kind, int height = 0);

@@ -16,7 +16,7 @@ namespace {
 constexpr int kWallMin = 23, kWallMax = 79;  // columns and rows of the ring
 constexpr int kGateCentre = 51;
 
-void LayMarketSquare(MapBuilder& m) {
+void LayMarketSquare(TMapBuilder& m) {
   m.Fill(44, 57, 53, 62, Stones);      // the square the persons start on
   m.Fill(kWallMin, 59, kWallMax, 60, Stones);  // the high street, east to west
   m.Fill(51, kWallMin, 52, kWallMax, Stones);  // the north-south street
@@ -27,7 +27,7 @@ void LayMarketSquare(MapBuilder& m) {
 
 // The stepped tower east of the square: a 3 x 3 top at level 4, stairs of levels 1, 2 and 3
 // climbing to it from the gravel path, one level per step.
-void LayTower(MapBuilder& m) {
+void LayTower(TMapBuilder& m) {
   m.Fill(61, 53, 63, 55, Stones, 4);
   m.Fill(59, 57, 60, 57, Stones, 1);
   m.Fill(59, 56, 60, 56, Stones, 2);
@@ -37,23 +37,23 @@ void LayTower(MapBuilder& m) {
 
 // The tall wall south-west of the square: level 4, so a person on the row north of it
 // (Y = 65) stands hidden behind it, drawn through it by the see-through pass.
-void LayTallWall(MapBuilder& m) { m.Fill(38, 66, 47, 66, Stones, 4); }
+void LayTallWall(TMapBuilder& m) { m.Fill(38, 66, 47, 66, Stones, 4); }
 
 // A wooden house: plank floor, plank walls (two levels high unless said), a door.
-void LayHouse(MapBuilder& m, int x0, int y0, int x1, int y1, int doorX, int doorY, int wall = 2) {
+void LayHouse(TMapBuilder& m, int x0, int y0, int x1, int y1, int doorX, int doorY, int wall = 2) {
   m.Fill(x0, y0, x1, y1, Planks);
   m.Frame(x0, y0, x1, y1, Planks, wall);
   m.Fill(doorX, doorY, doorX, doorY, Planks, 0);
 }
 
 // A garden: grass inside a low stone wall (level 1) with a gap.
-void LayGarden(MapBuilder& m, int x0, int y0, int x1, int y1, int gapX, int gapY) {
+void LayGarden(TMapBuilder& m, int x0, int y0, int x1, int y1, int gapX, int gapY) {
   m.Fill(x0, y0, x1, y1, Grass);
   m.Frame(x0, y0, x1, y1, Stones, 1);
   m.Fill(gapX, gapY, gapX, gapY, Grass, 0);
 }
 
-void LayHousesAndGardens(MapBuilder& m) {
+void LayHousesAndGardens(TMapBuilder& m) {
   LayHouse(m, 40, 51, 46, 56, 43, 56);   // north-west of the square, door to the square
   LayHouse(m, 55, 51, 58, 56, 55, 53);   // north-east, door to the street
   LayHouse(m, 33, 53, 38, 58, 36, 58);   // along the high street, west
@@ -69,7 +69,7 @@ void LayHousesAndGardens(MapBuilder& m) {
 }
 
 // A watchtower of level 4 on each corner of the town wall.
-void LayCornerTowers(MapBuilder& m) {
+void LayCornerTowers(TMapBuilder& m) {
   for (int cy : {kWallMin, kWallMax})
     for (int cx : {kWallMin, kWallMax}) m.Fill(cx - 1, cy - 1, cx + 1, cy + 1, Stones, 4);
 }
@@ -77,7 +77,7 @@ void LayCornerTowers(MapBuilder& m) {
 }  // namespace
 
 std::vector<uint8_t> MakeVillageMap() {
-  MapBuilder m;
+  TMapBuilder m;
   LayMarketSquare(m);
   LayHousesAndGardens(m);
   LayTower(m);

@@ -10,14 +10,17 @@
 #include "util/PngWriter.h"
 #include "tools/mkassets/Assets.h"
 #include "tools/mkassets/CharacterSheet.h"
+#include "tools/mkassets/Icon.h"
 #include "tools/mkassets/TerrainSheet.h"
 
 namespace {
 
 int Usage(FILE* to) {
   std::fputs("usage: corvina-mkassets [--preview] OUTDIR\n"
-             "Writes Lumo1.BMP, Lumo2.BMP, MAP.DAT and Walk.Wav into OUTDIR;\n"
-             "--preview also writes Lumo1.png and Lumo2.png, scaled 2x.\n", to);
+             "       corvina-mkassets --icons OUTDIR\n"
+             "Writes Lumo1.BMP, Lumo2.BMP, MAP.DAT, Walk.Wav and Icon.rgba into OUTDIR;\n"
+             "--preview also writes Lumo1.png and Lumo2.png, scaled 2x;\n"
+             "--icons writes only the desktop icons, corvina-SIZE.png (48, 64, 128, 256).\n", to);
   return to == stdout ? 0 : 2;
 }
 
@@ -35,10 +38,11 @@ void WritePreview(const std::filesystem::path& path, const IndexedImage& sheet) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool preview = false;
+  bool preview = false, icons = false;
   std::string outDir;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--preview") == 0) preview = true;
+    else if (std::strcmp(argv[i], "--icons") == 0) icons = true;
     else if (std::strcmp(argv[i], "--help") == 0) return Usage(stdout);
     else if (argv[i][0] == '-' || !outDir.empty()) return Usage(stderr);
     else outDir = argv[i];
@@ -47,11 +51,19 @@ int main(int argc, char** argv) {
   try {
     const std::filesystem::path dir(outDir);
     std::filesystem::create_directories(dir);
+    if (icons) {
+      for (int size : kIconSizes) {
+        const RgbaImage icon = PaintIcon(size);
+        WriteFile(dir / ("corvina-" + std::to_string(size) + ".png"), EncodePngRgba(size, size, icon.Pixels));
+      }
+      return 0;
+    }
     const GeneratedAssets a = MakeAssets();
     WriteFile(dir / kLumo1File, a.Lumo1);
     WriteFile(dir / kLumo2File, a.Lumo2);
     WriteFile(dir / kMapFile, a.Map);
     WriteFile(dir / kWalkFile, a.Walk);
+    WriteFile(dir / kIconFile, a.Icon);
     if (preview) {
       WritePreview(dir / "Lumo1.png", PaintTerrainSheet());
       WritePreview(dir / "Lumo2.png", PaintCharacterSheet());

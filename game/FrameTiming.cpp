@@ -1,0 +1,19 @@
+// The walk timing from the frame rate the overlay measures, and the end of every frame step.
+#include "game/FrameTiming.h"
+
+#include <cmath>
+
+#include "gfx/Overlay.h"
+#include "core/Settings.h"
+
+void FollowFrameRate(double framesPerSecond) {
+  // nearbyint rounds halves to even in the default rounding mode.
+  WalkFrame = static_cast<int>(std::nearbyint(framesPerSecond * 0.2));
+  FaceCount = static_cast<int>(std::nearbyint(framesPerSecond / 15));
+}
+
+void FinishFrame() {
+  const bool measured = CountFrame();
+  if (measured && Settings.AutoTiming) FollowFrameRate(FramesPerSecond);
+  PresentFrame(measured);
+}

@@ -1,0 +1,67 @@
+// DOM key codes for the web platform.
+#include "platform/web/KeyMapWeb.h"
+
+#include <utility>
+
+#include "platform/VirtualKeys.h"
+
+namespace {
+
+// clang-format off
+constexpr std::pair<std::string_view, int> Keys[] = {
+    {"ArrowLeft", VK_LEFT},       {"ArrowUp", VK_UP},           {"ArrowRight", VK_RIGHT},
+    {"ArrowDown", VK_DOWN},       {"Home", VK_HOME},            {"End", VK_END},
+    {"PageUp", VK_PRIOR},         {"PageDown", VK_NEXT},        {"Insert", VK_INSERT},
+    {"ControlLeft", VK_CONTROL},  {"ControlRight", VK_CONTROL}, {"AltLeft", VK_MENU},
+    {"AltRight", VK_MENU},        {"Enter", VK_RETURN},         {"NumpadEnter", VK_RETURN},
+    {"Escape", VK_ESCAPE},        {"Pause", VK_PAUSE},          {"KeyP", 'P'},
+    {"PrintScreen", VK_SNAPSHOT}, {"F1", VK_F1},                {"F2", VK_F2},
+    {"F3", VK_F3},                {"F12", VK_F12},              {"NumpadAdd", VK_ADD},
+    {"NumpadSubtract", VK_SUBTRACT},
+};
+// clang-format on
+
+}  // namespace
+
+int VirtualKeyFromDomCode(std::string_view code) {
+  for (const auto& [name, vk] : Keys) {
+    if (code == name) return vk;
+  }
+  // The keypad's digits, and "1".."6" on the main row, whose virtual keys are their characters.
+  constexpr std::string_view numpad = "Numpad", digit = "Digit";
+  if (code.size() == numpad.size() + 1 && code.substr(0, numpad.size()) == numpad && code.back() >= '0' &&
+      code.back() <= '9') {
+    return VK_NUMPAD0 + (code.back() - '0');
+  }
+  if (code.size() == digit.size() + 1 && code.substr(0, digit.size()) == digit && code.back() >= '1' &&
+      code.back() <= '6') {
+    return code.back();
+  }
+  return 0;
+}
+
+int VirtualKeyFromDomButton(int button) {
+  if (button == 0) return VK_LBUTTON;
+  if (button == 2) return VK_RBUTTON;
+  return 0;
+}
+
+bool KeptFromBrowser(std::string_view code) {
+  return VirtualKeyFromDomCode(code) != 0 || (code.size() == 6 && code.substr(0, 5) == "Digit");
+}
+
+int LatchKeyWeb(std::string_view code, bool down, bool repeat, TInputLatch& latch) {
+  const int vk = VirtualKeyFromDomCode(code);
+  if (vk == 0) return 0;
+  if (down) {
+    if (repeat) return 0;
+    latch.Press(vk);
+    return vk;
+  }
+  if (vk == VK_SNAPSHOT && !latch.IsDown(vk)) {
+    latch.Tap(vk);
+    return vk;
+  }
+  latch.Release(vk);
+  return 0;
+}

@@ -1,0 +1,159 @@
+// What the browser tests share: the page and the golden scripts served on 127.0.0.1, Debian's
+// Chromium started headless with a fresh profile, the scenes read as the headless runner does,
+// and the page's hooks (its frame count and trace).
+import fs from 'node:fs';
+import http from 'node:http';
+import {createRequire} from 'node:module';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before} from 'node:test';
+
+export const sourceDir = path.resolve(import.meta.dirname, '../..');
+export const pageDir = path.resolve(process.env.CORVINA_WEB_DIR || path.join(sourceDir, 'build-web'));
+export const goldenDir = path.join(sourceDir, 'tests/golden');
+export const shotDir = path.join(pageDir, 'work/test-shots');
+// puppeteer-core as run.sh installed it, beside the page rather than in the source tree.
+const nodeModules = path.resolve(process.env.CORVINA_NODE_MODULES || path.join(pageDir, 'work/node/node_modules'));
+const puppeteer = createRequire(path.join(nodeModules, 'index.js'))('puppeteer-core');
+
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+               '.data': 'application/octet-stream', '.txt': 'text/plain'};
+
+// A script's events moved `by` frames later.
+function shifted(text, by) {
+  return text.replace(/^(\s*)(\d+)/gm, (match, space, frame) => space + (Number(frame) + by));
+}
+
+// The page at /, the golden scenes at /golden/ (with ?shift=N, their events N frames later).
+export async function serve() {
+  const server = http.createServer((request, response) => {
+    const url = new URL(request.url, 'http://127.0.0.1');
+    const name = decodeURIComponent(url.pathname);
+    const file = name.startsWith('/golden/') ? path.join(goldenDir, path.basename(name))
+                                              : path.join(pageDir, path.normalize(name === '/' ? '/index.html' : name));
+    fs.readFile(file, (error, bytes) => {
+      if (error) {
+        response.writeHead(404).end();
+        return;
+      }
+      const shift = Number(url.searchParams.get('shift') || 0);
+      if (shift) bytes = shifted(bytes.toString('utf8'), shift);
+      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'}).end(bytes);
+    });
+  });
+  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+  return {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close()};
+}
+
+export async function launch() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'corvina-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+]
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  };
+  return browser;
+}
+
+// The server and the browser for a test file's tests: env.server, env.browser.
+export function useBrowser() {
+  const env = {};
+  before(async () => {
+    env.server = await serve();
+    env.browser = await launch();
+  });
+  after(async () => {
+    await env.browser?.close();
+    env.server?.close();
+  });
+  return env;
+}
+
+// A page of the picture's own size, so a back-buffer pixel is a page pixel.
+export async function openPage(browser, url, {width = 640, height = 480} = {}) {
+  const page = await browser.newPage();
+  await page.setViewport({width, height, deviceScaleFactor: 1});
+  const errors = [];
+  page.on('pageerror', error => errors.push(error.message));
+  page.errors = errors;
+  await page.goto(url);
+  await page.bringToFront();
+  return page;
+}
+
+// Resolves as soon as the game's frame `frame` has ended (the page tells each frame's end).
+export function untilFrame(page, frame) {
+  return page.evaluate(f => new Promise(resolve => {
+    const done = () => Module.calledRun && Module._corvina_frames() >= f;
+    if (done()) return resolve();
+    addEventListener('corvina-frame', function seen() {
+      if (!done()) return;
+      removeEventListener('corvina-frame', seen);
+      resolve();
+    });
+  }), frame);
+}
+
+// A scene as the golden test reads it: "# frames: N", "# check: F ...", "# options: --high-res",
+// and its events "FRAME COMMAND ARGS".
+export function readScene(name) {
+  const scene = {name, frames: 0, checks: [], highRes: false, events: []};
+  for (const line of fs.readFileSync(path.join(goldenDir, `${name}.txt`), 'utf8').split('\n')) {
+    const words = line.replace(/#.*/, '').trim().split(/\s+/).filter(Boolean);
+    const header = line.match(/^#\s*(frames|check|options):(.*)$/);
+    if (header && header[1] === 'frames') scene.frames = parseInt(header[2], 10);
+    if (header && header[1] === 'check') scene.checks = header[2].trim().split(/\s+/).map(Number);
+    if (header && header[1] === 'options') scene.highRes = header[2].includes('--high-res');
+    if (words.length >= 2) scene.events.push({frame: parseInt(words[0], 10), command: words[1], args: words.slice(2)});
+  }
+  return scene;
+}
+
+export function sceneNames() {
+  return fs.readdirSync(goldenDir).filter(f => f.endsWith('.txt')).map(f => f.slice(0, -4)).sort();
+}
+
+export function goldenCrcs(name) {
+  const crcs = new Map();
+  for (const line of fs.readFileSync(path.join(goldenDir, `${name}.crc`), 'utf8').split('\n')) {
+    const [frame, crc] = line.trim().split(/\s+/);
+    if (frame) crcs.set(Number(frame), crc);
+  }
+  return crcs;
+}
+
+// The page's hooks: frames run, and the world as a trace line (parsed).
+export const frames = page => page.evaluate(() => Module.calledRun ? Module._corvina_frames() : 0);
+export async function trace(page) {
+  const line = await page.evaluate(() => Module.ccall('corvina_trace', 'string', [], []));
+  return line ? JSON.parse(line) : null;
+}
+
+// The replay of a golden scene (its events `shift` frames later): waits for the title, answers
+// it with every frame's CRC and the last frame's trace.
+export async function replay(browser, url, name, frameCount, shift = 0) {
+  const scene = readScene(name);
+  const script = encodeURIComponent(`golden/${name}.txt${shift ? `?shift=${shift}` : ''}`);
+  const page = await openPage(browser, `${url}/?replay=${script}&frames=${frameCount}`,
+                              scene.highRes ? {width: 800, height: 600} : {});
+  await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
+  const title = await page.title();
+  const crcs = (await page.evaluate(() => Module.ccall('corvina_crcs', 'string', [], []))).split(' ');
+  const last = await trace(page);
+  return {page, title, crcs, last};
+}
+
+export async function screenshot(page, name) {
+  fs.mkdirSync(shotDir, {recursive: true});
+  const file = path.join(shotDir, `${name}.png`);
+  await page.screenshot({path: file});
+  return file;
+}
