@@ -34,8 +34,8 @@ bool TReplay::Due(int frame, uint32_t now) {
     FLastClock = clock;
     return true;
   }
-  const uint32_t dueAt = FDueAt + static_cast<uint32_t>(std::clamp<int64_t>(static_cast<int32_t>(clock - FLastClock),
-                                                                           0, LongestStillMs));
+  const uint32_t dueAt =
+      FDueAt + static_cast<uint32_t>(std::clamp<int64_t>(static_cast<int32_t>(clock - FLastClock), 0, LongestStillMs));
   if (static_cast<int32_t>(now - dueAt) < 0) return false;
   FDueAt = now - dueAt > HeldUpMs ? now : dueAt;
   FLastClock = clock;

@@ -12,7 +12,7 @@ extern "C" void NoteEnd(int) { gSignalled = 1; }
 
 TEndSignals::TEndSignals() {
   gSignalled = 0;
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = NoteEnd;
   sigemptyset(&action.sa_mask);
   // No SA_RESTART: a wait the signal interrupts returns, so the request is seen at once.

@@ -44,10 +44,10 @@ class TRecorder {
 
   std::filesystem::path FPath;
   TFileDescriptor FFile;
-  std::string FPending;      // written out at the next flush
+  std::string FPending;  // written out at the next flush
   std::string FReason;
-  TInputState FReplay;       // what a replay's input holds now
-  int FRateFrames = 0;       // a replay's frame-rate count now
-  bool FOverlay = true;      // a replay's overlay now
-  uint32_t FFlushedAt = 0;   // the clock at the last flush
+  TInputState FReplay;      // what a replay's input holds now
+  int FRateFrames = 0;      // a replay's frame-rate count now
+  bool FOverlay = true;     // a replay's overlay now
+  uint32_t FFlushedAt = 0;  // the clock at the last flush
 };

@@ -28,8 +28,8 @@ struct TWordSwitch {
   bool TRecordedSwitches::*Field;
 };
 constexpr TWordSwitch WordSwitches[] = {
-    {"--high-res", &TRecordedSwitches::HighRes},         {"--auto-timing", &TRecordedSwitches::AutoTiming},
-    {"--no-overlay", &TRecordedSwitches::ShowOverlay},   {"--no-map-editing", &TRecordedSwitches::MapEditing},
+    {"--high-res", &TRecordedSwitches::HighRes},       {"--auto-timing", &TRecordedSwitches::AutoTiming},
+    {"--no-overlay", &TRecordedSwitches::ShowOverlay}, {"--no-map-editing", &TRecordedSwitches::MapEditing},
     {"--use-files", &TRecordedSwitches::UseResources},
 };
 const TRecordedSwitches PlainStart{};
@@ -185,9 +185,9 @@ TRecording ReadRecording(std::string_view text) {
     }
   }
   if (r.IsRecording && !started) r.Error = "the recording has no start line";
-  const bool whole = EndBase64(r.MapData, group, digits) &&
-                     (r.MapData.empty() || (r.MapData.size() == MapBytes &&
-                                            Crc32(r.MapData.data(), r.MapData.size()) == r.StartMap));
+  const bool whole =
+      EndBase64(r.MapData, group, digits) &&
+      (r.MapData.empty() || (r.MapData.size() == MapBytes && Crc32(r.MapData.data(), r.MapData.size()) == r.StartMap));
   if (r.Error.empty() && !whole) {
     r.Error = "the map kept in the recording is damaged";
   }
@@ -283,7 +283,8 @@ std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* 
 
 std::optional<TReplayMap> PrepareReplay(const std::string& path, const TRecording& r, std::string* error) {
   if (!r.IsRecording) {
-    *error = PrintablePath(path) + " is not a recording: its first line is not '" + std::string(RecordingFirstLine) + "'";
+    *error =
+        PrintablePath(path) + " is not a recording: its first line is not '" + std::string(RecordingFirstLine) + "'";
     return std::nullopt;
   }
   if (!r.Error.empty()) return *error = PrintablePath(path) + ": " + r.Error, std::nullopt;

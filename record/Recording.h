@@ -61,8 +61,8 @@ struct TFinalState {
 struct TRecording {
   bool IsRecording = false;  // the text starts with RecordingFirstLine
   TRecordedSwitches Switches;
-  uint32_t StartClock = 0;   // the clock when the game started
-  uint32_t StartMap = 0;     // the map's CRC-32 when the game started
+  uint32_t StartClock = 0;         // the clock when the game started
+  uint32_t StartMap = 0;           // the map's CRC-32 when the game started
   std::vector<uint8_t> MapData;    // the map as it started, when kept; its CRC-32 is StartMap
   std::optional<TFinalState> End;  // nothing: the recording did not end cleanly
   std::string Error;               // empty, or "line N: ..." for a header line that cannot be honoured

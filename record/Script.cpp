@@ -13,22 +13,24 @@
 
 namespace {
 
+// Codes 3..6 have names too: written as numbers they would read back as the digit keys.
+// clang-format off
 constexpr std::pair<std::string_view, int> KeyNames[] = {
-    {"VK_LBUTTON", VK_LBUTTON}, {"VK_RBUTTON", VK_RBUTTON}, {"VK_CONTROL", VK_CONTROL},
-    {"VK_ESCAPE", VK_ESCAPE},   {"VK_INSERT", VK_INSERT},   {"VK_PRIOR", VK_PRIOR},
-    {"VK_NEXT", VK_NEXT},       {"VK_END", VK_END},         {"VK_HOME", VK_HOME},
-    {"VK_LEFT", VK_LEFT},       {"VK_UP", VK_UP},           {"VK_RIGHT", VK_RIGHT},
-    {"VK_DOWN", VK_DOWN},       {"VK_NUMPAD1", VK_NUMPAD1}, {"VK_NUMPAD2", VK_NUMPAD2},
-    {"VK_NUMPAD3", VK_NUMPAD3}, {"VK_NUMPAD4", VK_NUMPAD4}, {"VK_NUMPAD5", VK_NUMPAD5},
-    {"VK_NUMPAD6", VK_NUMPAD6}, {"VK_NUMPAD7", VK_NUMPAD7}, {"VK_NUMPAD8", VK_NUMPAD8},
-    {"VK_NUMPAD9", VK_NUMPAD9}, {"VK_ADD", VK_ADD},         {"VK_SUBTRACT", VK_SUBTRACT},
-    {"VK_F12", VK_F12},         {"VK_RETURN", VK_RETURN},   {"VK_MENU", VK_MENU},
-    {"VK_PAUSE", VK_PAUSE},     {"VK_SNAPSHOT", VK_SNAPSHOT}, {"VK_NUMPAD0", VK_NUMPAD0},
-    {"VK_F1", VK_F1},           {"VK_F2", VK_F2},           {"VK_F3", VK_F3},
-    // Codes 3..6 written as numbers would read back as the digit keys.
-    {"VK_CANCEL", 3},           {"VK_MBUTTON", 4},          {"VK_XBUTTON1", 5},
+    {"VK_LBUTTON", VK_LBUTTON},  {"VK_RBUTTON", VK_RBUTTON},  {"VK_CONTROL", VK_CONTROL},
+    {"VK_ESCAPE", VK_ESCAPE},    {"VK_INSERT", VK_INSERT},    {"VK_PRIOR", VK_PRIOR},
+    {"VK_NEXT", VK_NEXT},        {"VK_END", VK_END},          {"VK_HOME", VK_HOME},
+    {"VK_LEFT", VK_LEFT},        {"VK_UP", VK_UP},            {"VK_RIGHT", VK_RIGHT},
+    {"VK_DOWN", VK_DOWN},        {"VK_NUMPAD1", VK_NUMPAD1},  {"VK_NUMPAD2", VK_NUMPAD2},
+    {"VK_NUMPAD3", VK_NUMPAD3},  {"VK_NUMPAD4", VK_NUMPAD4},  {"VK_NUMPAD5", VK_NUMPAD5},
+    {"VK_NUMPAD6", VK_NUMPAD6},  {"VK_NUMPAD7", VK_NUMPAD7},  {"VK_NUMPAD8", VK_NUMPAD8},
+    {"VK_NUMPAD9", VK_NUMPAD9},  {"VK_ADD", VK_ADD},          {"VK_SUBTRACT", VK_SUBTRACT},
+    {"VK_F12", VK_F12},          {"VK_RETURN", VK_RETURN},    {"VK_MENU", VK_MENU},
+    {"VK_PAUSE", VK_PAUSE},      {"VK_SNAPSHOT", VK_SNAPSHOT}, {"VK_NUMPAD0", VK_NUMPAD0},
+    {"VK_F1", VK_F1},            {"VK_F2", VK_F2},            {"VK_F3", VK_F3},
+    {"VK_CANCEL", 3},            {"VK_MBUTTON", 4},           {"VK_XBUTTON1", 5},
     {"VK_XBUTTON2", 6},
 };
+// clang-format on
 
 bool ParseInt(std::string_view text, int& value) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -61,8 +63,8 @@ std::string ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
   auto wantArgs = [&](size_t n) { return w.size() == n + 2; };
   if (cmd == "down" || cmd == "up" || cmd == "tap" || cmd == "forget") {
     if (!wantArgs(1)) return std::string(cmd) + " takes one key";
-    e.Command = cmd == "down" ? ScriptCommand::Down
-                : cmd == "up" ? ScriptCommand::Up
+    e.Command = cmd == "down"  ? ScriptCommand::Down
+                : cmd == "up"  ? ScriptCommand::Up
                 : cmd == "tap" ? ScriptCommand::Tap
                                : ScriptCommand::Forget;
     e.Key = ParseKeyName(w[2]);

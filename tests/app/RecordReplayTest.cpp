@@ -29,7 +29,12 @@ class RecordReplay : public GameWindowTest {
     o.Verify = true;
     o.Trace = last != nullptr;
     o.Hash = true;
-    return RunHeadless(o, [last](const std::string& line) { if (last) *last = line; }, verdict);
+    return RunHeadless(
+        o,
+        [last](const std::string& line) {
+          if (last) *last = line;
+        },
+        verdict);
   }
 
   TScratchDirectory Dir{"corvina-record-replay"};
@@ -44,13 +49,26 @@ TEST_F(RecordReplay, ARecordedSessionReplaysHeadlessAndOnScreenToTheSameEnd) {
   ASSERT_EQ(PrepareSession(line, *Window, std::cerr), std::nullopt);
   BeforeFrame = [](int frame) {
     switch (frame) {
-      case 2: HeadlessSetCursor({330, 250}); HeadlessKeyDown(VK_UP); break;
+      case 2:
+        HeadlessSetCursor({330, 250});
+        HeadlessKeyDown(VK_UP);
+        break;
       case 14: HeadlessKeyUp(VK_UP); break;
-      case 20: HeadlessSetCursor({280, 170}); HeadlessKeyDown(VK_LBUTTON); break;
+      case 20:
+        HeadlessSetCursor({280, 170});
+        HeadlessKeyDown(VK_LBUTTON);
+        break;
       case 24: HeadlessSetCursor({390, 310}); break;
       case 27: HeadlessKeyUp(VK_LBUTTON); break;
-      case 33: HeadlessSetCursor({200, 300}); HeadlessKeyTap(VK_RBUTTON); break;
-      case 50: HeadlessSetCursor({420, 200}); HeadlessKeyTap(VK_ADD); HeadlessKeyDown('5'); break;
+      case 33:
+        HeadlessSetCursor({200, 300});
+        HeadlessKeyTap(VK_RBUTTON);
+        break;
+      case 50:
+        HeadlessSetCursor({420, 200});
+        HeadlessKeyTap(VK_ADD);
+        HeadlessKeyDown('5');
+        break;
       case 53: HeadlessKeyUp('5'); break;
       case 58:  // a key the pause takes, and the pause itself
         HeadlessKeyTap(VK_INSERT);
@@ -58,7 +76,10 @@ TEST_F(RecordReplay, ARecordedSessionReplaysHeadlessAndOnScreenToTheSameEnd) {
         HeadlessPushKeyDownEvent(VK_PAUSE);
         break;
       case 64: HeadlessPushKeyDownEvent(VK_F3); break;
-      case 70: HeadlessSetFocus(false); HeadlessKeyDown(VK_DOWN); break;
+      case 70:
+        HeadlessSetFocus(false);
+        HeadlessKeyDown(VK_DOWN);
+        break;
       case 76: HeadlessSetFocus(true); break;
       case 90: HeadlessPushKeyDownEvent(VK_F12); break;
     }

@@ -1,12 +1,11 @@
 // A saved map loads back as the world had it: the terrain as edited, each person on its cell,
 // no other mark, no fog lifted.
-#include "game/StoredMap.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <utility>
 
+#include "game/StoredMap.h"
 #include "tests/support/GameFixture.h"
 
 TEST_F(GameTest, ASavedMapLoadsBackWithItsEditsThePersonsWhereTheyStandAndFogEverywhere) {

@@ -1,8 +1,7 @@
 // SIGTERM, SIGINT and SIGHUP are noted and come as the window's Quit event, while the note lives.
-#include "platform/EndSignals.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/EndSignals.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
 
@@ -19,7 +18,7 @@ TEST(EndSignals, EachSignalComesAsQuitWhileNotedAndItsOldHandlerComesBack) {
       EXPECT_EQ(event.Kind, PlatformEventKind::Quit);
     }
     EXPECT_FALSE(EndSignalled());
-    struct sigaction now{};
+    struct sigaction now {};
     sigaction(signal, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
   }

@@ -1,7 +1,5 @@
 // The recorder writes what the game reads: a replay's input, fed the lines, answers every read of
 // the game as the recorded input did, and the lines are the fewest that do.
-#include "record/Recorder.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "game/ProgramState.h"
 #include "gfx/Display.h"
 #include "platform/VirtualKeys.h"
+#include "record/Recorder.h"
 #include "record/Script.h"
 #include "util/ScratchPath.h"
 

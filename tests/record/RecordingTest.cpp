@@ -1,9 +1,8 @@
 // A recording's header and end: written and read back, and refused when a replay could not
 // honour them.
-#include "record/Recording.h"
-
 #include <gtest/gtest.h>
 
+#include "record/Recording.h"
 #include "util/Crc32.h"
 
 namespace {

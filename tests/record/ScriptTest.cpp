@@ -2,8 +2,8 @@
 // recording writes reading back as the events they were written from.
 #include <gtest/gtest.h>
 
-#include "record/Script.h"
 #include "platform/VirtualKeys.h"
+#include "record/Script.h"
 
 TEST(ScriptParsing, ReadsEveryCommandWithNamesNumbersAndComments) {
   const auto r = ParseScript(
