@@ -34,20 +34,29 @@ TCommandLine Fail(TCommandLine result, std::string error) {
   return result;
 }
 
-// A switch with a whole number in low..high, as "--name N" or "--name=N", at args[i]; advances
-// i past its value. Nothing when args[i] is another switch; an error message when the value is wrong.
-std::optional<std::string> NumberSwitch(const std::vector<std::string>& args, size_t& i, const std::string& name,
-                                        int low, int high, int& out) {
+// A switch with a value, as "--name VALUE" or "--name=VALUE", at args[i]; advances i past its
+// value. Nothing when args[i] is another switch; an error message when the value is missing.
+std::optional<std::string> TextSwitch(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                                      const std::string& what, std::string& value) {
   const std::string& arg = args[i];
-  std::string value;
   if (arg == name) {
-    if (i + 1 >= args.size()) return name + " needs a number";
+    if (i + 1 >= args.size()) return name + " needs " + what;
     value = args[++i];
   } else if (arg.starts_with(name + "=")) {
     value = arg.substr(name.size() + 1);
   } else {
     return std::nullopt;
   }
+  if (value.empty()) return name + " needs " + what;
+  return std::string{};
+}
+
+// The same with a whole number in low..high; an error message also when the value is wrong.
+std::optional<std::string> NumberSwitch(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                                        int low, int high, int& out) {
+  std::string value;
+  const auto given = TextSwitch(args, i, name, "a number", value);
+  if (!given || !given->empty()) return given;
   if (const auto number = ParseWholeNumber(value, low, high)) {
     out = static_cast<int>(*number);
     return std::string{};
@@ -78,14 +87,24 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       (arg == "--verbose" ? result.Verbose : result.IntegerScale) = true;
       continue;
     }
-    if (arg == "--renderer" || arg.starts_with("--renderer=")) {
-      if (arg == "--renderer" && i + 1 >= args.size()) return Fail(result, "--renderer needs gpu or surface");
-      result.Renderer = arg == "--renderer" ? args[++i] : arg.substr(11);
+    if (auto error = TextSwitch(args, i, "--renderer", "gpu or surface", result.Renderer)) {
+      if (!error->empty()) return Fail(result, *error);
       if (result.Renderer != "gpu" && result.Renderer != "surface" && result.Renderer != "auto") {
         return Fail(result, "--renderer wants gpu, surface or auto, not '" + Printable(result.Renderer) + "'");
       }
       continue;
     }
+    bool file = false;
+    for (auto [name, field] : {std::pair{"--map", &TCommandLine::MapFile},
+                               std::pair{"--record", &TCommandLine::RecordFile},
+                               std::pair{"--replay", &TCommandLine::ReplayFile}}) {
+      if (auto error = TextSwitch(args, i, name, "a file", result.*field)) {
+        if (!error->empty()) return Fail(result, *error);
+        file = true;
+        break;
+      }
+    }
+    if (file) continue;
     if (auto error = NumberSwitch(args, i, "--scale", 1, MaxWindowScale, result.Scale)) {
       if (!error->empty()) return Fail(result, *error);
       continue;
@@ -104,6 +123,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
     }
     if (!known) return Fail(result, "unknown option '" + Printable(arg) + "'");
   }
+  if (!result.RecordFile.empty() && !result.ReplayFile.empty()) {
+    return Fail(result, "--record and --replay cannot go together");
+  }
   return result;
 }
 
@@ -118,6 +140,10 @@ std::string UsageText(const std::string& program) {
   line("--integer-scale", "scale by whole factors only, with black bars");
   line("--fps N", "pace without vertical sync (0.." + std::to_string(MaxFramesPerSecond) + ", 0: unpaced; 60)");
   line("--verbose", "print frames, seconds and the frame rate at the end");
+  line("--map FILE", "play on the map FILE (when it exists) and keep the edits in it: F2 saves,");
+  line("", "and so does every ordinary end; the old version is kept as FILE.bak");
+  line("--record FILE", "write everything the game reads, frame by frame, into FILE");
+  line("--replay FILE", "play such a recording back; F12 or Esc ends it, Pause pauses");
   line("--renderer R", "gpu, or surface (the window's own, scaled by the processor); auto:");
   line("", "the GPU unless it is a software rasterizer");
   line("--no-dialog", "print errors on standard error only (also CORVINA_NO_DIALOG=1)");
@@ -127,7 +153,8 @@ std::string UsageText(const std::string& program) {
           "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
           "Esc cancels a path or, in free mode, ends; left drag selects, right click orders;\n"
           "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n"
-          "F1 help; F3 frame-rate overlay; Pause or P pauses; Print Screen saves a screenshot;\n"
+          "F1 help; F2 saves the map; F3 frame-rate overlay; Pause or P pauses;\n"
+          "Print Screen saves a screenshot;\n"
           "Alt+Enter switches between window and full screen.\n";
   return text;
 }

@@ -19,6 +19,9 @@ struct TCommandLine {
   bool Verbose = false;       // frames, seconds and the frame rate printed at the end
   std::string Renderer = "auto";  // "gpu", "surface" or "auto" (the surface on a software rasterizer)
   bool NoDialog = false;  // messages go to standard error only
+  std::string MapFile;     // --map: the map played on and saved to; empty: none named
+  std::string RecordFile;  // --record: the recording written as the program runs
+  std::string ReplayFile;  // --replay: the recording played back
   std::string Error;      // Action == Error: what was wrong, one line
 };
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "app/OverPicture.h"
+
 namespace {
 
 // The key and what it does, in two columns (the face is proportional).
@@ -24,6 +26,7 @@ constexpr THelpLine HelpLines[] = {
     {"Esc", "cancel a walk; in free control, quit"},
     {"1 .. 6, keypad + -", "paint, raise, lower the cell"},
     {"F1, F3", "this help, the frame-rate overlay"},
+    {"F2", "save the map"},
     {"Pause or P", "pause"},
     {"Alt+Enter", "window or full screen"},
     {"Print Screen", "save a screenshot"},
@@ -86,18 +89,5 @@ void THoldScreen::Draw(TDisplay& display, THold hold) const {
     std::memcpy(pixels + static_cast<size_t>(y) * pitch, &FPixels[static_cast<size_t>(y) * FWidth], FWidth * 2u);
   }
   if (hold == THold::None) return;
-  TDDCanvas& canvas = *display.FBackCanvas;
-  const TCanvasFont font = canvas.Font;
-  const TCanvasPen pen = canvas.Pen;
-  const TCanvasBrush brush = canvas.Brush;
-  try {
-    DrawPanel(canvas, FWidth, FHeight, hold);
-  } catch (...) {
-    canvas.Release();
-    throw;
-  }
-  canvas.Release();
-  canvas.Font = font;
-  canvas.Pen = pen;
-  canvas.Brush = brush;
+  DrawOverPicture(*display.FBackCanvas, [&](TDDCanvas& canvas) { DrawPanel(canvas, FWidth, FHeight, hold); });
 }

@@ -1,18 +1,22 @@
 // The main window TBasic: its events, the frame pump, activation and the error handler.
 #include "app/MainUtDX.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
 
+#include "app/OverPicture.h"
 #include "app/Screenshot.h"
 #include "core/Settings.h"
 #include "game/World.h"
 #include "platform/VirtualKeys.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
+#include "util/Printable.h"
 #include "util/UserDirs.h"
 
 TBasic* Basic = nullptr;
@@ -107,7 +111,7 @@ int TBasic::Finish() {
     std::fprintf(stderr, "corvina: %d frames in %.2f s, %.1f frames a second\n", FFramesRun, seconds,
                  seconds > 0 ? FFramesRun / seconds : 0.0);
   }
-  return FFailed ? 1 : 0;
+  return FFailed || FReplayDiffered ? 1 : 0;
 }
 
 void TBasic::Guarded(const std::function<void()>& step) {
@@ -204,8 +208,15 @@ void TBasic::FormPaint() {
 }
 
 void TBasic::FormKeyDown(int key) {
+  if (FReplay) {
+    // A replay's input is the recording's: the keyboard only ends or pauses it.
+    if (key == VK_F12 || key == VK_ESCAPE) Close();
+    if (key == VK_PAUSE || key == 'P') SetHold(FHold == THold::Paused ? THold::None : THold::Paused);
+    return;
+  }
   switch (key) {
     case VK_F12: Close(); break;
+    case VK_F2: SaveMap(); break;
     case VK_RETURN:
       if (PlatformAsyncKeyState(VK_MENU) & 0x8000) PlatformToggleFullScreen();
       break;
@@ -228,8 +239,13 @@ void TBasic::SetHold(THold hold) {
     return;
   }
   FHoldScreen.Forget();
+  // A replay's keys and frame-rate count are the recording's.
+  if (FReplay) return;
   // Keys pressed while held were meant for the panel, not for the game.
-  for (int vk = 1; vk < 256; ++vk) PlatformAsyncKeyState(vk);
+  for (int vk = 1; vk < TInputLatch::KeyCount; ++vk) {
+    PlatformAsyncKeyState(vk);
+    FInput.Keys.Forget(vk);
+  }
   RestartRateMeasurement();
 }
 
@@ -246,6 +262,31 @@ void TBasic::TakeScreenshot() {
   } else {
     std::cerr << "corvina: screenshot not saved: " << reason << '\n';
   }
+}
+
+void TBasic::SaveMap() {
+  if (!World) return;
+  const std::string path = PrintablePath(FKeeper.Path());
+  std::string reason;
+  if (FKeeper.Save(*World, &reason)) {
+    std::cout << "corvina: map saved: " << path << std::endl;
+    if (!FKeeper.Named()) std::cout << "corvina: to play on it again: corvina --map " << path << std::endl;
+    FNotice.Show("saved: " + path, PlatformTicks());
+  } else {
+    std::cerr << "corvina: map not saved: " << reason << std::endl;
+    FNotice.Show("not saved: " + reason, PlatformTicks());
+  }
+  // Held frames do not draw themselves: show it at once.
+  if (FHold != THold::None && !FClosing) {
+    FHoldScreen.Draw(*this, FHold);
+    PresentBackBuffer();
+  }
+}
+
+void TBasic::DecoratePicture() {
+  if (!FBackCanvas || !FBackBuffer || !FNotice.Visible(PlatformTicks())) return;
+  const int width = FBackBuffer->Width(), height = FBackBuffer->Height();
+  DrawOverPicture(*FBackCanvas, [&](TDDCanvas& canvas) { FNotice.Draw(canvas, width, height); });
 }
 
 // The window keeps its fixed border; closing the main window ends the program.
@@ -276,7 +317,7 @@ void TBasic::FormMinimize() { FPump.Minimize(); }
 void TBasic::FormOnRestore() { FPump.Restore(); }
 
 void TBasic::WMActivateApp(bool active) {
-  if (FPump.Activate(active)) RestartRateMeasurement();
+  if (FPump.Activate(active) && !FReplay) RestartRateMeasurement();
 }
 
 void TBasic::AppException(const std::string& message) {
@@ -297,13 +338,29 @@ void TBasic::AppException(const std::string& message) {
 void TBasic::SetIdleOn(bool value) { FPump.SetIdleOn(value); }
 
 void TBasic::IdleStep() {
-  if (FPump.FrameDue() && FHold == THold::None) RunFrame();
+  if (!FPump.FrameDue() || FHold != THold::None) return;
+  if (FReplay && !FReplay->Due(FFramesRun + 1, PlatformTicks())) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return;
+  }
+  RunFrame();
 }
 
 void TBasic::RunFrame() {
+  if (FReplay && FFramesRun >= FReplay->Frames()) {
+    Close();
+    return;
+  }
   ++FFramesRun;
+  if (FReplay) {
+    FReplay->Feed(FFramesRun, FInput);
+  } else {
+    TakeMachineInput(FInput);
+  }
+  if (FRecorder) FRecorder->BeforeFrame(FFramesRun, FInput, FRateFrames, Settings.ShowOverlay);
   FGameFrame();
-  if (CloseRequested) Close();
+  if (FRecorder) FRecorder->AfterFrame(FInput, FRateFrames);
+  if (CloseRequested || (FReplay && FFramesRun >= FReplay->Frames())) Close();
 }
 
 void TBasic::EnterGame() {
@@ -312,16 +369,51 @@ void TBasic::EnterGame() {
   // Marked before the start: a start that fails half-way is stopped like a whole one.
   FGameStarted = true;
   FStartTicks = PlatformTicks();
+  // The game reads its input from here on; it starts with nothing pressed, as a replay's does.
+  FInput = TInputState{};
+  FInput.Clock = FReplay ? FReplay->Recording().StartClock : PlatformTicks();
+  SetGameInput(&FInput);
+  RestartRateMeasurement();
   FGameStart();
+  if (!World) return;
+  FKeeper.Kept(*World->FMap);
+  if (FRecorder) {
+    // A map from a file goes into the recording: the file may change, or not be where it is replayed.
+    const bool fromFile = !MapFileOverride.empty() || !Settings.UseResources;
+    const auto* cells = reinterpret_cast<const uint8_t*>(World->FMap->FCells);
+    FRecorder->Start(CurrentSwitches(MapFileOverride), FInput.Clock, MapCrc(*World->FMap), FRateFrames,
+                     fromFile ? std::span<const uint8_t>(cells, MapBytes) : std::span<const uint8_t>());
+  }
 }
 
 void TBasic::LeaveGame() {
   if (FGameStarted) {
     FGameStarted = false;
+    FinishSession();
     FGameStop();
   }
+  SetGameInput(nullptr);
   PlatformReleasePointer();
   PlatformSetScreenSaver(true);
+}
+
+void TBasic::FinishSession() {
+  if (!World) return;
+  if (FRecorder) {
+    FRecorder->Finish(FinalStateOf(*World, FFramesRun));
+    if (FRecorder->Failed()) {
+      std::cerr << "corvina: the recording is incomplete: " << FRecorder->Reason() << std::endl;
+    } else {
+      std::cout << "corvina: recorded " << FFramesRun << " frames: " << PrintablePath(FRecorder->Path()) << std::endl;
+    }
+  }
+  if (FReplay) {
+    const std::string verdict = FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0,
+                                                 FReplayDiffered);
+    (FReplayDiffered ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
+    return;
+  }
+  if (FKeeper.Named() && FKeeper.Unsaved(*World->FMap)) SaveMap();
 }
 
 void TBasic::Close() {

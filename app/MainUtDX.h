@@ -9,8 +9,13 @@
 
 #include "app/Activation.h"
 #include "app/HoldScreen.h"
+#include "app/MapKeeper.h"
+#include "app/Notice.h"
+#include "app/Replay.h"
 #include "gfx/Display.h"
+#include "platform/GameInput.h"
 #include "platform/Platform.h"
+#include "record/Recorder.h"
 
 class TDXSound;
 
@@ -63,10 +68,14 @@ class TBasic : public TDisplay {
   void Close();
 
   // The program's own keys beside the game: pause and help hold the frames; Print Screen
-  // saves the game's picture.
+  // saves the game's picture; F2 saves the map.
   void SetHold(THold hold);
   THold Hold() const { return FHold; }
   void TakeScreenshot();
+  void SaveMap();
+  // The notice line over the picture (a save's).
+  void DecoratePicture() override;
+  const TNotice& Notice() const { return FNotice; }
 
   bool Closing() const { return FClosing; }
   bool GameStarted() const { return FGameStarted; }
@@ -81,6 +90,15 @@ class TBasic : public TDisplay {
   int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
 
+  // What the program keeps of a session: the map file (F2 saves it; with --map so does every
+  // ordinary end), a recording made as the game runs, a recording replayed instead of the
+  // machine's input.
+  TMapKeeper FKeeper;
+  std::unique_ptr<TRecorder> FRecorder;
+  std::unique_ptr<TReplay> FReplay;
+  // What the game reads: the machine's input, taken before each frame, or the replay's.
+  TInputState FInput;
+
   // The game procedures; tests count calls through them.
   std::function<void()> FGameStart;
   std::function<void()> FGameFrame;
@@ -89,6 +107,9 @@ class TBasic : public TDisplay {
  private:
   void CreateSoundPlayer();
   void Dispatch(const PlatformEvent& event);
+  // At the end, while the world still stands: the recording ended, the replay judged, the map
+  // saved.
+  void FinishSession();
   // Runs `step`; an exception out of it goes to AppException.
   void Guarded(const std::function<void()>& step);
 
@@ -96,8 +117,10 @@ class TBasic : public TDisplay {
   bool FFailed = false;
   bool FDisplayOpen = false;
   bool FGameStarted = false;
+  bool FReplayDiffered = false;
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
+  TNotice FNotice;
   uint32_t FStartTicks = 0;
 };
 

@@ -6,7 +6,9 @@
 
 #include "app/CommandLine.h"
 #include "app/MainUtDX.h"
+#include "app/Session.h"
 #include "core/Settings.h"
+#include "platform/EndSignals.h"
 
 #ifndef CORVINA_VERSION
 #define CORVINA_VERSION "unknown"
@@ -21,7 +23,10 @@ int main(int argc, char** argv) {
   Settings = line.Switches;
   // The platform reads the same variable tests set, so one switch serves both.
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
+  // From here on SIGTERM, SIGINT and SIGHUP end the program the ordinary way, edits saved.
+  TEndSignals endSignals;
   TBasic basic;
+  if (auto status = PrepareSession(line, basic, std::cerr)) return *status;
   basic.FScale = line.Scale;
   basic.FIntegerScale = line.IntegerScale;
   basic.FFramesPerSecond = line.FramesPerSecond;

@@ -4,12 +4,12 @@
 #include <string_view>
 
 #include "platform/headless/PlatformHeadless.h"
-#include "headless/Script.h"
+#include "record/Script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ScriptParseResult r = ParseScript(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!r.Error.empty() && (!r.Events.empty() || r.Error.rfind("line ", 0) != 0)) __builtin_trap();
   HeadlessReset();
-  for (const ScriptEvent& e : r.Events) ApplyScriptEvent(e);
+  for (const ScriptEvent& e : r.Events) ApplyScriptEvent(e, HeadlessInput());
   return 0;
 }

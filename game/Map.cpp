@@ -10,7 +10,7 @@
 #include "game/Random.h"
 #include "core/Log.h"
 #include "core/Settings.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "res/Resources.h"
 
 TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
@@ -75,7 +75,7 @@ std::optional<TPoint> TMap::StartCell(int Person) const {
 }
 
 void TMap::Generate() {
-  RandSeed = PlatformTicks();
+  RandSeed = GameTicks();
   for (int y = 0; y < MapSize; ++y) {
     for (int x = 0; x < MapSize; ++x) {
       TMapCell& cell = FCells[y][x];

@@ -8,7 +8,7 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ void TPerson::ClearSpeech() {
 }
 
 void TPerson::HoldSpeech(int Ms) {
-  FSpeechUntil = static_cast<int>(PlatformTicks() + static_cast<uint32_t>(Ms));
+  FSpeechUntil = static_cast<int>(GameTicks() + static_cast<uint32_t>(Ms));
 }
 
 void TPerson::Say(std::string_view Text, TColor Colour) {
@@ -106,5 +106,5 @@ void TPerson::DrawSpeech(int X, int Y) {
     }
   }
   // Compared as a difference, so the expiry also holds across the clock's wrap.
-  if (static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(FSpeechUntil)) >= 0) ClearSpeech();
+  if (static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(FSpeechUntil)) >= 0) ClearSpeech();
 }

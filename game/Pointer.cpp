@@ -4,7 +4,7 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "core/Settings.h"
 #include "platform/VirtualKeys.h"
 
@@ -90,7 +90,7 @@ void TSystem::DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, cons
 }
 
 void TSystem::HandlePointer() {
-  const TPoint P = PlatformCursorPos();
+  const TPoint P = GameCursorPos();
   const TPoint s0{FScrollX, FScrollY};
   if (!FDragging && ScrollAtEdges(P)) return;
   FCursorPhase = (FCursorPhase + 1) % 2;

@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "game/World.h"
 #include "gfx/GraphicsState.h"
+#include "platform/GameInput.h"
 #include "platform/Platform.h"
 #include "res/Resources.h"
 
@@ -15,6 +16,7 @@ void ResetProgramState() {
   ResetSettings();
   ResetLog();
   PlatformResetState();
+  SetGameInput(nullptr);
   SetResourceTableForTesting(std::nullopt);
   ResetGraphics();
 }

@@ -5,7 +5,7 @@
 
 #include "game/FrameTiming.h"
 #include "game/Random.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "core/Settings.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
@@ -14,6 +14,7 @@ TSystem* World = nullptr;
 TDXSound* HostSound = nullptr;
 bool CloseRequested = false;
 std::string MapFileOverride;
+std::vector<uint8_t> MapDataOverride;
 
 namespace {
 std::unique_ptr<TSystem> StartedWorld;  // the world GameStart made, until GameStop
@@ -67,15 +68,20 @@ void TSystem::PlaySoundAt(int Slot, const TPoint& Cell) {
   HostSound->Play(Slot);
 }
 
-namespace {
-
-std::unique_ptr<TMap> loadMap() {
+std::unique_ptr<TMap> LoadGameMap() {
+  if (!MapDataOverride.empty()) {
+    auto map = std::make_unique<TMap>();
+    map->LoadFromBytes(MapDataOverride);
+    return map;
+  }
   if (!MapFileOverride.empty()) return TMap::CreateFromFile(MapFileOverride);
   if (Settings.UseResources) return TMap::CreateFromResource("Map", RT_MAP);
   const std::string dir = ProgramDirectory();
   const auto found = FindLooseFile(dir, "MAP.DAT");
   return TMap::CreateFromFile(found ? *found : dir + "MAP.DAT");
 }
+
+namespace {
 
 void fillTiles(TSystem& world) {
   for (int r = 0; r < 6; ++r)
@@ -110,7 +116,7 @@ void GameStart() {
   world->Person(2)->FAddLevel = 80;
   world->Person(3)->FOpacity = 50;
   world->Person(4)->FBrightness = 40;
-  world->FMap = loadMap();
+  world->FMap = LoadGameMap();
   world->PlacePersons();
   fillTiles(*world);
   fillFrames(*world);
@@ -130,6 +136,7 @@ void ResetGame() {
   HostSound = nullptr;
   CloseRequested = false;
   MapFileOverride.clear();
+  MapDataOverride.clear();
   RandSeed = 0;
 }
 
@@ -154,7 +161,7 @@ void GameFrame() {
   FinishFrame();
 }
 
-uint16_t KeyState(int VK) { return PlatformHasFocus() ? PlatformAsyncKeyState(VK) : 0; }
+uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }
 
 bool PointInRect(const TRect& Rect, const TPoint& Point) {
   return Rect.Left <= Point.X && Point.X <= Rect.Right && Rect.Top <= Point.Y &&

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/Map.h"
 #include "game/Person.h"
@@ -89,7 +90,13 @@ extern TDXSound* HostSound;
 extern bool CloseRequested;
 // When not empty, GameStart loads this map file instead of the resource or MAP.DAT.
 extern std::string MapFileOverride;
+// When not empty, GameStart plays on these stored bytes instead (a replay's map, kept in its
+// recording); before MapFileOverride.
+extern std::vector<uint8_t> MapDataOverride;
 
+// The map GameStart plays on: MapDataOverride or MapFileOverride when set, else the resource or
+// the MAP.DAT beside the program. Throws as TMap's loaders do.
+std::unique_ptr<TMap> LoadGameMap();
 void GameStart();
 void GameFrame();
 void GameStop();

@@ -7,6 +7,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Drawing.h"
 #include "gfx/TextRenderer.h"
+#include "platform/GameInput.h"
 #include "platform/Platform.h"
 #include "core/Settings.h"
 
@@ -116,7 +117,7 @@ void TDisplay::ReloadSheets() {
 
 void TDisplay::RestartRateMeasurement() {
   FRateFrames = -UnmeasuredFrames;
-  FRateStart = static_cast<int>(PlatformTicks());
+  FRateStart = static_cast<int>(GameTicks());
 }
 
 void TDisplay::LockBackBuffer() {
@@ -145,6 +146,7 @@ void TDisplay::PresentBackBuffer() {
     return front == DD_OK ? FBackBuffer->Flip() : front;
   });
   if (hr != DD_OK) return;  // that frame is simply not shown
+  DecoratePicture();
   const TDDSurface& shown = *FBackBuffer;
   PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
 }

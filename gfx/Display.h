@@ -54,6 +54,9 @@ class TDisplay {
   void UnlockBackBuffer();
   // Presents the back buffer (flip in full screen, copy otherwise), retried per CheckResult.
   void PresentBackBuffer();
+  // Draws over each finished picture just before it is shown: the program's own notices. The
+  // next frame draws the whole picture anew.
+  virtual void DecoratePicture() {}
 
   std::unique_ptr<TDDSurface> FPrimary;
   std::unique_ptr<TDDSurface> FBackBuffer;

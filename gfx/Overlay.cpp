@@ -5,7 +5,7 @@
 #include <string>
 
 #include "gfx/Display.h"
-#include "platform/Platform.h"
+#include "platform/GameInput.h"
 #include "core/Settings.h"
 
 double FramesPerSecond = 0;
@@ -14,7 +14,7 @@ namespace {
 
 // Ticks are 32-bit and wrap: the difference is taken in 32 bits.
 int32_t TicksSince(int start) {
-  return static_cast<int32_t>(PlatformTicks() - static_cast<uint32_t>(start));
+  return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start));
 }
 
 // The overlay's three lines, written anew only when the number in one of them changes.
@@ -56,11 +56,11 @@ void WriteOverlay(TDDCanvas& canvas) {
 bool CountFrame() {
   TDisplay* display = Display;
   if (display == nullptr) return false;
-  if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(PlatformTicks());
+  if (display->FRateFrames == 0) display->FRateStart = static_cast<int>(GameTicks());
   ++display->FRateFrames;
   if (!Settings.ShowOverlay || display->FRateFrames <= 0 || !display->FBackCanvas) return false;
   // A clock that has not moved since the start measures nothing yet.
-  if (PlatformTicks() == static_cast<uint32_t>(display->FRateStart)) return false;
+  if (GameTicks() == static_cast<uint32_t>(display->FRateStart)) return false;
   const int32_t elapsed = TicksSince(display->FRateStart);
   FramesPerSecond = elapsed > 0 ? display->FRateFrames * 1000.0 / elapsed : 100.0;
   return true;

@@ -18,7 +18,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    return RunHeadless(options, [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    std::string verdict;
+    const int status =
+        RunHeadless(options, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, &verdict);
+    if (!verdict.empty()) std::fprintf(status == 0 ? stdout : stderr, "%s\n", verdict.c_str());
+    return status;
+  } catch (const THeadlessRefusal& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "corvina-headless: %s\n", e.what());
+    return 2;
   } catch (const std::exception& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "corvina-headless: %s\n", e.what());

@@ -33,8 +33,10 @@ bool ParsePng(std::string_view v, PngRequest& png, std::string& error) {
 
 const char* HeadlessUsage() {
   return "usage: corvina-headless [--frames N] [--script FILE] [--trace] [--map FILE] [--high-res]\n"
-         "                        [--step-ms N] [--png FRAME:FILE]... [--hash]\n"
-         "  --frames N        frames to run, 0..100000000 (60)\n"
+         "                        [--step-ms N] [--png FRAME:FILE]... [--hash] [--verify FILE]\n"
+         "  --frames N        frames to run, 0..100000000 (60; a recording: its own length)\n"
+         "  --verify FILE     replay the recording FILE; status 0 when it ends as recorded,\n"
+         "                    1 with the first difference, 2 when it cannot be replayed here\n"
          "  --step-ms N       virtual milliseconds per frame, 0..60000 (16)\n"
          "  --png FRAME:FILE  write the picture after frame FRAME (1..the run's length) to FILE\n";
 }
@@ -61,11 +63,14 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
       o.Help = true;
     } else if (arg == "--frames") {
       if (!value(v) || !Number(arg, v, 0, kMaxFrames, o.Frames, error)) return false;
+      o.FramesGiven = true;
     } else if (arg == "--step-ms") {
       if (!value(v) || !Number(arg, v, 0, kMaxStepMs, o.StepMs, error)) return false;
-    } else if (arg == "--script") {
+    } else if (arg == "--script" || arg == "--verify") {
       if (!value(v)) return false;
+      if (!o.ScriptFile.empty() && o.ScriptFile != v) return error = "--script and --verify name one file", false;
       o.ScriptFile = v;
+      o.Verify = o.Verify || arg == "--verify";
     } else if (arg == "--map") {
       if (!value(v)) return false;
       o.MapFile = v;
@@ -79,13 +84,18 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
     }
   }
   if (o.Help) return true;
+  // A script may be a recording, which knows its own length.
+  if (o.FramesGiven || o.ScriptFile.empty()) error = PngBeyondRun(o, o.Frames);
+  return error.empty();
+}
+
+std::string PngBeyondRun(const HeadlessOptions& o, int frames) {
   // A frame past the end would silently never be written.
   for (const PngRequest& png : o.Pngs) {
-    if (png.Frame > o.Frames) {
-      error = "--png " + std::to_string(png.Frame) + ":" + PrintablePath(png.File) + " asks for frame " +
-              std::to_string(png.Frame) + ", but the run has " + std::to_string(o.Frames) + " frames";
-      return false;
+    if (png.Frame > frames) {
+      return "--png " + std::to_string(png.Frame) + ":" + PrintablePath(png.File) + " asks for frame " +
+             std::to_string(png.Frame) + ", but the run has " + std::to_string(frames) + " frames";
     }
   }
-  return true;
+  return {};
 }

@@ -11,7 +11,9 @@ struct PngRequest {
 
 struct HeadlessOptions {
   int Frames = 60;
+  bool FramesGiven = false;  // --frames was given; otherwise a recording runs for as long as it was made
   std::string ScriptFile;
+  bool Verify = false;       // --verify FILE: the script is a recording whose end is checked
   bool Trace = false;
   std::string MapFile;
   bool HighRes = false;
@@ -24,3 +26,5 @@ struct HeadlessOptions {
 // Parses argv; on a bad option returns false and fills error.
 bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& options, std::string& error);
 const char* HeadlessUsage();
+// The refusal of a --png frame past a run of `frames` frames; empty when there is none.
+std::string PngBeyondRun(const HeadlessOptions& options, int frames);

@@ -1,7 +1,6 @@
 // The headless run: script in, frames through the real game, trace lines and PNGs out.
 #include "headless/HeadlessRunner.h"
 
-#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -9,9 +8,10 @@
 #include "headless/HeadlessSession.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "headless/Script.h"
 #include "headless/Trace.h"
 #include "platform/VirtualKeys.h"
+#include "record/Recording.h"
+#include "record/Script.h"
 #include "res/Resources.h"
 #include "util/Crc32.h"
 #include "util/PngWriter.h"
@@ -19,17 +19,34 @@
 
 namespace {
 
-constexpr size_t MaxScriptBytes = 64u << 20;
-
-std::vector<ScriptEvent> LoadScript(const std::string& file) {
+TScriptFile LoadScript(const std::string& file) {
   if (file.empty()) return {};
-  const auto bytes = ReadWholeFile(file, MaxScriptBytes);
-  if (!bytes) throw std::runtime_error("cannot open script " + PrintablePath(file));
-  ScriptParseResult parsed = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  if (!parsed.Error.empty()) throw std::runtime_error(PrintablePath(file) + ": " + parsed.Error);
-  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
-                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
-  return parsed.Events;
+  std::string error;
+  auto script = LoadScriptFile(file, &error);
+  if (!script) throw std::runtime_error(error);
+  return std::move(*script);
+}
+
+// How the session starts and how many frames run: as the options say, or as the recording was made.
+int Prepare(const HeadlessOptions& o, const TScriptFile& script, HeadlessConfig& config) {
+  const TRecording& r = script.Recording;
+  config.HighRes = o.HighRes;
+  config.StepMs = o.StepMs;
+  config.MapFile = o.MapFile;
+  if (!r.IsRecording && !o.Verify) return o.Frames;
+  // The recording's switches win over the command line's.
+  std::string error;
+  const auto map = PrepareReplay(o.ScriptFile, r, &error);
+  if (!map) throw THeadlessRefusal(error);
+  if (o.Verify && !r.End) {
+    throw THeadlessRefusal(PrintablePath(o.ScriptFile) + " has no end line: the recording did not end cleanly");
+  }
+  config.Switches = r.Switches;
+  config.MapFile = map->File;
+  config.MapData = map->Data;
+  config.StartClock = r.StartClock;
+  if (o.FramesGiven && !o.Verify) return o.Frames;
+  return RecordingLength(r, script.Events.empty() ? 0 : script.Events.back().Frame);
 }
 
 uint32_t FrameCrc() {
@@ -48,23 +65,23 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
-THeadlessRun::THeadlessRun(const HeadlessOptions& o) : FOptions(o), FEvents(LoadScript(o.ScriptFile)) {
+THeadlessRun::THeadlessRun(const HeadlessOptions& o) : FOptions(o), FScript(LoadScript(o.ScriptFile)) {
   HeadlessConfig config;
-  config.HighRes = o.HighRes;
-  config.StepMs = o.StepMs;
-  config.MapFile = o.MapFile;
+  FFrames = Prepare(o, FScript, config);
+  if (const std::string beyond = PngBeyondRun(o, FFrames); !beyond.empty()) throw THeadlessRefusal(beyond);
   FSession = std::make_unique<THeadlessSession>(config);
 }
 
 THeadlessRun::~THeadlessRun() = default;
 
 bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine) {
-  if (FOver || FFrame >= FOptions.Frames) return false;
+  if (FOver || FFrame >= FFrames) return false;
   const int frame = ++FFrame;
   bool f12 = false;
-  for (; FNext < FEvents.size() && FEvents[FNext].Frame <= frame; ++FNext) {
-    ApplyScriptEvent(FEvents[FNext]);
-    const ScriptEvent& e = FEvents[FNext];
+  const std::vector<ScriptEvent>& events = FScript.Events;
+  for (; FNext < events.size() && events[FNext].Frame <= frame; ++FNext) {
+    ApplyScriptEvent(events[FNext], HeadlessInput());
+    const ScriptEvent& e = events[FNext];
     if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
       f12 = true;
     }
@@ -84,7 +101,16 @@ bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine
   return true;
 }
 
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine) {
+int THeadlessRun::Verify(std::string& verdict) const {
+  const std::string difference = FirstDifference(*FScript.Recording.End, FinalStateOf(*World, FFrame));
+  const std::string file = PrintablePath(FOptions.ScriptFile);
+  verdict = difference.empty() ? file + ": " + std::to_string(FFrame) + " frames replayed; the end is as recorded"
+                               : file + ": the replay differs from the recording: " + difference;
+  return difference.empty() ? 0 : 1;
+}
+
+int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
+                std::string* verdict) {
   THeadlessRun run(o);
   while (run.Step(traceLine)) {
   }
@@ -94,5 +120,9 @@ int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::st
                                std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");
     }
   }
-  return 0;
+  if (!o.Verify) return 0;
+  std::string said;
+  const int status = run.Verify(said);
+  if (verdict) *verdict = said;
+  return status;
 }

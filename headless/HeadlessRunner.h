@@ -3,18 +3,28 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "headless/HeadlessOptions.h"
-#include "headless/Script.h"
+#include "record/Recording.h"
 
 class THeadlessSession;
+
+// A run that cannot be made as asked: a recording whose switches or map cannot be honoured here,
+// a --verify of what is no finished recording. Exit status 2.
+class THeadlessRefusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // The same run a frame at a time, for a host that cannot block (the page's replay).
 class THeadlessRun {
  public:
-  // Loads the script and starts the game; throws std::runtime_error on failure.
+  // Loads the script and starts the game: for o.Frames frames, or a recording's own length under
+  // its own switches unless --frames was given. Throws THeadlessRefusal, or std::runtime_error
+  // on failure.
   explicit THeadlessRun(const HeadlessOptions& o);
   ~THeadlessRun();
   THeadlessRun(const THeadlessRun&) = delete;
@@ -25,16 +35,22 @@ class THeadlessRun {
   bool Step(const std::function<void(const std::string&)>& traceLine);
   // The frames run so far.
   int Frame() const { return FFrame; }
+  // With --verify, after the run: 0 when it ended as recorded, else 1; the verdict in words.
+  int Verify(std::string& verdict) const;
 
  private:
   HeadlessOptions FOptions;
-  std::vector<ScriptEvent> FEvents;
+  TScriptFile FScript;
+  int FFrames = 0;  // the run's length
   size_t FNext = 0;
   int FFrame = 0;
   bool FOver = false;
   std::unique_ptr<THeadlessSession> FSession;
 };
 
-// Runs the game for o.Frames frames (fewer when it closes itself) and hands each trace line
-// (when o.Trace) to traceLine. Returns the exit status; throws std::runtime_error on failure.
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine);
+// Runs the game for o.Frames frames (fewer when it closes itself; a recording's own length unless
+// --frames was given) and hands each trace line (when o.Trace) to traceLine. Returns the exit
+// status, with --verify 0 or 1 and the verdict in *verdict. Throws THeadlessRefusal, or
+// std::runtime_error on failure.
+int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
+                std::string* verdict = nullptr);

@@ -11,9 +11,15 @@
 THeadlessSession::THeadlessSession(const HeadlessConfig& config) {
   ResetProgramState();
   HeadlessSetStepMs(static_cast<uint32_t>(config.StepMs));
-  Settings.HighRes = config.HighRes;
-  ApplyScreenSize();
+  HeadlessSetClock(config.StartClock);
+  if (config.Switches) {
+    ApplyRecordedSwitches(*config.Switches);
+  } else {
+    Settings.HighRes = config.HighRes;
+    ApplyScreenSize();
+  }
   MapFileOverride = config.MapFile;
+  MapDataOverride = config.MapData;
   if (config.Resources) SetResourceTableForTesting(*config.Resources);
 
   Display = &FDisplay;
@@ -34,6 +40,7 @@ THeadlessSession::~THeadlessSession() {
   FDisplay.ReleaseSurfaces();
   Display = nullptr;
   MapFileOverride.clear();
+  MapDataOverride.clear();
 }
 
 void THeadlessSession::RunFrame() {

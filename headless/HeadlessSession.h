@@ -8,13 +8,18 @@
 #include <vector>
 
 #include "gfx/Display.h"
+#include "record/Recording.h"
 #include "res/Resources.h"
 
 struct HeadlessConfig {
   bool HighRes = false;
   int StepMs = 16;       // virtual milliseconds per frame
   std::string MapFile;   // empty: the embedded map
+  std::vector<uint8_t> MapData;  // a replay's map, kept in its recording: before MapFile
   std::optional<std::vector<TResource>> Resources;  // the program's resources; nothing: the embedded ones
+  // A recording's switches (HighRes above is then not used) and the clock it started at.
+  std::optional<TRecordedSwitches> Switches;
+  uint32_t StartClock = 0;
 };
 
 class THeadlessSession {

@@ -19,6 +19,16 @@ void TInputLatch::Tap(int vk) {
   if (Valid(vk)) FPressed[vk] = true;
 }
 
+void TInputLatch::Forget(int vk) {
+  if (Valid(vk)) FPressed[vk] = false;
+}
+
+void TInputLatch::Absorb(int vk, uint16_t state) {
+  if (!Valid(vk)) return;
+  FDown[vk] = (state & 0x8000) != 0;
+  if (state & 1) FPressed[vk] = true;
+}
+
 void TInputLatch::ReleaseAll() { FDown.fill(false); }
 
 void TInputLatch::Clear() {
@@ -34,3 +44,5 @@ uint16_t TInputLatch::Query(int vk) {
 }
 
 bool TInputLatch::IsDown(int vk) const { return Valid(vk) && FDown[vk]; }
+
+bool TInputLatch::Pressed(int vk) const { return Valid(vk) && FPressed[vk]; }

@@ -41,6 +41,8 @@ struct PlatformEvent {
 bool PlatformPollEvent(PlatformEvent& event);
 // Waits (without using the processor) for the next window event.
 bool PlatformWaitEvent(PlatformEvent& event);
+// A signal asking the program to end (platform/EndSignals.h) is reported by both as Quit, also
+// while the wait goes on.
 
 struct PlatformDisplayConfig {
   int Width = 640;          // back-buffer size in pixels
@@ -78,9 +80,9 @@ void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int heig
 // A frame presented from it is not copied. Null where the platform converts every frame on its
 // way to the screen anyway; PlatformPresent takes frames from any memory.
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t pixels);
-// Modal error dialog with one OK button; returns at once when dialogs are disabled. SIGINT or
-// SIGTERM while it is shown ends the program with status 1, as closing it would, and takes the
-// dialog with it.
+// Modal error dialog with one OK button; returns at once when dialogs are disabled. SIGINT,
+// SIGTERM or SIGHUP while it is shown ends the program with status 1, as closing it would, and
+// takes the dialog with it.
 void PlatformShowError(const std::string& caption, const std::string& message);
 void PlatformBeep();
 // Screen saver off while a game runs; ReleasePointer frees any pointer confinement.

@@ -4,18 +4,16 @@
 #include <map>
 #include <memory>
 
-#include "platform/InputLatch.h"
+#include "platform/EndSignals.h"
+#include "platform/GameInput.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
 
 namespace {
 struct State {
-  uint32_t Clock = 0;
+  TInputState Input;
   uint32_t Step = 16;
-  TInputLatch Keys;
-  bool Focus = true;
   bool FullScreen = false;
-  TPoint Cursor{320, 240};
   std::deque<PlatformEvent> Events;
   HeadlessFrame Last;
   PlatformDisplayConfig Display;
@@ -42,17 +40,18 @@ State& S() {
 void HeadlessReset() { S() = State{}; }
 void HeadlessSetStepMs(uint32_t ms) { S().Step = ms; }
 uint32_t HeadlessStepMs() { return S().Step; }
-void HeadlessAdvanceClock() { S().Clock += S().Step; }
-void HeadlessSetClock(uint32_t ms) { S().Clock = ms; }
-void HeadlessKeyDown(int vk) { S().Keys.Press(vk); }
-void HeadlessKeyUp(int vk) { S().Keys.Release(vk); }
-void HeadlessKeyTap(int vk) { S().Keys.Tap(vk); }
-void HeadlessSetCursor(TPoint p) { S().Cursor = p; }
+void HeadlessAdvanceClock() { S().Input.Clock += S().Step; }
+void HeadlessSetClock(uint32_t ms) { S().Input.Clock = ms; }
+void HeadlessKeyDown(int vk) { S().Input.Keys.Press(vk); }
+void HeadlessKeyUp(int vk) { S().Input.Keys.Release(vk); }
+void HeadlessKeyTap(int vk) { S().Input.Keys.Tap(vk); }
+TInputState& HeadlessInput() { return S().Input; }
+void HeadlessSetCursor(TPoint p) { S().Input.Cursor = p; }
 void HeadlessSetFocus(bool focused) {
-  if (S().Focus != focused) {
+  if (S().Input.Focus != focused) {
     S().Events.push_back({focused ? PlatformEventKind::FocusGained : PlatformEventKind::FocusLost});
   }
-  S().Focus = focused;
+  S().Input.Focus = focused;
 }
 void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
 namespace {
@@ -89,13 +88,17 @@ void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available;
 const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
 void HeadlessClearAudioLog() { S().AudioLog.clear(); }
 
-uint32_t PlatformTicks() { return S().Clock; }
-uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
+uint32_t PlatformTicks() { return S().Input.Clock; }
+uint16_t PlatformAsyncKeyState(int vk) { return S().Input.Keys.Query(vk); }
 void PlatformResetState() { HeadlessReset(); }
-bool PlatformHasFocus() { return S().Focus; }
-TPoint PlatformCursorPos() { return S().Cursor; }
+bool PlatformHasFocus() { return S().Input.Focus; }
+TPoint PlatformCursorPos() { return S().Input.Cursor; }
 
 bool PlatformPollEvent(PlatformEvent& event) {
+  if (EndSignalled()) {
+    event = {PlatformEventKind::Quit};
+    return true;
+  }
   if (S().Events.empty()) return false;
   event = S().Events.front();
   S().Events.pop_front();
@@ -161,18 +164,18 @@ int PlatformAudioLoad(const PlatformPcm& pcm) {
   if (!S().AudioOpen || pcm.Data == nullptr || pcm.Size == 0) return 0;
   int id = S().NextSound++;
   S().Sounds[id] = pcm.Size;
-  S().AudioLog.push_back({"load", 0, id, 0, 0, S().Clock});
+  S().AudioLog.push_back({"load", 0, id, 0, 0, S().Input.Clock});
   return id;
 }
 void PlatformAudioFree(int sound) {
-  if (S().Sounds.erase(sound)) S().AudioLog.push_back({"free", 0, sound, 0, 0, S().Clock});
+  if (S().Sounds.erase(sound)) S().AudioLog.push_back({"free", 0, sound, 0, 0, S().Input.Clock});
 }
 void PlatformAudioPlay(int channel, int sound) {
-  if (S().AudioOpen) S().AudioLog.push_back({"play", channel, sound, 0, 0, S().Clock});
+  if (S().AudioOpen) S().AudioLog.push_back({"play", channel, sound, 0, 0, S().Input.Clock});
 }
 void PlatformAudioStop(int channel) {
-  if (S().AudioOpen) S().AudioLog.push_back({"stop", channel, 0, 0, 0, S().Clock});
+  if (S().AudioOpen) S().AudioLog.push_back({"stop", channel, 0, 0, 0, S().Input.Clock});
 }
 void PlatformAudioSetPanning(int channel, uint8_t left, uint8_t right) {
-  if (S().AudioOpen) S().AudioLog.push_back({"pan", channel, 0, left, right, S().Clock});
+  if (S().AudioOpen) S().AudioLog.push_back({"pan", channel, 0, left, right, S().Input.Clock});
 }

@@ -9,6 +9,8 @@
 #include "core/Types.h"
 #include "platform/Platform.h"
 
+struct TInputState;
+
 // Back to the start: clock 0, step 16 ms, no keys, focus on, pointer (320, 240), no frames.
 void HeadlessReset();
 void HeadlessSetStepMs(uint32_t ms);
@@ -17,6 +19,9 @@ uint32_t HeadlessStepMs();
 void HeadlessAdvanceClock();
 void HeadlessSetClock(uint32_t ms);
 
+// The keys, pointer, focus and clock the platform answers with, to change directly. A focus
+// changed here queues no event; HeadlessSetFocus does.
+TInputState& HeadlessInput();
 void HeadlessKeyDown(int vk);
 void HeadlessKeyUp(int vk);
 void HeadlessKeyTap(int vk);

@@ -82,6 +82,8 @@ Uint8* convert(const PlatformPcm& pcm, int& outBytes) {
 
 bool PlatformAudioOpen(int channels) {
   PlatformAudioClose();
+  // Audio brings SDL's event loop up, and with it SDL's signal handlers: the program has its own.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (channels < 1 || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   AudioState& a = A();
   if (Mix_OpenAudio(kOutputRate, AUDIO_S16LSB, kOutputChannels, kMixBufferFrames) != 0) {

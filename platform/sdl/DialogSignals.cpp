@@ -29,6 +29,7 @@ extern "C" void InForkedChild() {
   if (!gActive) return;
   SetAction(SIGINT, SIG_DFL, nullptr);
   SetAction(SIGTERM, SIG_DFL, nullptr);
+  SetAction(SIGHUP, SIG_DFL, nullptr);
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   // The program may have ended between the fork and the line above.
   if (getppid() != gProgram) _exit(gStatus);
@@ -44,10 +45,12 @@ TDialogSignals::TDialogSignals(int status) {
   gActive = 1;
   SetAction(SIGINT, EndProgram, &FOldInt);
   SetAction(SIGTERM, EndProgram, &FOldTerm);
+  SetAction(SIGHUP, EndProgram, &FOldHup);
 }
 
 TDialogSignals::~TDialogSignals() {
   sigaction(SIGINT, &FOldInt, nullptr);
   sigaction(SIGTERM, &FOldTerm, nullptr);
+  sigaction(SIGHUP, &FOldHup, nullptr);
   gActive = 0;
 }

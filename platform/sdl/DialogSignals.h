@@ -5,9 +5,9 @@
 
 #include <signal.h>
 
-// While one exists, SIGINT and SIGTERM end the program at once with `status`, and every process
-// forked meanwhile (the message box's) takes the default action on them and is killed when the
-// program ends, however it ends. The previous handlers come back with its end.
+// While one exists, SIGINT, SIGTERM and SIGHUP end the program at once with `status`, and every
+// process forked meanwhile (the message box's) takes the default action on them and is killed
+// when the program ends, however it ends. The previous handlers come back with its end.
 class TDialogSignals {
  public:
   explicit TDialogSignals(int status);
@@ -18,4 +18,5 @@ class TDialogSignals {
  private:
   struct sigaction FOldInt{};
   struct sigaction FOldTerm{};
+  struct sigaction FOldHup{};
 };

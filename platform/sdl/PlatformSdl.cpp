@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "platform/EndSignals.h"
 #include "platform/Platform.h"
 #include "platform/sdl/DialogSignals.h"
 #include "platform/sdl/KeyMapSdl.h"
@@ -135,6 +136,10 @@ TPoint PlatformCursorPos() {
 
 bool PlatformPollEvent(PlatformEvent& event) {
   SDL_Event e;
+  if (EndSignalled()) {
+    event = {PlatformEventKind::Quit};
+    return true;
+  }
   while (SDL_PollEvent(&e)) {
     if (Translate(e, event)) return true;
   }
@@ -142,14 +147,26 @@ bool PlatformPollEvent(PlatformEvent& event) {
 }
 
 bool PlatformWaitEvent(PlatformEvent& event) {
+  // SDL goes back to waiting after a signal interrupts it: the wait is cut into short ones so
+  // that a request to end is seen while the program is paused or minimized.
+  constexpr int SignalCheckMs = 100;
   SDL_Event e;
-  while (SDL_WaitEvent(&e)) {
-    if (Translate(e, event)) return true;
+  for (;;) {
+    if (EndSignalled()) {
+      event = {PlatformEventKind::Quit};
+      return true;
+    }
+    if (SDL_WaitEventTimeout(&e, SignalCheckMs)) {
+      if (Translate(e, event)) return true;
+    } else if (!S().VideoUp) {
+      return false;
+    }
   }
-  return false;
 }
 
 PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error) {
+  // The program's own handlers (platform/EndSignals.h) take SIGINT and SIGTERM, not SDL's.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
     return PlatformDisplayStep::Video;

@@ -112,7 +112,8 @@ TEST_F(CommandLineExitTest, HelpListsEverySwitchOnStandardOutputAndExitsZero) {
   EXPECT_EQ(Exit({"--help"}), 0);
   for (const char* name : {"--fullscreen", "--windowed", "--high-res", "--auto-timing", "--no-overlay",
                            "--system-memory", "--video-memory", "--sound", "--no-map-editing",
-                           "--use-files", "--scale N", "--no-dialog", "--version", "F12"}) {
+                           "--use-files", "--scale N", "--no-dialog", "--version", "F12", "F2", "--map FILE",
+                           "--record FILE", "--replay FILE"}) {
     EXPECT_NE(Out.str().find(name), std::string::npos) << name;
   }
   EXPECT_TRUE(Err.str().empty());
@@ -140,6 +141,17 @@ TEST_F(CommandLineTest, DesktopSwitchesTakeTheirValuesAndStateTheirRanges) {
   const TCommandLine bad = Parse({"--fps", "1001"});
   EXPECT_EQ(bad.Action, TCommandLine::TAction::Error);
   EXPECT_NE(bad.Error.find("0 to 1000"), std::string::npos) << bad.Error;
+}
+
+TEST_F(CommandLineTest, FileSwitchesTakeTheirFilesAndRecordAndReplayExcludeEachOther) {
+  const TCommandLine line = Parse({"--map", "my map.dat", "--record=rec.txt"});
+  ASSERT_EQ(line.Action, TCommandLine::TAction::Run) << line.Error;
+  EXPECT_EQ(line.MapFile, "my map.dat");
+  EXPECT_EQ(line.RecordFile, "rec.txt");
+  EXPECT_EQ(Parse({"--replay", "rec.txt"}).ReplayFile, "rec.txt");
+  EXPECT_EQ(Parse({"--map"}).Error, "--map needs a file");
+  EXPECT_EQ(Parse({"--record="}).Error, "--record needs a file");
+  EXPECT_EQ(Parse({"--record", "a", "--replay", "b"}).Error, "--record and --replay cannot go together");
 }
 
 }  // namespace

@@ -209,20 +209,11 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     report = Report()
     with tempfile.TemporaryDirectory() as shots:
-        for name, step in (("full screen", lambda xs: full_screen(xs, args.program, report, shots)),
-                           ("window", lambda xs: window(xs, args.program, report)),
-                           ("pace", lambda xs: pace(xs, args.program, report))):
-            print(f"{name}:", flush=True)
-            xs = XSession(SCREEN_W, SCREEN_H, args.out, window_manager=True)
-            try:
-                step(xs)
-            except Exception as e:  # a harness failure is a test failure with its reason
-                report.check(f"{name} run", False, f"{type(e).__name__}: {e}")
-            finally:
-                xs.close()
-    failed = report.failed()
-    print(f"{len(report.rows) - len(failed)} of {len(report.rows)} checks passed; screenshots in {args.out}")
-    return 1 if failed else 0
+        report.each_in_a_session((("full screen", lambda xs: full_screen(xs, args.program, report, shots)),
+                                  ("window", lambda xs: window(xs, args.program, report)),
+                                  ("pace", lambda xs: pace(xs, args.program, report))),
+                                 lambda: XSession(SCREEN_W, SCREEN_H, args.out, window_manager=True))
+    return report.status(f"screenshots in {args.out}")
 
 
 if __name__ == "__main__":

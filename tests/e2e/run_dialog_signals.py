@@ -42,6 +42,8 @@ CASES = [
          "program", signal.SIGTERM, 1),
     Case("SIGINT during the dialog over the game", SHORT_MAP, ["--windowed", "--use-files"], "Error",
          "program", signal.SIGINT, 1),
+    Case("SIGHUP during the dialog over the game", SHORT_MAP, ["--windowed", "--use-files"], "Error",
+         "program", signal.SIGHUP, 1),
     Case("SIGTERM during the dialog before any window", BAD_FOOTSTEP,
          ["--windowed", "--use-files", "--sound"], "Corvina Project", "program", signal.SIGTERM, 1),
     Case("SIGKILL during the dialog", SHORT_MAP, ["--windowed", "--use-files"], "Error",

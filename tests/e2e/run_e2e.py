@@ -32,6 +32,25 @@ class Report:
     def failed(self):
         return [r for r in self.rows if not r[1]]
 
+    def each_in_a_session(self, steps, open_session):
+        """Runs each (name, step) on an X session of its own, made by open_session(); a step
+        that breaks is a failed check with its reason."""
+        for name, step in steps:
+            print(f"{name}:", flush=True)
+            xs = open_session()
+            try:
+                step(xs)
+            except Exception as e:  # a harness failure is a test failure with its reason
+                self.check(f"{name} run", False, f"{type(e).__name__}: {e}")
+            finally:
+                xs.close()
+
+    def status(self, where):
+        """Prints the tally; the exit status: 0 when every check passed."""
+        failed = self.failed()
+        print(f"{len(self.rows) - len(failed)} of {len(self.rows)} checks passed; {where}")
+        return 1 if failed else 0
+
 
 def letterbox(out_w, out_h):
     scale = min(out_w // BACK_W, out_h // BACK_H)

@@ -13,7 +13,7 @@
 #include "gfx/Display.h"
 #include "headless/HeadlessSession.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "headless/Script.h"
+#include "record/Script.h"
 #include "tests/support/GameFixture.h"
 #include "util/Crc32.h"
 
@@ -78,7 +78,7 @@ class FaultInjection : public GameTest {
     size_t next = 0;
     for (int frame = 1; frame <= Frames; ++frame) {
       for (; next < parsed.Events.size() && parsed.Events[next].Frame <= frame; ++next) {
-        ApplyScriptEvent(parsed.Events[next]);
+        ApplyScriptEvent(parsed.Events[next], HeadlessInput());
       }
       if (frame == FaultsFrom && switchOn) switchOn(*Display);
       if (frame >= FaultsFrom && frame <= FaultsUntil && everyFrame) everyFrame(*Display);

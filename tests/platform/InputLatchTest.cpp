@@ -49,3 +49,15 @@ TEST_F(InputLatchTest, CodesOutsideTheTableAreIgnored) {
 }
 
 }  // namespace
+
+TEST_F(InputLatchTest, TakingOverAnotherLatchsAnswerKeepsAPressUntilItIsQueriedHere) {
+  keys.Absorb(37, 0x8001);  // went down
+  keys.Absorb(37, 0x8000);  // still down, the press not yet read here
+  EXPECT_TRUE(keys.Pressed(37));
+  EXPECT_EQ(keys.Query(37), 0x8001);
+  keys.Absorb(37, 0x0001);  // let go again after another press
+  EXPECT_EQ(keys.Query(37), 1);
+  keys.Press(40);
+  keys.Forget(40);  // the press was someone else's
+  EXPECT_EQ(keys.Query(40), 0x8000);
+}

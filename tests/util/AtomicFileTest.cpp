@@ -1,9 +1,14 @@
-// The atomic writer replaces a file whole or leaves it as it was, and says why it failed.
+// The atomic writer replaces a file whole or leaves it as it was (its old version kept as .bak
+// when asked), and says why it failed.
 #include "util/AtomicFile.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -111,4 +116,99 @@ TEST_F(AtomicFile, AStreamedFileAppearsOnlyWhenCommitted) {
   EXPECT_EQ(Read(Target), "aab");
   EXPECT_FALSE(file.Write(Bytes(1, 'c')));
   EXPECT_EQ(Read(Target), "aab");
+}
+
+namespace {
+
+// A small file system mounted over `dir` while it lives, in a mount namespace of this process's
+// own, where the process may make one (as root in a container); Mounted() tells.
+class TSmallDisk {
+ public:
+  TSmallDisk(const fs::path& dir, int kib) : FDir(dir) {
+    const std::string size = "size=" + std::to_string(kib) + "k";
+    FMounted = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               mount("tmpfs", dir.c_str(), "tmpfs", 0, size.c_str()) == 0;
+  }
+  ~TSmallDisk() {
+    if (FMounted) umount2(FDir.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return FMounted; }
+  bool MakeReadOnly() {
+    return FMounted && mount(nullptr, FDir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+ private:
+  fs::path FDir;
+  bool FMounted = false;
+};
+
+}  // namespace
+
+TEST_F(AtomicFile, TheReplacedFileIsKeptAsBakByLinkOrByCopy) {
+  const fs::path bak = Dir.Path / "shot.png.bak";
+  std::string reason;
+  ASSERT_TRUE(WriteFileAtomically(Target, Bytes(5, 'a'), &reason, TOldFile::KeepAsBak)) << reason;
+  ExpectOnly({"shot.png"});  // nothing was there to keep
+  ASSERT_TRUE(WriteFileAtomically(Target, Bytes(6, 'b'), &reason, TOldFile::KeepAsBak)) << reason;
+  // A file system without hard links: the old file is copied instead.
+  InjectAtomicFileFault(TAtomicStep::KeepOld, EPERM);
+  ASSERT_TRUE(WriteFileAtomically(Target, Bytes(7, 'c'), &reason, TOldFile::KeepAsBak)) << reason;
+  EXPECT_EQ(Read(Target), "ccccccc");
+  EXPECT_EQ(Read(bak), "bbbbbb");
+  ExpectOnly({"shot.png", "shot.png.bak"});
+}
+
+TEST_F(AtomicFile, AFailureAtAnyStepLeavesTheFileWholeAndNothingStrayBehind) {
+  const fs::path bak = Dir.Path / "shot.png.bak";
+  const std::pair<TAtomicStep, const char*> steps[] = {
+      {TAtomicStep::Create, "create"}, {TAtomicStep::Write, "write"},      {TAtomicStep::Sync, "sync"},
+      {TAtomicStep::Close, "close"},   {TAtomicStep::KeepOld, "keep old"}, {TAtomicStep::Rename, "rename"},
+  };
+  for (const auto& [step, name] : steps) {
+    std::ofstream(Target, std::ios::trunc) << "old";
+    std::ofstream(bak, std::ios::trunc) << "older";
+    InjectAtomicFileFault(step, EIO);
+    std::string reason;
+    EXPECT_FALSE(WriteFileAtomically(Target, Bytes(3, 'n'), &reason, TOldFile::KeepAsBak)) << name;
+    EXPECT_NE(reason.find("shot.png: cannot "), std::string::npos) << name << ": " << reason;
+    EXPECT_NE(reason.find("Input/output error"), std::string::npos) << name << ": " << reason;
+    EXPECT_EQ(Read(Target), "old") << name;
+    // The old .bak, or (once the old file got its second name) the old file itself.
+    EXPECT_THAT(Read(bak), ::testing::AnyOf("older", "old")) << name;
+    ExpectOnly({"shot.png", "shot.png.bak"});
+  }
+  // Past the rename the new file is in place, whole; only flushing the folder failed.
+  InjectAtomicFileFault(TAtomicStep::SyncFolder, EIO);
+  std::string reason;
+  EXPECT_FALSE(WriteFileAtomically(Target, Bytes(3, 'n'), &reason, TOldFile::KeepAsBak));
+  EXPECT_NE(reason.find("written, but its folder could not be flushed"), std::string::npos) << reason;
+  EXPECT_EQ(Read(Target), "nnn");
+  EXPECT_EQ(Read(bak), "old");
+}
+
+TEST_F(AtomicFile, AFullDiskOrAReadOnlyFolderLeavesTheFileAsItWas) {
+  const fs::path disk = Dir.Path / "disk";
+  fs::create_directory(disk);
+  TSmallDisk small(disk, 64);
+  const fs::path map = disk / "MAP.DAT";
+  const std::string old(40000, 'o');
+  std::ofstream(map) << old;
+  // The new file does not fit beside the old one; without a small disk to fill, the write is
+  // told the disk is full.
+  if (!small.Mounted()) InjectAtomicFileFault(TAtomicStep::Write, ENOSPC);
+  std::string reason;
+  EXPECT_FALSE(WriteFileAtomically(map, Bytes(50000, 'n'), &reason, TOldFile::KeepAsBak));
+  EXPECT_EQ(reason, map.string() + ": cannot write the file: No space left on device");
+  EXPECT_EQ(Read(map), old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(disk), fs::directory_iterator()), 1);
+
+  if (!small.MakeReadOnly()) {
+    // A permission the superuser is not held to: then the system's answer is injected.
+    if (geteuid() != 0) chmod(disk.c_str(), 0555);
+    else InjectAtomicFileFault(TAtomicStep::Create, EROFS);
+  }
+  EXPECT_FALSE(WriteFileAtomically(map, Bytes(10, 'n'), &reason, TOldFile::KeepAsBak));
+  EXPECT_NE(reason.find("MAP.DAT: cannot write the file: "), std::string::npos) << reason;
+  EXPECT_EQ(Read(map), old);
+  chmod(disk.c_str(), 0755);
 }

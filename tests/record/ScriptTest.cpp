@@ -1,8 +1,9 @@
-// The runner's script language: what parses, what is refused and how it says so.
+// The script language: what parses, what is refused and how it says so, and the lines a
+// recording writes reading back as the events they were written from.
 #include <gtest/gtest.h>
 
-#include "headless/Script.h"
 #include "platform/VirtualKeys.h"
+#include "record/Script.h"
 
 TEST(ScriptParsing, ReadsEveryCommandWithNamesNumbersAndComments) {
   const auto r = ParseScript(
@@ -52,6 +53,11 @@ TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
       {"1 mouse 10 y\n", "line 1: mouse X Y must be numbers"},
       {"1 mouse 99999999999 0\n", "line 1: mouse X Y must be numbers"},
       {"1 focus 2\n", "line 1: focus takes 0 or 1"},
+      {"1 overlay on\n", "line 1: overlay takes 0 or 1"},
+      {"1 clock -1\n", "line 1: clock takes milliseconds from 0 to 4294967295"},
+      {"1 clock 4294967296\n", "line 1: clock takes milliseconds from 0 to 4294967295"},
+      {"1 recount now\n", "line 1: recount takes nothing"},
+      {"1 forget\n", "line 1: forget takes one key"},
       {"# only\n\n1\n", "line 3: expected FRAME COMMAND ARGS"},
       // What the line holds is echoed as text: a terminal's escape sequence or a NUL shows escaped.
       {"1 \x1b]0;owned\x07 x\n", "line 1: unknown command '\\x1b]0;owned\\x07'"},
@@ -62,4 +68,18 @@ TEST(ScriptParsing, RefusesABadLineNamingItsNumber) {
     EXPECT_EQ(r.Error, c.Error) << c.Text;
     EXPECT_TRUE(r.Events.empty());
   }
+}
+
+TEST(ScriptParsing, EveryLineARecordingWritesReadsBackAsItsEvent) {
+  for (int vk = 1; vk <= 255; ++vk) EXPECT_EQ(ParseKeyName(KeyName(vk)), vk) << KeyName(vk);
+  const std::string text =
+      "1 down VK_NUMPAD0\n2 up VK_CANCEL\n3 tap VK_F2\n4 mouse -7 900\n5 focus 0\n6 clock 4294967295\n"
+      "7 forget 5\n8 recount\n9 overlay 0\n10 tap 80\n";
+  const auto r = ParseScript(text);
+  ASSERT_EQ(r.Error, "");
+  std::string written;
+  for (const ScriptEvent& e : r.Events) written += ScriptLine(e) + "\n";
+  EXPECT_EQ(written, text);
+  EXPECT_EQ(r.Events[1].Key, 3) << "a code that as a number would read as the digit key";
+  EXPECT_EQ(r.Events[5].Clock, 4294967295u);
 }

@@ -1,0 +1,38 @@
+// The map the player edits and the file it is kept in: the one given to --map, or MAP.DAT in the
+// user's data folder.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+class TMap;
+class TSystem;
+
+class TMapKeeper {
+ public:
+  // `named`: the file given to --map; empty when none was.
+  explicit TMapKeeper(std::filesystem::path named = {});
+
+  bool Named() const { return !FNamed.empty(); }
+  // The named file, or $XDG_DATA_HOME/corvina/MAP.DAT (~/.local/share/… when unset).
+  std::filesystem::path Path() const;
+
+  // The terrain as `map` has it counts as kept (at the start, after a save).
+  void Kept(const TMap& map);
+  // Whether a cell's kind or height changed since.
+  bool Unsaved(const TMap& map) const;
+  // Writes the world's map to Path() (its folder made when it is the data folder), the file that
+  // was there kept as Path().bak. False, with the path and the reason in *reason, when it could not
+  // be written; the file is then as it was.
+  bool Save(const TSystem& world, std::string* reason);
+
+ private:
+  std::filesystem::path FNamed;
+  uint32_t FKeptTerrain = 0;
+};
+
+// Whether the file given to --map can be played on: absent (the game then starts on its own map
+// and the first save makes the file) or a valid map. The refusal otherwise, naming the file.
+std::optional<std::string> MapFileRefusal(const std::filesystem::path& file);

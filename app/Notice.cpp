@@ -1,0 +1,35 @@
+// The notice line at the foot of the picture.
+#include "app/Notice.h"
+
+#include "gfx/DDCanvas.h"
+#include "util/Printable.h"
+
+namespace {
+constexpr size_t LineChars = 80;
+constexpr size_t KeptHead = 12;
+constexpr int LineHeight = 24;
+}  // namespace
+
+void TNotice::Show(const std::string& text, uint32_t now) {
+  FText = Printable(text, kEchoedPathChars);
+  // Too long for the line: its middle goes, since a path says most at its end.
+  if (FText.size() > LineChars) {
+    FText = FText.substr(0, KeptHead) + "..." + FText.substr(FText.size() - (LineChars - KeptHead - 3));
+  }
+  // The canvas draws the game's own code page: anything beyond ASCII shows as '?'.
+  for (char& c : FText) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  FSince = now;
+}
+
+bool TNotice::Visible(uint32_t now) const { return !FText.empty() && now - FSince < ShownMs; }
+
+void TNotice::Draw(TDDCanvas& canvas, int width, int height) const {
+  canvas.Brush = {TBrushStyle::Solid, RGB(16, 24, 40)};
+  canvas.Pen = {RGB(200, 200, 120)};
+  canvas.Rectangle(0, height - LineHeight, width, height);
+  canvas.Font.Size = 12;
+  canvas.Font.Color = RGB(255, 240, 160);
+  canvas.TextOut(8, height - LineHeight + 4, FText);
+}

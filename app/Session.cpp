@@ -1,0 +1,50 @@
+// Preparing the map file, the recorder and the replay before the window opens.
+#include "app/Session.h"
+
+#include <memory>
+
+#include "app/MainUtDX.h"
+#include "game/World.h"
+#include "record/Recording.h"
+
+namespace {
+
+// The recording in `file` as the replay plays it; a refusal in *error.
+std::unique_ptr<TReplay> LoadReplay(const std::string& file, std::string* error) {
+  auto script = LoadScriptFile(file, error);
+  if (!script) return nullptr;
+  const auto map = PrepareReplay(file, script->Recording, error);
+  if (!map) return nullptr;
+  MapDataOverride = map->Data;
+  MapFileOverride = map->File;
+  return std::make_unique<TReplay>(std::move(script->Events), std::move(script->Recording));
+}
+
+}  // namespace
+
+std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std::ostream& err) {
+  std::string error;
+  if (!line.ReplayFile.empty()) {
+    window.FReplay = LoadReplay(line.ReplayFile, &error);
+    if (!window.FReplay) return err << "corvina: " << error << '\n', 2;
+    return std::nullopt;
+  }
+  MapFileOverride.clear();
+  if (!line.MapFile.empty()) {
+    if (const auto refusal = MapFileRefusal(line.MapFile)) return err << "corvina: " << *refusal << '\n', 2;
+    window.FKeeper = TMapKeeper(line.MapFile);
+    std::error_code ec;
+    // Absolute, so that a recording names it wherever it is replayed from.
+    if (std::filesystem::exists(line.MapFile, ec)) MapFileOverride = std::filesystem::absolute(line.MapFile).string();
+  }
+  if (!line.RecordFile.empty()) {
+    if (MapFileOverride.find_first_of("\r\n") != std::string::npos) {
+      return err << "corvina: a recording cannot name a map whose path holds a line break\n", 2;
+    }
+    window.FRecorder = std::make_unique<TRecorder>(line.RecordFile);
+    if (window.FRecorder->Failed()) {
+      return err << "corvina: cannot record: " << window.FRecorder->Reason() << '\n', 2;
+    }
+  }
+  return std::nullopt;
+}

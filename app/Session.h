@@ -1,0 +1,15 @@
+// Before the window: the map file, a recording to make or one to replay, as the command line
+// asks. Refusals come here, before anything is shown.
+#pragma once
+
+#include <optional>
+#include <ostream>
+
+#include "app/CommandLine.h"
+
+class TBasic;
+
+// Sets MapFileOverride and, for a replay, Settings (the recording's switches win over the
+// command line's), and gives `window` its map keeper, recorder or replay. Nothing when the
+// program may run; else its exit status (2), the reason written to `err`.
+std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std::ostream& err);

@@ -1,0 +1,83 @@
+// The runner given a recording: it runs the recording's length under the recording's switches,
+// whatever the command line says, and refuses (status 2) what it cannot honour.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "core/Settings.h"
+#include "game/ProgramState.h"
+#include "game/World.h"
+#include "headless/HeadlessRunner.h"
+#include "record/Recording.h"
+#include "util/ScratchPath.h"
+
+namespace {
+
+class RecordingRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    OwnMap = MapCrc(*LoadGameMap());
+  }
+  void TearDown() override { ResetProgramState(); }
+
+  // The runner on `text`: its status, or the refusal's text.
+  std::string Run(const std::string& text, HeadlessOptions o, std::vector<std::string>* trace = nullptr) {
+    std::ofstream(Path, std::ios::trunc) << text;
+    o.ScriptFile = Path.string();
+    try {
+      std::string verdict;
+      const auto keep = [trace](const std::string& line) {
+        if (trace) trace->push_back(line);
+      };
+      return std::to_string(RunHeadless(o, keep, &verdict));
+    } catch (const THeadlessRefusal& e) {
+      return e.what();
+    }
+  }
+
+  uint32_t OwnMap = 0;
+  TScratchDirectory Dir{"corvina-recording-run"};
+  std::filesystem::path Path = Dir.Path / "rec.txt";
+};
+
+}  // namespace
+
+TEST_F(RecordingRun, RunsItsOwnLengthUnderItsOwnSwitches) {
+  TRecordedSwitches switches;
+  switches.HighRes = true;
+  const std::string text = RecordingHeader(switches, 500, OwnMap) + "1 clock 500\n2 clock 530\n3 clock 560\n";
+  HeadlessOptions o;
+  o.Trace = true;
+  o.HighRes = false;
+  std::vector<std::string> trace;
+  EXPECT_EQ(Run(text, o, &trace), "0");
+  ASSERT_EQ(trace.size(), 3u) << "not the 60 frames of a plain script";
+  EXPECT_NE(trace[2].find("\"tick\":560"), std::string::npos) << trace[2];
+  EXPECT_EQ(ScreenWidth, 800) << "the recording's --high-res wins";
+  o.Frames = 2;
+  o.FramesGiven = true;
+  trace.clear();
+  EXPECT_EQ(Run(text, o, &trace), "0");
+  EXPECT_EQ(trace.size(), 2u);
+}
+
+TEST_F(RecordingRun, RefusesWhatItCannotHonour) {
+  HeadlessOptions verify;
+  verify.Verify = true;
+  const std::string rec = Path.string();
+  EXPECT_EQ(Run("1 down VK_LEFT\n", verify), rec + " is not a recording: its first line is not '# corvina recording'");
+  EXPECT_EQ(Run(RecordingHeader({}, 0, OwnMap) + "1 clock 0\n", verify),
+            rec + " has no end line: the recording did not end cleanly");
+  char crcs[64];
+  std::snprintf(crcs, sizeof crcs, " (its CRC is %08x, the recording's %08x)", OwnMap, OwnMap ^ 1);
+  EXPECT_EQ(Run(RecordingHeader({}, 0, OwnMap ^ 1), {}),
+            "cannot replay " + rec + ": the map the program plays on is not the map the recording started on" + crcs);
+  TRecordedSwitches elsewhere;
+  elsewhere.MapFile = (Dir.Path / "gone.dat").string();
+  EXPECT_EQ(Run(RecordingHeader(elsewhere, 0, OwnMap), {}),
+            "cannot replay " + rec + ": " + elsewhere.MapFile + ", the recording's map, cannot be opened");
+  EXPECT_EQ(Run("# corvina recording\n# switches: --sound\n", {}),
+            rec + ": line 2: the recording asks for '--sound', which this program cannot honour");
+}

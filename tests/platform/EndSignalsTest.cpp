@@ -1,0 +1,25 @@
+// SIGTERM, SIGINT and SIGHUP are noted and come as the window's Quit event, while the note lives.
+#include <gtest/gtest.h>
+
+#include "platform/EndSignals.h"
+#include "platform/Platform.h"
+#include "platform/headless/PlatformHeadless.h"
+
+TEST(EndSignals, EachSignalComesAsQuitWhileNotedAndItsOldHandlerComesBack) {
+  HeadlessReset();
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    {
+      TEndSignals noted;
+      PlatformEvent event;
+      EXPECT_FALSE(PlatformPollEvent(event));
+      raise(signal);
+      EXPECT_TRUE(EndSignalled());
+      ASSERT_TRUE(PlatformPollEvent(event));
+      EXPECT_EQ(event.Kind, PlatformEventKind::Quit);
+    }
+    EXPECT_FALSE(EndSignalled());
+    struct sigaction now {};
+    sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+  }
+}
