@@ -95,9 +95,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       continue;
     }
     bool file = false;
-    for (auto [name, field] : {std::pair{"--map", &TCommandLine::MapFile},
-                               std::pair{"--record", &TCommandLine::RecordFile},
-                               std::pair{"--replay", &TCommandLine::ReplayFile}}) {
+    for (auto [name, field] :
+         {std::pair{"--map", &TCommandLine::MapFile}, std::pair{"--record", &TCommandLine::RecordFile},
+          std::pair{"--replay", &TCommandLine::ReplayFile}}) {
       if (auto error = TextSwitch(args, i, name, "a file", result.*field)) {
         if (!error->empty()) return Fail(result, *error);
         file = true;
@@ -149,13 +149,14 @@ std::string UsageText(const std::string& program) {
   line("--no-dialog", "print errors on standard error only (also CORVINA_NO_DIALOG=1)");
   line("--help", "show this text");
   line("--version, -V", "show the version");
-  text += "\nFull screen is the default.\n"
-          "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
-          "Esc cancels a path or, in free mode, ends; left drag selects, right click orders;\n"
-          "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n"
-          "F1 help; F2 saves the map; F3 frame-rate overlay; Pause or P pauses;\n"
-          "Print Screen saves a screenshot;\n"
-          "Alt+Enter switches between window and full screen.\n";
+  text +=
+      "\nFull screen is the default.\n"
+      "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
+      "Esc cancels a path or, in free mode, ends; left drag selects, right click orders;\n"
+      "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n"
+      "F1 help; F2 saves the map; F3 frame-rate overlay; Pause or P pauses;\n"
+      "Print Screen saves a screenshot;\n"
+      "Alt+Enter switches between window and full screen.\n";
   return text;
 }
 
@@ -164,20 +165,12 @@ std::string UsageHint(const std::string& program) {
 }
 
 std::optional<int> CommandLineExitStatus(const TCommandLine& line, const std::string& program,
-                                         const std::string& version, std::ostream& out,
-                                         std::ostream& err) {
+                                         const std::string& version, std::ostream& out, std::ostream& err) {
   switch (line.Action) {
-    case TCommandLine::TAction::Help:
-      out << UsageText(program);
-      return 0;
-    case TCommandLine::TAction::Version:
-      out << program << ' ' << version << '\n';
-      return 0;
-    case TCommandLine::TAction::Error:
-      err << program << ": " << line.Error << '\n' << UsageHint(program);
-      return 2;
-    case TCommandLine::TAction::Run:
-      break;
+    case TCommandLine::TAction::Help: out << UsageText(program); return 0;
+    case TCommandLine::TAction::Version: out << program << ' ' << version << '\n'; return 0;
+    case TCommandLine::TAction::Error: err << program << ": " << line.Error << '\n' << UsageHint(program); return 2;
+    case TCommandLine::TAction::Run: break;
   }
   return std::nullopt;
 }

@@ -12,17 +12,17 @@
 struct TCommandLine {
   enum class TAction { Run, Help, Version, Error };
   TAction Action = TAction::Run;
-  TSettings Switches{};   // the shipped switches with the overrides applied
-  int Scale = 1;          // windowed: client area = back buffer x Scale, 1..MaxScale
-  bool IntegerScale = false;  // whole-factor scaling with bars instead of filling the output
-  int FramesPerSecond = 60;   // presentation pace without a display that keeps it; 0: unpaced
-  bool Verbose = false;       // frames, seconds and the frame rate printed at the end
+  TSettings Switches{};           // the shipped switches with the overrides applied
+  int Scale = 1;                  // windowed: client area = back buffer x Scale, 1..MaxScale
+  bool IntegerScale = false;      // whole-factor scaling with bars instead of filling the output
+  int FramesPerSecond = 60;       // presentation pace without a display that keeps it; 0: unpaced
+  bool Verbose = false;           // frames, seconds and the frame rate printed at the end
   std::string Renderer = "auto";  // "gpu", "surface" or "auto" (the surface on a software rasterizer)
-  bool NoDialog = false;  // messages go to standard error only
-  std::string MapFile;     // --map: the map played on and saved to; empty: none named
-  std::string RecordFile;  // --record: the recording written as the program runs
-  std::string ReplayFile;  // --replay: the recording played back
-  std::string Error;      // Action == Error: what was wrong, one line
+  bool NoDialog = false;          // messages go to standard error only
+  std::string MapFile;            // --map: the map played on and saved to; empty: none named
+  std::string RecordFile;         // --record: the recording written as the program runs
+  std::string ReplayFile;         // --replay: the recording played back
+  std::string Error;              // Action == Error: what was wrong, one line
 };
 
 constexpr int MaxWindowScale = 8;
@@ -39,5 +39,4 @@ std::string UsageHint(const std::string& program);
 // usage (status 0), --version the version (0), an error a hint on `err` (2). Nothing when
 // the program is to run.
 std::optional<int> CommandLineExitStatus(const TCommandLine& line, const std::string& program,
-                                         const std::string& version, std::ostream& out,
-                                         std::ostream& err);
+                                         const std::string& version, std::ostream& out, std::ostream& err);

@@ -25,7 +25,7 @@ namespace {
 
 // The program's icon resource, a square of RGBA pixels, for the window; none when absent or
 // not square.
-void AddWindowIcon(PlatformDisplayConfig& config) {
+void AddWindowIcon(TPlatformDisplayConfig& config) {
   const auto icon = FindResource("MAINICON", RT_RGBA);
   if (!icon) return;
   const auto side = static_cast<size_t>(std::lround(std::sqrt(static_cast<double>(icon->size()) / 4)));
@@ -36,27 +36,22 @@ void AddWindowIcon(PlatformDisplayConfig& config) {
 
 }  // namespace
 
-std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen) {
+std::string SetupFailureMessage(TPlatformDisplayStep step, bool fullScreen) {
   // The platform reports failure, not a result code: -1 stands for it.
   const std::string number = "-1";
   switch (step) {
-    case PlatformDisplayStep::Ok:
-      return {};
-    case PlatformDisplayStep::Video:
-      return "DirectDraw 객체 생성 실패";
-    case PlatformDisplayStep::Window:
+    case TPlatformDisplayStep::Ok: return {};
+    case TPlatformDisplayStep::Video: return "DirectDraw 객체 생성 실패";
+    case TPlatformDisplayStep::Window:
       return fullScreen ? "배타적 풀스크린 얻기 실패 : " + number : "일반 윈도우 모드 설정 실패";
-    case PlatformDisplayStep::Renderer:
+    case TPlatformDisplayStep::Renderer:
       return fullScreen ? "복합 화상 공간 생성 실패 : " + number : "단일 화상 공간 생성 실패";
-    case PlatformDisplayStep::Texture:
-      return fullScreen ? "후면 버퍼 생성 실패 : " + number : "가상 버퍼 생성 실패";
+    case TPlatformDisplayStep::Texture: return fullScreen ? "후면 버퍼 생성 실패 : " + number : "가상 버퍼 생성 실패";
   }
   return {};
 }
 
-TBasic::TBasic() : FGameStart(GameStart), FGameFrame(GameFrame), FGameStop(GameStop) {
-  Display = this;
-}
+TBasic::TBasic() : FGameStart(GameStart), FGameFrame(GameFrame), FGameStop(GameStop) { Display = this; }
 
 TBasic::~TBasic() {
   if (Display == this) Display = nullptr;
@@ -66,7 +61,7 @@ TBasic::~TBasic() {
 int TBasic::Run() {
   if (!Start()) return 1;
   while (!FClosing) {
-    PlatformEvent event;
+    TPlatformEvent event;
     if (FPump.FrameDue() && FHold == THold::None) {
       Turn();
     } else if (PlatformWaitEvent(event)) {
@@ -94,7 +89,7 @@ bool TBasic::Start() {
 }
 
 void TBasic::Turn() {
-  PlatformEvent event;
+  TPlatformEvent event;
   while (!FClosing && PlatformPollEvent(event)) Guarded([&] { Dispatch(event); });
   if (!FClosing) Guarded([this] { IdleStep(); });
 }
@@ -124,15 +119,15 @@ void TBasic::Guarded(const std::function<void()>& step) {
   }
 }
 
-void TBasic::Dispatch(const PlatformEvent& event) {
+void TBasic::Dispatch(const TPlatformEvent& event) {
   switch (event.Kind) {
-    case PlatformEventKind::FocusGained: WMActivateApp(true); break;
-    case PlatformEventKind::FocusLost: WMActivateApp(false); break;
-    case PlatformEventKind::Minimized: FormMinimize(); break;
-    case PlatformEventKind::Restored: FormOnRestore(); break;
-    case PlatformEventKind::Exposed: FormPaint(); break;
-    case PlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
-    case PlatformEventKind::Quit: Close(); break;
+    case TPlatformEventKind::FocusGained: WMActivateApp(true); break;
+    case TPlatformEventKind::FocusLost: WMActivateApp(false); break;
+    case TPlatformEventKind::Minimized: FormMinimize(); break;
+    case TPlatformEventKind::Restored: FormOnRestore(); break;
+    case TPlatformEventKind::Exposed: FormPaint(); break;
+    case TPlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
+    case TPlatformEventKind::Quit: Close(); break;
   }
 }
 
@@ -176,7 +171,7 @@ void TBasic::FormShow() { DDFormShow(Settings.FullScreen); }
 void TBasic::DDFormShow(bool fullScreenMode) {
   if (!FSetupPending) return;
   FSetupPending = false;
-  PlatformDisplayConfig config;
+  TPlatformDisplayConfig config;
   config.Width = ScreenWidth;
   config.Height = ScreenHeight;
   config.FullScreen = fullScreenMode;
@@ -187,8 +182,8 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.Title = Caption;
   AddWindowIcon(config);
   std::string detail;
-  PlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
-  if (step != PlatformDisplayStep::Ok) {
+  TPlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
+  if (step != TPlatformDisplayStep::Ok) {
     if (!detail.empty()) std::cerr << "corvina: " << detail << '\n';
     throw std::runtime_error(SetupFailureMessage(step, fullScreenMode));
   }
@@ -408,8 +403,8 @@ void TBasic::FinishSession() {
     }
   }
   if (FReplay) {
-    const std::string verdict = FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0,
-                                                 FReplayDiffered);
+    const std::string verdict =
+        FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0, FReplayDiffered);
     (FReplayDiffered ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
     return;
   }

@@ -21,7 +21,7 @@ class TDXSound;
 
 // The message of a display set-up step that failed on the platform. Where the message ends
 // in " : " the number is -1, the platform's own failure result.
-std::string SetupFailureMessage(PlatformDisplayStep step, bool fullScreen);
+std::string SetupFailureMessage(TPlatformDisplayStep step, bool fullScreen);
 
 class TBasic : public TDisplay {
  public:
@@ -86,7 +86,7 @@ class TBasic : public TDisplay {
   bool FIntegerScale = false;
   int FFramesPerSecond = 60;  // presentation pace without a display that keeps it
   bool FVerbose = false;      // frames, seconds and frame rate printed at the end
-  PlatformDisplayConfig::TPresenter FPresenter = PlatformDisplayConfig::TPresenter::Auto;
+  TPlatformDisplayConfig::TPresenter FPresenter = TPlatformDisplayConfig::TPresenter::Auto;
   int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
 
@@ -106,7 +106,7 @@ class TBasic : public TDisplay {
 
  private:
   void CreateSoundPlayer();
-  void Dispatch(const PlatformEvent& event);
+  void Dispatch(const TPlatformEvent& event);
   // At the end, while the world still stands: the recording ended, the replay judged, the map
   // saved.
   void FinishSession();

@@ -11,7 +11,7 @@ constexpr int LineHeight = 24;
 }  // namespace
 
 void TNotice::Show(const std::string& text, uint32_t now) {
-  FText = Printable(text, kEchoedPathChars);
+  FText = Printable(text, EchoedPathChars);
   // Too long for the line: its middle goes, since a path says most at its end.
   if (FText.size() > LineChars) {
     FText = FText.substr(0, KeptHead) + "..." + FText.substr(FText.size() - (LineChars - KeptHead - 3));

@@ -13,7 +13,7 @@ constexpr uint32_t LongestStillMs = 1000;
 constexpr uint32_t HeldUpMs = 250;
 }  // namespace
 
-TReplay::TReplay(std::vector<ScriptEvent> events, TRecording recording)
+TReplay::TReplay(std::vector<TScriptEvent> events, TRecording recording)
     : FEvents(std::move(events)), FRecording(std::move(recording)) {
   FFrames = RecordingLength(FRecording, FEvents.empty() ? 0 : FEvents.back().Frame);
 }

@@ -19,7 +19,7 @@ uint32_t PictureCrc(const TDDSurface& surface);
 class TReplay {
  public:
   // `events` in frame order, as the runner sorts them.
-  TReplay(std::vector<ScriptEvent> events, TRecording recording);
+  TReplay(std::vector<TScriptEvent> events, TRecording recording);
 
   const TRecording& Recording() const { return FRecording; }
   // Frames the recording holds: its end line's count, else up to its last event.
@@ -37,7 +37,7 @@ class TReplay {
  private:
   uint32_t ClockOf(int frame) const;
 
-  std::vector<ScriptEvent> FEvents;
+  std::vector<TScriptEvent> FEvents;
   TRecording FRecording;
   int FFrames = 0;
   size_t FNext = 0;

@@ -31,9 +31,10 @@ int main(int argc, char** argv) {
   basic.FIntegerScale = line.IntegerScale;
   basic.FFramesPerSecond = line.FramesPerSecond;
   basic.FVerbose = line.Verbose;
-  using TPresenter = PlatformDisplayConfig::TPresenter;
-  basic.FPresenter = line.Renderer == "gpu" ? TPresenter::Gpu : line.Renderer == "surface" ? TPresenter::Surface
-                                                                                           : TPresenter::Auto;
+  using TPresenter = TPlatformDisplayConfig::TPresenter;
+  basic.FPresenter = line.Renderer == "gpu"       ? TPresenter::Gpu
+                     : line.Renderer == "surface" ? TPresenter::Surface
+                                                  : TPresenter::Auto;
   Basic = &basic;
   int status = basic.Run();
   Basic = nullptr;

@@ -3,10 +3,10 @@
 
 #include <stdexcept>
 
+#include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 
 // Starts the game on the program as it is (a display may be set up already).
 inline void StartBenchGame() {

@@ -14,12 +14,12 @@
 #include <random>
 #include <vector>
 
-#include "gfx/DDUtils.h"
-#include "gfx/Display.h"
-#include "gfx/Drawing.h"
 #include "bench/Alternation.h"
 #include "bench/FrameTiles.h"
 #include "game/ProgramState.h"
+#include "gfx/DDUtils.h"
+#include "gfx/Display.h"
+#include "gfx/Drawing.h"
 
 namespace {
 
@@ -107,7 +107,8 @@ void BM_DrawKeyedViewPlain(benchmark::State& state) { DrawKeyedView(state, false
 
 // Rectangle r of 16-bit pixels (stride in pixels) as an SDL surface keyed on 0, run-length
 // encoded when asked; what the cut leaves out is transparent.
-SDL_Surface* KeyedSdlSurface(const uint16_t* pixels, int stride, const TRect& r, bool rle, const TPictureCut& cut = NoCut) {
+SDL_Surface* KeyedSdlSurface(const uint16_t* pixels, int stride, const TRect& r, bool rle,
+                             const TPictureCut& cut = NoCut) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, r.Right - r.Left, r.Bottom - r.Top, 16, SDL_PIXELFORMAT_RGB565);
   for (int y = r.Top; y < r.Bottom; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(s->pixels) + (y - r.Top) * s->pitch);
@@ -206,13 +207,16 @@ struct TFrameTileViews {
       if (tile == nullptr) tile = KeyedSdlSurface(src.Pixels(), stride, r, true, d.Cut);
       FromTiles.push_back({tile, {0, 0, tile->w, tile->h}, {d.Corner.X, d.Corner.Y, 0, 0}});
       if (d.Cut.Id() == 0) {
-        FromSheet.push_back({Sheet, {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}, {d.Corner.X, d.Corner.Y, 0, 0}});
+        FromSheet.push_back(
+            {Sheet, {r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top}, {d.Corner.X, d.Corner.Y, 0, 0}});
         continue;
       }
       for (int row = 0; row < r.Bottom - r.Top; ++row) {
         const TColumnSpan span = d.Cut.Row(row, r.Right - r.Left);
         if (span.First < span.End) {
-          FromSheet.push_back({Sheet, {r.Left + span.First, r.Top + row, span.End - span.First, 1}, {d.Corner.X + span.First, d.Corner.Y + row, 0, 0}});
+          FromSheet.push_back({Sheet,
+                               {r.Left + span.First, r.Top + row, span.End - span.First, 1},
+                               {d.Corner.X + span.First, d.Corner.Y + row, 0, 0}});
         }
       }
     }

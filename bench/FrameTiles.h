@@ -14,10 +14,10 @@
 
 struct TTileDraw {
   int Sheet;
-  int X, Y;       // DrawKeyed's position
-  TRect Part;     // the sheet rectangle drawn
-  bool AtCorner;  // DrawKeyed's last argument
-  TPoint Corner;  // where Part's top-left goes on the screen, before clipping
+  int X, Y;         // DrawKeyed's position
+  TRect Part;       // the sheet rectangle drawn
+  bool AtCorner;    // DrawKeyed's last argument
+  TPoint Corner;    // where Part's top-left goes on the screen, before clipping
   TPictureCut Cut;  // the columns of Part's rows drawn
 };
 

@@ -62,7 +62,9 @@ void BM_SearchBesideReference(benchmark::State& state) {
           search.FindPath(TPoint{Window - 1, Window - 1}, TPoint{0, 0}, path);
           benchmark::DoNotOptimize(path.data());
         },
-        [&] { benchmark::DoNotOptimize(ReferencePath(Window, Window, open.data(), {Window - 1, Window - 1}, {0, 0})); },
+        [&] {
+          benchmark::DoNotOptimize(ReferencePath(Window, Window, open.data(), {Window - 1, Window - 1}, {0, 0}));
+        },
         41, 50);
     state.counters["search_us"] = a.FirstUs;
     state.counters["reference_us"] = a.SecondUs;

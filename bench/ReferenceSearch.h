@@ -18,7 +18,9 @@ inline std::string ReferencePath(int width, int height, const uint8_t* cells, TP
   if (goal.X < 0 || goal.X >= 100 || goal.Y < 0 || goal.Y >= 100) return "";
   if (goal == start) return "";
   if (goal.X > width || goal.Y > height) return "";
-  const auto isFree = [&](int x, int y) { return x >= 0 && x < width && y >= 0 && y < height && cells[y * width + x] != 1; };
+  const auto isFree = [&](int x, int y) {
+    return x >= 0 && x < width && y >= 0 && y < height && cells[y * width + x] != 1;
+  };
   static constexpr TPoint Neighbours[8] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}, {-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
   // A step as a digit, 5 + 3 dx + dy, and back.
   const auto digitOf = [](int dx, int dy) { return static_cast<char>('5' + 3 * dx + dy); };

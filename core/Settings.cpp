@@ -27,9 +27,8 @@
 #endif
 
 TSettings ShippedSettings() {
-  return TSettings{CORVINA_FULLSCREEN != 0,  CORVINA_HIGHRES != 0,     CORVINA_AUTOTIMING != 0,
-                   CORVINA_SHOWOVERLAY != 0, CORVINA_SYSTEMMEMORY != 0, CORVINA_SOUNDON != 0,
-                   CORVINA_MAPEDITING != 0,  CORVINA_USERESOURCES != 0};
+  return TSettings{CORVINA_FULLSCREEN != 0,   CORVINA_HIGHRES != 0, CORVINA_AUTOTIMING != 0, CORVINA_SHOWOVERLAY != 0,
+                   CORVINA_SYSTEMMEMORY != 0, CORVINA_SOUNDON != 0, CORVINA_MAPEDITING != 0, CORVINA_USERESOURCES != 0};
 }
 
 TSettings Settings = ShippedSettings();

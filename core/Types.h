@@ -25,16 +25,17 @@ struct TRect {
 
 // A slot of a table of 2^bits slots for a 64-bit key: the top bits of a Fibonacci hash, which
 // spread keys that differ in any bits.
-inline size_t HashSlot(uint64_t key, int bits) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
+inline size_t HashSlot(uint64_t key, int bits) {
+  return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
 
 // Whether inner lies wholly in outer.
 inline bool RectInside(const TRect& inner, const TRect& outer) {
-  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right && inner.Bottom <= outer.Bottom;
+  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+         inner.Bottom <= outer.Bottom;
 }
 
-inline TRect MakeRect(int left, int top, int width, int height) {
-  return TRect{left, top, left + width, top + height};
-}
+inline TRect MakeRect(int left, int top, int width, int height) { return TRect{left, top, left + width, top + height}; }
 
 // 0x00BBGGRR
 using TColor = uint32_t;

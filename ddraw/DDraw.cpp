@@ -18,7 +18,8 @@ TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, in
       FGuard(std::max(guardPixels, 0)),
       FStride(std::max(FWidth + FGuard, pitchPixels)),
       FStorage(StoragePixels(width, height, pitchPixels, guardPixels)),
-      FPixels(memory != nullptr ? std::move(memory) : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))) {}
+      FPixels(memory != nullptr ? std::move(memory)
+                                : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))) {}
 
 void TDDSurface::LoseSurface() {
   FLost = true;
@@ -148,15 +149,16 @@ void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const T
     CopyPart(*p, part.Part, part.Dst);
     return;
   }
-  EachCutPart(r, picture, cut, dstStride, [&](const TRect& part, ptrdiff_t at) { CopyKeyedUnkept(dst + at, dstStride, part); });
+  EachCutPart(r, picture, cut, dstStride,
+              [&](const TRect& part, ptrdiff_t at) { CopyKeyedUnkept(dst + at, dstStride, part); });
 }
 
 HRESULT TDDSurface::BltFast(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey) {
   return BltFastCommon(x, y, src, r, srcColorKey, nullptr, NoCut);
 }
 
-HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey,
-                                  const TRect* picture, const TPictureCut& cut) {
+HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture,
+                                  const TPictureCut& cut) {
   if (src == nullptr) return DDERR_INVALIDPARAMS;
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
@@ -165,8 +167,8 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
   }
   const int w = r.Right - r.Left;
   const int h = r.Bottom - r.Top;
-  if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->FWidth ||
-      r.Bottom > src->FHeight || x < 0 || y < 0 || x > FWidth - w || y > FHeight - h) {
+  if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->FWidth || r.Bottom > src->FHeight || x < 0 ||
+      y < 0 || x > FWidth - w || y > FHeight - h) {
     return DDERR_INVALIDRECT;
   }
   MarkChanged();

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/Types.h"
 #include "gfx/blit/KeyPicture.h"
 #include "gfx/blit/PictureTable.h"
-#include "core/Types.h"
 
 constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
 constexpr HRESULT DD_OK = 0;
@@ -20,8 +20,8 @@ constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT DDERR_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT DDERR_INVALIDRECT = MakeDDResult(150);
 constexpr HRESULT DDERR_SURFACEBUSY = MakeDDResult(430);
-constexpr HRESULT DDERR_SURFACELOST = MakeDDResult(450);       // 0x887601C2
-constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDDResult(540);   // 0x8876021C
+constexpr HRESULT DDERR_SURFACELOST = MakeDDResult(450);      // 0x887601C2
+constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDDResult(540);  // 0x8876021C
 constexpr HRESULT DDERR_NOTLOCKED = MakeDDResult(584);
 constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDResult(620);
 constexpr HRESULT DDERR_NODC = MakeDDResult(586);
@@ -49,7 +49,7 @@ struct DDSURFACEDESC {
   uint32_t dwSize = 108;
   int dwWidth = 0;
   int dwHeight = 0;
-  int lPitch = 0;          // bytes
+  int lPitch = 0;  // bytes
   void* lpSurface = nullptr;
 };
 
@@ -130,7 +130,10 @@ class TDDSurface {
   // the contents (they become garbage) until Restore; LoseEvery makes every n-th call lose it.
   void InjectBusy(int calls) { FBusyCalls = calls; }
   void LoseSurface();
-  void LoseEvery(int n) { FLoseEvery = n; FCallCount = 0; }
+  void LoseEvery(int n) {
+    FLoseEvery = n;
+    FCallCount = 0;
+  }
   // Fail every Lock with this result (0: off), for locks that fail for good.
   void InjectLockFailure(HRESULT result) { FLockFailure = result; }
 
@@ -218,10 +221,10 @@ class TDDSurface {
   int FLoseEvery = 0;
   int FCallCount = 0;
   HRESULT FLockFailure = 0;
-  bool FWriteLocked = false;  // the lock handed out may write: a change when it ends
-  uint64_t FVersion = 1;      // counts changes of the contents
-  uint64_t FWholeVersion = 0; // the version FWhole encodes
-  TKeyPicture FWhole;         // the whole surface, for copies of any rectangle
+  bool FWriteLocked = false;   // the lock handed out may write: a change when it ends
+  uint64_t FVersion = 1;       // counts changes of the contents
+  uint64_t FWholeVersion = 0;  // the version FWhole encodes
+  TKeyPicture FWhole;          // the whole surface, for copies of any rectangle
   TPictureTable FPictures;
   bool FUseRuns = true;
 };

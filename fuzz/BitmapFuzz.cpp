@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadPaletteFromBitmap("Fuzz");
   SetResourceTableForTesting(std::vector<TResource>{});
   {
-    std::ofstream("Fuzz.BMP", std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream("Fuzz.BMP", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   try {
     LoadPaletteFromBitmap("Fuzz");

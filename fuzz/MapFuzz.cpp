@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "util/ScratchPath.h"
 
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   GameStop();
   // The loose-file path refuses a short file with a message; a full one plays like the resource.
-  std::ofstream(MapFile.Path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  std::ofstream(MapFile.Path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   MapFileOverride = MapFile.Path.string();
   try {
     GameStart();

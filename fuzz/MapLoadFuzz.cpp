@@ -77,9 +77,12 @@ void CheckReveal(TMap& map, int x, int y) {
     for (int cx = std::max(0, x - 8); cx <= std::min(MapSize - 1, x + 8); ++cx) {
       const TMapCell& cell = map.FCells[cy][cx];
       const int d = (cx - x) * (cx - x) + (cy - y) * (cy - y);
-      if (d <= 34) Check(cell.Light == 2 && cell.Explored == 1);
-      else if (d <= 44) Check(cell.Light == 1 && cell.Explored == 1);
-      else Check(cell.Light == 0);
+      if (d <= 34)
+        Check(cell.Light == 2 && cell.Explored == 1);
+      else if (d <= 44)
+        Check(cell.Light == 1 && cell.Explored == 1);
+      else
+        Check(cell.Light == 0);
     }
   }
 }
@@ -148,8 +151,9 @@ void CheckLoadPaths(std::span<const uint8_t> bytes, const TMap& parsed) {
 
 // Byte 0, bit 0: 0 = the rest is the whole stored map (short data fills only the first cells);
 // 1 = byte 1 picks a row of the shipped map where the rest is laid over it. Bit 1 asks for an
-// order's search; bit 2 for the resource and file paths over the same map bytes. The last bytes pick the cells checked, the light, the person and the goal.
-// Each run checks a bounded stretch of the cells written, so every run costs about the same.
+// order's search; bit 2 for the resource and file paths over the same map bytes. The last bytes pick the cells checked,
+// the light, the person and the goal. Each run checks a bounded stretch of the cells written, so every run costs about
+// the same.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   static TMap map;
@@ -175,7 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (data[0] & 4) CheckLoadPaths(loaded, map);
   const int firstCell = static_cast<int>(first / sizeof(TMapCell));
-  const int cells = static_cast<int>((std::min(rest.size(), MapBytes - first) + sizeof(TMapCell) - 1) / sizeof(TMapCell));
+  const int cells =
+      static_cast<int>((std::min(rest.size(), MapBytes - first) + sizeof(TMapCell) - 1) / sizeof(TMapCell));
 
   const uint8_t a = data[size - 1], b = size > 2 ? data[size - 2] : 0, c = size > 3 ? data[size - 3] : 0;
   // A stretch of the written cells, reaching one cell past either end (off the map at the edges).

@@ -7,9 +7,9 @@
 #include "record/Script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ScriptParseResult r = ParseScript(std::string_view(reinterpret_cast<const char*>(data), size));
+  const TScriptParseResult r = ParseScript(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!r.Error.empty() && (!r.Events.empty() || r.Error.rfind("line ", 0) != 0)) __builtin_trap();
   HeadlessReset();
-  for (const ScriptEvent& e : r.Events) ApplyScriptEvent(e, HeadlessInput());
+  for (const TScriptEvent& e : r.Events) ApplyScriptEvent(e, HeadlessInput());
   return 0;
 }

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "gfx/Overlay.h"
 #include "core/Settings.h"
+#include "gfx/Overlay.h"
 
 void FollowFrameRate(double framesPerSecond) {
   // nearbyint rounds halves to even in the default rounding mode.

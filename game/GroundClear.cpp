@@ -69,7 +69,9 @@ void ClearUncoveredGround(TDDSurface& surface, const std::vector<TGroundRow>& ro
     // less what their covering neighbours hold.
     const int upper = GroundHalfWidth(d), lower = GroundHalfWidth(GroundRowPixels - d);
     const bool leftIsUpper = band.Left == &rows[i];
-    const auto centre = [&](int n) { return ((n & 1) != 0 ? band.Right : band.Left)->Centre.X + (n / 2) * GroundPlacePixels; };
+    const auto centre = [&](int n) {
+      return ((n & 1) != 0 ? band.Right : band.Left)->Centre.X + (n / 2) * GroundPlacePixels;
+    };
     const auto half = [&](int n) { return ((n & 1) != 0) == leftIsUpper ? lower : upper; };
     const int places = 2 * columns;
     clear(y, 0, centre(0) - half(0));

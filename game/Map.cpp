@@ -7,9 +7,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "game/Random.h"
 #include "core/Log.h"
 #include "core/Settings.h"
+#include "game/Random.h"
 #include "platform/GameInput.h"
 #include "res/Resources.h"
 
@@ -36,8 +36,8 @@ bool TMap::LoadFromFile(const std::string& FileName) {
   const auto bytes = ReadWholeFile(FileName, MaxMapFileBytes);
   if (!bytes) return false;
   if (bytes->size() < MapBytes) {
-    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes->size()) +
-                             " bytes long; " + std::to_string(MapBytes) + " bytes expected");
+    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes->size()) + " bytes long; " +
+                             std::to_string(MapBytes) + " bytes expected");
   }
   if (bytes->size() > MapBytes) {
     LogWarning("map file " + FileName + " is " + std::to_string(bytes->size()) + " bytes long; only its first " +
@@ -51,8 +51,7 @@ bool TMap::LoadFromFile(const std::string& FileName) {
 bool TMap::LoadFromResource(const std::string& ResName, int ResType) {
   auto data = FindResource(ResName, ResType);
   if (!data) {
-    throw std::runtime_error("Map resource \"" + ResName + "\" of type " +
-                             std::to_string(ResType) + " not found");
+    throw std::runtime_error("Map resource \"" + ResName + "\" of type " + std::to_string(ResType) + " not found");
   }
   LoadFromBytes(*data);
   FFileName = ResName + ".DAT";
@@ -64,7 +63,7 @@ void TMap::LoadFromBytes(std::span<const uint8_t> Data) {
   std::memcpy(FCells, Data.data(), n);
 }
 
-std::optional<TPoint> TMap::StartCell(int Person) const {
+std::optional<TPoint> TMap::TStartCell(int Person) const {
   std::optional<TPoint> found;
   for (int y = 0; y < MapSize; ++y) {
     for (int x = 0; x < MapSize; ++x) {
@@ -112,15 +111,13 @@ void TMap::SetCell(uint8_t Index, int X, int Y, uint8_t Value) {
 }
 
 namespace {
-bool holdsPerson(uint8_t occupant) {
-  return (occupant >= 1 && occupant <= 4) || (occupant >= 101 && occupant <= 104);
-}
+bool HoldsPerson(uint8_t occupant) { return (occupant >= 1 && occupant <= 4) || (occupant >= 101 && occupant <= 104); }
 }  // namespace
 
 bool TMap::CanStep(int FromX, int FromY, int ToX, int ToY) const {
   if (!OnMap(ToX, ToY)) return false;
   if (GetCell(CellHeight, ToX, ToY) > GetCell(CellHeight, FromX, FromY) + 1) return false;
-  return !holdsPerson(FCells[ToY][ToX].Occupant);
+  return !HoldsPerson(FCells[ToY][ToX].Occupant);
 }
 
 bool TMap::CanStepLifted(int FromX, int FromY, int ToX, int ToY, int& Lift) const {
@@ -128,7 +125,7 @@ bool TMap::CanStepLifted(int FromX, int FromY, int ToX, int ToY, int& Lift) cons
   const int from = GetCell(CellHeight, FromX, FromY);
   const int to = GetCell(CellHeight, ToX, ToY);
   if (from + Lift / 13 < to) return false;
-  if (holdsPerson(FCells[ToY][ToX].Occupant)) return false;
+  if (HoldsPerson(FCells[ToY][ToX].Occupant)) return false;
   if (to != from) Lift -= (to - from) * 13;
   return true;
 }
@@ -138,7 +135,7 @@ bool TMap::IsOpenFor(int FromX, int FromY, int ToX, int ToY, int Person) const {
   if (GetCell(CellHeight, ToX, ToY) > GetCell(CellHeight, FromX, FromY) + 1) return false;
   const int occupant = FCells[ToY][ToX].Occupant;
   if (occupant == Person || occupant == Person + 100) return true;
-  return !holdsPerson(static_cast<uint8_t>(occupant));
+  return !HoldsPerson(static_cast<uint8_t>(occupant));
 }
 
 void TMap::ClearLight() {
@@ -187,11 +184,11 @@ void TMap::Reveal(int X, int Y, int Radius) {
 }
 
 namespace {
-int viewColumnShift() { return Settings.HighRes ? 7 : 6; }
+int ViewColumnShift() { return Settings.HighRes ? 7 : 6; }
 }  // namespace
 
 TPoint TMap::CellToScreen(const TPoint& C, const TPoint& View) {
-  const int a = C.X - View.X + viewColumnShift();
+  const int a = C.X - View.X + ViewColumnShift();
   const int b = C.Y - View.Y - 1;
   return TPoint{30 * (a + b - 1), 14 * (b - a - 1) - 16};
 }
@@ -207,5 +204,5 @@ TPoint TMap::ScreenToCell(const TPoint& P, const TPoint& View) {
   if (f + ry > 42) cy += 1;
   if (f - ry > 14) cx += 1;
   if (f - ry < -14) cx -= 1;
-  return TPoint{cx - viewColumnShift(), cy + 1};
+  return TPoint{cx - ViewColumnShift(), cy + 1};
 }

@@ -24,9 +24,9 @@ static_assert(sizeof(TMapCell) == 5);
 // SetCell(CellKind, ...) writes the kind byte.
 enum : uint8_t { CellKind = 0, CellHeight = 1, CellOccupant = 2, CellExplored = 3, CellLight = 4 };
 
-constexpr int MapSize = 100;                                // cells per side
+constexpr int MapSize = 100;                                       // cells per side
 constexpr size_t MapBytes = MapSize * MapSize * sizeof(TMapCell);  // 50000
-constexpr size_t MaxMapFileBytes = size_t{16} << 20;              // larger map files are refused unread
+constexpr size_t MaxMapFileBytes = size_t{16} << 20;               // larger map files are refused unread
 
 // Stored values the game never writes: a kind above 5 has no terrain picture (its tile code is
 // 24 or more and the render pass draws no terrain for it, while the cell still counts as ground
@@ -51,7 +51,7 @@ class TMap {
   void LoadFromBytes(std::span<const uint8_t> Data);
   // Where the person numbered `Person` starts: the last cell holding that occupant in row
   // order, or nothing.
-  std::optional<TPoint> StartCell(int Person) const;
+  std::optional<TPoint> TStartCell(int Person) const;
   void Generate();
 
   uint8_t GetCell(uint8_t Index, int X, int Y) const;
@@ -71,5 +71,5 @@ class TMap {
   static TPoint CellToScreen(const TPoint& C, const TPoint& View);
 
   TMapCell FCells[MapSize][MapSize];  // [row Y][column X], the stored byte order
-  std::string FFileName;               // the name loaded under ("Map.DAT" for the resource)
+  std::string FFileName;              // the name loaded under ("Map.DAT" for the resource)
 };

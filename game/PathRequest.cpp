@@ -26,8 +26,7 @@ bool TSystem::RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoi
   std::array<uint8_t, WindowSize * WindowSize> window{};
   for (int r = 0; r < WindowSize; ++r)
     for (int c = 0; c < WindowSize; ++c)
-      if (!FMap->IsOpenFor(start.X, start.Y, origin.X + c, origin.Y + r, Index))
-        window[r * WindowSize + c] = 1;
+      if (!FMap->IsOpenFor(start.X, start.Y, origin.X + c, origin.Y + r, Index)) window[r * WindowSize + c] = 1;
   window[WindowHalf * WindowSize + WindowHalf] = 0;
 
   std::string path;

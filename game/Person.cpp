@@ -2,15 +2,15 @@
 // path following and the current person's keys.
 #include "game/Person.h"
 
+#include "core/Settings.h"
 #include "game/Random.h"
 #include "game/World.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
 
 namespace {
 
 // The cell offset of a direction digit; false for "5" and anything not a digit 1..9.
-bool digitOffset(char digit, int& dx, int& dy) {
+bool DigitOffset(char digit, int& dx, int& dy) {
   if (digit < '1' || digit > '9' || digit == '5') return false;
   const int v = digit - '0' - 5;  // 3 * DX + DY
   dx = (v + 4) / 3 - 1;           // rounds v / 3 to the nearest
@@ -18,23 +18,20 @@ bool digitOffset(char digit, int& dx, int& dy) {
   return true;
 }
 
-struct KeyRow {
+struct TKeyRow {
   int First, Second, DX, DY;
 };
-constexpr KeyRow MovementKeys[] = {
-    {VK_NUMPAD9, VK_PRIOR, +1, 0},  {VK_NUMPAD1, VK_END, -1, 0},
-    {VK_NUMPAD7, VK_HOME, 0, -1},   {VK_NUMPAD3, VK_NEXT, 0, +1},
-    {VK_UP, VK_NUMPAD8, +1, -1},    {VK_RIGHT, VK_NUMPAD6, +1, +1},
-    {VK_DOWN, VK_NUMPAD2, -1, +1},  {VK_LEFT, VK_NUMPAD4, -1, -1},
+constexpr TKeyRow MovementKeys[] = {
+    {VK_NUMPAD9, VK_PRIOR, +1, 0}, {VK_NUMPAD1, VK_END, -1, 0},   {VK_NUMPAD7, VK_HOME, 0, -1},
+    {VK_NUMPAD3, VK_NEXT, 0, +1},  {VK_UP, VK_NUMPAD8, +1, -1},   {VK_RIGHT, VK_NUMPAD6, +1, +1},
+    {VK_DOWN, VK_NUMPAD2, -1, +1}, {VK_LEFT, VK_NUMPAD4, -1, -1},
 };
 
 // Person 2's two lines, CP949.
 // "화무는 십일홍이요" (no flower stays red ten days)
-constexpr char FlowerLine[] =
-    "\xc8\xad\xb9\xab\xb4\xc2\x20\xbd\xca\xc0\xcf\xc8\xab\xc0\xcc\xbf\xe4";
+constexpr char FlowerLine[] = "\xc8\xad\xb9\xab\xb4\xc2\x20\xbd\xca\xc0\xcf\xc8\xab\xc0\xcc\xbf\xe4";
 // "달도 차면 기우느니라" (even the moon wanes once it is full)
-constexpr char MoonLine[] =
-    "\xb4\xde\xb5\xb5\x20\xc2\xf7\xb8\xe9\x20\xb1\xe2\xbf\xec\xb4\xc0\xb4\xcf\xb6\xf3";
+constexpr char MoonLine[] = "\xb4\xde\xb5\xb5\x20\xc2\xf7\xb8\xe9\x20\xb1\xe2\xbf\xec\xb4\xc0\xb4\xcf\xb6\xf3";
 
 }  // namespace
 
@@ -120,8 +117,7 @@ void TPerson::AdvanceStep() {
     FMoving = false;
     FStepVector = TPoint{0, 0};
   }
-  if (FMoving && longDiagonal && FStepCount == WalkFrame && FLift == 0)
-    World->PlaySoundAt(1, TPoint{FCellX, FCellY});
+  if (FMoving && longDiagonal && FStepCount == WalkFrame && FLift == 0) World->PlaySoundAt(1, TPoint{FCellX, FCellY});
 }
 
 void TPerson::EndOrder() {
@@ -139,14 +135,14 @@ void TPerson::FollowPath() {
   int dx = 0, dy = 0;
   if (FPath.empty())
     EndOrder();
-  else if (digitOffset(FPath.front(), dx, dy))
+  else if (DigitOffset(FPath.front(), dx, dy))
     TryStep(dx, dy);
   if (!FPath.empty()) FPath.erase(0, 1);
   if (IsCurrent() && KeyPressedSince(VK_CONTROL)) Jump(FJumpSpeed);
 }
 
 void TPerson::ObeyKeys() {
-  for (const KeyRow& row : MovementKeys) {
+  for (const TKeyRow& row : MovementKeys) {
     if (KeyDownNow(row.First) || KeyDownNow(row.Second)) {
       World->SetCameraFree(false);
       TryStep(row.DX, row.DY);

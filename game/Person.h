@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "game/Tile.h"
 #include "core/Types.h"
+#include "game/Tile.h"
 
 struct TSpeechLine {
   std::string Text;  // CP949 bytes, at most 50; empty: the line is unused
@@ -43,26 +43,26 @@ class TPerson : public TSprite {
   void Say(std::string_view Text, TColor Colour);
   void DrawSpeech(int X, int Y);
 
-  uint8_t FDirection = 0;    // facing 0..3: 0 DX<0, 1 DY>0, 2 DY<0, 3 DX>0
-  int FStep = 0;             // animation picture 0..2
-  int FStepDelta = 1;        // +1 or -1
-  int FFigureMode = 0;       // 12 walking figure, 1 single picture
-  bool FFreeMode = true;     // false while following FPath
-  std::string FPath;         // direction digits still to walk, next first
-  int FIdleFrames = 0;       // frames standing in free mode since the last step
-  int FSpeechUntil = 0;      // millisecond clock at which the speech is cleared
+  uint8_t FDirection = 0;              // facing 0..3: 0 DX<0, 1 DY>0, 2 DY<0, 3 DX>0
+  int FStep = 0;                       // animation picture 0..2
+  int FStepDelta = 1;                  // +1 or -1
+  int FFigureMode = 0;                 // 12 walking figure, 1 single picture
+  bool FFreeMode = true;               // false while following FPath
+  std::string FPath;                   // direction digits still to walk, next first
+  int FIdleFrames = 0;                 // frames standing in free mode since the last step
+  int FSpeechUntil = 0;                // millisecond clock at which the speech is cleared
   std::array<TSpeechLine, 4> FSpeech;  // lines 1..4 are FSpeech[0..3]
-  int FAnimTick = 0;         // frames since FStep last changed
-  bool FMoving = false;      // a step is under way
-  int FStepCount = 0;        // frames done of the current step
-  TPoint FStepVector;        // cell offset of the current step, (0, 0) when standing
-  int FBrightness = 0;       // -64..64, 0 = not used
-  int FAddLevel = 100;       // additive level, 100 = not used
-  int FOpacity = 100;        // percent, 100 = not used
-  int FLift = 0;             // pixels above the ground
-  int FLiftSpeed = 0;        // pixels per frame upwards
-  int FJumpSpeed = 20;       // pixels per frame a jump gives
-  int FGravity = 4;          // speed lost per frame in the air
+  int FAnimTick = 0;                   // frames since FStep last changed
+  bool FMoving = false;                // a step is under way
+  int FStepCount = 0;                  // frames done of the current step
+  TPoint FStepVector;                  // cell offset of the current step, (0, 0) when standing
+  int FBrightness = 0;                 // -64..64, 0 = not used
+  int FAddLevel = 100;                 // additive level, 100 = not used
+  int FOpacity = 100;                  // percent, 100 = not used
+  int FLift = 0;                       // pixels above the ground
+  int FLiftSpeed = 0;                  // pixels per frame upwards
+  int FJumpSpeed = 20;                 // pixels per frame a jump gives
+  int FGravity = 4;                    // speed lost per frame in the air
   bool FShadow = true;
 
  private:

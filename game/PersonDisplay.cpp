@@ -15,13 +15,13 @@ namespace {
 constexpr TRect ShadowPicture = {250, 40, 277, 53};  // on sheet 1
 constexpr int LinePixels = 16;                       // distance between speech lines
 
-TDDSurface* sheet(int index) {
+TDDSurface* SheetOf(int index) {
   if (!Display || index < 1 || index > 2) return nullptr;
   return Display->FSheets[index].get();
 }
-TDDSurface* backBuffer() { return Display ? Display->FBackBuffer.get() : nullptr; }
+TDDSurface* BackBuffer() { return Display ? Display->FBackBuffer.get() : nullptr; }
 
-const TSheetFrame* frameOf(TPerson& p) {
+const TSheetFrame* FrameOf(TPerson& p) {
   const int kind = p.FFrameKind, index = p.GetFrameIndex();
   if (!World || kind < 1 || kind > FrameKinds || index < 0 || index >= FramesPerKind) return nullptr;
   return &World->FFrames[kind][index];
@@ -31,22 +31,22 @@ const TSheetFrame* frameOf(TPerson& p) {
 
 void TPerson::Draw(const TPoint& P) {
   if (Display) Display->UnlockBackBuffer();
-  TDDSurface* dest = backBuffer();
-  if (FShadow && sheet(1) && dest)
-    BlendSprite(P.X - 14, P.Y - 17, ShadowPicture, sheet(1), dest, FMoving ? -30 : -50, bmAdd);
+  TDDSurface* dest = BackBuffer();
+  if (FShadow && SheetOf(1) && dest)
+    BlendSprite(P.X - 14, P.Y - 17, ShadowPicture, SheetOf(1), dest, FMoving ? -30 : -50, bmAdd);
   DrawPicture(P);
 }
 
 void TPerson::DrawPicture(const TPoint& P) {
-  const TSheetFrame* f = frameOf(*this);
+  const TSheetFrame* f = FrameOf(*this);
   if (!f) return;
   int x = P.X, y = P.Y - FLift;
   if (FOpacity == 100 && FAddLevel == 100 && FBrightness == 0) {
     DrawKeyed(x, y, f->Sheet, f->Rect, false);
     return;
   }
-  TDDSurface* source = sheet(f->Sheet);
-  TDDSurface* dest = backBuffer();
+  TDDSurface* source = SheetOf(f->Sheet);
+  TDDSurface* dest = BackBuffer();
   if (!source || !dest) return;
   TRect r = f->Rect;
   ClipToScreen(x, y, r, false);
@@ -60,7 +60,7 @@ void TPerson::DrawPicture(const TPoint& P) {
 
 void TPerson::DrawSeeThrough(const TPoint& P) {
   if (FAddLevel != 100 || FOpacity != 100) return;
-  const TSheetFrame* f = frameOf(*this);
+  const TSheetFrame* f = FrameOf(*this);
   if (!f) return;
   DrawStippled(P.X, P.Y - FLift, f->Sheet, f->Rect, false, FBrightness);
 }
@@ -79,9 +79,7 @@ void TPerson::ClearSpeech() {
   FSpeechUntil = 0;
 }
 
-void TPerson::HoldSpeech(int Ms) {
-  FSpeechUntil = static_cast<int>(GameTicks() + static_cast<uint32_t>(Ms));
-}
+void TPerson::HoldSpeech(int Ms) { FSpeechUntil = static_cast<int>(GameTicks() + static_cast<uint32_t>(Ms)); }
 
 void TPerson::Say(std::string_view Text, TColor Colour) {
   for (TSpeechLine& line : FSpeech) {

@@ -1,21 +1,21 @@
 // TSystem::HandlePointer: edge scrolling, the selection rectangle, right-click orders,
 // map editing, and the marker and pointer pictures.
+#include "core/Settings.h"
 #include "game/World.h"
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
 #include "platform/GameInput.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
 
 namespace {
 
 constexpr TRect CellMarker = {287, 16, 287 + 64, 16 + 23};
 constexpr TRect GroundMarker = {351, 16, 351 + 64, 16 + 23};
-TRect pointerPicture(int phase) { return MakeRect(251 + 18 * phase, 16, 18, 18); }
+TRect PointerPicture(int phase) { return MakeRect(251 + 18 * phase, 16, 18, 18); }
 
 // Corner overlap in the inclusive sense: a corner of either rectangle inside the other.
-bool cornersMeet(const TRect& a, const TRect& b) {
+bool CornersMeet(const TRect& a, const TRect& b) {
   const TPoint corners[4] = {{a.Left, a.Top}, {a.Right, a.Top}, {a.Left, a.Bottom}, {a.Right, a.Bottom}};
   for (const TPoint& p : corners)
     if (PointInRect(b, p)) return true;
@@ -27,15 +27,43 @@ bool cornersMeet(const TRect& a, const TRect& b) {
 // True when the pointer scrolled and the camera became free: the frame's pointer work ends.
 bool TSystem::ScrollAtEdges(const TPoint& P) {
   bool scrolled = false, horizontal = false;
-  if (P.X <= 0) { FScrollX -= 30; scrolled = horizontal = true; }
-  if (P.X >= ScreenWidth - 1) { FScrollX += 30; scrolled = horizontal = true; }
-  if (P.Y <= 0) { FScrollY -= horizontal ? 14 : 28; scrolled = true; }
-  if (P.Y >= ScreenHeight - 1) { FScrollY += horizontal ? 14 : 28; scrolled = true; }
+  if (P.X <= 0) {
+    FScrollX -= 30;
+    scrolled = horizontal = true;
+  }
+  if (P.X >= ScreenWidth - 1) {
+    FScrollX += 30;
+    scrolled = horizontal = true;
+  }
+  if (P.Y <= 0) {
+    FScrollY -= horizontal ? 14 : 28;
+    scrolled = true;
+  }
+  if (P.Y >= ScreenHeight - 1) {
+    FScrollY += horizontal ? 14 : 28;
+    scrolled = true;
+  }
   if (!scrolled) return false;
-  if (FScrollX < -30) { FCameraX -= 1; FCameraY -= 1; FScrollX += 60; }
-  if (FScrollX >= 30) { FCameraX += 1; FCameraY += 1; FScrollX -= 60; }
-  if (FScrollY < -14) { FCameraX += 1; FCameraY -= 1; FScrollY += 28; }
-  if (FScrollY >= 14) { FCameraX -= 1; FCameraY += 1; FScrollY -= 28; }
+  if (FScrollX < -30) {
+    FCameraX -= 1;
+    FCameraY -= 1;
+    FScrollX += 60;
+  }
+  if (FScrollX >= 30) {
+    FCameraX += 1;
+    FCameraY += 1;
+    FScrollX -= 60;
+  }
+  if (FScrollY < -14) {
+    FCameraX += 1;
+    FCameraY -= 1;
+    FScrollY += 28;
+  }
+  if (FScrollY >= 14) {
+    FCameraX -= 1;
+    FCameraY += 1;
+    FScrollY -= 28;
+  }
   if (KeyDownNow(VK_LEFT) || KeyDownNow(VK_UP) || KeyDownNow(VK_RIGHT) || KeyDownNow(VK_DOWN)) return false;
   SetCameraFree(true);
   return true;
@@ -73,7 +101,7 @@ void TSystem::TrackSelection(const TPoint& P) {
       if (!person) continue;
       TRect box;
       person->GetSelectRect(box);
-      if (cornersMeet(box, r) || cornersMeet(r, box)) caught |= static_cast<uint8_t>(1u << i);
+      if (CornersMeet(box, r) || CornersMeet(r, box)) caught |= static_cast<uint8_t>(1u << i);
     }
     if (caught) FSelected = caught;
     FDragging = false;
@@ -86,7 +114,7 @@ void TSystem::DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, cons
     if (hC > 0) DrawKeyed(x, y, 1, GroundMarker, true);
     DrawKeyed(x, y - 13 * hC, 1, CellMarker, true);
   }
-  DrawKeyed(P.X, P.Y, 1, pointerPicture(FCursorPhase), true);
+  DrawKeyed(P.X, P.Y, 1, PointerPicture(FCursorPhase), true);
 }
 
 void TSystem::HandlePointer() {

@@ -2,6 +2,7 @@
 // see-through pass, selection marks and speech.
 #include <vector>
 
+#include "core/Settings.h"
 #include "game/GroundClear.h"
 #include "game/Random.h"
 #include "game/StackCover.h"
@@ -9,7 +10,6 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "core/Settings.h"
 
 namespace {
 
@@ -21,19 +21,19 @@ struct TViewSlot {
   TStackSlot Stack;
 };
 
-struct ListedPerson {
+struct TListedPerson {
   TPoint Anchor;
   TPerson* Who;
 };
 
 // The pixel offset of a person's progress through its step.
-TPoint stepOffset(const TPerson& p) {
+TPoint StepOffset(const TPerson& p) {
   const int dx = p.FStepVector.X, dy = p.FStepVector.Y;
   const int k = p.FStepCount, g = p.StepFrames();
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
-void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows,
+void DrawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows,
                    const TStackCover& cover) {
   const bool water = slot.Code / 4 == WaterKind;
   const bool lit = light == 2 || (water && light == 1);
@@ -44,7 +44,10 @@ void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, in
     if (rows != nullptr && (rows[level].From != 0 || rows[level].To != height || rows[level].Cut != 0)) {
       if (rows[level].From < rows[level].To) {
         tile.DrawRows(p, rows[level].From, rows[level].To,
-                      lit ? TTile::Lit : light == 0 ? TTile::Half : TTile::ThreeQuarters, cover.Cut(rows[level].Cut));
+                      lit          ? TTile::Lit
+                      : light == 0 ? TTile::Half
+                                   : TTile::ThreeQuarters,
+                      cover.Cut(rows[level].Cut));
       }
     } else if (lit) {
       tile.Draw(p);
@@ -55,11 +58,9 @@ void drawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, in
 }
 
 // One frame's person list and the cell drawing that fills it.
-class CellPainter {
+class TCellPainter {
  public:
-  CellPainter(TSystem& world, TPoint off) : FWorld(world), FMap(*world.FMap), FOff(off) {
-    FListed.reserve(MaxListed);
-  }
+  TCellPainter(TSystem& world, TPoint off) : FWorld(world), FMap(*world.FMap), FOff(off) { FListed.reserve(MaxListed); }
 
   // Cell (cx, cy) when anything of it is drawn; null off the map or under the fog.
   const TMapCell* PaintedCell(int cx, int cy) const {
@@ -88,12 +89,12 @@ class CellPainter {
     const int h = cell->Height;
     const int occ = cell->Occupant;
     if (v.Stack.Code >= 0) {
-      drawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
+      DrawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
     }
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
       if (TPerson* p = FWorld.Person(occ)) {
-        const TPoint s = stepOffset(*p);
+        const TPoint s = StepOffset(*p);
         const int ground = FMap.GetCell(CellHeight, cx + p->FStepVector.X, cy + p->FStepVector.Y);
         Add(p, TPoint{x - FOff.X + s.X, yr - LevelPixels * ground - 20 - FOff.Y + s.Y});
       }
@@ -101,27 +102,26 @@ class CellPainter {
       // The stepping person again, after its target cell's tiles, at the same point.
       TPerson* p = FWorld.Person(occ - 100);
       if (p && p->FAddLevel == 100 && p->FOpacity == 100) {
-        const TPoint s = stepOffset(*p);
+        const TPoint s = StepOffset(*p);
         const int dx = p->FStepVector.X, dy = p->FStepVector.Y;
-        Add(p, TPoint{x - FOff.X - 30 * (dx + dy) + s.X,
-                      yr - LevelPixels * h - 20 - 14 * (dy - dx) - FOff.Y + s.Y});
+        Add(p, TPoint{x - FOff.X - 30 * (dx + dy) + s.X, yr - LevelPixels * h - 20 - 14 * (dy - dx) - FOff.Y + s.Y});
       }
     }
   }
 
   // See-through figures, selection marks and speech over everything drawn.
   void Finish() {
-    for (ListedPerson& entry : FListed) {
+    for (TListedPerson& entry : FListed) {
       entry.Who->DrawSeeThrough(entry.Anchor);
       entry.Anchor.Y -= entry.Who->FLift;
     }
-    for (const ListedPerson& entry : FListed) {
+    for (const TListedPerson& entry : FListed) {
       const TPerson& p = *entry.Who;
       if (!(FWorld.FSelected & (1u << (p.FId & 7)))) continue;
       const TRect mark = MakeRect(416 + 12 * Random(10), 0, 12, 12);
       DrawKeyed(entry.Anchor.X + p.FWidth / 2 - 12, entry.Anchor.Y - p.FHeight + 10, 1, mark, false);
     }
-    for (const ListedPerson& entry : FListed) entry.Who->DrawSpeech(entry.Anchor.X, entry.Anchor.Y - 100);
+    for (const TListedPerson& entry : FListed) entry.Who->DrawSpeech(entry.Anchor.X, entry.Anchor.Y - 100);
   }
 
  private:
@@ -133,7 +133,7 @@ class CellPainter {
   TSystem& FWorld;
   TMap& FMap;
   TPoint FOff;
-  std::vector<ListedPerson> FListed;
+  std::vector<TListedPerson> FListed;
 };
 
 }  // namespace
@@ -147,7 +147,7 @@ void TSystem::DrawWorld() {
   if (!FCameraFree) {
     cam = current ? TPoint{current->FCellX, current->FCellY} : TPoint{};
     const TPerson* p = Person(FCurrent);
-    off = p ? stepOffset(*p) : TPoint{};
+    off = p ? StepOffset(*p) : TPoint{};
   }
   if (current) FMap->Reveal(current->FCellX, current->FCellY, 7);
   cam.X += high ? 12 : 10;
@@ -155,7 +155,7 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
-  CellPainter painter(*this, off);
+  TCellPainter painter(*this, off);
   FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewSlot> view;

@@ -9,8 +9,7 @@ constexpr uint8_t GoalMark = 10;
 constexpr uint8_t MarkBits = 0x7F;
 
 // Per back-step code 1..8: the step from the marked cell towards the goal.
-constexpr TPoint BackStep[9] = {{0, 0},  {0, -1},  {-1, 0}, {1, 0}, {0, 1},
-                                {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+constexpr TPoint BackStep[9] = {{0, 0}, {0, -1}, {-1, 0}, {1, 0}, {0, 1}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
 
 }  // namespace
 
@@ -54,7 +53,8 @@ bool TSearchPath::Flood(int start, int goal) {
   while (head < tail) {
     const int c = FQueue[head++];
     if ((open(c - s) && mark(c - s, 4)) || (open(c + 1) && mark(c + 1, 2)) || (open(c + s) && mark(c + s, 1)) ||
-        (open(c - 1) && mark(c - 1, 3)) || (open(c - s - 1) && unblocked(c - 1) && unblocked(c - s) && mark(c - s - 1, 8)) ||
+        (open(c - 1) && mark(c - 1, 3)) ||
+        (open(c - s - 1) && unblocked(c - 1) && unblocked(c - s) && mark(c - s - 1, 8)) ||
         (open(c - s + 1) && unblocked(c - s) && unblocked(c + 1) && mark(c - s + 1, 7)) ||
         (open(c + s + 1) && unblocked(c + 1) && unblocked(c + s) && mark(c + s + 1, 5)) ||
         (open(c + s - 1) && unblocked(c + s) && unblocked(c - 1) && mark(c + s - 1, 6))) {

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "core/Types.h"
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "core/Types.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "gfx/blit/PictureCut.h"
 #include "core/Types.h"
+#include "gfx/blit/PictureCut.h"
 
 class TSystem;
 
@@ -85,7 +85,7 @@ class TStackCover {
     bool operator==(const TRowSpan&) const = default;
   };
   struct TShape {
-    int Width = 0;   // the picture's width and height
+    int Width = 0;  // the picture's width and height
     int Height = 0;
     std::vector<TRowSpan> Rows;
     bool operator==(const TShape&) const = default;
@@ -112,7 +112,7 @@ class TStackCover {
   uint16_t CutNumber(const std::vector<TColumnSpan>& rows);
 
   uint64_t FSheetVersions[2] = {};  // the sheets' contents the shapes were taken from
-  std::vector<int> FShapeOfCode;     // by tile code: index into FShapes, -1 none, -2 not taken yet
+  std::vector<int> FShapeOfCode;    // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
   std::vector<int8_t> FHoldsGround;  // by shape: 1 it holds its ground diamond, 0 not, -1 unknown
   std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);

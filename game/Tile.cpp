@@ -11,9 +11,7 @@ TTile::TTile(int Sheet, const TRect& Rect)
 
 void TTile::Draw(const TPoint& P) { DrawKeyed(P.X, P.Y, FSheet, FSourceRect, false); }
 
-void TTile::DrawSeeThrough(const TPoint& P) {
-  DrawStippled(P.X, P.Y, FSheet, FSourceRect, false, 0);
-}
+void TTile::DrawSeeThrough(const TPoint& P) { DrawStippled(P.X, P.Y, FSheet, FSourceRect, false, 0); }
 
 void TTile::DrawShaded(const TPoint& P, bool Dark) {
   if (Dark)
@@ -27,11 +25,8 @@ void TTile::DrawRows(const TPoint& P, int From, int To, TShade Shade, const TPic
   const TRect part{r.Left, r.Top + From, r.Right, r.Top + To};
   const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
   switch (Shade) {
-    case Lit:
-      return DrawKeyed(c.X, c.Y + From, FSheet, part, true, Cut);
-    case ThreeQuarters:
-      return DrawThreeQuarterBright(c.X, c.Y + From, FSheet, part, true, Cut);
-    case Half:
-      return DrawHalfBright(c.X, c.Y + From, FSheet, part, true, Cut);
+    case Lit: return DrawKeyed(c.X, c.Y + From, FSheet, part, true, Cut);
+    case ThreeQuarters: return DrawThreeQuarterBright(c.X, c.Y + From, FSheet, part, true, Cut);
+    case Half: return DrawHalfBright(c.X, c.Y + From, FSheet, part, true, Cut);
   }
 }

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "core/Settings.h"
 #include "game/FrameTiming.h"
 #include "game/Random.h"
 #include "platform/GameInput.h"
-#include "core/Settings.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 
@@ -33,7 +33,7 @@ void TSystem::PlacePersons() {
   for (int n = 1; n <= PersonCount; ++n) {
     TSprite* person = FActors[n].get();
     if (!person) continue;
-    if (const auto cell = FMap->StartCell(person->FId)) {
+    if (const auto cell = FMap->TStartCell(person->FId)) {
       person->FCellX = cell->X;
       person->FCellY = cell->Y;
     }
@@ -83,14 +83,14 @@ std::unique_ptr<TMap> LoadGameMap() {
 
 namespace {
 
-void fillTiles(TSystem& world) {
+void FillTiles(TSystem& world) {
   for (int r = 0; r < 6; ++r)
     for (int c = 0; c < 4; ++c)
       world.FTiles[r * 4 + c] = std::make_unique<TTile>(1, MakeRect(60 * c, 45 * r + 2, 60, 45));
 }
 
 // Left and top of character picture (kind, direction d, step s) on sheet 2.
-TPoint frameCorner(int kind, int d, int s) {
+TPoint FrameCorner(int kind, int d, int s) {
   if (kind <= 3) return {(kind - 1) * 165 + 55 * s + 1, 71 * d + 1};
   const int base = kind == 4 ? 1 : 329;
   const int secondBlock = kind == 4 ? 166 : 493;
@@ -98,11 +98,11 @@ TPoint frameCorner(int kind, int d, int s) {
   return {55 * s + secondBlock, 71 * (d - 2) + 285};
 }
 
-void fillFrames(TSystem& world) {
+void FillFrames(TSystem& world) {
   for (int kind = 1; kind <= FrameKinds; ++kind)
     for (int d = 0; d < 4; ++d)
       for (int s = 0; s < 3; ++s) {
-        const TPoint corner = frameCorner(kind, d, s);
+        const TPoint corner = FrameCorner(kind, d, s);
         world.FFrames[kind][d * 3 + s] = TSheetFrame{2, MakeRect(corner.X, corner.Y, 54, 70)};
       }
 }
@@ -118,8 +118,8 @@ void GameStart() {
   world->Person(4)->FBrightness = 40;
   world->FMap = LoadGameMap();
   world->PlacePersons();
-  fillTiles(*world);
-  fillFrames(*world);
+  FillTiles(*world);
+  FillFrames(*world);
   StartedWorld = std::move(world);
   World = StartedWorld.get();
   for (int vk = 1; vk <= 145; ++vk) KeyState(vk);
@@ -164,8 +164,7 @@ void GameFrame() {
 uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }
 
 bool PointInRect(const TRect& Rect, const TPoint& Point) {
-  return Rect.Left <= Point.X && Point.X <= Rect.Right && Rect.Top <= Point.Y &&
-         Point.Y <= Rect.Bottom;
+  return Rect.Left <= Point.X && Point.X <= Rect.Right && Rect.Top <= Point.Y && Point.Y <= Rect.Bottom;
 }
 
 void SwapInts(int& A, int& B) { std::swap(A, B); }

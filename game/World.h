@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Types.h"
 #include "game/Map.h"
 #include "game/Person.h"
 #include "game/StackCover.h"
 #include "game/Tile.h"
-#include "core/Types.h"
 
 class TDXSound;
 
@@ -20,10 +20,10 @@ struct TSheetFrame {
   TRect Rect;
 };
 
-constexpr int ActorCount = 104;     // FActors[1..104]; 1..4 are the persons
+constexpr int ActorCount = 104;  // FActors[1..104]; 1..4 are the persons
 constexpr int PersonCount = 4;
-constexpr int FrameKinds = 5;       // FFrames[1..5]
-constexpr int FramesPerKind = 49;   // FFrames[k][0..48]; 0..11 are filled
+constexpr int FrameKinds = 5;      // FFrames[1..5]
+constexpr int FramesPerKind = 49;  // FFrames[k][0..48]; 0..11 are filled
 
 class TSystem {
  public:
@@ -60,14 +60,14 @@ class TSystem {
   int FPaintKind = 0;        // terrain kind 0..5 last chosen in map editing
   int FViewX = 0;            // view reference cell, set by every render pass
   int FViewY = 0;
-  bool FOrderActive = false;  // an ordered person is still following its path
-  TPoint FOrderCell;          // target cell of the last order
-  TPoint FOrderPoint;         // pointer offset from the target cell's box corner
+  bool FOrderActive = false;   // an ordered person is still following its path
+  TPoint FOrderCell;           // target cell of the last order
+  TPoint FOrderPoint;          // pointer offset from the target cell's box corner
   uint8_t FOrderOccupant = 0;  // target cell's occupant byte when ordered
   bool FDragging = false;      // a selection rectangle is open
   TPoint FDragStart;           // where it started, back-buffer pixels
   std::unique_ptr<TMap> FMap;
-  std::unique_ptr<TTile> FTiles[24];  // index kind * 4 + edge variant
+  std::unique_ptr<TTile> FTiles[24];                   // index kind * 4 + edge variant
   TSheetFrame FFrames[FrameKinds + 1][FramesPerKind];  // [1..5][0..48]
   std::unique_ptr<TSprite> FActors[ActorCount + 1];    // [1..104]; all assigned ones owned
   // false: every row of every block is drawn, also where later blocks cover it in full.

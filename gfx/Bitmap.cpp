@@ -58,8 +58,8 @@ bool DecodePixels(std::span<const uint8_t> d, uint64_t at, const TBmpInfo& h, TB
       const uint8_t index = h.Bits == 8 ? row[x] : ((x & 1) ? row[x / 2] & 15 : row[x / 2] >> 4);
       if (index >= colours) {
         return Refuse(error, "pixel index " + std::to_string(index) + " at (" + std::to_string(x) + ", " +
-                                 std::to_string(y) + ") lies past the colour table of " +
-                                 std::to_string(colours) + " entries");
+                                 std::to_string(y) + ") lies past the colour table of " + std::to_string(colours) +
+                                 " entries");
       }
       dst[x] = index;
     }

@@ -16,9 +16,9 @@ struct TBmpColour {
 };
 
 struct TBitmap {
-  int Width = 0;         // pixels, 1..MaxBitmapSide
-  int Height = 0;        // pixels, 1..MaxBitmapSide
-  int BitsPerPixel = 0;  // 4, 8 or 24
+  int Width = 0;                    // pixels, 1..MaxBitmapSide
+  int Height = 0;                   // pixels, 1..MaxBitmapSide
+  int BitsPerPixel = 0;             // 4, 8 or 24
   std::vector<TBmpColour> Colours;  // the colour table (empty for 24 bits)
   // Top row first. Indexed images: one index per pixel; 24-bit: red, green, blue per pixel.
   std::vector<uint8_t> Pixels;

@@ -46,7 +46,8 @@ void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
   const uint16_t brush = PackColour(dc.PixelKind, Brush.Color);
   const bool fill = Brush.Style == TBrushStyle::Solid;
   for (int y = std::max(top, 0); y < std::min(bottom, dc.Height); ++y) {
-    auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc.Pixels) + static_cast<ptrdiff_t>(y) * dc.Pitch);
+    auto* row =
+        reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc.Pixels) + static_cast<ptrdiff_t>(y) * dc.Pitch);
     const bool edgeRow = y == top || y == bottom - 1;
     for (int x = std::max(left, 0); x < std::min(right, dc.Width); ++x) {
       if (edgeRow || x == left || x == right - 1) {

@@ -4,14 +4,14 @@
 
 #include <string_view>
 
-#include "ddraw/DDraw.h"
 #include "core/Types.h"
+#include "ddraw/DDraw.h"
 
 enum class TBrushStyle { Solid, Clear };
 
 struct TCanvasFont {
   const char* Name = "Default";
-  int Size = 12;             // points at 96 dpi: 16 px
+  int Size = 12;  // points at 96 dpi: 16 px
   TColor Color = RGB(255, 255, 255);
 };
 struct TCanvasPen {

@@ -124,8 +124,8 @@ void CopyBitmapToSurface(TDDSurface* surface, const TBitmap& bitmap) {
 void LoadBitmapSurface(const std::string& name, int dx, int dy, bool /*systemMemory: always*/, int pixelKind,
                        std::unique_ptr<TDDSurface>& surface) {
   if (name.empty()) {
-    surface = std::make_unique<TDDSurface>(std::clamp(dx, 0, MaxBitmapSide), std::clamp(dy, 0, MaxBitmapSide),
-                                           pixelKind);
+    surface =
+        std::make_unique<TDDSurface>(std::clamp(dx, 0, MaxBitmapSide), std::clamp(dy, 0, MaxBitmapSide), pixelKind);
     return;
   }
   const auto bitmap = FindBitmap(name, true);

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "gfx/Bitmap.h"
 #include "ddraw/DDraw.h"
+#include "gfx/Bitmap.h"
 
 struct TPaletteEntry {
   uint8_t Red = 0, Green = 0, Blue = 0, Flags = 0;

@@ -4,12 +4,12 @@
 
 #include <stdexcept>
 
+#include "core/Settings.h"
 #include "gfx/DDUtils.h"
 #include "gfx/Drawing.h"
 #include "gfx/TextRenderer.h"
 #include "platform/GameInput.h"
 #include "platform/Platform.h"
-#include "core/Settings.h"
 
 TDisplay* Display = nullptr;
 
@@ -18,14 +18,10 @@ namespace {
 // The pixel-format code from a 16-bit red mask.
 int PixelKindFromRedMask(uint32_t redMask) {
   switch (redMask) {
-    case 0xF800:
-      return PixelKind565;
-    case 0x7C00:
-      return PixelKind555;
-    case 0x001F:
-      return PixelKindBgr565;
-    default:
-      return 0;
+    case 0xF800: return PixelKind565;
+    case 0x7C00: return PixelKind555;
+    case 0x001F: return PixelKindBgr565;
+    default: return 0;
   }
 }
 

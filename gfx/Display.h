@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "gfx/DDCanvas.h"
 #include "ddraw/DDraw.h"
+#include "gfx/DDCanvas.h"
 
 // The back buffer's slack beside its rows: ground blocks cut by a side of the screen are
 // drawn whole into it, the fast way, rather than clipped column by column.

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/Settings.h"
 #include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
-#include "core/Settings.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
 
@@ -69,17 +69,16 @@ struct TJob {
   int X, Y;
   TRect R;
   int C0, C1, R0, R1;
-  TRect Picture;  // the sheet picture R was clipped from (sheet routines only)
+  TRect Picture;                    // the sheet picture R was clipped from (sheet routines only)
   const TPictureCut* Cut = &NoCut;  // what is drawn of each row of Picture
 };
 
 // The indices c of 0..count-1 with srcStart + c in [0, srcLimit) and dstStart + c in
 // [dstMin, dstLimit).
 CORVINA_INLINE void Visible(int count, int srcStart, int srcLimit, int dstStart, int dstMin, int dstLimit, int& first,
-                           int& last) {
+                            int& last) {
   const int64_t f = std::max<int64_t>({0, -int64_t{srcStart}, int64_t{dstMin} - dstStart});
-  const int64_t l = std::min<int64_t>(
-      {int64_t{count}, int64_t{srcLimit} - srcStart, int64_t{dstLimit} - dstStart});
+  const int64_t l = std::min<int64_t>({int64_t{count}, int64_t{srcLimit} - srcStart, int64_t{dstLimit} - dstStart});
   first = static_cast<int>(f);
   last = static_cast<int>(std::max(f, l));
 }
@@ -219,7 +218,8 @@ const TKeyPicture* SourceRuns(const TJob& job) {
 
 // A split/compose pair called directly, so a per-pixel loop can inline it; the layout is
 // still chosen once per call, from what SelectPixelFormat set.
-template <void (*SplitFn)(uint16_t, uint8_t&, uint8_t&, uint8_t&), void (*ComposeFn)(uint8_t, uint8_t, uint8_t, uint16_t&)>
+template <void (*SplitFn)(uint16_t, uint8_t&, uint8_t&, uint8_t&),
+          void (*ComposeFn)(uint8_t, uint8_t, uint8_t, uint16_t&)>
 struct TFormat {
   static void Split(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) { SplitFn(p, r, g, b); }
   static void Compose(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) { ComposeFn(r, g, b, p); }
@@ -339,7 +339,8 @@ CORVINA_INLINE void BlendLanes(const TJob& j, const Mix& mix, const One& one) {
 // also the destination (sixteen pixels are read before any is written), or an add level too
 // large for the lanes.
 CORVINA_CLONES bool BlendRowsFast(const TJob& job, TBlendMode mode, int level) {
-  if (job.Source == job.Dest || (mode == bmAdd && (level > WideLanesAddLevel || level < -WideLanesAddLevel))) return false;
+  if (job.Source == job.Dest || (mode == bmAdd && (level > WideLanesAddLevel || level < -WideLanesAddLevel)))
+    return false;
   bool done = false;
   WithPixelFormat([&](auto format) {
     using F = decltype(format);
@@ -348,7 +349,8 @@ CORVINA_CLONES bool BlendRowsFast(const TJob& job, TBlendMode mode, int level) {
     if constexpr (is565 || is555) {
       constexpr int rShift = is565 ? 11 : 10, gShift = is565 ? 6 : 5;
       if (mode == bmAlpha) {
-        BlendLanes<rShift, gShift>(job, TAlphaLanes{level}, [&](uint16_t s, uint16_t& d) { AlphaPixel<F>(s, d, level); });
+        BlendLanes<rShift, gShift>(job, TAlphaLanes{level},
+                                   [&](uint16_t s, uint16_t& d) { AlphaPixel<F>(s, d, level); });
       } else {
         BlendLanes<rShift, gShift>(job, TAddLanes{level}, [&](uint16_t s, uint16_t& d) { AddPixel<F>(s, d, level); });
       }
@@ -548,32 +550,27 @@ void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurfac
   EndJob(job);
 }
 
-void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level,
-                 TBlendMode mode) {
+void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level, TBlendMode mode) {
   TJob job;
   if (!BeginSpriteJob(x, y, r, source, dest, level, job)) return;
   switch (mode) {
     case bmAlpha: {
       const int l = std::clamp(level, 0, 128);
       if (!BlendRowsFast(job, bmAlpha, l)) {
-        EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AlphaPixel<decltype(format)>(s, d, l); });
+        EachOpaqueIn(job,
+                     [&](auto format, int, int, uint16_t s, uint16_t& d) { AlphaPixel<decltype(format)>(s, d, l); });
       }
       break;
     }
     case bmAdd:
       if (!BlendRowsFast(job, bmAdd, level)) {
-        EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
+        EachOpaqueIn(job,
+                     [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
       }
       break;
-    case bmGlowRed:
-      Glow(job, level, 0);
-      break;
-    case bmGlowGreen:
-      Glow(job, level, 1);
-      break;
-    case bmGlowBlue:
-      Glow(job, level, 2);
-      break;
+    case bmGlowRed: Glow(job, level, 0); break;
+    case bmGlowGreen: Glow(job, level, 1); break;
+    case bmGlowBlue: Glow(job, level, 2); break;
   }
   EndJob(job);
 }

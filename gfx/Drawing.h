@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "ddraw/DDraw.h"
 #include "core/Types.h"
+#include "ddraw/DDraw.h"
 
 enum TBlendMode : uint8_t { bmAlpha = 0, bmAdd = 1, bmGlowRed = 2, bmGlowGreen = 3, bmGlowBlue = 4 };
 
@@ -32,8 +32,6 @@ void DrawKeyed(int x, int y, int sheet, const TRect& r, bool atCorner, const TPi
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness);
 void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut = NoCut);
 void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut = NoCut);
-void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level,
-                 TBlendMode mode);
-void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest,
-                    int brightness);
+void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level, TBlendMode mode);
+void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int brightness);
 void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level);

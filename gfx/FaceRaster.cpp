@@ -46,16 +46,11 @@ uint8_t CoverageAt(const FT_Bitmap& bitmap, unsigned row, unsigned col) {
   const uint8_t* line = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
   auto scaled = [](unsigned v, unsigned max) { return static_cast<uint8_t>(v == 0 ? 0 : 256 * v / max - 1); };
   switch (bitmap.pixel_mode) {
-    case FT_PIXEL_MODE_MONO:
-      return scaled((line[col / 8] >> (7 - col % 8)) & 1, 1);
-    case FT_PIXEL_MODE_GRAY2:
-      return scaled((line[col / 4] >> (6 - 2 * (col % 4))) & 3, 3);
-    case FT_PIXEL_MODE_GRAY4:
-      return scaled((line[col / 2] >> (4 - 4 * (col % 2))) & 15, 15);
-    case FT_PIXEL_MODE_BGRA:
-      return line[col * 4 + 3];
-    default:
-      return line[col];
+    case FT_PIXEL_MODE_MONO: return scaled((line[col / 8] >> (7 - col % 8)) & 1, 1);
+    case FT_PIXEL_MODE_GRAY2: return scaled((line[col / 4] >> (6 - 2 * (col % 4))) & 3, 3);
+    case FT_PIXEL_MODE_GRAY4: return scaled((line[col / 2] >> (4 - 4 * (col % 2))) & 15, 15);
+    case FT_PIXEL_MODE_BGRA: return line[col * 4 + 3];
+    default: return line[col];
   }
 }
 
@@ -103,7 +98,7 @@ struct TGlyph {
   int Left = 0, Top = 0, Width = 0, Rows = 0;
   bool Drawn = false;  // loaded in colour and rendered; then its coverage:
   int BitmapLeft = 0, BitmapTop = 0, BitmapWidth = 0, BitmapRows = 0;
-  bool Colour = false;  // stored over the line, not combined
+  bool Colour = false;            // stored over the line, not combined
   std::vector<uint8_t> Coverage;  // BitmapRows rows of BitmapWidth
 };
 
@@ -222,8 +217,13 @@ bool TFaceRaster::Render(std::string_view utf8, int points, TCoverage& line, std
   TBox box{0, 0, 0, sized->Height};
   FT_Pos penX = 0, penY = 0;
   for (unsigned g = 0; g < count; ++g) {
-    TPlaced p{infos[g].codepoint, penX + moves[g].x_offset, penY + FT_Pos{sized->Ascent} * 64 - moves[g].y_offset,
-              0, 0, 0, 0};
+    TPlaced p{infos[g].codepoint,
+              penX + moves[g].x_offset,
+              penY + FT_Pos{sized->Ascent} * 64 - moves[g].y_offset,
+              0,
+              0,
+              0,
+              0};
     penX += moves[g].x_advance;
     penY += moves[g].y_advance;
     const TGlyph& glyph = sized->GlyphOf(p.Index);

@@ -4,18 +4,16 @@
 #include <cstdio>
 #include <string>
 
+#include "core/Settings.h"
 #include "gfx/Display.h"
 #include "platform/GameInput.h"
-#include "core/Settings.h"
 
 double FramesPerSecond = 0;
 
 namespace {
 
 // Ticks are 32-bit and wrap: the difference is taken in 32 bits.
-int32_t TicksSince(int start) {
-  return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start));
-}
+int32_t TicksSince(int start) { return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start)); }
 
 // The overlay's three lines, written anew only when the number in one of them changes.
 struct TOverlayLines {

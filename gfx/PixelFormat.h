@@ -4,17 +4,14 @@
 
 #include <cstdint>
 
-#include "ddraw/DDraw.h"
 #include "core/Types.h"
+#include "ddraw/DDraw.h"
 
 inline uint16_t PackRgb(int kind, uint8_t r, uint8_t g, uint8_t b) {
   switch (kind) {
-    case PixelKind555:
-      return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-    case PixelKindBgr565:
-      return static_cast<uint16_t>(((b >> 3) << 11) | ((g >> 2) << 5) | (r >> 3));
-    default:
-      return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+    case PixelKind555: return static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+    case PixelKindBgr565: return static_cast<uint16_t>(((b >> 3) << 11) | ((g >> 2) << 5) | (r >> 3));
+    default: return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
   }
 }
 

@@ -10,9 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Log.h"
 #include "gfx/Cp949.h"
 #include "gfx/FaceRaster.h"
-#include "core/Log.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -172,7 +172,8 @@ const TLineMask* MaskOf(const TLineView& text) {
     for (int col = 0; col < line.Width; ++col) {
       const uint8_t alpha = src[col];
       if (alpha == 0) continue;
-      (alpha == 255 ? mask.Solid : mask.Partial).push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
+      (alpha == 255 ? mask.Solid : mask.Partial)
+          .push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
       mask.Width = std::max(mask.Width, col + 1);
       mask.Height = row + 1;
     }
@@ -201,7 +202,8 @@ void BlendInk(const TSurfaceDC& target, int x, int y, const TLineMask& mask, TCo
   const uint8_t fg = static_cast<uint8_t>(GetGValue(colour));
   const uint8_t fb = static_cast<uint8_t>(GetBValue(colour));
   const uint16_t solid = PackColour(Kind, colour);
-  const bool inside = x >= 0 && y >= 0 && int64_t{x} + mask.Width <= target.Width && int64_t{y} + mask.Height <= target.Height;
+  const bool inside =
+      x >= 0 && y >= 0 && int64_t{x} + mask.Width <= target.Width && int64_t{y} + mask.Height <= target.Height;
   EachInk(target, x, y, inside, mask.Solid, [&](uint16_t& d, const TInk&) { d = solid; });
   EachInk(target, x, y, inside, mask.Partial, [&](uint16_t& d, const TInk& ink) {
     uint8_t r, g, b;
@@ -221,12 +223,9 @@ void DrawLine(const TSurfaceDC& target, int x, int y, const TLineView& text, TCo
   const TLineMask* mask = MaskOf(text);
   if (mask == nullptr) return;
   switch (target.PixelKind) {
-    case PixelKind555:
-      return BlendInk<PixelKind555>(target, x, y, *mask, colour);
-    case PixelKindBgr565:
-      return BlendInk<PixelKindBgr565>(target, x, y, *mask, colour);
-    default:
-      return BlendInk<PixelKind565>(target, x, y, *mask, colour);
+    case PixelKind555: return BlendInk<PixelKind555>(target, x, y, *mask, colour);
+    case PixelKindBgr565: return BlendInk<PixelKindBgr565>(target, x, y, *mask, colour);
+    default: return BlendInk<PixelKind565>(target, x, y, *mask, colour);
   }
 }
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "ddraw/DDraw.h"
 #include "core/Types.h"
+#include "ddraw/DDraw.h"
 
 // Draws UTF-8 text with its top-left at (x, y), clipped to the target, blended into the
 // existing pixels with whole-number arithmetic (the same pixels on every run). Without any

@@ -7,7 +7,7 @@
 #include "headless/HeadlessRunner.h"
 
 int main(int argc, char** argv) {
-  HeadlessOptions options;
+  THeadlessOptions options;
   std::string error;
   if (!ParseHeadlessOptions(argc, argv, options, error)) {
     std::fprintf(stderr, "corvina-headless: %s\n%s", error.c_str(), HeadlessUsage());
@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
   }
   try {
     std::string verdict;
-    const int status =
-        RunHeadless(options, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, &verdict);
+    const int status = RunHeadless(
+        options, [](const std::string& line) { std::printf("%s\n", line.c_str()); }, &verdict);
     if (!verdict.empty()) std::fprintf(status == 0 ? stdout : stderr, "%s\n", verdict.c_str());
     return status;
   } catch (const THeadlessRefusal& e) {

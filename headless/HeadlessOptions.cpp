@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int kMaxFrames = 100000000;
-constexpr int kMaxStepMs = 60000;
+constexpr int MaxFrames = 100000000;
+constexpr int MaxStepMs = 60000;
 
 // Reads a number in lo..hi into `out`; otherwise the refusal naming the switch, range and value.
 bool Number(std::string_view name, std::string_view text, int lo, int hi, int& out, std::string& error) {
@@ -19,12 +19,12 @@ bool Number(std::string_view name, std::string_view text, int lo, int hi, int& o
   return true;
 }
 
-bool ParsePng(std::string_view v, PngRequest& png, std::string& error) {
+bool ParsePng(std::string_view v, TPngRequest& png, std::string& error) {
   const size_t colon = v.find(':');
   if (colon == std::string_view::npos || colon + 1 >= v.size()) {
     return error = "--png needs FRAME:FILE, not '" + Printable(v) + "'", false;
   }
-  if (!Number("--png FRAME", v.substr(0, colon), 1, kMaxFrames, png.Frame, error)) return false;
+  if (!Number("--png FRAME", v.substr(0, colon), 1, MaxFrames, png.Frame, error)) return false;
   png.File = v.substr(colon + 1);
   return true;
 }
@@ -41,7 +41,7 @@ const char* HeadlessUsage() {
          "  --png FRAME:FILE  write the picture after frame FRAME (1..the run's length) to FILE\n";
 }
 
-bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string& error) {
+bool ParseHeadlessOptions(int argc, char** argv, THeadlessOptions& o, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     auto value = [&](std::string_view& out) {
@@ -62,10 +62,10 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
     } else if (arg == "--help" || arg == "-h") {
       o.Help = true;
     } else if (arg == "--frames") {
-      if (!value(v) || !Number(arg, v, 0, kMaxFrames, o.Frames, error)) return false;
+      if (!value(v) || !Number(arg, v, 0, MaxFrames, o.Frames, error)) return false;
       o.FramesGiven = true;
     } else if (arg == "--step-ms") {
-      if (!value(v) || !Number(arg, v, 0, kMaxStepMs, o.StepMs, error)) return false;
+      if (!value(v) || !Number(arg, v, 0, MaxStepMs, o.StepMs, error)) return false;
     } else if (arg == "--script" || arg == "--verify") {
       if (!value(v)) return false;
       if (!o.ScriptFile.empty() && o.ScriptFile != v) return error = "--script and --verify name one file", false;
@@ -75,7 +75,7 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
       if (!value(v)) return false;
       o.MapFile = v;
     } else if (arg == "--png") {
-      PngRequest png;
+      TPngRequest png;
       if (!value(v) || !ParsePng(v, png, error)) return false;
       o.Pngs.push_back(png);
     } else {
@@ -89,9 +89,9 @@ bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& o, std::string
   return error.empty();
 }
 
-std::string PngBeyondRun(const HeadlessOptions& o, int frames) {
+std::string PngBeyondRun(const THeadlessOptions& o, int frames) {
   // A frame past the end would silently never be written.
-  for (const PngRequest& png : o.Pngs) {
+  for (const TPngRequest& png : o.Pngs) {
     if (png.Frame > frames) {
       return "--png " + std::to_string(png.Frame) + ":" + PrintablePath(png.File) + " asks for frame " +
              std::to_string(png.Frame) + ", but the run has " + std::to_string(frames) + " frames";

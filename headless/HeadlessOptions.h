@@ -4,27 +4,27 @@
 #include <string>
 #include <vector>
 
-struct PngRequest {
+struct TPngRequest {
   int Frame = 0;
   std::string File;
 };
 
-struct HeadlessOptions {
+struct THeadlessOptions {
   int Frames = 60;
   bool FramesGiven = false;  // --frames was given; otherwise a recording runs for as long as it was made
   std::string ScriptFile;
-  bool Verify = false;       // --verify FILE: the script is a recording whose end is checked
+  bool Verify = false;  // --verify FILE: the script is a recording whose end is checked
   bool Trace = false;
   std::string MapFile;
   bool HighRes = false;
   int StepMs = 16;
-  std::vector<PngRequest> Pngs;  // --png FRAME:FILE, repeatable
-  bool Hash = false;             // --hash: CRC-32 of each presented frame in the trace
+  std::vector<TPngRequest> Pngs;  // --png FRAME:FILE, repeatable
+  bool Hash = false;              // --hash: CRC-32 of each presented frame in the trace
   bool Help = false;
 };
 
 // Parses argv; on a bad option returns false and fills error.
-bool ParseHeadlessOptions(int argc, char** argv, HeadlessOptions& options, std::string& error);
+bool ParseHeadlessOptions(int argc, char** argv, THeadlessOptions& options, std::string& error);
 const char* HeadlessUsage();
 // The refusal of a --png frame past a run of `frames` frames; empty when there is none.
-std::string PngBeyondRun(const HeadlessOptions& options, int frames);
+std::string PngBeyondRun(const THeadlessOptions& options, int frames);

@@ -6,10 +6,10 @@
 
 #include "game/World.h"
 #include "headless/HeadlessSession.h"
-#include "platform/Platform.h"
-#include "platform/headless/PlatformHeadless.h"
 #include "headless/Trace.h"
+#include "platform/Platform.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "record/Recording.h"
 #include "record/Script.h"
 #include "res/Resources.h"
@@ -28,7 +28,7 @@ TScriptFile LoadScript(const std::string& file) {
 }
 
 // How the session starts and how many frames run: as the options say, or as the recording was made.
-int Prepare(const HeadlessOptions& o, const TScriptFile& script, HeadlessConfig& config) {
+int Prepare(const THeadlessOptions& o, const TScriptFile& script, THeadlessConfig& config) {
   const TRecording& r = script.Recording;
   config.HighRes = o.HighRes;
   config.StepMs = o.StepMs;
@@ -50,12 +50,12 @@ int Prepare(const HeadlessOptions& o, const TScriptFile& script, HeadlessConfig&
 }
 
 uint32_t FrameCrc() {
-  const HeadlessFrame& f = HeadlessLastFrame();
+  const THeadlessFrame& f = HeadlessLastFrame();
   return Crc32(reinterpret_cast<const uint8_t*>(f.Pixels.data()), f.Pixels.size() * 2);
 }
 
 void WriteFramePng(const std::string& file) {
-  const HeadlessFrame& f = HeadlessLastFrame();
+  const THeadlessFrame& f = HeadlessLastFrame();
   std::string error;
   if (f.Pixels.empty()) throw std::runtime_error("no frame was presented to write " + PrintablePath(file));
   if (!WritePng565(file, f.Width, f.Height, f.Pixels.data(), f.Width, &error)) {
@@ -65,8 +65,8 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
-THeadlessRun::THeadlessRun(const HeadlessOptions& o) : FOptions(o), FScript(LoadScript(o.ScriptFile)) {
-  HeadlessConfig config;
+THeadlessRun::THeadlessRun(const THeadlessOptions& o) : FOptions(o), FScript(LoadScript(o.ScriptFile)) {
+  THeadlessConfig config;
   FFrames = Prepare(o, FScript, config);
   if (const std::string beyond = PngBeyondRun(o, FFrames); !beyond.empty()) throw THeadlessRefusal(beyond);
   FSession = std::make_unique<THeadlessSession>(config);
@@ -78,10 +78,10 @@ bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine
   if (FOver || FFrame >= FFrames) return false;
   const int frame = ++FFrame;
   bool f12 = false;
-  const std::vector<ScriptEvent>& events = FScript.Events;
+  const std::vector<TScriptEvent>& events = FScript.Events;
   for (; FNext < events.size() && events[FNext].Frame <= frame; ++FNext) {
     ApplyScriptEvent(events[FNext], HeadlessInput());
-    const ScriptEvent& e = events[FNext];
+    const TScriptEvent& e = events[FNext];
     if (e.Key == VK_F12 && (e.Command == ScriptCommand::Down || e.Command == ScriptCommand::Tap)) {
       f12 = true;
     }
@@ -93,7 +93,7 @@ bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine
     if (FOptions.Hash) crc = FrameCrc();
     traceLine(TraceLine(frame, tick, crc));
   }
-  for (const PngRequest& png : FOptions.Pngs) {
+  for (const TPngRequest& png : FOptions.Pngs) {
     if (png.Frame == frame) WriteFramePng(png.File);
   }
   FSession->EndFrame();
@@ -109,12 +109,12 @@ int THeadlessRun::Verify(std::string& verdict) const {
   return difference.empty() ? 0 : 1;
 }
 
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
+int RunHeadless(const THeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
                 std::string* verdict) {
   THeadlessRun run(o);
   while (run.Step(traceLine)) {
   }
-  for (const PngRequest& png : o.Pngs) {
+  for (const TPngRequest& png : o.Pngs) {
     if (png.Frame > run.Frame()) {
       throw std::runtime_error("the run ended after frame " + std::to_string(run.Frame()) + ", so frame " +
                                std::to_string(png.Frame) + " for " + PrintablePath(png.File) + " was never drawn");

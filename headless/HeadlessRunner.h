@@ -25,7 +25,7 @@ class THeadlessRun {
   // Loads the script and starts the game: for o.Frames frames, or a recording's own length under
   // its own switches unless --frames was given. Throws THeadlessRefusal, or std::runtime_error
   // on failure.
-  explicit THeadlessRun(const HeadlessOptions& o);
+  explicit THeadlessRun(const THeadlessOptions& o);
   ~THeadlessRun();
   THeadlessRun(const THeadlessRun&) = delete;
   THeadlessRun& operator=(const THeadlessRun&) = delete;
@@ -39,7 +39,7 @@ class THeadlessRun {
   int Verify(std::string& verdict) const;
 
  private:
-  HeadlessOptions FOptions;
+  THeadlessOptions FOptions;
   TScriptFile FScript;
   int FFrames = 0;  // the run's length
   size_t FNext = 0;
@@ -52,5 +52,5 @@ class THeadlessRun {
 // --frames was given) and hands each trace line (when o.Trace) to traceLine. Returns the exit
 // status, with --verify 0 or 1 and the verdict in *verdict. Throws THeadlessRefusal, or
 // std::runtime_error on failure.
-int RunHeadless(const HeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
+int RunHeadless(const THeadlessOptions& o, const std::function<void(const std::string&)>& traceLine,
                 std::string* verdict = nullptr);

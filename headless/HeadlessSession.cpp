@@ -1,14 +1,14 @@
 // Starting and stopping a game on the headless platform.
 #include "headless/HeadlessSession.h"
 
+#include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "res/Resources.h"
 
-THeadlessSession::THeadlessSession(const HeadlessConfig& config) {
+THeadlessSession::THeadlessSession(const THeadlessConfig& config) {
   ResetProgramState();
   HeadlessSetStepMs(static_cast<uint32_t>(config.StepMs));
   HeadlessSetClock(config.StartClock);
@@ -44,9 +44,9 @@ THeadlessSession::~THeadlessSession() {
 }
 
 void THeadlessSession::RunFrame() {
-  PlatformEvent event;
+  TPlatformEvent event;
   while (PlatformPollEvent(event)) {
-    if (event.Kind == PlatformEventKind::FocusGained) FDisplay.RestartRateMeasurement();
+    if (event.Kind == TPlatformEventKind::FocusGained) FDisplay.RestartRateMeasurement();
   }
   GameFrame();
 }

@@ -11,11 +11,11 @@
 #include "record/Recording.h"
 #include "res/Resources.h"
 
-struct HeadlessConfig {
+struct THeadlessConfig {
   bool HighRes = false;
-  int StepMs = 16;       // virtual milliseconds per frame
-  std::string MapFile;   // empty: the embedded map
-  std::vector<uint8_t> MapData;  // a replay's map, kept in its recording: before MapFile
+  int StepMs = 16;                                  // virtual milliseconds per frame
+  std::string MapFile;                              // empty: the embedded map
+  std::vector<uint8_t> MapData;                     // a replay's map, kept in its recording: before MapFile
   std::optional<std::vector<TResource>> Resources;  // the program's resources; nothing: the embedded ones
   // A recording's switches (HighRes above is then not used) and the clock it started at.
   std::optional<TRecordedSwitches> Switches;
@@ -27,7 +27,7 @@ class THeadlessSession {
   // Resets the program (ResetProgramState), applies the configuration, builds the display and
   // starts the game.
   // Throws std::runtime_error when the set-up or the map fails.
-  explicit THeadlessSession(const HeadlessConfig& config);
+  explicit THeadlessSession(const THeadlessConfig& config);
   ~THeadlessSession();
   THeadlessSession(const THeadlessSession&) = delete;
   THeadlessSession& operator=(const THeadlessSession&) = delete;

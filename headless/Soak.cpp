@@ -5,27 +5,25 @@
 #include <functional>
 #include <random>
 
+#include "core/Settings.h"
 #include "game/World.h"
 #include "headless/HeadlessSession.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 
 namespace {
 
-constexpr int MovementKeys[] = {VK_NUMPAD9, VK_PRIOR, VK_NUMPAD1, VK_END,  VK_NUMPAD7, VK_HOME,
-                                VK_NUMPAD3, VK_NEXT,  VK_UP,      VK_RIGHT, VK_DOWN,   VK_LEFT,
+constexpr int MovementKeys[] = {VK_NUMPAD9, VK_PRIOR,   VK_NUMPAD1, VK_END,    VK_NUMPAD7, VK_HOME,
+                                VK_NUMPAD3, VK_NEXT,    VK_UP,      VK_RIGHT,  VK_DOWN,    VK_LEFT,
                                 VK_NUMPAD8, VK_NUMPAD6, VK_NUMPAD2, VK_NUMPAD4};
 constexpr int TapKeys[] = {VK_CONTROL, VK_INSERT, VK_ESCAPE, VK_RBUTTON, VK_ADD, VK_SUBTRACT};
 
-std::string At(long frame, const std::string& what) {
-  return "frame " + std::to_string(frame) + ": " + what;
-}
+std::string At(long frame, const std::string& what) { return "frame " + std::to_string(frame) + ": " + what; }
 
 // The soak's own input generator: never the game's Random, so the game's sequence is its own.
-class InputDriver {
+class TInputDriver {
  public:
-  explicit InputDriver(uint32_t seed) : FRng(seed) {}
+  explicit TInputDriver(uint32_t seed) : FRng(seed) {}
 
   // Returns the number of map-editing presses made this frame.
   int Drive() {
@@ -145,8 +143,7 @@ std::vector<std::string> CheckWorldInvariants(const bool stepped[5]) {
       }
       const TPerson& p = *w.Person(id);
       const bool here = o < 100 ? (p.FCellX == x && p.FCellY == y)
-                                : (p.FMoving && p.FCellX + p.FStepVector.X == x &&
-                                   p.FCellY + p.FStepVector.Y == y);
+                                : (p.FMoving && p.FCellX + p.FStepVector.X == x && p.FCellY + p.FStepVector.Y == y);
       if (!here) {
         out.push_back("cell (" + std::to_string(x) + ", " + std::to_string(y) + ") holds the mark " +
                       std::to_string(o) + " of a person not there");
@@ -162,13 +159,13 @@ std::vector<std::string> CheckWorldInvariants(const bool stepped[5]) {
   return out;
 }
 
-SoakResult RunSoak(const SoakOptions& options) {
-  SoakResult result;
-  HeadlessConfig config;
+TSoakResult RunSoak(const TSoakOptions& options) {
+  TSoakResult result;
+  THeadlessConfig config;
   config.HighRes = options.HighRes;
   THeadlessSession session(config);
   Settings.MapEditing = true;
-  InputDriver input(options.Seed);
+  TInputDriver input(options.Seed);
   bool stepped[5] = {};
   bool wasMoving[5] = {};
   for (int i = 1; i <= PersonCount; ++i) {

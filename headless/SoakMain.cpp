@@ -6,7 +6,7 @@
 #include "headless/Soak.h"
 
 int main(int argc, char** argv) {
-  SoakOptions o;
+  TSoakOptions o;
   bool help = false;
   std::string error;
   if (!ParseSoakOptions(argc, argv, o, help, error)) {
@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    const SoakResult r = RunSoak(o);
-    std::printf("frames %ld, steps %ld, orders %ld, edits %ld, close requests %ld, violations %zu\n",
-                r.FramesRun, r.Steps, r.Orders, r.Edits, r.CloseRequests, r.Violations.size());
+    const TSoakResult r = RunSoak(o);
+    std::printf("frames %ld, steps %ld, orders %ld, edits %ld, close requests %ld, violations %zu\n", r.FramesRun,
+                r.Steps, r.Orders, r.Edits, r.CloseRequests, r.Violations.size());
     for (const auto& v : r.Violations) std::printf("  %s\n", v.c_str());
     return r.Violations.empty() ? 0 : 1;
   } catch (const std::exception& e) {

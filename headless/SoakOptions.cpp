@@ -6,8 +6,8 @@
 #include "util/WholeNumber.h"
 
 namespace {
-constexpr int64_t kMaxSoakFrames = 1000000000;
-constexpr int64_t kMaxSeed = 4294967295;
+constexpr int64_t MaxSoakFrames = 1000000000;
+constexpr int64_t MaxSeed = 4294967295;
 }  // namespace
 
 const char* SoakUsage() {
@@ -17,7 +17,7 @@ const char* SoakUsage() {
          "  --high-res  800 x 600 instead of 640 x 480\n";
 }
 
-bool ParseSoakOptions(int argc, char** argv, SoakOptions& o, bool& help, std::string& error) {
+bool ParseSoakOptions(int argc, char** argv, TSoakOptions& o, bool& help, std::string& error) {
   help = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -28,7 +28,7 @@ bool ParseSoakOptions(int argc, char** argv, SoakOptions& o, bool& help, std::st
     } else if (arg == "--frames" || arg == "--seed") {
       if (i + 1 >= argc) return error = std::string(arg) + " needs a value", false;
       const std::string_view text = argv[++i];
-      const int64_t hi = arg == "--frames" ? kMaxSoakFrames : kMaxSeed;
+      const int64_t hi = arg == "--frames" ? MaxSoakFrames : MaxSeed;
       const auto value = ParseWholeNumber(text, 0, hi);
       if (!value) return error = WholeNumberRefusal(arg, 0, hi, text), false;
       if (arg == "--frames") {

@@ -98,11 +98,10 @@ std::string TraceLine(int frame, uint32_t tick, std::optional<uint32_t> frameCrc
   const auto* mapBytes = reinterpret_cast<const uint8_t*>(w.FMap->FCells);
   std::string line;
   Append(line, "{\"frame\":", frame, ",\"tick\":", tick, ",\"current\":", w.FCurrent, ",\"selected\":", selected,
-         ",\"camera\":{\"free\":", w.FCameraFree, ",\"x\":", w.FCameraX, ",\"y\":", w.FCameraY,
-         ",\"sx\":", w.FScrollX, ",\"sy\":", w.FScrollY, "},\"view\":", Pair(w.FViewX, w.FViewY),
-         ",\"order\":{\"active\":", w.FOrderActive, ",\"cell\":", Pair(w.FOrderCell.X, w.FOrderCell.Y),
-         ",\"occupant\":", int{w.FOrderOccupant}, "},\"persons\":", persons,
-         ",\"map\":\"", Hex8(Crc32(mapBytes, MapBytes)), "\"");
+         ",\"camera\":{\"free\":", w.FCameraFree, ",\"x\":", w.FCameraX, ",\"y\":", w.FCameraY, ",\"sx\":", w.FScrollX,
+         ",\"sy\":", w.FScrollY, "},\"view\":", Pair(w.FViewX, w.FViewY), ",\"order\":{\"active\":", w.FOrderActive,
+         ",\"cell\":", Pair(w.FOrderCell.X, w.FOrderCell.Y), ",\"occupant\":", int{w.FOrderOccupant},
+         "},\"persons\":", persons, ",\"map\":\"", Hex8(Crc32(mapBytes, MapBytes)), "\"");
   if (frameCrc) Append(line, ",\"frame_crc\":\"", Hex8(*frameCrc), "\"");
   line += "}";
   return line;

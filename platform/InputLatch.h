@@ -15,8 +15,8 @@ class TInputLatch {
   // Takes over another latch's answer to a query: down as it says, pressed-since added to a
   // press not yet queried here.
   void Absorb(int vk, uint16_t state);
-  void ReleaseAll();     // focus lost: nothing stays held
-  void Clear();          // forget everything
+  void ReleaseAll();  // focus lost: nothing stays held
+  void Clear();       // forget everything
   // 0x8000 when down, | 1 when pressed since the previous Query of this key (consumed).
   uint16_t Query(int vk);
   bool IsDown(int vk) const;

@@ -8,7 +8,6 @@ namespace {
 // Floor division for a positive divisor.
 int FloorDiv(int64_t a, int64_t b) { return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
 
-
 // The picture shrunk or grown to the limiting side of the output, keeping its proportions.
 TLetterbox FitToOutput(int outWidth, int outHeight, int backWidth, int backHeight) {
   TLetterbox box;
@@ -58,8 +57,8 @@ bool TLetterbox::WholeFactor() const {
   return Dest.Right - Dest.Left == BackWidth * k && Dest.Bottom - Dest.Top == BackHeight * k;
 }
 
-int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight,
-                     int borderWidth, int borderHeight) {
+int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight, int borderWidth,
+                     int borderHeight) {
   int scale = std::max(requested, 1);
   while (scale > 1 && (static_cast<int64_t>(backWidth) * scale + borderWidth > usableWidth ||
                        static_cast<int64_t>(backHeight) * scale + borderHeight > usableHeight)) {

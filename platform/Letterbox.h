@@ -7,9 +7,9 @@
 #include "core/Types.h"
 
 struct TLetterbox {
-  int BackWidth = 640;   // back buffer, pixels
+  int BackWidth = 640;  // back buffer, pixels
   int BackHeight = 480;
-  TRect Dest;            // the picture inside the output, output points (Right/Bottom exclusive)
+  TRect Dest;  // the picture inside the output, output points (Right/Bottom exclusive)
 
   // An output point (may lie outside the output) as a back-buffer pixel; points outside the
   // picture give pixels outside the back buffer, rounded toward minus infinity.
@@ -30,5 +30,5 @@ TLetterbox ComputeSharpFit(int outWidth, int outHeight, int backWidth, int backH
 
 // The largest window scale up to `requested` whose window (the picture times the scale, plus
 // the window's borders) fits the usable area; at least 1.
-int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight,
-                     int borderWidth, int borderHeight);
+int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight, int borderWidth,
+                     int borderHeight);

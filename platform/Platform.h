@@ -32,23 +32,23 @@ bool PlatformHasFocus();
 TPoint PlatformCursorPos();
 
 // ---- Window and events ----
-enum class PlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit };
-struct PlatformEvent {
-  PlatformEventKind Kind;
+enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit };
+struct TPlatformEvent {
+  TPlatformEventKind Kind;
   int Vk = 0;  // KeyDown only: the virtual-key code
 };
 // Takes the next pending window event without waiting; false when none is pending.
-bool PlatformPollEvent(PlatformEvent& event);
+bool PlatformPollEvent(TPlatformEvent& event);
 // Waits (without using the processor) for the next window event.
-bool PlatformWaitEvent(PlatformEvent& event);
+bool PlatformWaitEvent(TPlatformEvent& event);
 // A signal asking the program to end (platform/EndSignals.h) is reported by both as Quit, also
 // while the wait goes on.
 
-struct PlatformDisplayConfig {
-  int Width = 640;          // back-buffer size in pixels
+struct TPlatformDisplayConfig {
+  int Width = 640;  // back-buffer size in pixels
   int Height = 480;
-  bool FullScreen = true;   // desktop full screen
-  int Scale = 1;            // windowed: client area = back buffer x Scale, as far as the screen allows
+  bool FullScreen = true;  // desktop full screen
+  int Scale = 1;           // windowed: client area = back buffer x Scale, as far as the screen allows
   // The picture fills the output at its own aspect ("sharp": a whole-factor enlargement, then
   // filtered down); true keeps to whole factors, with bars.
   bool IntegerScale = false;
@@ -64,9 +64,9 @@ struct PlatformDisplayConfig {
   std::span<const uint8_t> Icon;
   int IconSize = 0;
 };
-enum class PlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
+enum class TPlatformDisplayStep { Ok, Video, Window, Renderer, Texture };
 // Opens the window; on failure returns the step that failed and fills *error (may be null).
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error);
+TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, std::string* error);
 void PlatformCloseDisplay();
 // Leaves full screen (before a dialog); harmless when windowed or closed.
 void PlatformLeaveFullScreen();
@@ -97,18 +97,18 @@ enum class PlatformFileKind { Screenshot, Saved };
 void PlatformFileWritten(const std::string& path, PlatformFileKind kind);
 
 // ---- Audio device: one mixer channel per sound slot ----
-struct PlatformPcm {
+struct TPlatformPcm {
   const uint8_t* Data = nullptr;  // interleaved PCM, copied by PlatformAudioLoad
   size_t Size = 0;                // bytes
   int Channels = 1;
   int SamplesPerSec = 11025;
-  int BitsPerSample = 8;          // 8 (unsigned) or 16 (signed little-endian)
+  int BitsPerSample = 8;  // 8 (unsigned) or 16 (signed little-endian)
 };
 // False when no device can be opened: the caller then stays silent.
 bool PlatformAudioOpen(int channels);
 void PlatformAudioClose();
 // A handle > 0 for the loaded sound, or 0 when it cannot be converted.
-int PlatformAudioLoad(const PlatformPcm& pcm);
+int PlatformAudioLoad(const TPlatformPcm& pcm);
 void PlatformAudioFree(int sound);
 // Plays the sound on a channel from its start, once, stopping what the channel played.
 void PlatformAudioPlay(int channel, int sound);

@@ -112,7 +112,8 @@ void TSharpScaler::ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, ui
     }
     WidenRow(in, FWide.data(), FSrcWidth, rgb555);
     for (int x = 0; x < FSrcWidth; ++x) std::fill_n(out + static_cast<size_t>(x) * k, k, FWide[static_cast<size_t>(x)]);
-    for (int i = 1; i < k; ++i) std::memcpy(out + static_cast<size_t>(i) * destPitch, out, DestWidth() * sizeof(uint32_t));
+    for (int i = 1; i < k; ++i)
+      std::memcpy(out + static_cast<size_t>(i) * destPitch, out, DestWidth() * sizeof(uint32_t));
   }
 }
 

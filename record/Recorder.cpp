@@ -34,7 +34,7 @@ void TRecorder::Start(const TRecordedSwitches& switches, uint32_t startClock, ui
 }
 
 void TRecorder::BeforeFrame(int frame, const TInputState& input, int rateFrames, bool overlay) {
-  ScriptEvent e;  // each line sets what its command reads
+  TScriptEvent e;  // each line sets what its command reads
   e.Frame = frame;
   const auto emit = [&](ScriptCommand command) {
     e.Command = command;

@@ -274,10 +274,10 @@ std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* 
   const auto bytes = ReadWholeFile(path, MaxScriptBytes);
   if (!bytes) return *error = "cannot open script " + PrintablePath(path), std::nullopt;
   const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  ScriptParseResult parsed = ParseScript(text);
+  TScriptParseResult parsed = ParseScript(text);
   if (!parsed.Error.empty()) return *error = PrintablePath(path) + ": " + parsed.Error, std::nullopt;
   std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
-                   [](const ScriptEvent& a, const ScriptEvent& b) { return a.Frame < b.Frame; });
+                   [](const TScriptEvent& a, const TScriptEvent& b) { return a.Frame < b.Frame; });
   return TScriptFile{std::move(parsed.Events), ReadRecording(text)};
 }
 

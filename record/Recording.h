@@ -97,7 +97,7 @@ std::optional<TReplayMap> ReplayMap(const TRecording& recording, std::string* er
 
 // A script or a recording as read from its file.
 struct TScriptFile {
-  std::vector<ScriptEvent> Events;  // by frame, in file order within one
+  std::vector<TScriptEvent> Events;  // by frame, in file order within one
   TRecording Recording;
 };
 // Nothing, with the reason (naming the file) in *error, when it cannot be read or a line is not

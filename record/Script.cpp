@@ -56,7 +56,7 @@ std::vector<std::string_view> ScriptWords(std::string_view line) {
 namespace {
 
 // One line's event; an error text when it is not one.
-std::string ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
+std::string ParseLine(const std::vector<std::string_view>& w, TScriptEvent& e) {
   if (w.size() < 2) return "expected FRAME COMMAND ARGS";
   if (!ParseInt(w[0], e.Frame) || e.Frame < 1) return "frame must be a number from 1 on";
   const std::string_view cmd = w[1];
@@ -121,7 +121,7 @@ std::string KeyName(int vk) {
   return std::to_string(vk);
 }
 
-std::string ScriptLine(const ScriptEvent& e) {
+std::string ScriptLine(const TScriptEvent& e) {
   std::string line = std::to_string(e.Frame) + " ";
   switch (e.Command) {
     case ScriptCommand::Down: return line + "down " + KeyName(e.Key);
@@ -137,8 +137,8 @@ std::string ScriptLine(const ScriptEvent& e) {
   return line;
 }
 
-ScriptParseResult ParseScript(std::string_view text) {
-  ScriptParseResult result;
+TScriptParseResult ParseScript(std::string_view text) {
+  TScriptParseResult result;
   int lineNumber = 0;
   while (!text.empty()) {
     const size_t eol = text.find('\n');
@@ -148,7 +148,7 @@ ScriptParseResult ParseScript(std::string_view text) {
     if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     const auto words = ScriptWords(line);
     if (words.empty()) continue;
-    ScriptEvent event;
+    TScriptEvent event;
     if (std::string error = ParseLine(words, event); !error.empty()) {
       result.Error = "line " + std::to_string(lineNumber) + ": " + error;
       result.Events.clear();
@@ -159,7 +159,7 @@ ScriptParseResult ParseScript(std::string_view text) {
   return result;
 }
 
-void ApplyScriptEvent(const ScriptEvent& event, TInputState& input) {
+void ApplyScriptEvent(const TScriptEvent& event, TInputState& input) {
   switch (event.Command) {
     case ScriptCommand::Down: input.Keys.Press(event.Key); break;
     case ScriptCommand::Up: input.Keys.Release(event.Key); break;

@@ -24,7 +24,7 @@ enum class ScriptCommand {
   Overlay,  // overlay 0|1: the frame-rate overlay hidden or shown
 };
 
-struct ScriptEvent {
+struct TScriptEvent {
   int Frame = 0;
   ScriptCommand Command = ScriptCommand::Down;
   int Key = 0;          // Down, Up, Tap, Forget: the virtual-key code
@@ -34,15 +34,15 @@ struct ScriptEvent {
   bool Shown = true;    // Overlay
 };
 
-struct ScriptParseResult {
-  std::vector<ScriptEvent> Events;  // in file order
-  std::string Error;                // empty when the whole script parsed; else "line N: ..."
+struct TScriptParseResult {
+  std::vector<TScriptEvent> Events;  // in file order
+  std::string Error;                 // empty when the whole script parsed; else "line N: ..."
 };
 
 // The words of a line: what lies between spaces, tabs and carriage returns.
 std::vector<std::string_view> ScriptWords(std::string_view line);
 // Parses a whole script. Stops at the first bad line and says which and why.
-ScriptParseResult ParseScript(std::string_view text);
+TScriptParseResult ParseScript(std::string_view text);
 
 // A virtual-key code from a decimal number (1..255) or a name (VK_LEFT, VK_NUMPAD7, "1"..."6");
 // -1 when unknown.
@@ -50,7 +50,7 @@ int ParseKeyName(std::string_view name);
 // The word ParseKeyName reads back as `vk` (1..255): its name where it has one.
 std::string KeyName(int vk);
 // The event as a script line, without the line end.
-std::string ScriptLine(const ScriptEvent& event);
+std::string ScriptLine(const TScriptEvent& event);
 
 // Applies one event: its input to `input`, the rest to the running program (Settings, Display).
-void ApplyScriptEvent(const ScriptEvent& event, TInputState& input);
+void ApplyScriptEvent(const TScriptEvent& event, TInputState& input);

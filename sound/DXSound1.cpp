@@ -11,20 +11,20 @@
 
 namespace {
 
-constexpr size_t kMinBufferBytes = 4;  // the smallest sound buffer a device accepts
+constexpr size_t MinBufferBytes = 4;  // the smallest sound buffer a device accepts
 
 // What the device says of a sound of `bytes` PCM bytes in `f`: DS_OK or the refusal.
-HRESULT checkFormat(const TWaveFormatEx& f, size_t bytes) {
+HRESULT CheckFormat(const TWaveFormatEx& f, size_t bytes) {
   const bool pcm = f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
                    (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= 100 &&
                    f.nSamplesPerSec <= 200000 && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
   if (!pcm) return DSERR_BADFORMAT;
-  if (bytes < kMinBufferBytes) return DSERR_INVALIDPARAM;
+  if (bytes < MinBufferBytes) return DSERR_INVALIDPARAM;
   return DS_OK;
 }
 
-PlatformPcm pcmOf(const std::vector<uint8_t>& data, const TWaveFormatEx& f) {
-  PlatformPcm pcm;
+TPlatformPcm PcmOf(const std::vector<uint8_t>& data, const TWaveFormatEx& f) {
+  TPlatformPcm pcm;
   pcm.Data = data.data();
   pcm.Size = data.size();
   pcm.Channels = f.nChannels;
@@ -56,9 +56,7 @@ void TDXSound::freeSlot(int slot) {
   FFormats[slot] = {};
 }
 
-bool TDXSound::loaded(int slot) const {
-  return FDeviceOpen && slot >= 1 && slot <= MaxSlots && FBuffers[slot] != 0;
-}
+bool TDXSound::loaded(int slot) const { return FDeviceOpen && slot >= 1 && slot <= MaxSlots && FBuffers[slot] != 0; }
 
 int TDXSound::FindFreeSlot() const {
   if (!FDeviceOpen) return -1;
@@ -113,10 +111,10 @@ int TDXSound::loadImage(const TWaveImage& image) {
 
 bool TDXSound::CreateBuffer(int slot, TWaveFormatEx& format) {
   if (!FDeviceOpen || slot < 1 || slot > MaxSlots) return false;
-  HRESULT result = checkFormat(format, FWaveData[slot].size());
+  HRESULT result = CheckFormat(format, FWaveData[slot].size());
   int sound = 0;
   if (result == DS_OK) {
-    sound = PlatformAudioLoad(pcmOf(FWaveData[slot], format));
+    sound = PlatformAudioLoad(PcmOf(FWaveData[slot], format));
     if (sound == 0) result = DSERR_OUTOFMEMORY;
   }
   if (result != DS_OK) throw std::runtime_error(DSErrorString(result));
@@ -128,7 +126,7 @@ bool TDXSound::CreateBuffer(int slot, TWaveFormatEx& format) {
 
 bool TDXSound::FillBuffer(int slot) {
   if (!loaded(slot)) return false;
-  const int sound = PlatformAudioLoad(pcmOf(FWaveData[slot], FFormats[slot]));
+  const int sound = PlatformAudioLoad(PcmOf(FWaveData[slot], FFormats[slot]));
   if (sound == 0) return false;
   PlatformAudioStop(slot);
   PlatformAudioFree(FBuffers[slot]);
@@ -136,7 +134,7 @@ bool TDXSound::FillBuffer(int slot) {
   return true;
 }
 
-TDXSound::Gains TDXSound::PanGains(int pan) {
+TDXSound::TGains TDXSound::PanGains(int pan) {
   const int hundredthsDb = std::clamp(pan, -PanLimit, PanLimit) * PanScale;
   const double db = std::abs(hundredthsDb) / 100.0;
   const auto attenuated = static_cast<uint8_t>(std::lround(255.0 * std::pow(10.0, -db / 20.0)));
@@ -147,7 +145,7 @@ TDXSound::Gains TDXSound::PanGains(int pan) {
 // The device's panning cannot fail, so there is no result to report.
 void TDXSound::SetPan(int slot, int pan) {
   if (!loaded(slot)) return;
-  const Gains gains = PanGains(pan);
+  const TGains gains = PanGains(pan);
   PlatformAudioSetPanning(slot, gains.Left, gains.Right);
 }
 

@@ -35,8 +35,8 @@ std::string DSErrorString(HRESULT result);
 class TDXSound {
  public:
   static constexpr int MaxSlots = 20;
-  static constexpr int PanLimit = 256;       // SetPan's input range is -PanLimit..PanLimit
-  static constexpr int PanScale = 20;        // one pan step in hundredths of a decibel
+  static constexpr int PanLimit = 256;               // SetPan's input range is -PanLimit..PanLimit
+  static constexpr int PanScale = 20;                // one pan step in hundredths of a decibel
   static constexpr size_t MaxFileBytes = 64u << 20;  // larger wave files are refused
 
   // Opens the audio device with one channel per slot; when that fails the player is silent.
@@ -79,11 +79,11 @@ class TDXSound {
   static uint32_t MakeFourCC(uint8_t a, uint8_t b, uint8_t c, uint8_t d) { return ::MakeFourCC(a, b, c, d); }
 
   // The gains 0..255 of the left and right side for a pan (limited to -256..256 first).
-  struct Gains {
+  struct TGains {
     uint8_t Left;
     uint8_t Right;
   };
-  static Gains PanGains(int pan);
+  static TGains PanGains(int pan);
 
   // Byte size of the slot's data block; 0 for a free or invalid slot.
   int WaveSize(int slot) const;
@@ -95,7 +95,7 @@ class TDXSound {
   int loadImage(const TWaveImage& image);
   void freeSlot(int slot);
 
-  bool FDeviceOpen = false;                                 // audio device open; false: silent
+  bool FDeviceOpen = false;                                  // audio device open; false: silent
   std::array<std::vector<uint8_t>, MaxSlots + 1> FWaveData;  // per slot: PCM, index 0 unused
   std::array<int, MaxSlots + 1> FWaveSize{};                 // per slot: bytes of FWaveData
   std::array<int, MaxSlots + 1> FBuffers{};                  // per slot: mixer sound, 0 = free

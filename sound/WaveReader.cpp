@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr size_t kChunkHeaderBytes = 8;
-constexpr size_t kPcmFieldBytes = 16;  // the format record without cbSize
+constexpr size_t ChunkHeaderBytes = 8;
+constexpr size_t PcmFieldBytes = 16;  // the format record without cbSize
 
 // `size` bytes from `at`, or nothing when the source ends first (no overflow for any values).
 std::optional<std::span<const uint8_t>> slice(std::span<const uint8_t> bytes, size_t at, uint64_t size) {
@@ -19,7 +19,7 @@ std::optional<std::span<const uint8_t>> slice(std::span<const uint8_t> bytes, si
 
 // The record from the first bytes of a format chunk body; fields beyond the body stay zero,
 // bytes beyond the record are ignored.
-TWaveFormatEx decodeFormat(std::span<const uint8_t> body) {
+TWaveFormatEx DecodeFormat(std::span<const uint8_t> body) {
   uint8_t raw[sizeof(TWaveFormatEx)] = {};
   std::memcpy(raw, body.data(), std::min(body.size(), sizeof raw));
   TWaveFormatEx f;
@@ -33,18 +33,18 @@ TWaveFormatEx decodeFormat(std::span<const uint8_t> body) {
   return f;
 }
 
-struct Chunk {
+struct TChunk {
   uint32_t Id;
   std::span<const uint8_t> Body;
 };
 
 // The chunk whose header starts at `at`, or nothing when its header or body overruns.
-std::optional<Chunk> chunkAt(std::span<const uint8_t> bytes, size_t at) {
-  auto header = slice(bytes, at, kChunkHeaderBytes);
+std::optional<TChunk> ChunkAt(std::span<const uint8_t> bytes, size_t at) {
+  auto header = slice(bytes, at, ChunkHeaderBytes);
   if (!header) return std::nullopt;
-  auto body = slice(bytes, at + kChunkHeaderBytes, ReadLe32(*header, 4));
+  auto body = slice(bytes, at + ChunkHeaderBytes, ReadLe32(*header, 4));
   if (!body) return std::nullopt;
-  return Chunk{ReadLe32(*header, 0), *body};
+  return TChunk{ReadLe32(*header, 0), *body};
 }
 
 // The first subchunk `id` in a list of chunks; nothing when it is absent or the list is
@@ -52,10 +52,10 @@ std::optional<Chunk> chunkAt(std::span<const uint8_t> bytes, size_t at) {
 std::optional<std::span<const uint8_t>> findChunk(std::span<const uint8_t> list, uint32_t id) {
   size_t at = 0;
   while (at < list.size()) {
-    auto chunk = chunkAt(list, at);
+    auto chunk = ChunkAt(list, at);
     if (!chunk) return std::nullopt;
     if (chunk->Id == id) return chunk->Body;
-    at += kChunkHeaderBytes + chunk->Body.size() + (chunk->Body.size() & 1);
+    at += ChunkHeaderBytes + chunk->Body.size() + (chunk->Body.size() & 1);
   }
   return std::nullopt;
 }
@@ -63,28 +63,28 @@ std::optional<std::span<const uint8_t>> findChunk(std::span<const uint8_t> list,
 }  // namespace
 
 std::optional<TWaveImage> ReadWaveResource(std::span<const uint8_t> bytes) {
-  constexpr size_t kFormatSizeAt = 16;
-  auto formatSize = slice(bytes, kFormatSizeAt, 4);
+  constexpr size_t FormatSizeAt = 16;
+  auto formatSize = slice(bytes, FormatSizeAt, 4);
   if (!formatSize) return std::nullopt;
-  const size_t formatAt = kFormatSizeAt + 4;
+  const size_t formatAt = FormatSizeAt + 4;
   auto format = slice(bytes, formatAt, ReadLe32(*formatSize, 0));
   if (!format) return std::nullopt;
   // The chunk after the format record: its id is skipped, its size word is the data size.
-  auto data = chunkAt(bytes, formatAt + format->size());
+  auto data = ChunkAt(bytes, formatAt + format->size());
   if (!data) return std::nullopt;
-  return TWaveImage{decodeFormat(*format), data->Body};
+  return TWaveImage{DecodeFormat(*format), data->Body};
 }
 
 std::optional<TWaveImage> ReadWaveFile(std::span<const uint8_t> bytes) {
-  auto riff = chunkAt(bytes, 0);
+  auto riff = ChunkAt(bytes, 0);
   if (!riff || riff->Id != MakeFourCC('R', 'I', 'F', 'F') || riff->Body.size() < 4 ||
       ReadLe32(riff->Body, 0) != MakeFourCC('W', 'A', 'V', 'E')) {
     return std::nullopt;
   }
   auto subchunks = riff->Body.subspan(4);
   auto format = findChunk(subchunks, MakeFourCC('f', 'm', 't', ' '));
-  if (!format || format->size() < kPcmFieldBytes) return std::nullopt;
-  TWaveImage image{decodeFormat(*format), {}};
+  if (!format || format->size() < PcmFieldBytes) return std::nullopt;
+  TWaveImage image{DecodeFormat(*format), {}};
   if (image.Format.wFormatTag != WAVE_FORMAT_PCM) return std::nullopt;
   auto data = findChunk(subchunks, MakeFourCC('d', 'a', 't', 'a'));
   if (!data) return std::nullopt;

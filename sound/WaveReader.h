@@ -19,13 +19,13 @@ constexpr uint16_t WAVE_FORMAT_PCM = 1;
 // The WAVEFORMATEX layout: 18 bytes, little-endian in the stream.
 #pragma pack(push, 1)
 struct TWaveFormatEx {
-  uint16_t wFormatTag = 0;       // 1 = PCM
-  uint16_t nChannels = 0;        // 1 mono, 2 stereo
-  uint32_t nSamplesPerSec = 0;   // frames per second
+  uint16_t wFormatTag = 0;      // 1 = PCM
+  uint16_t nChannels = 0;       // 1 mono, 2 stereo
+  uint32_t nSamplesPerSec = 0;  // frames per second
   uint32_t nAvgBytesPerSec = 0;
-  uint16_t nBlockAlign = 0;      // bytes per frame
-  uint16_t wBitsPerSample = 0;   // 8 (unsigned) or 16 (signed)
-  uint16_t cbSize = 0;           // bytes of format data after these fields
+  uint16_t nBlockAlign = 0;     // bytes per frame
+  uint16_t wBitsPerSample = 0;  // 8 (unsigned) or 16 (signed)
+  uint16_t cbSize = 0;          // bytes of format data after these fields
 };
 #pragma pack(pop)
 static_assert(sizeof(TWaveFormatEx) == 18);

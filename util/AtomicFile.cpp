@@ -2,11 +2,11 @@
 #include "util/AtomicFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <sys/stat.h>
 #include <system_error>
 #include <utility>
 
@@ -98,7 +98,7 @@ TAtomicFile::TAtomicFile(std::filesystem::path path, TOldFile oldFile) : FPath(s
     Fail(error);
     return;
   }
-  struct stat old{};
+  struct stat old {};
   if (stat(FPath.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(FFd, old.st_mode & 07777);
 }
 
@@ -130,8 +130,8 @@ bool TAtomicFile::Commit() {
   FTemp.clear();
   const int injected = Fault(TAtomicStep::SyncFolder);
   if (const int error = injected != 0 ? injected : SyncFolder(FolderOf(FPath)); error != 0) {
-    FReason = PrintablePath(FPath) + ": written, but its folder could not be flushed to the disk: " +
-              std::system_category().message(error);
+    FReason = PrintablePath(FPath) +
+              ": written, but its folder could not be flushed to the disk: " + std::system_category().message(error);
     return false;
   }
   return true;
@@ -140,7 +140,7 @@ bool TAtomicFile::Commit() {
 // The old file gets a second name first and only then loses its first, so a crash at any point
 // leaves it under NAME or NAME.bak, and NAME always present.
 bool TAtomicFile::KeepOld() {
-  struct stat old{};
+  struct stat old {};
   if (lstat(FPath.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return true;  // nothing to keep
   std::filesystem::path bak = FPath;
   bak += ".bak";

@@ -38,8 +38,9 @@ std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgb
 bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error) {
   const std::vector<uint8_t> png = EncodePng(w, h, rgb);
   if (png.empty()) {
-    if (error) *error = PrintablePath(path) + ": image size " + std::to_string(w) + " x " + std::to_string(h) +
-                        " does not match " + std::to_string(rgb.size()) + " bytes of pixels";
+    if (error)
+      *error = PrintablePath(path) + ": image size " + std::to_string(w) + " x " + std::to_string(h) +
+               " does not match " + std::to_string(rgb.size()) + " bytes of pixels";
     return false;
   }
   return WriteFileAtomically(path, png, error);

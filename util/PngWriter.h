@@ -14,8 +14,7 @@ std::vector<uint8_t> EncodePngRgba(int w, int h, const std::vector<uint8_t>& rgb
 
 // Writes EncodePng's image to `path`, atomically (util/AtomicFile.h). On failure returns false
 // and, when `error` is given, puts a message there naming the path and the reason.
-bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb,
-              std::string* error = nullptr);
+bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb, std::string* error = nullptr);
 
 // The same for 16-bit pixels in the 5-6-5 layout (red in the top five bits), as the back buffer
 // holds them; `pitch` is in pixels (0 means `w`). Components are widened by repeating their top

@@ -43,10 +43,10 @@ void AppendEscaped(std::string& out, unsigned char c) {
     case '\\': out += "\\\\"; return;
     default: break;
   }
-  static constexpr char kHex[] = "0123456789abcdef";
+  static constexpr char Hex[] = "0123456789abcdef";
   out += "\\x";
-  out += kHex[c >> 4];
-  out += kHex[c & 15];
+  out += Hex[c >> 4];
+  out += Hex[c & 15];
 }
 
 }  // namespace
@@ -78,4 +78,4 @@ std::string Printable(std::string_view text, size_t maxChars) {
   return out;
 }
 
-std::string PrintablePath(const std::filesystem::path& path) { return Printable(path.native(), kEchoedPathChars); }
+std::string PrintablePath(const std::filesystem::path& path) { return Printable(path.native(), EchoedPathChars); }

@@ -9,12 +9,12 @@
 #include <string_view>
 
 // How much of an echoed word is shown; paths are shown up to the longest the system opens.
-inline constexpr size_t kEchoedWordChars = 80;
-inline constexpr size_t kEchoedPathChars = 4096;
+inline constexpr size_t EchoedWordChars = 80;
+inline constexpr size_t EchoedPathChars = 4096;
 
 // `text` with every control byte escaped (\0, \t, \n, \r, \x1b; the UTF-8 forms of C1 controls
 // and bytes that are not UTF-8 as \xHH, a backslash as \\) and, past `maxChars` characters,
 // cut with "…". Other UTF-8, Korean included, is kept as it is.
-std::string Printable(std::string_view text, size_t maxChars = kEchoedWordChars);
+std::string Printable(std::string_view text, size_t maxChars = EchoedWordChars);
 
 std::string PrintablePath(const std::filesystem::path& path);

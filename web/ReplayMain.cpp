@@ -70,7 +70,7 @@ void Frame() {
     return;
   }
   Crcs += (Crcs.empty() ? "" : " ") + FieldOf(LastLine, "frame_crc");
-  const HeadlessFrame& f = HeadlessLastFrame();
+  const THeadlessFrame& f = HeadlessLastFrame();
   Canvas.Present(f.Pixels.data(), f.Width * 2, f.Width, f.Height, f.Rgb555);
 }
 
@@ -78,7 +78,7 @@ void Begin(int frames, int highRes) {
   int scriptFrames = 0;
   bool scriptHighRes = false;
   ReadHeader(scriptFrames, scriptHighRes);
-  HeadlessOptions o;  // the runner's own defaults where neither the page nor the script says
+  THeadlessOptions o;  // the runner's own defaults where neither the page nor the script says
   o.ScriptFile = ScriptPath;
   if (frames > 0 || scriptFrames > 0) o.Frames = frames > 0 ? frames : scriptFrames;
   o.HighRes = highRes != 0 || scriptHighRes;

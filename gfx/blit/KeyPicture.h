@@ -63,12 +63,12 @@ class TKeyPicture {
     uint32_t Count = 0;  // moves in the whole picture
   };
   uint64_t SourceVersion = 0;  // for the keeper: the contents of the surface it was built from
-  int MoveStride = 0;     // destination stride (pixels) of the offsets in Dst; 0: none yet
-  int Width = 0;          // pixels
-  int Height = 0;         // pixels
+  int MoveStride = 0;          // destination stride (pixels) of the offsets in Dst; 0: none yet
+  int Width = 0;               // pixels
+  int Height = 0;              // pixels
   TMoveList Lists[4];
-  size_t Opaque = 0;      // opaque pixels in the picture
-  TPictureCut Cut;        // the cut it was built with
+  size_t Opaque = 0;       // opaque pixels in the picture
+  TPictureCut Cut;         // the cut it was built with
   TPictureMoves Moves[4];  // by MoveSizes
   // The same pixels as whole runs, row by row: a part cut by a side edge is copied run by
   // run, not move by move.

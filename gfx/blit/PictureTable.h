@@ -43,7 +43,8 @@ class TPictureTable {
   // is empty.
   CORVINA_INLINE const TSlot* FindSlot(const TRect& r, uint32_t cutId) const {
     if (FSlots.empty()) return nullptr;
-    const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) | (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
+    const uint64_t key = (uint64_t{static_cast<uint16_t>(r.Left)} << 48) |
+                         (uint64_t{static_cast<uint16_t>(r.Top)} << 32) |
                          (uint64_t{static_cast<uint16_t>(r.Right)} << 16) | uint64_t{static_cast<uint16_t>(r.Bottom)};
     const size_t mask = FSlots.size() - 1;
     for (size_t i = HashSlot(key + cutId * 0xD6E8FEB86659FD93ull, std::countr_zero(FSlots.size()));; ++i) {

@@ -1,4 +1,6 @@
 // The headless platform: virtual clock, scripted input, frames and sounds kept in memory.
+#include "platform/headless/PlatformHeadless.h"
+
 #include <algorithm>
 #include <deque>
 #include <map>
@@ -7,16 +9,15 @@
 #include "platform/EndSignals.h"
 #include "platform/GameInput.h"
 #include "platform/Platform.h"
-#include "platform/headless/PlatformHeadless.h"
 
 namespace {
-struct State {
+struct THeadlessState {
   TInputState Input;
   uint32_t Step = 16;
   bool FullScreen = false;
-  std::deque<PlatformEvent> Events;
-  HeadlessFrame Last;
-  PlatformDisplayConfig Display;
+  std::deque<TPlatformEvent> Events;
+  THeadlessFrame Last;
+  TPlatformDisplayConfig Display;
   int Presents = 0;
   // The frame memory handed out last; a frame presented from it stays there, unpacked, in
   // Shown until it is asked for.
@@ -29,15 +30,15 @@ struct State {
   bool AudioOpen = false;
   int NextSound = 1;
   std::map<int, size_t> Sounds;
-  std::vector<HeadlessAudioCall> AudioLog;
+  std::vector<THeadlessAudioCall> AudioLog;
 };
-State& S() {
-  static State s;
+THeadlessState& S() {
+  static THeadlessState s;
   return s;
 }
 }  // namespace
 
-void HeadlessReset() { S() = State{}; }
+void HeadlessReset() { S() = THeadlessState{}; }
 void HeadlessSetStepMs(uint32_t ms) { S().Step = ms; }
 uint32_t HeadlessStepMs() { return S().Step; }
 void HeadlessAdvanceClock() { S().Input.Clock += S().Step; }
@@ -49,15 +50,15 @@ TInputState& HeadlessInput() { return S().Input; }
 void HeadlessSetCursor(TPoint p) { S().Input.Cursor = p; }
 void HeadlessSetFocus(bool focused) {
   if (S().Input.Focus != focused) {
-    S().Events.push_back({focused ? PlatformEventKind::FocusGained : PlatformEventKind::FocusLost});
+    S().Events.push_back({focused ? TPlatformEventKind::FocusGained : TPlatformEventKind::FocusLost});
   }
   S().Input.Focus = focused;
 }
-void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({PlatformEventKind::KeyDown, vk}); }
+void HeadlessPushKeyDownEvent(int vk) { S().Events.push_back({TPlatformEventKind::KeyDown, vk}); }
 namespace {
 
 void CopyFrame(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
-  HeadlessFrame& f = S().Last;
+  THeadlessFrame& f = S().Last;
   f.Width = width;
   f.Height = height;
   f.Rgb555 = rgb555;
@@ -78,14 +79,14 @@ void PackShown() {
 
 }  // namespace
 
-const HeadlessFrame& HeadlessLastFrame() {
+const THeadlessFrame& HeadlessLastFrame() {
   PackShown();
   return S().Last;
 }
-const PlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
+const TPlatformDisplayConfig& HeadlessDisplayConfig() { return S().Display; }
 int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
-const std::vector<HeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
+const std::vector<THeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
 void HeadlessClearAudioLog() { S().AudioLog.clear(); }
 
 uint32_t PlatformTicks() { return S().Input.Clock; }
@@ -94,9 +95,9 @@ void PlatformResetState() { HeadlessReset(); }
 bool PlatformHasFocus() { return S().Input.Focus; }
 TPoint PlatformCursorPos() { return S().Input.Cursor; }
 
-bool PlatformPollEvent(PlatformEvent& event) {
+bool PlatformPollEvent(TPlatformEvent& event) {
   if (EndSignalled()) {
-    event = {PlatformEventKind::Quit};
+    event = {TPlatformEventKind::Quit};
     return true;
   }
   if (S().Events.empty()) return false;
@@ -106,16 +107,16 @@ bool PlatformPollEvent(PlatformEvent& event) {
 }
 
 // Nothing else will ever arrive headless: an empty queue means the window was closed.
-bool PlatformWaitEvent(PlatformEvent& event) {
+bool PlatformWaitEvent(TPlatformEvent& event) {
   if (PlatformPollEvent(event)) return true;
-  event = {PlatformEventKind::Quit};
+  event = {TPlatformEventKind::Quit};
   return true;
 }
 
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string*) {
+TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, std::string*) {
   S().Display = config;
   S().FullScreen = config.FullScreen;
-  return PlatformDisplayStep::Ok;
+  return TPlatformDisplayStep::Ok;
 }
 void PlatformCloseDisplay() {}
 void PlatformLeaveFullScreen() { S().FullScreen = false; }
@@ -160,7 +161,7 @@ void PlatformAudioClose() {
   S().AudioOpen = false;
   S().Sounds.clear();
 }
-int PlatformAudioLoad(const PlatformPcm& pcm) {
+int PlatformAudioLoad(const TPlatformPcm& pcm) {
   if (!S().AudioOpen || pcm.Data == nullptr || pcm.Size == 0) return 0;
   int id = S().NextSound++;
   S().Sounds[id] = pcm.Size;

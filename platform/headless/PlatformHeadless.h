@@ -33,19 +33,19 @@ void HeadlessPushKeyDownEvent(int vk);
 // The last presented frame, as 16-bit pixels of Width x Height (tightly packed). A frame shown
 // from the frame memory is read from there at the first call after its present, so what is
 // drawn into that memory between the present and the call shows in it.
-struct HeadlessFrame {
+struct THeadlessFrame {
   std::vector<uint16_t> Pixels;
   int Width = 0;
   int Height = 0;
   bool Rgb555 = false;
 };
-const HeadlessFrame& HeadlessLastFrame();
+const THeadlessFrame& HeadlessLastFrame();
 // What the last PlatformOpenDisplay was asked for.
-const PlatformDisplayConfig& HeadlessDisplayConfig();
+const TPlatformDisplayConfig& HeadlessDisplayConfig();
 int HeadlessPresentCount();
 
 // Audio: a virtual device that records what it is asked to do.
-struct HeadlessAudioCall {
+struct THeadlessAudioCall {
   std::string What;  // "play", "stop", "pan", "load", "free"
   int Channel = 0;
   int Sound = 0;
@@ -54,5 +54,5 @@ struct HeadlessAudioCall {
   uint32_t Tick = 0;
 };
 void HeadlessSetAudioAvailable(bool available);
-const std::vector<HeadlessAudioCall>& HeadlessAudioLog();
+const std::vector<THeadlessAudioCall>& HeadlessAudioLog();
 void HeadlessClearAudioLog();

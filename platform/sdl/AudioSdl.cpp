@@ -13,46 +13,44 @@
 
 namespace {
 
-constexpr int kOutputRate = 22050;
-constexpr int kOutputChannels = 2;
-constexpr int kMixBufferFrames = 512;  // about 23 ms of latency
+constexpr int OutputRate = 22050;
+constexpr int OutputChannels = 2;
+constexpr int MixBufferFrames = 512;  // about 23 ms of latency
 
-struct Sound {
+struct TSound {
   Mix_Chunk* Chunk = nullptr;
   Uint8* Samples = nullptr;  // converted PCM the chunk plays; ours to free after the chunk
 };
 
-struct Panning {
+struct TPanning {
   uint8_t Left = 255;
   uint8_t Right = 255;
 };
 
-struct AudioState {
+struct TAudioState {
   bool Open = false;
   int Rate = 0;
   Uint16 Format = 0;
   int Channels = 0;
   int NextSound = 1;
-  std::map<int, Sound> Sounds;
-  std::vector<Panning> Pans;  // per mixer channel
+  std::map<int, TSound> Sounds;
+  std::vector<TPanning> Pans;  // per mixer channel
 };
 
-AudioState& A() {
-  static AudioState a;
+TAudioState& A() {
+  static TAudioState a;
   return a;
 }
 
-bool validChannel(int channel) {
-  return A().Open && channel >= 0 && channel < static_cast<int>(A().Pans.size());
-}
+bool ValidChannel(int channel) { return A().Open && channel >= 0 && channel < static_cast<int>(A().Pans.size()); }
 
-void freeSound(Sound& sound) {
+void FreeSound(TSound& sound) {
   Mix_FreeChunk(sound.Chunk);  // halts any channel still playing it
   SDL_free(sound.Samples);
 }
 
 // The PCM in the output format, allocated with SDL_malloc; null when it cannot be converted.
-Uint8* convert(const PlatformPcm& pcm, int& outBytes) {
+Uint8* Convert(const TPlatformPcm& pcm, int& outBytes) {
   const SDL_AudioFormat source = pcm.BitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
   if ((pcm.BitsPerSample != 8 && pcm.BitsPerSample != 16) || pcm.Channels < 1 || pcm.Channels > 2 ||
       pcm.SamplesPerSec <= 0) {
@@ -61,8 +59,8 @@ Uint8* convert(const PlatformPcm& pcm, int& outBytes) {
   const size_t frameBytes = static_cast<size_t>(pcm.Channels) * pcm.BitsPerSample / 8;
   const size_t bytes = pcm.Size / frameBytes * frameBytes;  // a cut-off last frame is dropped
   SDL_AudioCVT cvt;
-  if (bytes == 0 || SDL_BuildAudioCVT(&cvt, source, static_cast<Uint8>(pcm.Channels), pcm.SamplesPerSec,
-                                      A().Format, static_cast<Uint8>(A().Channels), A().Rate) < 0) {
+  if (bytes == 0 || SDL_BuildAudioCVT(&cvt, source, static_cast<Uint8>(pcm.Channels), pcm.SamplesPerSec, A().Format,
+                                      static_cast<Uint8>(A().Channels), A().Rate) < 0) {
     return nullptr;
   }
   if (bytes > static_cast<size_t>(INT_MAX / cvt.len_mult)) return nullptr;
@@ -85,8 +83,8 @@ bool PlatformAudioOpen(int channels) {
   // Audio brings SDL's event loop up, and with it SDL's signal handlers: the program has its own.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (channels < 1 || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  AudioState& a = A();
-  if (Mix_OpenAudio(kOutputRate, AUDIO_S16LSB, kOutputChannels, kMixBufferFrames) != 0) {
+  TAudioState& a = A();
+  if (Mix_OpenAudio(OutputRate, AUDIO_S16LSB, OutputChannels, MixBufferFrames) != 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
@@ -96,16 +94,16 @@ bool PlatformAudioOpen(int channels) {
     return false;
   }
   Mix_AllocateChannels(channels + 1);
-  a.Pans.assign(static_cast<size_t>(channels) + 1, Panning{});
+  a.Pans.assign(static_cast<size_t>(channels) + 1, TPanning{});
   a.Open = true;
   return true;
 }
 
 void PlatformAudioClose() {
-  AudioState& a = A();
+  TAudioState& a = A();
   if (!a.Open) return;
   Mix_HaltChannel(-1);
-  for (auto& [id, sound] : a.Sounds) freeSound(sound);
+  for (auto& [id, sound] : a.Sounds) FreeSound(sound);
   a.Sounds.clear();
   a.Pans.clear();
   Mix_CloseAudio();
@@ -113,11 +111,11 @@ void PlatformAudioClose() {
   a.Open = false;
 }
 
-int PlatformAudioLoad(const PlatformPcm& pcm) {
-  AudioState& a = A();
+int PlatformAudioLoad(const TPlatformPcm& pcm) {
+  TAudioState& a = A();
   if (!a.Open || pcm.Data == nullptr || pcm.Size == 0) return 0;
   int bytes = 0;
-  Uint8* samples = convert(pcm, bytes);
+  Uint8* samples = Convert(pcm, bytes);
   if (samples == nullptr) return 0;
   Mix_Chunk* chunk = Mix_QuickLoad_RAW(samples, static_cast<Uint32>(bytes));
   if (chunk == nullptr) {
@@ -125,34 +123,34 @@ int PlatformAudioLoad(const PlatformPcm& pcm) {
     return 0;
   }
   const int id = a.NextSound++;
-  a.Sounds[id] = Sound{chunk, samples};
+  a.Sounds[id] = TSound{chunk, samples};
   return id;
 }
 
 void PlatformAudioFree(int sound) {
   auto it = A().Sounds.find(sound);
   if (it == A().Sounds.end()) return;
-  freeSound(it->second);
+  FreeSound(it->second);
   A().Sounds.erase(it);
 }
 
 void PlatformAudioPlay(int channel, int sound) {
-  if (!validChannel(channel)) return;
+  if (!ValidChannel(channel)) return;
   auto it = A().Sounds.find(sound);
   if (it == A().Sounds.end()) return;
   Mix_HaltChannel(channel);
   // The mixer drops a channel's panning whenever the channel stops, so it is set again here.
-  const Panning& pan = A().Pans[static_cast<size_t>(channel)];
+  const TPanning& pan = A().Pans[static_cast<size_t>(channel)];
   Mix_SetPanning(channel, pan.Left, pan.Right);
   Mix_PlayChannel(channel, it->second.Chunk, 0);
 }
 
 void PlatformAudioStop(int channel) {
-  if (validChannel(channel)) Mix_HaltChannel(channel);
+  if (ValidChannel(channel)) Mix_HaltChannel(channel);
 }
 
 void PlatformAudioSetPanning(int channel, uint8_t left, uint8_t right) {
-  if (!validChannel(channel)) return;
-  A().Pans[static_cast<size_t>(channel)] = Panning{left, right};
+  if (!ValidChannel(channel)) return;
+  A().Pans[static_cast<size_t>(channel)] = TPanning{left, right};
   Mix_SetPanning(channel, left, right);
 }

@@ -2,10 +2,10 @@
 #include "platform/sdl/DialogSignals.h"
 
 #include <pthread.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <mutex>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -17,7 +17,7 @@ volatile pid_t gProgram = 0;
 extern "C" void EndProgram(int) { _exit(gStatus); }
 
 void SetAction(int signal, void (*handler)(int), struct sigaction* old) {
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   sigaction(signal, &action, old);

@@ -16,7 +16,7 @@ class TDialogSignals {
   TDialogSignals& operator=(const TDialogSignals&) = delete;
 
  private:
-  struct sigaction FOldInt{};
-  struct sigaction FOldTerm{};
-  struct sigaction FOldHup{};
+  struct sigaction FOldInt {};
+  struct sigaction FOldTerm {};
+  struct sigaction FOldHup {};
 };

@@ -60,9 +60,7 @@ int LatchInputEventSdl(const SDL_Event& event, TInputLatch& latch) {
       latch.Press(vk);
       return vk;
     }
-    case SDL_KEYUP:
-      latch.Release(VirtualKeyFromScancode(event.key.keysym.scancode));
-      return 0;
+    case SDL_KEYUP: latch.Release(VirtualKeyFromScancode(event.key.keysym.scancode)); return 0;
     case SDL_MOUSEBUTTONDOWN:
       if (int vk = VirtualKeyFromMouseButton(event.button.button)) latch.Press(vk);
       return 0;
@@ -72,7 +70,6 @@ int LatchInputEventSdl(const SDL_Event& event, TInputLatch& latch) {
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) latch.ReleaseAll();
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }

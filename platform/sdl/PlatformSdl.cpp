@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-
 #include <string>
 
 #include "core/Log.h"
@@ -25,32 +24,32 @@ bool DialogsDisabled() {
 }
 
 // Latches input and turns the events the main window handles into platform events.
-bool Translate(const SDL_Event& e, PlatformEvent& out) {
+bool Translate(const SDL_Event& e, TPlatformEvent& out) {
   int vk = LatchInputEventSdl(e, S().Keys);
   if (vk != 0) {
-    out = {PlatformEventKind::KeyDown, vk};
+    out = {TPlatformEventKind::KeyDown, vk};
     return true;
   }
   if (e.type == SDL_MOUSEMOTION) S().PointerStale = false;
   if (e.type == SDL_QUIT) {
-    out = {PlatformEventKind::Quit};
+    out = {TPlatformEventKind::Quit};
     return true;
   }
   if (e.type != SDL_WINDOWEVENT) return false;
   switch (e.window.event) {
-    case SDL_WINDOWEVENT_FOCUS_GAINED: out = {PlatformEventKind::FocusGained}; return true;
-    case SDL_WINDOWEVENT_FOCUS_LOST: out = {PlatformEventKind::FocusLost}; return true;
-    case SDL_WINDOWEVENT_MINIMIZED: out = {PlatformEventKind::Minimized}; return true;
-    case SDL_WINDOWEVENT_RESTORED: out = {PlatformEventKind::Restored}; return true;
-    case SDL_WINDOWEVENT_EXPOSED: out = {PlatformEventKind::Exposed}; return true;
-    case SDL_WINDOWEVENT_CLOSE: out = {PlatformEventKind::Quit}; return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: out = {TPlatformEventKind::FocusGained}; return true;
+    case SDL_WINDOWEVENT_FOCUS_LOST: out = {TPlatformEventKind::FocusLost}; return true;
+    case SDL_WINDOWEVENT_MINIMIZED: out = {TPlatformEventKind::Minimized}; return true;
+    case SDL_WINDOWEVENT_RESTORED: out = {TPlatformEventKind::Restored}; return true;
+    case SDL_WINDOWEVENT_EXPOSED: out = {TPlatformEventKind::Exposed}; return true;
+    case SDL_WINDOWEVENT_CLOSE: out = {TPlatformEventKind::Quit}; return true;
     default: return false;
   }
 }
 
 // What the desktop shows in the title bar and the task switcher; a window without it keeps the
 // desktop's default.
-void SetIcon(const PlatformDisplayConfig& config) {
+void SetIcon(const TPlatformDisplayConfig& config) {
   const size_t side = config.IconSize > 0 ? static_cast<size_t>(config.IconSize) : 0;
   if (side == 0 || config.Icon.size() != side * side * 4) return;
   // SDL only reads the pixels: the surface is freed before the call returns.
@@ -62,7 +61,7 @@ void SetIcon(const PlatformDisplayConfig& config) {
   SDL_FreeSurface(icon);
 }
 
-PlatformDisplayStep Fail(PlatformDisplayStep step, std::string* error) {
+TPlatformDisplayStep Fail(TPlatformDisplayStep step, std::string* error) {
   if (error) *error = SDL_GetError();
   PlatformCloseDisplay();
   return step;
@@ -81,13 +80,13 @@ std::string InvisibleFallback() {
          "); only SDL's invisible \"" + driver + "\" video driver was left";
 }
 // The window's scale as far as the desktop's usable area holds it, with a word when cut.
-int FittingScale(int requested, const PlatformDisplayConfig& config) {
+int FittingScale(int requested, const TPlatformDisplayConfig& config) {
   SDL_Rect usable{};
   int top = 0, left = 0, bottom = 0, right = 0;
   if (requested <= 1 || SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(S().Window), &usable) != 0) return 1;
   SDL_GetWindowBordersSize(S().Window, &top, &left, &bottom, &right);
-  const int scale = ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, left + right,
-                                     top + bottom);
+  const int scale =
+      ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, left + right, top + bottom);
   if (scale < requested) {
     LogWarning("--scale " + std::to_string(requested) + " does not fit the screen's " + std::to_string(usable.w) +
                " x " + std::to_string(usable.h) + "; using " + std::to_string(scale));
@@ -107,9 +106,7 @@ uint32_t PlatformTicks() { return SDL_GetTicks(); }
 uint16_t PlatformAsyncKeyState(int vk) { return S().Keys.Query(vk); }
 void PlatformResetState() { S().Keys.Clear(); }
 
-bool PlatformHasFocus() {
-  return S().Window && (SDL_GetWindowFlags(S().Window) & SDL_WINDOW_INPUT_FOCUS) != 0;
-}
+bool PlatformHasFocus() { return S().Window && (SDL_GetWindowFlags(S().Window) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
 TPoint PlatformCursorPos() {
   if (!S().Window) return {};
@@ -134,10 +131,10 @@ TPoint PlatformCursorPos() {
   return {std::clamp(p.X, 0, S().BackWidth - 1), std::clamp(p.Y, 0, S().BackHeight - 1)};
 }
 
-bool PlatformPollEvent(PlatformEvent& event) {
+bool PlatformPollEvent(TPlatformEvent& event) {
   SDL_Event e;
   if (EndSignalled()) {
-    event = {PlatformEventKind::Quit};
+    event = {TPlatformEventKind::Quit};
     return true;
   }
   while (SDL_PollEvent(&e)) {
@@ -146,14 +143,14 @@ bool PlatformPollEvent(PlatformEvent& event) {
   return false;
 }
 
-bool PlatformWaitEvent(PlatformEvent& event) {
+bool PlatformWaitEvent(TPlatformEvent& event) {
   // SDL goes back to waiting after a signal interrupts it: the wait is cut into short ones so
   // that a request to end is seen while the program is paused or minimized.
   constexpr int SignalCheckMs = 100;
   SDL_Event e;
   for (;;) {
     if (EndSignalled()) {
-      event = {PlatformEventKind::Quit};
+      event = {TPlatformEventKind::Quit};
       return true;
     }
     if (SDL_WaitEventTimeout(&e, SignalCheckMs)) {
@@ -164,17 +161,17 @@ bool PlatformWaitEvent(PlatformEvent& event) {
   }
 }
 
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error) {
+TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, std::string* error) {
   // The program's own handlers (platform/EndSignals.h) take SIGINT and SIGTERM, not SDL's.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
-    return PlatformDisplayStep::Video;
+    return TPlatformDisplayStep::Video;
   }
   if (const std::string invisible = InvisibleFallback(); !invisible.empty()) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (error) *error = invisible;
-    return PlatformDisplayStep::Video;
+    return TPlatformDisplayStep::Video;
   }
   S().VideoUp = true;
   S().BackWidth = config.Width;
@@ -184,10 +181,11 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   S().ConfinedTo = {};
   S().Keys.Clear();
   // Made hidden at the picture's size: the borders are known then, and the scale that fits.
-  const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  const Uint32 flags =
+      SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.Width,
                                 config.Height, flags);
-  if (!S().Window) return Fail(PlatformDisplayStep::Window, error);
+  if (!S().Window) return Fail(TPlatformDisplayStep::Window, error);
   SetIcon(config);
   SDL_SetWindowMinimumSize(S().Window, config.Width / 2, config.Height / 2);
   if (const int scale = FittingScale(config.Scale, config); scale > 1) {
@@ -198,10 +196,10 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   // The display's vertical sync paces when its refresh is near the designed rate; otherwise
   // presentation is paced by the clock.
   const bool vsync = config.FramesPerSecond == 60 && SdlRefreshNearPace(S().Window);
-  using TPresenter = PlatformDisplayConfig::TPresenter;
+  using TPresenter = TPlatformDisplayConfig::TPresenter;
   if (config.Presenter != TPresenter::Surface) {
     S().Renderer = SDL_CreateRenderer(S().Window, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
-    if (!S().Renderer) return Fail(PlatformDisplayStep::Renderer, error);
+    if (!S().Renderer) return Fail(TPlatformDisplayStep::Renderer, error);
   }
   // A GPU renderer on a software rasterizer costs several times the window's own surface.
   if (S().Renderer && config.Presenter == TPresenter::Auto && SdlRendererIsSoftware(S().Renderer)) {
@@ -213,19 +211,19 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   if (S().SurfacePresent) {
     // Otherwise SDL backs the window's surface with a renderer of its own again.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_GetWindowSurface(S().Window) == nullptr) return Fail(PlatformDisplayStep::Renderer, error);
+    if (SDL_GetWindowSurface(S().Window) == nullptr) return Fail(TPlatformDisplayStep::Renderer, error);
     SdlStartPacing(config.FramesPerSecond, false);
   } else {
     SdlStartPacing(config.FramesPerSecond, vsync);
     // The back buffer's texture is made at the first frame; check now that one can be.
     SDL_Texture* probe = SDL_CreateTexture(S().Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                            config.Width, config.Height);
-    if (!probe) return Fail(PlatformDisplayStep::Texture, error);
+    if (!probe) return Fail(TPlatformDisplayStep::Texture, error);
     SDL_DestroyTexture(probe);
   }
   SDL_ShowCursor(SDL_DISABLE);
   SDL_RaiseWindow(S().Window);
-  return PlatformDisplayStep::Ok;
+  return TPlatformDisplayStep::Ok;
 }
 
 void PlatformCloseDisplay() {

@@ -138,7 +138,8 @@ bool SdlRendererIsSoftware(SDL_Renderer* renderer) {
   // The renderer's context is current: ask it who draws.
   using TGetString = const unsigned char* (*)(unsigned);
   const auto getString = reinterpret_cast<TGetString>(SDL_GL_GetProcAddress("glGetString"));
-  const auto* name = getString != nullptr ? reinterpret_cast<const char*>(getString(0x1F01 /* GL_RENDERER */)) : nullptr;
+  const auto* name =
+      getString != nullptr ? reinterpret_cast<const char*>(getString(0x1F01 /* GL_RENDERER */)) : nullptr;
   if (name == nullptr) return false;
   for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
     if (std::strstr(name, soft) != nullptr) return true;

@@ -18,18 +18,18 @@ struct TSdlState {
   bool TextureRgb555 = false;
   SDL_Texture* Enlarged = nullptr;  // the picture at a whole factor, filtered down from there
   int EnlargedFactor = 0;
-  bool CanEnlarge = false;          // the renderer draws into textures
+  bool CanEnlarge = false;  // the renderer draws into textures
   // Without a renderer: the window's own surface, scaled into by the processor.
   bool SurfacePresent = false;
   TSharpScaler Scaler;
   SDL_Surface* LastSurface = nullptr;  // the window surface the bars were last cleared on
   TRect LastDest;
-  int BackWidth = 640;              // pixels
+  int BackWidth = 640;  // pixels
   int BackHeight = 480;
   bool FullScreen = false;
   bool IntegerScale = false;
-  TRect ConfinedTo;                 // the pointer's rectangle in full screen; empty: free
-  bool PointerStale = false;        // SDL's reading in window points, until the pointer moves
+  TRect ConfinedTo;           // the pointer's rectangle in full screen; empty: free
+  bool PointerStale = false;  // SDL's reading in window points, until the pointer moves
   bool VideoUp = false;
   TInputLatch Keys;
 

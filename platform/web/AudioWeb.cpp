@@ -15,7 +15,7 @@ void corvina_audio_pan(int channel, int left, int right);
 bool PlatformAudioOpen(int channels) { return channels >= 1 && corvina_audio_open(channels) != 0; }
 void PlatformAudioClose() { corvina_audio_close(); }
 
-int PlatformAudioLoad(const PlatformPcm& pcm) {
+int PlatformAudioLoad(const TPlatformPcm& pcm) {
   if (pcm.Data == nullptr || pcm.Size == 0 || pcm.SamplesPerSec <= 0) return 0;
   return corvina_audio_load(pcm.Data, pcm.Size, pcm.Channels, pcm.SamplesPerSec, pcm.BitsPerSample);
 }

@@ -32,7 +32,7 @@ struct TWebState {
   int BackHeight = 480;
   TCanvas Canvas;
   TInputLatch Keys;
-  std::deque<PlatformEvent> Events;
+  std::deque<TPlatformEvent> Events;
   bool PointerSeen = false;  // until then the pointer is at the picture's centre
   double PointerX = 0;       // CSS pixels from the page's top-left
   double PointerY = 0;
@@ -46,7 +46,7 @@ TWebState& S() {
   return state;
 }
 
-void Push(PlatformEventKind kind, int vk = 0) { S().Events.push_back({kind, vk}); }
+void Push(TPlatformEventKind kind, int vk = 0) { S().Events.push_back({kind, vk}); }
 
 // The game has the focus while the page is shown and its window focused.
 void UpdateFocus() {
@@ -54,13 +54,13 @@ void UpdateFocus() {
   if (focus == S().Focus) return;
   S().Focus = focus;
   if (!focus) S().Keys.ReleaseAll();
-  Push(focus ? PlatformEventKind::FocusGained : PlatformEventKind::FocusLost);
+  Push(focus ? TPlatformEventKind::FocusGained : TPlatformEventKind::FocusLost);
 }
 
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void*) {
   corvina_audio_resume();  // a key is the user's go-ahead for sound
   const int vk = LatchKeyWeb(e->code, type == EMSCRIPTEN_EVENT_KEYDOWN, e->repeat != 0, S().Keys);
-  if (vk != 0) Push(PlatformEventKind::KeyDown, vk);
+  if (vk != 0) Push(TPlatformEventKind::KeyDown, vk);
   return KeptFromBrowser(e->code);
 }
 
@@ -88,7 +88,7 @@ EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
   S().Visible = !e->hidden;
-  if (S().Visible) Push(PlatformEventKind::Exposed);
+  if (S().Visible) Push(TPlatformEventKind::Exposed);
   UpdateFocus();
   return false;
 }
@@ -126,7 +126,7 @@ TPoint PlatformCursorPos() {
   return {std::clamp(p.X, 0, S().BackWidth - 1), std::clamp(p.Y, 0, S().BackHeight - 1)};
 }
 
-bool PlatformPollEvent(PlatformEvent& event) {
+bool PlatformPollEvent(TPlatformEvent& event) {
   if (S().Events.empty()) return false;
   event = S().Events.front();
   S().Events.pop_front();
@@ -134,9 +134,9 @@ bool PlatformPollEvent(PlatformEvent& event) {
 }
 
 // A page cannot wait: only what is pending now. The page's loop never asks.
-bool PlatformWaitEvent(PlatformEvent& event) { return PlatformPollEvent(event); }
+bool PlatformWaitEvent(TPlatformEvent& event) { return PlatformPollEvent(event); }
 
-PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std::string* error) {
+TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, std::string* error) {
   TWebState& s = S();
   s.BackWidth = config.Width;
   s.BackHeight = config.Height;
@@ -144,7 +144,7 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   s.Canvas.FIntegerScale = config.IntegerScale;
   if (!s.Canvas.Fit(config.Width, config.Height)) {
     if (error) *error = "the page has no canvas";
-    return PlatformDisplayStep::Video;
+    return TPlatformDisplayStep::Video;
   }
   corvina_page_open(config.Title.c_str());
   s.Keys.Clear();
@@ -154,10 +154,10 @@ PlatformDisplayStep PlatformOpenDisplay(const PlatformDisplayConfig& config, std
   s.WindowFocused = true;
   s.Focus = s.Visible;
   // As a desktop window is activated when it first shows: that starts the frames.
-  if (s.Focus) Push(PlatformEventKind::FocusGained);
+  if (s.Focus) Push(TPlatformEventKind::FocusGained);
   Listen(true);
   s.Open = true;
-  return PlatformDisplayStep::Ok;
+  return TPlatformDisplayStep::Ok;
 }
 
 void PlatformCloseDisplay() {

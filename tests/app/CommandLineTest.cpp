@@ -33,8 +33,8 @@ TEST_F(CommandLineTest, EachSwitchSetsItsOwnFieldOnly) {
     bool Expected;
   };
   const Case cases[] = {
-      {"--windowed", &TSettings::FullScreen, false},   {"--high-res", &TSettings::HighRes, true},
-      {"--auto-timing", &TSettings::AutoTiming, true}, {"--no-overlay", &TSettings::ShowOverlay, false},
+      {"--windowed", &TSettings::FullScreen, false},       {"--high-res", &TSettings::HighRes, true},
+      {"--auto-timing", &TSettings::AutoTiming, true},     {"--no-overlay", &TSettings::ShowOverlay, false},
       {"--video-memory", &TSettings::SystemMemory, false}, {"--sound", &TSettings::SoundOn, true},
       {"--no-map-editing", &TSettings::MapEditing, false}, {"--use-files", &TSettings::UseResources, false},
   };
@@ -110,10 +110,10 @@ TEST_F(CommandLineExitTest, AnUnknownOptionExitsWithStatusTwoAndAHintOnStandardE
 
 TEST_F(CommandLineExitTest, HelpListsEverySwitchOnStandardOutputAndExitsZero) {
   EXPECT_EQ(Exit({"--help"}), 0);
-  for (const char* name : {"--fullscreen", "--windowed", "--high-res", "--auto-timing", "--no-overlay",
-                           "--system-memory", "--video-memory", "--sound", "--no-map-editing",
-                           "--use-files", "--scale N", "--no-dialog", "--version", "F12", "F2", "--map FILE",
-                           "--record FILE", "--replay FILE"}) {
+  for (const char* name :
+       {"--fullscreen", "--windowed", "--high-res", "--auto-timing", "--no-overlay", "--system-memory",
+        "--video-memory", "--sound", "--no-map-editing", "--use-files", "--scale N", "--no-dialog", "--version", "F12",
+        "F2", "--map FILE", "--record FILE", "--replay FILE"}) {
     EXPECT_NE(Out.str().find(name), std::string::npos) << name;
   }
   EXPECT_TRUE(Err.str().empty());

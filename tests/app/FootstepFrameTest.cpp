@@ -7,10 +7,10 @@
 #include <ostream>
 #include <vector>
 
-#include "game/World.h"
-#include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
+#include "game/World.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "sound/DXSound1.h"
 #include "tests/support/GameFixture.h"
 
@@ -58,10 +58,10 @@ class FootstepFrames : public GameTest {
       if (log[i].What == "play") steps.push_back(pan);
     }
     // The step starts, and a long diagonal sounds again halfway, from the cell it leaves.
-    const TDXSound::Gains want = TDXSound::PanGains(World->CellToScreen(cell).X + 15 - 320);
+    const TDXSound::TGains want = TDXSound::PanGains(World->CellToScreen(cell).X + 15 - 320);
     for (const Footstep& s : steps) {
-      EXPECT_EQ(s, (Footstep{want.Left, want.Right})) << "frame " << World->FFrameCount << " cell (" << cell.X
-                                                       << ", " << cell.Y << ")";
+      EXPECT_EQ(s, (Footstep{want.Left, want.Right}))
+          << "frame " << World->FFrameCount << " cell (" << cell.X << ", " << cell.Y << ")";
     }
     return steps;
   }

@@ -8,12 +8,12 @@
 #include <stdexcept>
 
 #include "AppTestData.h"
+#include "app/MainUtDX.h"
+#include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "game/World.h"
-#include "app/MainUtDX.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "sound/DXSound1.h"
 #include "util/ScratchPath.h"
 
@@ -25,8 +25,14 @@ class MainWindowTest : public ::testing::Test {
     ResetProgramState();
     Settings.FullScreen = false;
     UseResources(true, true, false);
-    Window.FGameStart = [this] { Log += "start "; ++Starts; };
-    Window.FGameStop = [this] { Log += "stop "; ++Stops; };
+    Window.FGameStart = [this] {
+      Log += "start ";
+      ++Starts;
+    };
+    Window.FGameStop = [this] {
+      Log += "stop ";
+      ++Stops;
+    };
     Window.FGameFrame = [this] {
       ++Frames;
       if (OnFrame) OnFrame(Frames);
@@ -298,8 +304,10 @@ TEST_F(MainWindowTest, PauseAndHelpHoldTheFramesAndShowTheirPanelsOverThePicture
   EXPECT_EQ(RunCapturingErrors(), 0);
   // Held after three frames; the headless platform then reports the window closed.
   EXPECT_EQ(Frames, 3);
-  const HeadlessFrame& shown = HeadlessLastFrame();
-  const auto centre = [&] { return shown.Pixels[static_cast<size_t>(shown.Height / 2) * shown.Width + shown.Width / 2 - 30]; };
+  const THeadlessFrame& shown = HeadlessLastFrame();
+  const auto centre = [&] {
+    return shown.Pixels[static_cast<size_t>(shown.Height / 2) * shown.Width + shown.Width / 2 - 30];
+  };
   ASSERT_EQ(shown.Width, 640);
   EXPECT_NE(centre(), 0) << "the pause panel is drawn over the (black) picture";
 }
@@ -361,14 +369,14 @@ TEST_F(MainWindowTest, PrintScreenSavesTheGamesOwnPictureUnderTheDataDirectory) 
 }
 
 TEST(SetupFailureMessageTest, EachPlatformStepHasTheMessageOfItsMode) {
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Video, true), "DirectDraw 객체 생성 실패");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Video, false), "DirectDraw 객체 생성 실패");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Window, true), "배타적 풀스크린 얻기 실패 : -1");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Window, false), "일반 윈도우 모드 설정 실패");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Renderer, true), "복합 화상 공간 생성 실패 : -1");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Renderer, false), "단일 화상 공간 생성 실패");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Texture, true), "후면 버퍼 생성 실패 : -1");
-  EXPECT_EQ(SetupFailureMessage(PlatformDisplayStep::Texture, false), "가상 버퍼 생성 실패");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Video, true), "DirectDraw 객체 생성 실패");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Video, false), "DirectDraw 객체 생성 실패");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Window, true), "배타적 풀스크린 얻기 실패 : -1");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Window, false), "일반 윈도우 모드 설정 실패");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Renderer, true), "복합 화상 공간 생성 실패 : -1");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Renderer, false), "단일 화상 공간 생성 실패");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Texture, true), "후면 버퍼 생성 실패 : -1");
+  EXPECT_EQ(SetupFailureMessage(TPlatformDisplayStep::Texture, false), "가상 버퍼 생성 실패");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class RecordReplay : public GameWindowTest {
  protected:
   // Runs the headless runner on the recording; its status, the verdict and the last trace line.
   int Verify(std::string* verdict, std::string* last = nullptr) {
-    HeadlessOptions o;
+    THeadlessOptions o;
     o.ScriptFile = Path.string();
     o.Verify = true;
     o.Trace = last != nullptr;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "game/World.h"
 #include "app/CommandLine.h"
 #include "app/MainUtDX.h"
-#include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
+#include "game/World.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 #include "tests/support/GameFixture.h"
@@ -62,7 +62,7 @@ class SoundStartup : public ::testing::Test {
   }
   int Count(const std::string& what, int channel = -1) const {
     int n = 0;
-    for (const HeadlessAudioCall& call : HeadlessAudioLog())
+    for (const THeadlessAudioCall& call : HeadlessAudioLog())
       if (call.What == what && (channel < 0 || call.Channel == channel)) ++n;
     return n;
   }
@@ -100,7 +100,7 @@ TEST_F(SoundStartup, AWalkInTheRunningProgramPlaysTheLoadedFootstepOnSlotOnesCha
   ASSERT_EQ(Count("load"), 1);
   const int footstep = HeadlessAudioLog().front().Sound;
   int plays = 0;
-  for (const HeadlessAudioCall& call : HeadlessAudioLog()) {
+  for (const THeadlessAudioCall& call : HeadlessAudioLog()) {
     if (call.What != "play") continue;
     ++plays;
     EXPECT_EQ(call.Channel, 1);

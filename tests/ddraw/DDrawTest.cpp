@@ -171,7 +171,8 @@ void CopyBothWays(TDDSurface& sheet, TDDSurface& fast, TDDSurface& plain, std::m
   const int x = static_cast<int>(rng() % (301 - (part.Right - part.Left)));
   const int y = static_cast<int>(rng() % (201 - (part.Bottom - part.Top)));
   sheet.UseKeyRuns(true);
-  ASSERT_EQ(picture ? fast.BltFastPicture(x, y, &sheet, part, *picture) : fast.BltFast(x, y, &sheet, part, true), DD_OK);
+  ASSERT_EQ(picture ? fast.BltFastPicture(x, y, &sheet, part, *picture) : fast.BltFast(x, y, &sheet, part, true),
+            DD_OK);
   sheet.UseKeyRuns(false);
   ASSERT_EQ(plain.BltFast(x, y, &sheet, part, true), DD_OK);
 }

@@ -53,7 +53,8 @@ TEST(GroundClear, ClearsWhatNoCoveringDiamondHoldsAndKeepsTheRest) {
       for (size_t r = near > 0 ? near - 1 : 0; r < std::min(view.size(), near + 3); ++r) {
         const TGroundRow& row = view[r];
         for (int j = 0; j < columns; ++j) {
-          if (((row.Covers >> j) & 1) != 0 && InDiamond({row.Centre.X + 60 * j, row.Centre.Y}, x, y, reach)) return true;
+          if (((row.Covers >> j) & 1) != 0 && InDiamond({row.Centre.X + 60 * j, row.Centre.Y}, x, y, reach))
+            return true;
         }
       }
       return false;

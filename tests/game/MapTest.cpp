@@ -4,10 +4,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/Settings.h"
 #include "game/Map.h"
 #include "game/World.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "res/Resources.h"
 #include "tests/support/GameFixture.h"
 

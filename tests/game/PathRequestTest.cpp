@@ -4,8 +4,8 @@
 
 #include "game/World.h"
 #include "platform/Platform.h"
-#include "platform/headless/PlatformHeadless.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "tests/support/GameFixture.h"
 
 namespace {
@@ -90,11 +90,11 @@ TEST_F(PathRequestTest, NoRouteLeavesPersonAndWorldUnchanged) {
 }
 
 TEST_F(PathRequestTest, TargetsPastTheWindowFollowTheSearchesRule) {
-  Map().SetCell(CellOccupant, 60, 50, 0);  // clear person 2's mark off the row
+  Map().SetCell(CellOccupant, 60, 50, 0);                // clear person 2's mark off the row
   EXPECT_TRUE(World->RequestPath(1, {75, 50}, {0, 0}));  // one column past the window
   EXPECT_EQ(P(1).FPath, std::string(25, '8'));
   EXPECT_FALSE(World->RequestPath(1, {76, 50}, {0, 0}));
-  EXPECT_FALSE(World->RequestPath(1, {24, 50}, {0, 0}));   // window column -1
+  EXPECT_FALSE(World->RequestPath(1, {24, 50}, {0, 0}));  // window column -1
   EXPECT_FALSE(World->RequestPath(1, {50, -200}, {0, 0}));
   EXPECT_FALSE(World->RequestPath(1, {99, 99}, {0, 0}));
 }

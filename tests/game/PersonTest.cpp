@@ -4,11 +4,11 @@
 
 #include <vector>
 
+#include "core/Settings.h"
 #include "game/World.h"
 #include "platform/Platform.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "tests/support/GameFixture.h"
 
 namespace {
@@ -326,13 +326,13 @@ TEST_F(IdlePersonTest, PersonTwoSpeaksItsTwoLinesAndNeverWanders) {
   const int n = FramesUntil(2, [&] { return !P(2).FSpeech[0].Text.empty(); });
   ASSERT_GT(n, 0);
   EXPECT_EQ(P(2).FSpeech[0].Text, "\xc8\xad\xb9\xab\xb4\xc2 \xbd\xca\xc0\xcf\xc8\xab\xc0\xcc\xbf\xe4");
-  EXPECT_EQ(P(2).FSpeech[1].Text,
-            "\xb4\xde\xb5\xb5 \xc2\xf7\xb8\xe9 \xb1\xe2\xbf\xec\xb4\xc0\xb4\xcf\xb6\xf3");
+  EXPECT_EQ(P(2).FSpeech[1].Text, "\xb4\xde\xb5\xb5 \xc2\xf7\xb8\xe9 \xb1\xe2\xbf\xec\xb4\xc0\xb4\xcf\xb6\xf3");
   EXPECT_EQ(P(2).FSpeech[0].Colour, RGB(255, 150, 200));
   EXPECT_EQ(P(2).FSpeech[1].Colour, RGB(250, 150, 255));
   EXPECT_TRUE(P(2).FSpeech[2].Text.empty());
   EXPECT_EQ(static_cast<uint32_t>(P(2).FSpeechUntil), PlatformTicks() - HeadlessStepMs() + 1000);
-  FramesUntil(2, [] { return false; }, 1000);
+  FramesUntil(
+      2, [] { return false; }, 1000);
   EXPECT_EQ(Cell(2), (TPoint{60, 50}));
 }
 
@@ -347,7 +347,8 @@ TEST_F(IdlePersonTest, OtherPersonsWanderOneStraightStepNowAndThen) {
 
 TEST_F(IdlePersonTest, TheCurrentPersonDoesNotWander) {
   World->FCurrent = 3;
-  FramesUntil(3, [] { return false; }, 1500);
+  FramesUntil(
+      3, [] { return false; }, 1500);
   EXPECT_EQ(Cell(3), (TPoint{50, 60}));
 }
 

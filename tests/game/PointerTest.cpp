@@ -2,10 +2,10 @@
 // and map editing, driven through whole frames.
 #include <gtest/gtest.h>
 
-#include "game/World.h"
-#include "platform/headless/PlatformHeadless.h"
 #include "core/Settings.h"
+#include "game/World.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "tests/support/GameFixture.h"
 
 namespace {

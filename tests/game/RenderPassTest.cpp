@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/Settings.h"
 #include "game/Random.h"
 #include "game/World.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "tests/support/GameFixture.h"
 
 namespace {
@@ -34,9 +34,7 @@ class RecordingTile : public TTile {
  public:
   RecordingTile(int code, const TRect& r) : TTile(1, r), FCode(code) {}
   void Draw(const TPoint& p) override { tileDraws.push_back({FCode, p, Way::Plain}); }
-  void DrawShaded(const TPoint& p, bool dark) override {
-    tileDraws.push_back({FCode, p, dark ? Way::Dark : Way::Dim});
-  }
+  void DrawShaded(const TPoint& p, bool dark) override { tileDraws.push_back({FCode, p, dark ? Way::Dark : Way::Dim}); }
   int FCode;
 };
 
@@ -57,8 +55,7 @@ class RenderPassTest : public GameTest {
   void StartOn(const TTestMap& built) {
     GameStop();
     StartGameOn(built);
-    for (int c = 0; c < 24; ++c)
-      World->FTiles[c] = std::make_unique<RecordingTile>(c, World->FTiles[c]->FSourceRect);
+    for (int c = 0; c < 24; ++c) World->FTiles[c] = std::make_unique<RecordingTile>(c, World->FTiles[c]->FSourceRect);
     for (int i = 1; i <= 4; ++i) {
       auto person = std::make_unique<RecordingPerson>(i, i, 12);
       const TPerson& old = P(i);
@@ -126,17 +123,12 @@ TEST_F(RenderPassTest, ACellOfHeightThreeIsAStackOfFourPictures) {
 }
 
 TEST_F(RenderPassTest, LightDecidesHowEachKindIsDrawn) {
-  StartOn(StandardMap()
-              .Kind(50, 58, 2)
-              .Kind(42, 50, 4)
-              .Kind(43, 50, 5)
-              .Kind(44, 43, 4)
-              .Kind(56, 58, 0)
-              .Kind(45, 57, 1));
-  Light({50, 58}, 1);  // dim ground
-  Light({42, 50}, 1);  // dim water is drawn plainly, 13 pixels lower
-  Light({43, 50}, 0);  // explored, unlit
-  Light({44, 43}, 0);  // explored, unlit water
+  StartOn(
+      StandardMap().Kind(50, 58, 2).Kind(42, 50, 4).Kind(43, 50, 5).Kind(44, 43, 4).Kind(56, 58, 0).Kind(45, 57, 1));
+  Light({50, 58}, 1);     // dim ground
+  Light({42, 50}, 1);     // dim water is drawn plainly, 13 pixels lower
+  Light({43, 50}, 0);     // explored, unlit
+  Light({44, 43}, 0);     // explored, unlit water
   Light({56, 58}, 0, 0);  // never seen
   Light({45, 57}, 2);
   Draw();

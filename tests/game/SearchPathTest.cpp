@@ -189,11 +189,12 @@ TEST(SearchPathRandomGrids, TheDigitsAreTheReferenceSearchs) {
     const int w = round % 50 == 0 ? 100 : static_cast<int>(rng() % 60) + 1, h = static_cast<int>(rng() % 60) + 1;
     const int density = static_cast<int>(rng() % 50);
     std::vector<uint8_t> cells(static_cast<size_t>(w) * h);
-    for (auto& c : cells) c = static_cast<int>(rng() % 100) < density ? 1 : static_cast<uint8_t>(rng() % 8 == 0 ? 2 : 0);
+    for (auto& c : cells)
+      c = static_cast<int>(rng() % 100) < density ? 1 : static_cast<uint8_t>(rng() % 8 == 0 ? 2 : 0);
     const auto place = [&] {
       const int pick = static_cast<int>(rng() % 10);
-      if (pick == 0) return TPoint{w, static_cast<int>(rng() % (h + 1))};          // on the edge past the area
-      if (pick == 1) return TPoint{static_cast<int>(rng() % (w + 2)), h + 1};      // further out
+      if (pick == 0) return TPoint{w, static_cast<int>(rng() % (h + 1))};      // on the edge past the area
+      if (pick == 1) return TPoint{static_cast<int>(rng() % (w + 2)), h + 1};  // further out
       if (pick == 2) return TPoint{static_cast<int>(rng() % 120) - 10, static_cast<int>(rng() % 120) - 10};
       return TPoint{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
     };

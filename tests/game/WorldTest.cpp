@@ -2,12 +2,12 @@
 // panning, KeyState, further actors, the base classes, and determinism of a scripted run.
 #include <gtest/gtest.h>
 
+#include "core/Settings.h"
 #include "game/Random.h"
 #include "game/World.h"
 #include "platform/Platform.h"
-#include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 #include "tests/support/GameFixture.h"
 
 namespace {

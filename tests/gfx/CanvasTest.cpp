@@ -139,7 +139,7 @@ TEST_F(CanvasTest, KeptLinesAndGlyphsDrawTheLineAsRenderedAfresh) {
   };
   ResetTextCache();
   const auto fresh = draw("\xED\x95\x9C\xEA\xB8\x80 FPS : 61.25", false);  // 한글 ... in UTF-8
-  const auto cp949 = draw("\xC7\xD1\xB1\xDB FPS : 61.25\xC7", true);      // cut off at the end
+  const auto cp949 = draw("\xC7\xD1\xB1\xDB FPS : 61.25\xC7", true);       // cut off at the end
   EXPECT_EQ(cp949, fresh);
   EXPECT_EQ(draw("\xC7\xD1\xB1\xDB FPS : 61.25\xC7", true), fresh);
   ResetTextCache();
@@ -157,7 +157,7 @@ TEST_F(CanvasTest, HangulSpeechIsDrawn) {
 
 TEST(Cp949Test, ConvertsWansungAndCp949OnlySyllables) {
   EXPECT_EQ(Cp949ToUtf8("\xC7\xD1\xB1\xDB"), "\xED\x95\x9C\xEA\xB8\x80");  // 한글
-  EXPECT_EQ(Cp949ToUtf8("\x81\x41"), "\xEA\xB0\x82");                     // 갂, outside EUC-KR
+  EXPECT_EQ(Cp949ToUtf8("\x81\x41"), "\xEA\xB0\x82");                      // 갂, outside EUC-KR
   EXPECT_EQ(Cp949ToUtf8("Walk 3"), "Walk 3");
 }
 

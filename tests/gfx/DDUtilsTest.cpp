@@ -18,7 +18,7 @@ class LoaderTest : public GfxTest {
     GfxTest::SetUp();
     old = std::filesystem::current_path();
     dir = std::filesystem::temp_directory_path() / ("corvina-gfx-" + std::to_string(getpid()) + "-" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
   }
@@ -28,8 +28,8 @@ class LoaderTest : public GfxTest {
     GfxTest::TearDown();
   }
   static void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   // Resources must outlive the table: kept here.
   void AddResource(const std::string& name, std::vector<uint8_t> bytes) {

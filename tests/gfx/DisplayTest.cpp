@@ -143,7 +143,7 @@ TEST_F(DisplayTest, APresentedFrameIsTheBackBufferInBothModes) {
     const int presents = HeadlessPresentCount();
     d.PresentBackBuffer();
     ASSERT_EQ(HeadlessPresentCount(), presents + 1);
-    const HeadlessFrame& f = HeadlessLastFrame();
+    const THeadlessFrame& f = HeadlessLastFrame();
     EXPECT_EQ(f.Width, 640);
     EXPECT_FALSE(f.Rgb555);
     EXPECT_EQ(f.Pixels[6 * 640 + 5], 0xBEEF);

@@ -254,7 +254,8 @@ void DrawRowByRow(int x, int y, TRect r, bool atCorner, const TPictureCut& cut, 
   }
   for (int row = 0; row < h; ++row) {
     const TColumnSpan s = cut.Row(row, w);
-    if (s.First < s.End) draw(x + s.First, y + row, TRect{r.Left + s.First, r.Top + row, r.Left + s.End, r.Top + row + 1}, true);
+    if (s.First < s.End)
+      draw(x + s.First, y + row, TRect{r.Left + s.First, r.Top + row, r.Left + s.End, r.Top + row + 1}, true);
   }
 }
 
@@ -362,12 +363,11 @@ TEST_F(ShadeTest, PreEncodedRunsShadeTheSamePixelsAsThePlainRoutinesInBothLayout
     std::mt19937 rng(19);
     FillWithRuns(Sheet(2), rng);
     const auto calls = RandomSheetCalls(rng, 300);
-    const auto half = FastAndPlain(Back(), Sheet(2), calls,
-                                   [](int x, int y, TRect r, bool c) { DrawHalfBright(x, y, 2, r, c); });
+    const auto half =
+        FastAndPlain(Back(), Sheet(2), calls, [](int x, int y, TRect r, bool c) { DrawHalfBright(x, y, 2, r, c); });
     EXPECT_EQ(half.first, half.second) << "half, kind " << kind;
-    const auto threeQuarter = FastAndPlain(Back(), Sheet(2), calls, [](int x, int y, TRect r, bool c) {
-      DrawThreeQuarterBright(x, y, 2, r, c);
-    });
+    const auto threeQuarter = FastAndPlain(
+        Back(), Sheet(2), calls, [](int x, int y, TRect r, bool c) { DrawThreeQuarterBright(x, y, 2, r, c); });
     EXPECT_EQ(threeQuarter.first, threeQuarter.second) << "three quarters, kind " << kind;
   }
 }
@@ -448,8 +448,8 @@ TEST_F(BlendTest, BlocksBlendExactlyAsPixelByPixelInBothLayouts) {
     SplitPixel(d, dc[0], dc[1], dc[2]);
     const int alpha = std::clamp(level, 0, 128);
     for (int i = 0; i < 3; ++i) {
-      const int64_t v = mode == bmAlpha ? (dc[i] * (128 - alpha) + sc[i] * alpha) / 128
-                                        : dc[i] + int64_t{sc[i]} * level / 128;
+      const int64_t v =
+          mode == bmAlpha ? (dc[i] * (128 - alpha) + sc[i] * alpha) / 128 : dc[i] + int64_t{sc[i]} * level / 128;
       out[i] = static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31));
     }
     uint16_t p;
@@ -469,7 +469,8 @@ TEST_F(BlendTest, BlocksBlendExactlyAsPixelByPixelInBothLayouts) {
           }
         std::vector<uint16_t> want;
         for (int y = 0; y < 5; ++y)
-          for (int x = 0; x < 37; ++x) want.push_back(expected(At(Sheet(2), 3 + x, 2 + y), At(Back(), 201 + x, 101 + y), level, mode));
+          for (int x = 0; x < 37; ++x)
+            want.push_back(expected(At(Sheet(2), 3 + x, 2 + y), At(Back(), 201 + x, 101 + y), level, mode));
         BlendSprite(201, 101, block, Src(), Dst(), level, mode);
         std::vector<uint16_t> got;
         for (int y = 0; y < 5; ++y)

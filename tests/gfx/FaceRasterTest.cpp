@@ -21,7 +21,7 @@ TEST(FaceRasterTest, ALineEndsAtItsFirstNulAndABlankLineHasWidthButNoInk) {
   ASSERT_NE(face, nullptr) << reason;
   TCoverage hangul, cut, blank, empty;
   ASSERT_TRUE(face->Render("\xED\x95\x9C\xEA\xB8\x80", 12, hangul, reason));  // "한글"
-  EXPECT_GE(hangul.Height, 16);  // 12 points at 96 dpi, ascent to descent
+  EXPECT_GE(hangul.Height, 16);                                               // 12 points at 96 dpi, ascent to descent
   EXPECT_EQ(hangul.Alpha.size(), static_cast<size_t>(hangul.Width) * hangul.Height);
   EXPECT_GT(Inked(hangul), 30);
   ASSERT_TRUE(face->Render(std::string_view("\xED\x95\x9C\xEA\xB8\x80\0zz", 9), 12, cut, reason));

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
 #include "gfx/Overlay.h"
 #include "platform/headless/PlatformHeadless.h"
-#include "core/Settings.h"
 #include "res/Resources.h"
 
 class GfxTest : public ::testing::Test {
@@ -117,7 +117,8 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& s, bool withFileHeader) {
   PutLe(out, head + 12, 1, 2);
   PutLe(out, head + 14, static_cast<uint32_t>(s.Bits), 2);
   PutLe(out, head + 20, static_cast<uint32_t>(stride * h), 4);
-  PutLe(out, head + 32, s.Bits <= 8 && s.Colours.size() == (1u << s.Bits) ? 0 : static_cast<uint32_t>(s.Colours.size()), 4);
+  PutLe(out, head + 32, s.Bits <= 8 && s.Colours.size() == (1u << s.Bits) ? 0 : static_cast<uint32_t>(s.Colours.size()),
+        4);
   for (size_t i = 0; i < s.Colours.size(); ++i) PutLe(out, head + 40 + 4 * i, s.Colours[i], 4);
   const size_t pixels = head + 40 + table;
   for (int y = 0; y < h; ++y) {

@@ -3,7 +3,6 @@
 // files, wave files and a missing audio device. Each gets a clear refusal or its documented
 // fallback; nothing crashes, nothing waits for ever.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "game/World.h"
@@ -54,14 +54,14 @@ class BadInput : public GameTest {
   }
 
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(Dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(Dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   void Fifo(const std::string& name) { ASSERT_EQ(::mkfifo((Dir / name).c_str(), 0600), 0); }
 
   // The message of the start-up failure, or "" when the game started (and ran a few frames).
   std::string Start(const std::string& mapFile = "") {
-    HeadlessConfig config;
+    THeadlessConfig config;
     config.MapFile = mapFile;
     config.Resources = Resources;
     try {
@@ -116,9 +116,7 @@ TEST_F(BadSheet, GoodLooseSheetsStandInForMissingResources) {
   EXPECT_EQ(Start(), "");
 }
 
-TEST_F(BadSheet, AMissingSheetEndsTheSetUpWithItsName) {
-  EXPECT_EQ(Start(), "Lumo1 비트맵 로드 실패");
-}
+TEST_F(BadSheet, AMissingSheetEndsTheSetUpWithItsName) { EXPECT_EQ(Start(), "Lumo1 비트맵 로드 실패"); }
 
 TEST_F(BadSheet, ATruncatedSheetIsRefusedAndEndsTheSetUp) {
   for (size_t size : {size_t{0}, size_t{10}, size_t{14 + 39}, size_t{14 + 40 + 512}, Lumo1.size() - 1}) {
@@ -134,11 +132,10 @@ TEST_F(BadSheet, ASheetWithALyingHeaderIsRefused) {
     size_t At;
     uint32_t Value;
   };
-  for (const TLie& lie : {TLie{"pixel offset past the end", 10, 0x7FFFFFF0u},
-                          TLie{"header size past the end", 14, 0x00100000u},
-                          TLie{"more rows than the data holds", 22, 4800u},
-                          TLie{"colours used beyond 256", 14 + 32, 100000u},
-                          TLie{"compressed", 14 + 16, 1u}}) {
+  for (const TLie& lie :
+       {TLie{"pixel offset past the end", 10, 0x7FFFFFF0u}, TLie{"header size past the end", 14, 0x00100000u},
+        TLie{"more rows than the data holds", 22, 4800u}, TLie{"colours used beyond 256", 14 + 32, 100000u},
+        TLie{"compressed", 14 + 16, 1u}}) {
     SCOPED_TRACE(lie.What);
     std::vector<uint8_t> file = Lumo1;
     Put32(file, lie.At, lie.Value);
@@ -202,7 +199,7 @@ TEST_F(BadMapFile, ALongMapIsReadForItsFirst50000Bytes) {
   std::vector<uint8_t> map = Shipped();
   map.resize(70000, 0xEE);
   Write("MAP.DAT", map);
-  HeadlessConfig config;
+  THeadlessConfig config;
   config.MapFile = (Dir / "MAP.DAT").string();
   THeadlessSession session(config);
   EXPECT_EQ(World->Person(1)->FCellX, 48);
@@ -217,9 +214,9 @@ TEST_F(BadMapFile, AnAbsurdlyLargeMapIsRefusedUnread) {
 }
 
 TEST_F(BadMapFile, ValuesOutOfRangeEverywhereStillPlay) {
-  for (const std::vector<uint8_t>& cell : {std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-                                           std::vector<uint8_t>{6, 10, 105, 2, 3},
-                                           std::vector<uint8_t>{200, 0, 1, 0, 0}}) {
+  for (const std::vector<uint8_t>& cell :
+       {std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, std::vector<uint8_t>{6, 10, 105, 2, 3},
+        std::vector<uint8_t>{200, 0, 1, 0, 0}}) {
     std::vector<uint8_t> map;
     for (int i = 0; i < 10000; ++i) map.insert(map.end(), cell.begin(), cell.end());
     Write("MAP.DAT", map);
@@ -229,7 +226,7 @@ TEST_F(BadMapFile, ValuesOutOfRangeEverywhereStillPlay) {
 
 TEST_F(BadMapFile, AMapThatCannotBeOpenedGivesAGeneratedMap) {
   fs::create_directory(Dir / "MAP.DAT");
-  HeadlessConfig config;
+  THeadlessConfig config;
   config.MapFile = (Dir / "MAP.DAT").string();
   THeadlessSession session(config);
   EXPECT_EQ(World->FMap->FFileName, "");  // generated, not loaded

@@ -1,7 +1,7 @@
 // Faults injected into a running headless game through the surfaces' hooks: surfaces lost every
 // n-th call (n chosen so each frame still sees several losses, yet every loss costs a reload of
-// both sheets, which the sanitizer build pays dearly for), busy for k retries, locks failing for good. Every frame must still complete and be
-// shown, the sheets must come back whole, and once the faults stop the frames must be the very
+// both sheets, which the sanitizer build pays dearly for), busy for k retries, locks failing for good. Every frame must
+// still complete and be shown, the sheets must come back whole, and once the faults stop the frames must be the very
 // frames of an undisturbed run of the same script.
 #include <gtest/gtest.h>
 
@@ -41,19 +41,19 @@ constexpr const char* Script = R"(
 )";
 
 constexpr int Frames = 80;
-constexpr int FaultsFrom = 5;   // first frame run with faults switched on
+constexpr int FaultsFrom = 5;    // first frame run with faults switched on
 constexpr int FaultsUntil = 60;  // last frame run with faults switched on
 
 using TFaults = std::function<void(TDisplay&)>;
 
 struct TRunRecord {
-  std::vector<uint32_t> Crcs;  // per frame, of the presented picture
-  std::vector<int> Shown;      // per frame, pictures presented so far
+  std::vector<uint32_t> Crcs;      // per frame, of the presented picture
+  std::vector<int> Shown;          // per frame, pictures presented so far
   std::vector<uint16_t> Sheet[3];  // the sheets' pixels after the last frame
 };
 
 uint32_t FrameCrc() {
-  const HeadlessFrame& f = HeadlessLastFrame();
+  const THeadlessFrame& f = HeadlessLastFrame();
   return Crc32(reinterpret_cast<const uint8_t*>(f.Pixels.data()), f.Pixels.size() * 2);
 }
 
@@ -71,10 +71,10 @@ class FaultInjection : public GameTest {
   // Plays the script; `switchOn` sets the hooks when the faults begin, `everyFrame` before each
   // frame while they last. The hooks are cleared after frame FaultsUntil.
   TRunRecord Play(const TFaults& switchOn, const TFaults& everyFrame = nullptr) {
-    const ScriptParseResult parsed = ParseScript(Script);
+    const TScriptParseResult parsed = ParseScript(Script);
     EXPECT_EQ(parsed.Error, "");
     TRunRecord record;
-    THeadlessSession session{HeadlessConfig{}};
+    THeadlessSession session{THeadlessConfig{}};
     size_t next = 0;
     for (int frame = 1; frame <= Frames; ++frame) {
       for (; next < parsed.Events.size() && parsed.Events[next].Frame <= frame; ++next) {

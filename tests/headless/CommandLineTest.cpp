@@ -24,7 +24,7 @@ class Argv {
 
 std::string HeadlessError(std::initializer_list<std::string> args) {
   Argv argv(args);
-  HeadlessOptions o;
+  THeadlessOptions o;
   std::string error;
   EXPECT_FALSE(ParseHeadlessOptions(argv.Count(), argv.Values(), o, error)) << "accepted";
   return error;
@@ -32,7 +32,7 @@ std::string HeadlessError(std::initializer_list<std::string> args) {
 
 std::string SoakError(std::initializer_list<std::string> args) {
   Argv argv(args);
-  SoakOptions o;
+  TSoakOptions o;
   bool help = false;
   std::string error;
   EXPECT_FALSE(ParseSoakOptions(argv.Count(), argv.Values(), o, help, error)) << "accepted";
@@ -42,7 +42,8 @@ std::string SoakError(std::initializer_list<std::string> args) {
 }  // namespace
 
 TEST(HeadlessCommandLine, EveryNumberStatesItsRangeAndTheValueGiven) {
-  EXPECT_EQ(HeadlessError({"--frames", "100000001"}), "--frames needs a whole number from 0 to 100000000, not '100000001'");
+  EXPECT_EQ(HeadlessError({"--frames", "100000001"}),
+            "--frames needs a whole number from 0 to 100000000, not '100000001'");
   EXPECT_EQ(HeadlessError({"--step-ms", "-1"}), "--step-ms needs a whole number from 0 to 60000, not '-1'");
   EXPECT_EQ(HeadlessError({"--png", "0:a.png"}), "--png FRAME needs a whole number from 1 to 100000000, not '0'");
   EXPECT_EQ(HeadlessError({"--png", "a.png"}), "--png needs FRAME:FILE, not 'a.png'");
@@ -51,17 +52,18 @@ TEST(HeadlessCommandLine, EveryNumberStatesItsRangeAndTheValueGiven) {
 }
 
 TEST(HeadlessCommandLine, AFrameThePictureRunNeverReachesIsRefusedWhereverTheSwitchesStand) {
-  EXPECT_EQ(HeadlessError({"--png", "9:x.png", "--frames", "5"}), "--png 9:x.png asks for frame 9, but the run has 5 frames");
+  EXPECT_EQ(HeadlessError({"--png", "9:x.png", "--frames", "5"}),
+            "--png 9:x.png asks for frame 9, but the run has 5 frames");
   EXPECT_EQ(HeadlessError({"--png", "61:x.png"}), "--png 61:x.png asks for frame 61, but the run has 60 frames");
   Argv last({"--frames", "5", "--png", "5:x.png"});
-  HeadlessOptions o;
+  THeadlessOptions o;
   std::string error;
   EXPECT_TRUE(ParseHeadlessOptions(last.Count(), last.Values(), o, error)) << error;
 }
 
 TEST(SoakCommandLine, HelpIsAskedForAndEveryBadWordNamesItself) {
   Argv argv({"--seed", "4294967295", "--frames", "7", "--help"});
-  SoakOptions o;
+  TSoakOptions o;
   bool help = false;
   std::string error;
   ASSERT_TRUE(ParseSoakOptions(argv.Count(), argv.Values(), o, help, error)) << error;

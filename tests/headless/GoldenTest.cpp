@@ -8,8 +8,8 @@
 #include <map>
 #include <sstream>
 
-#include "tests/headless/JsonLite.h"
 #include "headless/HeadlessRunner.h"
+#include "tests/headless/JsonLite.h"
 
 namespace fs = std::filesystem;
 
@@ -74,7 +74,7 @@ TEST_P(GoldenScene, FramesMatchTheRecordedHashes) {
   ASSERT_FALSE(scene.Checks.empty()) << script << " has no '# check:' line";
 
   const char* pngDir = std::getenv("CORVINA_GOLDEN_PNG_DIR");
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Frames = scene.Frames;
   o.ScriptFile = script.string();
   o.HighRes = scene.HighRes;

@@ -38,7 +38,7 @@ void Roughen(TMap& map, std::mt19937& rng) {
 // as well as its middle, the camera up to `reach` pixels off its cell, random lights.
 void ForEachRoughView(unsigned seed, TPoint reach, const std::function<void(int, bool)>& check) {
   for (bool highRes : {false, true}) {
-    HeadlessConfig config;
+    THeadlessConfig config;
     config.HighRes = highRes;
     THeadlessSession session(config);
     session.RunFrame();
@@ -74,7 +74,8 @@ TEST(HiddenRows, TheClearUnderCoveredGroundLeavesNoStalePixelFromAnyView) {
   ForEachRoughView(3, {60, 28}, [&](int view, bool highRes) {
     TDDSurface& back = *Display->FBackBuffer;
     const auto drawnOver = [&](uint16_t stale) {
-      std::fill_n(back.Pixels() - BackBufferGuard, TDDSurface::StoragePixels(back.Width(), back.Height(), 0, BackBufferGuard), stale);
+      std::fill_n(back.Pixels() - BackBufferGuard,
+                  TDDSurface::StoragePixels(back.Width(), back.Height(), 0, BackBufferGuard), stale);
       World->DrawWorld();
       return VisiblePixels(back);
     };
@@ -97,7 +98,8 @@ class CountingTile : public TTile {
     const TDDSurface& sheet = *Display->FSheets[FSheet];
     for (int row = from; row < to; ++row) {
       const TColumnSpan span = cut.Row(row - from, FSourceRect.Right - FSourceRect.Left);
-      const uint16_t* pixels = sheet.Pixels() + static_cast<size_t>(FSourceRect.Top + row) * (sheet.Pitch() / 2) + FSourceRect.Left;
+      const uint16_t* pixels =
+          sheet.Pixels() + static_cast<size_t>(FSourceRect.Top + row) * (sheet.Pitch() / 2) + FSourceRect.Left;
       for (int col = span.First; col < span.End; ++col) FPixels += sheet.IsOpaque(pixels[col]);
     }
   }
@@ -106,7 +108,7 @@ class CountingTile : public TTile {
 };
 
 TEST(HiddenRows, FlatLitGroundDrawsLittleMoreThanTheTopsAndARaisedColumnLessThanABlockMore) {
-  THeadlessSession session{HeadlessConfig{}};
+  THeadlessSession session{THeadlessConfig{}};
   session.RunFrame();
   for (auto& row : World->FMap->FCells) {
     for (TMapCell& c : row) c = TMapCell{1, 0, 0, 1, 2};  // flat, explored and lit

@@ -76,7 +76,10 @@ class JsonReader {
         std::string key = String();
         Expect(':');
         v.Fields[key] = Value();
-        if (Peek() == ',') { ++FPos; continue; }
+        if (Peek() == ',') {
+          ++FPos;
+          continue;
+        }
         Expect('}');
         return v;
       }
@@ -87,7 +90,10 @@ class JsonReader {
       if (Peek() == ']') return ++FPos, v;
       for (;;) {
         v.Items.push_back(Value());
-        if (Peek() == ',') { ++FPos; continue; }
+        if (Peek() == ',') {
+          ++FPos;
+          continue;
+        }
         Expect(']');
         return v;
       }
@@ -97,9 +103,21 @@ class JsonReader {
       v.Text = String();
       return v;
     }
-    if (FText.compare(FPos, 4, "true") == 0) { FPos += 4; v.Type = JsonValue::Kind::Bool; v.Boolean = true; return v; }
-    if (FText.compare(FPos, 5, "false") == 0) { FPos += 5; v.Type = JsonValue::Kind::Bool; return v; }
-    if (FText.compare(FPos, 4, "null") == 0) { FPos += 4; return v; }
+    if (FText.compare(FPos, 4, "true") == 0) {
+      FPos += 4;
+      v.Type = JsonValue::Kind::Bool;
+      v.Boolean = true;
+      return v;
+    }
+    if (FText.compare(FPos, 5, "false") == 0) {
+      FPos += 5;
+      v.Type = JsonValue::Kind::Bool;
+      return v;
+    }
+    if (FText.compare(FPos, 4, "null") == 0) {
+      FPos += 4;
+      return v;
+    }
     size_t used = 0;
     v.Number = std::stod(FText.substr(FPos), &used);
     v.Type = JsonValue::Kind::Number;

@@ -23,7 +23,7 @@ class RecordingRun : public ::testing::Test {
   void TearDown() override { ResetProgramState(); }
 
   // The runner on `text`: its status, or the refusal's text.
-  std::string Run(const std::string& text, HeadlessOptions o, std::vector<std::string>* trace = nullptr) {
+  std::string Run(const std::string& text, THeadlessOptions o, std::vector<std::string>* trace = nullptr) {
     std::ofstream(Path, std::ios::trunc) << text;
     o.ScriptFile = Path.string();
     try {
@@ -48,7 +48,7 @@ TEST_F(RecordingRun, RunsItsOwnLengthUnderItsOwnSwitches) {
   TRecordedSwitches switches;
   switches.HighRes = true;
   const std::string text = RecordingHeader(switches, 500, OwnMap) + "1 clock 500\n2 clock 530\n3 clock 560\n";
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Trace = true;
   o.HighRes = false;
   std::vector<std::string> trace;
@@ -64,7 +64,7 @@ TEST_F(RecordingRun, RunsItsOwnLengthUnderItsOwnSwitches) {
 }
 
 TEST_F(RecordingRun, RefusesWhatItCannotHonour) {
-  HeadlessOptions verify;
+  THeadlessOptions verify;
   verify.Verify = true;
   const std::string rec = Path.string();
   EXPECT_EQ(Run("1 down VK_LEFT\n", verify), rec + " is not a recording: its first line is not '# corvina recording'");

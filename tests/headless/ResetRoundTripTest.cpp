@@ -29,7 +29,7 @@ std::string Script() {
 
 // Every trace line of the scenario, frame CRCs included.
 std::vector<std::string> RunInProcess() {
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Frames = Frames;
   o.ScriptFile = Script();
   o.Trace = true;
@@ -61,7 +61,7 @@ std::vector<std::string> RunInFreshProcess() {
 // The larger screen, timing worked out from the frame rate, a key left held down and a
 // resource table without the map, all left behind when the run ends.
 void RunOtherwise() {
-  HeadlessConfig config;
+  THeadlessConfig config;
   config.HighRes = true;
   THeadlessSession session(config);
   Settings.AutoTiming = true;

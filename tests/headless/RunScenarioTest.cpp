@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/headless/JsonLite.h"
 #include "headless/HeadlessRunner.h"
+#include "tests/headless/JsonLite.h"
 
 namespace {
 
 class RunnerScenario : public ::testing::Test {
  protected:
   std::vector<JsonValue> Run(const std::string& script, int frames) {
-    HeadlessOptions o;
+    THeadlessOptions o;
     o.Frames = frames;
     o.Trace = true;
     if (!script.empty()) {
@@ -21,7 +21,7 @@ class RunnerScenario : public ::testing::Test {
     return RunWith(o);
   }
 
-  std::vector<JsonValue> RunWith(const HeadlessOptions& o) {
+  std::vector<JsonValue> RunWith(const THeadlessOptions& o) {
     std::vector<JsonValue> frames;
     RunHeadless(o, [&](const std::string& line) { frames.push_back(JsonReader::Parse(line)); });
     return frames;
@@ -35,9 +35,8 @@ class RunnerScenario : public ::testing::Test {
 
   std::filesystem::path Dir() {
     if (FDir.empty()) {
-      FDir = std::filesystem::temp_directory_path() /
-             ("corvina-runner-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+      FDir = std::filesystem::temp_directory_path() / ("corvina-runner-" + std::to_string(::getpid()) + "-" +
+                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
       std::filesystem::create_directories(FDir);
     }
     return FDir;
@@ -94,14 +93,14 @@ TEST_F(RunnerScenario, InsertMakesTheNextPersonCurrent) {
 // (311, 196)-(350, 256), person 3's (311, 224)-(350, 284), and the diamond of cell (52, 62)
 // is centred on (450, 194).
 TEST_F(RunnerScenario, ADraggedRectangleSelectsAndARightClickSendsThePersonAlongItsPath) {
-  const auto f = Run(
-      "2 mouse 355 215\n"
-      "3 down VK_LBUTTON\n"
-      "4 mouse 305 185\n"  // dragged up and to the left
-      "5 up VK_LBUTTON\n"
-      "6 mouse 450 194\n"
-      "7 tap VK_RBUTTON\n",
-      40);
+  const auto f =
+      Run("2 mouse 355 215\n"
+          "3 down VK_LBUTTON\n"
+          "4 mouse 305 185\n"  // dragged up and to the left
+          "5 up VK_LBUTTON\n"
+          "6 mouse 450 194\n"
+          "7 tap VK_RBUTTON\n",
+          40);
   EXPECT_EQ(f[3]["selected"].Items.size(), 0u);
   ASSERT_EQ(f[4]["selected"].Items.size(), 1u);
   EXPECT_EQ(f[4]["selected"][0].Int(), 1);
@@ -125,7 +124,7 @@ TEST_F(RunnerScenario, TheSameScriptGivesTheSameTraceTwice) {
   const std::string script =
       "1 down VK_RIGHT\n20 up VK_RIGHT\n21 mouse 0 240\n30 mouse 320 240\n31 down 3\n33 up 3\n"
       "34 tap VK_ADD\n40 tap VK_INSERT\n41 down VK_HOME\n60 up VK_HOME\n";
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Frames = 120;
   o.Trace = true;
   o.Hash = true;
@@ -146,7 +145,7 @@ TEST_F(RunnerScenario, F12AndEscapeInFreeControlEndTheRunAfterTheirFrame) {
 }
 
 TEST_F(RunnerScenario, AShortMapFileEndsTheRunNamingTheFileAndBothSizes) {
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Frames = 3;
   o.MapFile = WriteTemp("MAP.DAT", std::string(1234, '\0'));
   try {
@@ -161,13 +160,13 @@ TEST_F(RunnerScenario, AShortMapFileEndsTheRunNamingTheFileAndBothSizes) {
 }
 
 TEST_F(RunnerScenario, AMissingScriptIsAClearError) {
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.ScriptFile = (Dir() / "nope.txt").string();
   EXPECT_THROW(RunWith(o), std::runtime_error);
 }
 
 TEST_F(RunnerScenario, APictureAskedForAfterTheGameClosedIsAnErrorNotASilentSuccess) {
-  HeadlessOptions o;
+  THeadlessOptions o;
   o.Frames = 20;
   o.ScriptFile = WriteTemp("script.txt", "4 tap VK_F12\n");
   o.Pngs = {{4, (Dir() / "four.png").string()}, {10, (Dir() / "ten.png").string()}};
@@ -175,8 +174,8 @@ TEST_F(RunnerScenario, APictureAskedForAfterTheGameClosedIsAnErrorNotASilentSucc
     RunWith(o);
     FAIL() << "the run said nothing of the picture it never drew";
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "the run ended after frame 4, so frame 10 for " + o.Pngs[1].File +
-                                         " was never drawn");
+    EXPECT_EQ(std::string(e.what()),
+              "the run ended after frame 4, so frame 10 for " + o.Pngs[1].File + " was never drawn");
   }
   EXPECT_TRUE(std::filesystem::exists(Dir() / "four.png"));
 }

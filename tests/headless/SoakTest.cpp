@@ -8,7 +8,7 @@
 namespace {
 class InvariantCheck : public ::testing::Test {
  protected:
-  THeadlessSession FSession{HeadlessConfig{}};
+  THeadlessSession FSession{THeadlessConfig{}};
   bool FStepped[5] = {false, true, true, true, false};
 };
 }  // namespace
@@ -29,11 +29,11 @@ TEST_F(InvariantCheck, SeesAStrayMarkALostNumberAndBadOffsets) {
 }
 
 TEST(Soak, AShortSeededSoakKeepsEveryInvariantAndRepeatsItself) {
-  SoakOptions o;
+  TSoakOptions o;
   o.Frames = 600;
   o.Seed = 3;
-  const SoakResult a = RunSoak(o);
-  const SoakResult b = RunSoak(o);
+  const TSoakResult a = RunSoak(o);
+  const TSoakResult b = RunSoak(o);
   EXPECT_TRUE(a.Violations.empty()) << a.Violations.front();
   EXPECT_GT(a.Steps, 0);
   EXPECT_EQ(a.Steps, b.Steps);

@@ -10,12 +10,12 @@ TEST(EndSignals, EachSignalComesAsQuitWhileNotedAndItsOldHandlerComesBack) {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     {
       TEndSignals noted;
-      PlatformEvent event;
+      TPlatformEvent event;
       EXPECT_FALSE(PlatformPollEvent(event));
       raise(signal);
       EXPECT_TRUE(EndSignalled());
       ASSERT_TRUE(PlatformPollEvent(event));
-      EXPECT_EQ(event.Kind, PlatformEventKind::Quit);
+      EXPECT_EQ(event.Kind, TPlatformEventKind::Quit);
     }
     EXPECT_FALSE(EndSignalled());
     struct sigaction now {};

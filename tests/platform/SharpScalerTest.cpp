@@ -46,7 +46,8 @@ std::vector<uint32_t> Reference(const std::vector<uint16_t>& src, int sw, int sh
 
 int MaxChannelDifference(uint32_t p, uint32_t q) {
   int worst = 0;
-  for (int shift : {0, 8, 16}) worst = std::max(worst, std::abs(static_cast<int>((p >> shift) & 255) - static_cast<int>((q >> shift) & 255)));
+  for (int shift : {0, 8, 16})
+    worst = std::max(worst, std::abs(static_cast<int>((p >> shift) & 255) - static_cast<int>((q >> shift) & 255)));
   return worst;
 }
 
@@ -65,7 +66,9 @@ TEST(SharpScalerTest, MatchesTheEnlargedPictureFilteredDownAtEveryUsualSize) {
     const std::vector<uint32_t> want = Reference(src, sw, sh, dw, dh);
     int worst = 0;
     for (int y = 0; y < dh; ++y) {
-      for (int x = 0; x < dw; ++x) worst = std::max(worst, MaxChannelDifference(out[static_cast<size_t>(y) * pitch + x], want[static_cast<size_t>(y) * dw + x]));
+      for (int x = 0; x < dw; ++x)
+        worst = std::max(worst, MaxChannelDifference(out[static_cast<size_t>(y) * pitch + x],
+                                                     want[static_cast<size_t>(y) * dw + x]));
       EXPECT_EQ(out[static_cast<size_t>(y) * pitch + dw], 0xDEADBEEF) << "nothing written past the row";
     }
     // Fixed-point weights of 1/256: at most a step or two off the exact blend.
@@ -127,10 +130,11 @@ TEST(SharpScalerTest, WholeFactorsWidenEachSourcePixelExactlyInBothFormats) {
         for (int x = 0; x < sw * k; ++x) {
           const uint16_t p = src[static_cast<size_t>(y / k) * (sw + 2) + x / k];
           const int r = rgb555 ? (p >> 10) & 31 : p >> 11, g = rgb555 ? (p >> 5) & 31 : (p >> 5) & 63, b = p & 31;
-          const uint32_t want = static_cast<uint32_t>(((r << 3) | (r >> 2)) << 16 |
-                                                      (rgb555 ? (g << 3) | (g >> 2) : (g << 2) | (g >> 4)) << 8 |
-                                                      ((b << 3) | (b >> 2)));
-          ASSERT_EQ(out[static_cast<size_t>(y) * pitch + x], want) << k << (rgb555 ? " 5-5-5 " : " 5-6-5 ") << x << "," << y;
+          const uint32_t want =
+              static_cast<uint32_t>(((r << 3) | (r >> 2)) << 16 |
+                                    (rgb555 ? (g << 3) | (g >> 2) : (g << 2) | (g >> 4)) << 8 | ((b << 3) | (b >> 2)));
+          ASSERT_EQ(out[static_cast<size_t>(y) * pitch + x], want)
+              << k << (rgb555 ? " 5-5-5 " : " 5-6-5 ") << x << "," << y;
         }
         EXPECT_EQ(out[static_cast<size_t>(y) * pitch + sw * k], 0xDEADBEEF);
       }

@@ -142,7 +142,7 @@ TEST_F(RecorderTest, AReplayAnswersEveryReadOfTheGameAsTheRecordedInputDid) {
     recorder.Finish(TFinalState{});
   }
 
-  const ScriptParseResult script = ParseScript(Read(Path));
+  const TScriptParseResult script = ParseScript(Read(Path));
   ASSERT_EQ(script.Error, "");
   TInputState replay;
   replay.Clock = 5000;

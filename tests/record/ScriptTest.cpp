@@ -78,7 +78,7 @@ TEST(ScriptParsing, EveryLineARecordingWritesReadsBackAsItsEvent) {
   const auto r = ParseScript(text);
   ASSERT_EQ(r.Error, "");
   std::string written;
-  for (const ScriptEvent& e : r.Events) written += ScriptLine(e) + "\n";
+  for (const TScriptEvent& e : r.Events) written += ScriptLine(e) + "\n";
   EXPECT_EQ(written, text);
   EXPECT_EQ(r.Events[1].Key, 3) << "a code that as a number would read as the digit key";
   EXPECT_EQ(r.Events[5].Clock, 4294967295u);

@@ -64,8 +64,11 @@ TEST_P(KeptFuzzInput, ReplaysWithoutACrashOrASanitizerReport) {
 
 INSTANTIATE_TEST_SUITE_P(Kept, KeptFuzzInput, ::testing::ValuesIn(KeptInputs()),
                          [](const ::testing::TestParamInfo<TKept>& info) {
-                           std::string name = std::string(info.param.Target->Name) + "_" + info.param.File.filename().string();
-                           std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                           std::string name =
+                               std::string(info.param.Target->Name) + "_" + info.param.File.filename().string();
+                           std::replace_if(
+                               name.begin(), name.end(),
+                               [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
                            return name;
                          });
 

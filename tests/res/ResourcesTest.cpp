@@ -1,11 +1,11 @@
 // Resource lookup by name and type, loose files matched without regard to case, bounded reads.
-#include "res/Resources.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "res/Resources.h"
 
 namespace fs = std::filesystem;
 
@@ -65,9 +65,7 @@ class LooseFiles : public ::testing::Test {
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
+  void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
   std::string Dir() const { return dir_.string(); }
   fs::path dir_;
 };

@@ -1,6 +1,4 @@
 // The slot player on the headless audio device: slots, loading rules, pan, play and stop.
-#include "sound/DXSound1.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,6 +9,7 @@
 #include "WaveBytes.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
+#include "sound/DXSound1.h"
 
 using namespace wavebytes;
 
@@ -309,11 +308,11 @@ TEST(PanGains, NegativePansAttenuateTheRightSideAndPositiveTheLeft) {
 }
 
 TEST(PanGains, FollowTheDecibelScale) {
-  EXPECT_EQ(TDXSound::PanGains(1).Left, 249);    // 0.2 dB
-  EXPECT_EQ(TDXSound::PanGains(15).Left, 181);   // 3 dB
-  EXPECT_EQ(TDXSound::PanGains(50).Left, 81);    // 10 dB
-  EXPECT_EQ(TDXSound::PanGains(100).Left, 26);   // 20 dB
-  EXPECT_EQ(TDXSound::PanGains(256).Left, 1);    // 51.2 dB
+  EXPECT_EQ(TDXSound::PanGains(1).Left, 249);   // 0.2 dB
+  EXPECT_EQ(TDXSound::PanGains(15).Left, 181);  // 3 dB
+  EXPECT_EQ(TDXSound::PanGains(50).Left, 81);   // 10 dB
+  EXPECT_EQ(TDXSound::PanGains(100).Left, 26);  // 20 dB
+  EXPECT_EQ(TDXSound::PanGains(256).Left, 1);   // 51.2 dB
 }
 
 TEST(PanGains, PansBeyondTheLimitActAsTheLimit) {

@@ -22,9 +22,7 @@ inline void putId(std::vector<uint8_t>& out, const char (&id)[5]) {
 }
 
 // 8-bit mono PCM at 11025 frames per second, like the footstep.
-inline TWaveFormatEx monoByte() {
-  return TWaveFormatEx{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
-}
+inline TWaveFormatEx monoByte() { return TWaveFormatEx{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0}; }
 
 // The first `size` bytes of the format record, padded with `extra` bytes of 0xEE.
 inline std::vector<uint8_t> formatBody(const TWaveFormatEx& f, size_t size = 18, size_t extra = 0) {
@@ -67,8 +65,7 @@ inline std::vector<uint8_t> riff(const std::vector<uint8_t>& chunks) {
 }
 
 // The plain file: "fmt " (18 bytes by default) then "data".
-inline std::vector<uint8_t> waveFile(const TWaveFormatEx& f, const std::vector<uint8_t>& data,
-                                     size_t formatSize = 18) {
+inline std::vector<uint8_t> waveFile(const TWaveFormatEx& f, const std::vector<uint8_t>& data, size_t formatSize = 18) {
   std::vector<uint8_t> chunks;
   putChunk(chunks, "fmt ", formatBody(f, formatSize));
   putChunk(chunks, "data", data);

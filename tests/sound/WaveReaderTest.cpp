@@ -1,9 +1,8 @@
 // The in-memory wave parsers: the fixed resource layout and RIFF WAVE files.
-#include "sound/WaveReader.h"
-
 #include <gtest/gtest.h>
 
 #include "WaveBytes.h"
+#include "sound/WaveReader.h"
 
 using namespace wavebytes;
 

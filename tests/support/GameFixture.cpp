@@ -108,14 +108,14 @@ FootstepRecorder::~FootstepRecorder() {
 
 int FootstepRecorder::Plays() const {
   int plays = 0;
-  for (const HeadlessAudioCall& call : HeadlessAudioLog())
+  for (const THeadlessAudioCall& call : HeadlessAudioLog())
     if (call.What == "play") ++plays;
   return plays;
 }
 
 std::pair<int, int> FootstepRecorder::LastPan() const {
   std::pair<int, int> gains{-1, -1};
-  for (const HeadlessAudioCall& call : HeadlessAudioLog())
+  for (const THeadlessAudioCall& call : HeadlessAudioLog())
     if (call.What == "pan") gains = {call.Left, call.Right};
   return gains;
 }
@@ -123,14 +123,13 @@ std::pair<int, int> FootstepRecorder::LastPan() const {
 std::string WorldStateText() {
   std::ostringstream out;
   const TSystem& w = *World;
-  out << w.FFrameCount << ' ' << w.FCurrent << ' ' << int(w.FSelected) << ' ' << w.FCameraFree << ' '
-      << w.FCameraX << ' ' << w.FCameraY << ' ' << w.FScrollX << ' ' << w.FScrollY << ' ' << w.FViewX
-      << ' ' << w.FViewY << ' ' << w.FOrderActive << ' ' << RandSeed << '\n';
+  out << w.FFrameCount << ' ' << w.FCurrent << ' ' << int(w.FSelected) << ' ' << w.FCameraFree << ' ' << w.FCameraX
+      << ' ' << w.FCameraY << ' ' << w.FScrollX << ' ' << w.FScrollY << ' ' << w.FViewX << ' ' << w.FViewY << ' '
+      << w.FOrderActive << ' ' << RandSeed << '\n';
   for (int i = 1; i <= PersonCount; ++i) {
     const TPerson& p = *w.Person(i);
-    out << p.FCellX << ',' << p.FCellY << ' ' << int(p.FDirection) << ' ' << p.FStep << ' '
-        << p.FMoving << ' ' << p.FStepCount << ' ' << p.FLift << ' ' << p.FPath << ' '
-        << p.FSpeech[0].Text.size() << '\n';
+    out << p.FCellX << ',' << p.FCellY << ' ' << int(p.FDirection) << ' ' << p.FStep << ' ' << p.FMoving << ' '
+        << p.FStepCount << ' ' << p.FLift << ' ' << p.FPath << ' ' << p.FSpeech[0].Text.size() << '\n';
   }
   out.write(reinterpret_cast<const char*>(w.FMap->FCells), sizeof(w.FMap->FCells));
   return out.str();

@@ -16,13 +16,13 @@ int Le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] <<
 
 class GeneratedData : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { assets_ = new GeneratedAssets(MakeAssets()); }
+  static void SetUpTestSuite() { assets_ = new TGeneratedAssets(MakeAssets()); }
   static void TearDownTestSuite() { delete assets_; }
-  static inline GeneratedAssets* assets_ = nullptr;
+  static inline TGeneratedAssets* assets_ = nullptr;
 };
 
 TEST_F(GeneratedData, TwoRunsGiveIdenticalBytes) {
-  const GeneratedAssets again = MakeAssets();
+  const TGeneratedAssets again = MakeAssets();
   EXPECT_EQ(again.Lumo1, assets_->Lumo1);
   EXPECT_EQ(again.Lumo2, assets_->Lumo2);
   EXPECT_EQ(again.Map, assets_->Map);
@@ -37,8 +37,8 @@ TEST_F(GeneratedData, FootstepIsA1450ByteWaveWithTheFixedFormat) {
   EXPECT_EQ(Le32(w, 4), 1442u);
   EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
   EXPECT_EQ(Le32(w, 16), 18u);
-  EXPECT_EQ(Le16(w, 20), 1);      // PCM
-  EXPECT_EQ(Le16(w, 22), 1);      // mono
+  EXPECT_EQ(Le16(w, 20), 1);  // PCM
+  EXPECT_EQ(Le16(w, 22), 1);  // mono
   EXPECT_EQ(Le32(w, 24), 11025u);
   EXPECT_EQ(Le32(w, 28), 11025u);
   EXPECT_EQ(Le16(w, 32), 1);

@@ -6,14 +6,14 @@
 
 namespace {
 
-uint8_t Alpha(const RgbaImage& icon, int x, int y) {
+uint8_t Alpha(const TRgbaImage& icon, int x, int y) {
   return icon.Pixels[(static_cast<size_t>(y) * static_cast<size_t>(icon.Width) + static_cast<size_t>(x)) * 4 + 3];
 }
 
 TEST(Icon, EverySizeShowsTheSceneOnATransparentGround) {
-  for (int size : kIconSizes) {
+  for (int size : IconSizes) {
     SCOPED_TRACE(size);
-    const RgbaImage icon = PaintIcon(size);
+    const TRgbaImage icon = PaintIcon(size);
     ASSERT_EQ(icon.Width, size);
     ASSERT_EQ(icon.Height, size);
     ASSERT_EQ(icon.Pixels.size(), static_cast<size_t>(size) * size * 4);
@@ -21,8 +21,8 @@ TEST(Icon, EverySizeShowsTheSceneOnATransparentGround) {
       EXPECT_EQ(Alpha(icon, corner, 0), 0);
       EXPECT_EQ(Alpha(icon, corner, size - 1), 0);
     }
-    EXPECT_EQ(Alpha(icon, size / 2, size / 3), 255);       // the person's body
-    EXPECT_EQ(Alpha(icon, size / 2, size * 7 / 8), 255);   // the block's front edge
+    EXPECT_EQ(Alpha(icon, size / 2, size / 3), 255);      // the person's body
+    EXPECT_EQ(Alpha(icon, size / 2, size * 7 / 8), 255);  // the block's front edge
     int opaque = 0, partial = 0;
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) {

@@ -14,13 +14,13 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
 }
 
-bool InsideAny(const std::vector<PictureRect>& rects, int x, int y) {
-  for (const PictureRect& r : rects)
+bool InsideAny(const std::vector<TPictureRect>& rects, int x, int y) {
+  for (const TPictureRect& r : rects)
     if (x >= r.Left && x < r.Left + r.Width && y >= r.Top && y < r.Top + r.Height) return true;
   return false;
 }
 
-int OpaqueIn(const IndexedImage& sheet, const PictureRect& r) {
+int OpaqueIn(const TIndexedImage& sheet, const TPictureRect& r) {
   int n = 0;
   for (int y = r.Top; y < r.Top + r.Height; ++y)
     for (int x = r.Left; x < r.Left + r.Width; ++x) n += sheet.At(x, y) != 0;
@@ -30,18 +30,18 @@ int OpaqueIn(const IndexedImage& sheet, const PictureRect& r) {
 class Sheets : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    terrain_ = new IndexedImage(PaintTerrainSheet());
-    characters_ = new IndexedImage(PaintCharacterSheet());
-    assets_ = new GeneratedAssets(MakeAssets());
+    terrain_ = new TIndexedImage(PaintTerrainSheet());
+    characters_ = new TIndexedImage(PaintCharacterSheet());
+    assets_ = new TGeneratedAssets(MakeAssets());
   }
   static void TearDownTestSuite() {
     delete terrain_;
     delete characters_;
     delete assets_;
   }
-  static inline IndexedImage* terrain_ = nullptr;
-  static inline IndexedImage* characters_ = nullptr;
-  static inline GeneratedAssets* assets_ = nullptr;
+  static inline TIndexedImage* terrain_ = nullptr;
+  static inline TIndexedImage* characters_ = nullptr;
+  static inline TGeneratedAssets* assets_ = nullptr;
 };
 
 TEST_F(Sheets, BitmapFilesHaveTheHeadersTheLoaderExpects) {
@@ -73,9 +73,9 @@ TEST_F(Sheets, PixelsAreStoredBottomRowFirst) {
 
 TEST_F(Sheets, EveryTerrainPictureHasPixelsAndNothingLiesOutsideThem) {
   const auto rects = TerrainSheetPictures();
-  for (const PictureRect& r : rects) EXPECT_GT(OpaqueIn(*terrain_, r), 0) << r.Left << "," << r.Top;
-  for (int y = 0; y < kSheetHeight; ++y)
-    for (int x = 0; x < kSheetWidth; ++x)
+  for (const TPictureRect& r : rects) EXPECT_GT(OpaqueIn(*terrain_, r), 0) << r.Left << "," << r.Top;
+  for (int y = 0; y < SheetHeight; ++y)
+    for (int x = 0; x < SheetWidth; ++x)
       if (terrain_->At(x, y)) {
         ASSERT_TRUE(InsideAny(rects, x, y)) << x << "," << y;
       }
@@ -83,9 +83,9 @@ TEST_F(Sheets, EveryTerrainPictureHasPixelsAndNothingLiesOutsideThem) {
 
 TEST_F(Sheets, EveryCharacterFrameHasPixelsAndNothingLiesOutsideThem) {
   const auto rects = CharacterSheetPictures();
-  for (const PictureRect& r : rects) EXPECT_GT(OpaqueIn(*characters_, r), 200) << r.Left << "," << r.Top;
-  for (int y = 0; y < kSheetHeight; ++y)
-    for (int x = 0; x < kSheetWidth; ++x)
+  for (const TPictureRect& r : rects) EXPECT_GT(OpaqueIn(*characters_, r), 200) << r.Left << "," << r.Top;
+  for (int y = 0; y < SheetHeight; ++y)
+    for (int x = 0; x < SheetWidth; ++x)
       if (characters_->At(x, y)) {
         ASSERT_TRUE(InsideAny(rects, x, y)) << x << "," << y;
       }
@@ -94,7 +94,7 @@ TEST_F(Sheets, EveryCharacterFrameHasPixelsAndNothingLiesOutsideThem) {
 TEST_F(Sheets, FiguresStandWithTheirFeetNearRowSixty) {
   for (int kind = 1; kind <= 4; ++kind)
     for (int entry = 0; entry < 12; ++entry) {
-      const PictureRect r = CharacterFrameRect(kind, entry);
+      const TPictureRect r = CharacterFrameRect(kind, entry);
       int lowest = -1;
       for (int y = 0; y < r.Height; ++y)
         if (OpaqueIn(*characters_, {r.Left, r.Top + y, r.Width, 1})) lowest = y;
@@ -105,7 +105,7 @@ TEST_F(Sheets, FiguresStandWithTheirFeetNearRowSixty) {
 
 TEST_F(Sheets, FacingsAndStepsAreDistinctPictures) {
   auto picture = [](int kind, int entry) {
-    const PictureRect r = CharacterFrameRect(kind, entry);
+    const TPictureRect r = CharacterFrameRect(kind, entry);
     std::vector<uint8_t> px;
     for (int y = r.Top; y < r.Top + r.Height; ++y)
       for (int x = r.Left; x < r.Left + r.Width; ++x) px.push_back(characters_->At(x, y));
@@ -121,7 +121,7 @@ TEST_F(Sheets, FacingsAndStepsAreDistinctPictures) {
 TEST_F(Sheets, PaletteKeepsBlackForTransparencyAndEveryUsedColourVisible) {
   const Palette p = BuildPalette();
   EXPECT_EQ(p[0].R + p[0].G + p[0].B, 0);
-  for (const IndexedImage* sheet : {terrain_, characters_})
+  for (const TIndexedImage* sheet : {terrain_, characters_})
     for (uint8_t i : sheet->Pixels)
       if (i != 0) {
         ASSERT_GE(std::max({p[i].R, p[i].G, p[i].B}), 8) << int(i);
@@ -138,9 +138,9 @@ TEST_F(Sheets, PaletteKeepsBlackForTransparencyAndEveryUsedColourVisible) {
 
 TEST_F(Sheets, EdgeVariantsDifferFromThePlainBlockOnlyAlongTheirUpperEdges) {
   for (int kind = 0; kind < 6; ++kind) {
-    const PictureRect plain = TerrainBlockRect(kind, 0);
+    const TPictureRect plain = TerrainBlockRect(kind, 0);
     for (int v = 1; v < 4; ++v) {
-      const PictureRect r = TerrainBlockRect(kind, v);
+      const TPictureRect r = TerrainBlockRect(kind, v);
       int changed = 0;
       for (int y = 0; y < 45; ++y)
         for (int x = 0; x < 60; ++x) {
@@ -161,15 +161,18 @@ TEST_F(Sheets, EdgeVariantsDifferFromThePlainBlockOnlyAlongTheirUpperEdges) {
 
 TEST_F(Sheets, GroundBlocksFillTheirDiamondAndReachTheBottomRow) {
   for (int kind = 0; kind < 6; ++kind) {
-    const PictureRect r = TerrainBlockRect(kind, 0);
-    EXPECT_TRUE(terrain_->At(r.Left + 29, r.Top + 1)) << kind;   // top vertex
+    const TPictureRect r = TerrainBlockRect(kind, 0);
+    EXPECT_TRUE(terrain_->At(r.Left + 29, r.Top + 1)) << kind;  // top vertex
     EXPECT_FALSE(terrain_->At(r.Left + 29, r.Top)) << kind;
     EXPECT_TRUE(terrain_->At(r.Left, r.Top + 15)) << kind;       // left corner
     EXPECT_TRUE(terrain_->At(r.Left + 59, r.Top + 15)) << kind;  // right corner
     EXPECT_TRUE(terrain_->At(r.Left + 29, r.Top + 44)) << kind;  // foot of the side faces
     // The left face is lit, the right one shaded: compare their brightness.
     const Palette p = BuildPalette();
-    auto lum = [&](int x, int y) { const Rgb c = p[terrain_->At(r.Left + x, r.Top + y)]; return c.R + c.G + c.B; };
+    auto lum = [&](int x, int y) {
+      const TRgb c = p[terrain_->At(r.Left + x, r.Top + y)];
+      return c.R + c.G + c.B;
+    };
     int left = 0, right = 0;
     for (int y = 32; y < 42; ++y) left += lum(15, y), right += lum(44, y);
     EXPECT_GT(left, right) << kind;

@@ -68,7 +68,7 @@ TEST_F(VillageMap, MarksOnlyTheThreeStartCellsAndStoresNoFogOrLight) {
 }
 
 TEST_F(VillageMap, StartCellsAndTheirNeighboursAreWalkable) {
-  for (const StartCell& s : kStartCells) {
+  for (const TStartCell& s : kStartCells) {
     EXPECT_EQ(Height(s.X, s.Y), 0);
     EXPECT_NE(Kind(s.X, s.Y), 4) << "a person starts in the pond";
     for (int dy = -1; dy <= 1; ++dy)

@@ -1,20 +1,19 @@
 // The atomic writer replaces a file whole or leaves it as it was (its old version kept as .bak
 // when asked), and says why it failed.
-#include "util/AtomicFile.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <iterator>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include "util/AtomicFile.h"
 #include "util/ScratchPath.h"
 
 namespace fs = std::filesystem;
@@ -38,7 +37,8 @@ class AtomicFile : public ::testing::Test {
     EXPECT_EQ(found, std::vector<std::string>(names));
   }
 
-  TScratchDirectory Dir{"corvina-atomic-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+  TScratchDirectory Dir{"corvina-atomic-" +
+                        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())};
   fs::path Target = Dir.Path / "shot.png";
 };
 
@@ -71,7 +71,7 @@ TEST_F(AtomicFile, ReplacesAFileWholeKeepingItsPermissions) {
   std::string reason;
   ASSERT_TRUE(WriteFileAtomically(Target, Bytes(100000, 'n'), &reason)) << reason;
   EXPECT_EQ(Read(Target), std::string(100000, 'n'));
-  struct stat st{};
+  struct stat st {};
   stat(Target.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   ExpectOnly({"shot.png"});
@@ -92,7 +92,8 @@ TEST_F(AtomicFile, AWriteThatStopsShortLeavesTheOldFileAndNamesTheReason) {
 TEST_F(AtomicFile, AMissingFolderOrADirectoryInTheWayIsRefusedWithTheSystemsReason) {
   std::string reason;
   EXPECT_FALSE(WriteFileAtomically(Dir.Path / "no-such-folder" / "x.png", Bytes(3, 1), &reason));
-  EXPECT_EQ(reason, (Dir.Path / "no-such-folder" / "x.png").string() + ": cannot write the file: No such file or directory");
+  EXPECT_EQ(reason,
+            (Dir.Path / "no-such-folder" / "x.png").string() + ": cannot write the file: No such file or directory");
   fs::create_directory(Target);
   std::ofstream(Target / "inside") << "kept";
   EXPECT_FALSE(WriteFileAtomically(Target, Bytes(3, 1), &reason));
@@ -204,8 +205,10 @@ TEST_F(AtomicFile, AFullDiskOrAReadOnlyFolderLeavesTheFileAsItWas) {
 
   if (!small.MakeReadOnly()) {
     // A permission the superuser is not held to: then the system's answer is injected.
-    if (geteuid() != 0) chmod(disk.c_str(), 0555);
-    else InjectAtomicFileFault(TAtomicStep::Create, EROFS);
+    if (geteuid() != 0)
+      chmod(disk.c_str(), 0555);
+    else
+      InjectAtomicFileFault(TAtomicStep::Create, EROFS);
   }
   EXPECT_FALSE(WriteFileAtomically(map, Bytes(10, 'n'), &reason, TOldFile::KeepAsBak));
   EXPECT_NE(reason.find("MAP.DAT: cannot write the file: "), std::string::npos) << reason;

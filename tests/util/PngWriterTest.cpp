@@ -1,11 +1,10 @@
 // The PNG writer's files read back through libpng with the pixels unchanged; CRC-32 gives the
 // standard check value.
-#include "util/PngWriter.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include "util/Crc32.h"
+#include "util/PngWriter.h"
 
 namespace {
 

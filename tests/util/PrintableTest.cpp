@@ -1,8 +1,7 @@
 // Echoed input reaches the terminal as text: no control byte, no NUL, no flood.
-#include "util/Printable.h"
-
 #include <gtest/gtest.h>
 
+#include "util/Printable.h"
 #include "util/WholeNumber.h"
 
 TEST(Printable, EscapesEveryControlByteAndKeepsOtherText) {
@@ -12,7 +11,9 @@ TEST(Printable, EscapesEveryControlByteAndKeepsOtherText) {
   EXPECT_EQ(Printable("tab\tnl\ncr\rdel\x7f"), "tab\\tnl\\ncr\\rdel\\x7f");
   EXPECT_EQ(Printable("C:\\x1b"), "C:\\\\x1b");  // a backslash typed is not an escape shown
   EXPECT_EQ(Printable("지도 Map.DAT"), "지도 Map.DAT");
-  EXPECT_EQ(Printable("\xc2\x9b" "2J"), "\\xc2\\x9b2J");  // C1 CSI in UTF-8
+  EXPECT_EQ(Printable("\xc2\x9b"
+                      "2J"),
+            "\\xc2\\x9b2J");  // C1 CSI in UTF-8
   EXPECT_EQ(Printable("\xff\xe0\x80\x80 \xed\xa0\x80 \xe2\x82"), "\\xff\\xe0\\x80\\x80 \\xed\\xa0\\x80 \\xe2\\x82");
 }
 

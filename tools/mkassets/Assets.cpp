@@ -8,23 +8,23 @@
 #include "tools/mkassets/TerrainSheet.h"
 #include "tools/mkassets/VillageMap.h"
 
-GeneratedAssets MakeAssets() {
+TGeneratedAssets MakeAssets() {
   const Palette palette = BuildPalette();
-  GeneratedAssets a;
+  TGeneratedAssets a;
   a.Lumo1 = EncodeBmpFile(EncodeDib(PaintTerrainSheet(), palette));
   a.Lumo2 = EncodeBmpFile(EncodeDib(PaintCharacterSheet(), palette));
   a.Map = MakeVillageMap();
   a.Walk = EncodeFootstepWave(FootstepSamples());
-  a.Icon = PaintIcon(kWindowIconSize).Pixels;
+  a.Icon = PaintIcon(WindowIconSize).Pixels;
   return a;
 }
 
-std::vector<uint8_t> ToRgb(const IndexedImage& image, const Palette& palette, int scale) {
+std::vector<uint8_t> ToRgb(const TIndexedImage& image, const Palette& palette, int scale) {
   std::vector<uint8_t> rgb;
   rgb.reserve(static_cast<size_t>(image.Width * image.Height * scale * scale * 3));
   for (int y = 0; y < image.Height * scale; ++y)
     for (int x = 0; x < image.Width * scale; ++x) {
-      const Rgb c = palette[image.At(x / scale, y / scale)];
+      const TRgb c = palette[image.At(x / scale, y / scale)];
       rgb.insert(rgb.end(), {c.R, c.G, c.B});
     }
   return rgb;

@@ -8,8 +8,8 @@
 
 namespace {
 
-FigureStyle StyleOf(int kind) {
-  FigureStyle s;
+TFigureStyle StyleOf(int kind) {
+  TFigureStyle s;
   switch (kind) {
     case 1: break;  // the defaults: brown hair, red tunic, blue trousers
     case 2:
@@ -44,13 +44,13 @@ FigureStyle StyleOf(int kind) {
 
 }  // namespace
 
-IndexedImage PaintCharacterSheet() {
-  IndexedImage sheet(kSheetWidth, kSheetHeight);
+TIndexedImage PaintCharacterSheet() {
+  TIndexedImage sheet(SheetWidth, SheetHeight);
   for (int kind = 1; kind <= 5; ++kind) {
-    const FigureStyle style = StyleOf(kind);
+    const TFigureStyle style = StyleOf(kind);
     for (int entry = 0; entry < 12; ++entry) {
-      const PictureRect r = CharacterFrameRect(kind, entry);
-      const IndexedImage pic = PaintFigure(style, entry / 3, entry % 3);
+      const TPictureRect r = CharacterFrameRect(kind, entry);
+      const TIndexedImage pic = PaintFigure(style, entry / 3, entry % 3);
       for (int y = 0; y < r.Height; ++y)
         for (int x = 0; x < r.Width; ++x)
           if (pic.At(x, y)) sheet.Set(r.Left + x, r.Top + y, pic.At(x, y));

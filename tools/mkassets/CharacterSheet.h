@@ -3,4 +3,4 @@
 
 #include "tools/mkassets/IndexedImage.h"
 
-IndexedImage PaintCharacterSheet();
+TIndexedImage PaintCharacterSheet();

@@ -8,25 +8,25 @@
 
 namespace {
 
-constexpr int kW = 54, kH = 70;
-constexpr int kCx = 27;      // the figure's middle column
-constexpr int kFeet = 60;    // the row the soles rest on
+constexpr int W = 54, kH = 70;
+constexpr int Cx = 27;    // the figure's middle column
+constexpr int Feet = 60;  // the row the soles rest on
 
 // A part being painted: its pixels are collected first so that its own edge can be darkened.
-struct Part {
-  IndexedImage Mask{kW, kH};  // 1 where the part covers, shade stored separately
-  std::vector<double> Light = std::vector<double>(kW * kH, 0.0);
+struct TPart {
+  TIndexedImage Mask{W, kH};  // 1 where the part covers, shade stored separately
+  std::vector<double> Light = std::vector<double>(W * kH, 0.0);
   void Cover(int x, int y, double light) {
     if (!Mask.Inside(x, y)) return;
     Mask.Set(x, y, 1);
-    Light[static_cast<size_t>(y * kW + x)] = light;
+    Light[static_cast<size_t>(y * W + x)] = light;
   }
   // Puts the part on the picture: edge pixels (next to uncovered ones) take the darkest shades.
-  void Paint(IndexedImage& pic, Ramp ramp, bool edged = true) const {
+  void Paint(TIndexedImage& pic, TRamp ramp, bool edged = true) const {
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
+      for (int x = 0; x < W; ++x) {
         if (!Mask.At(x, y)) continue;
-        double t = Light[static_cast<size_t>(y * kW + x)];
+        double t = Light[static_cast<size_t>(y * W + x)];
         const bool edge = !Mask.At(x - 1, y) || !Mask.At(x + 1, y) || !Mask.At(x, y - 1) || !Mask.At(x, y + 1);
         if (edged && edge) t = std::min(t, 0.12);
         pic.Set(x, y, ramp.Shade(t));
@@ -34,10 +34,10 @@ struct Part {
   }
 };
 
-Part Ellipse(double cx, double cy, double rx, double ry) {
-  Part p;
+TPart Ellipse(double cx, double cy, double rx, double ry) {
+  TPart p;
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
+    for (int x = 0; x < W; ++x) {
       const double nx = (x + 0.5 - cx) / rx, ny = (y + 0.5 - cy) / ry;
       if (nx * nx + ny * ny <= 1.0) p.Cover(x, y, 0.62 - 0.30 * nx - 0.22 * ny);
     }
@@ -45,11 +45,11 @@ Part Ellipse(double cx, double cy, double rx, double ry) {
 }
 
 // A limb: the pixels within width/2 of the segment, lit on its left side.
-Part Limb(double x0, double y0, double x1, double y1, double width) {
-  Part p;
+TPart Limb(double x0, double y0, double x1, double y1, double width) {
+  TPart p;
   const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
+    for (int x = 0; x < W; ++x) {
       const double px = x + 0.5, py = y + 0.5;
       const double t = std::clamp(((px - x0) * dx + (py - y0) * dy) / len2, 0.0, 1.0);
       const double qx = x0 + t * dx, qy = y0 + t * dy;
@@ -61,12 +61,12 @@ Part Limb(double x0, double y0, double x1, double y1, double width) {
 
 // A trapezoid from row y0 (half-width w0) to row y1 (half-width w1) around column cx + shift
 // that moves linearly to `shift1` at the bottom (a skirt swinging with the stride).
-Part Trapezoid(int y0, int y1, double w0, double w1, double cx, double shift1 = 0) {
-  Part p;
+TPart Trapezoid(int y0, int y1, double w0, double w1, double cx, double shift1 = 0) {
+  TPart p;
   for (int y = y0; y <= y1; ++y) {
     const double f = y1 == y0 ? 0 : double(y - y0) / (y1 - y0);
     const double hw = w0 + (w1 - w0) * f, c = cx + shift1 * f;
-    for (int x = 0; x < kW; ++x) {
+    for (int x = 0; x < W; ++x) {
       const double nx = (x + 0.5 - c) / hw;
       if (std::abs(nx) <= 1.0) p.Cover(x, y, 0.60 - 0.28 * nx - 0.10 * f);
     }
@@ -74,60 +74,60 @@ Part Trapezoid(int y0, int y1, double w0, double w1, double cx, double shift1 = 
   return p;
 }
 
-struct Pose {
-  double FootL, FootR;   // x offsets of the feet
-  double LiftL, LiftR;   // rows the feet are raised (the back foot of a stride)
-  double HandL, HandR;   // x offsets of the hands (arms swing against the legs)
-  double Bob;            // the body dips on a stride
+struct TPose {
+  double FootL, FootR;  // x offsets of the feet
+  double LiftL, LiftR;  // rows the feet are raised (the back foot of a stride)
+  double HandL, HandR;  // x offsets of the hands (arms swing against the legs)
+  double Bob;           // the body dips on a stride
 };
 
-Pose PoseFor(int step) {
+TPose PoseFor(int step) {
   if (step == 1) return {0, 0, 0, 0, 0, 0, 0};
   const double s = step == 0 ? 1.0 : -1.0;  // which leg leads
   return {-3.5 * s, 3.5 * s, s > 0 ? 0.0 : 2.0, s > 0 ? 2.0 : 0.0, 3.0 * s, -3.0 * s, 1};
 }
 
-void PaintLegs(IndexedImage& pic, const FigureStyle& st, const Pose& p, bool front) {
+void PaintLegs(TIndexedImage& pic, const TFigureStyle& st, const TPose& p, bool front) {
   const double hipY = 44 + p.Bob;
-  const double feet[2] = {kCx - 3 + p.FootL, kCx + 3 + p.FootR};
+  const double feet[2] = {Cx - 3 + p.FootL, Cx + 3 + p.FootR};
   const double lift[2] = {p.LiftL, p.LiftR};
   for (int i = 0; i < 2; ++i) {
-    const double hipX = kCx + (i == 0 ? -3 : 3);
-    const double ankleY = kFeet - 3 - lift[i];
+    const double hipX = Cx + (i == 0 ? -3 : 3);
+    const double ankleY = Feet - 3 - lift[i];
     if (!st.Robe) Limb(hipX, hipY, feet[i], ankleY, 5.2).Paint(pic, st.Legs);
     // The boot: toes toward the facing side in the front views.
     const double toe = front ? 1.5 : -0.5;
-    Ellipse(feet[i] + toe, kFeet - 1.6 - lift[i], 3.6, 2.6).Paint(pic, st.Boots);
+    Ellipse(feet[i] + toe, Feet - 1.6 - lift[i], 3.6, 2.6).Paint(pic, st.Boots);
   }
 }
 
-void PaintBody(IndexedImage& pic, const FigureStyle& st, const Pose& p) {
+void PaintBody(TIndexedImage& pic, const TFigureStyle& st, const TPose& p) {
   const int top = static_cast<int>(28 + p.Bob);
   if (st.Robe) {
-    Trapezoid(top + 12, kFeet - 3, 7, 11, kCx, 0).Paint(pic, st.Top);
+    Trapezoid(top + 12, Feet - 3, 7, 11, Cx, 0).Paint(pic, st.Top);
     // Trim along the hem.
-    for (int x = kCx - 11; x <= kCx + 11; ++x)
-      if (pic.At(x, kFeet - 3)) pic.Set(x, kFeet - 3, st.Belt.Shade(0.55 + 0.02 * (kCx - x)));
+    for (int x = Cx - 11; x <= Cx + 11; ++x)
+      if (pic.At(x, Feet - 3)) pic.Set(x, Feet - 3, st.Belt.Shade(0.55 + 0.02 * (Cx - x)));
   }
-  Trapezoid(top, top + 16, 8.5, 6.5, kCx).Paint(pic, st.Top);
-  for (int x = kCx - 7; x <= kCx + 7; ++x) {
-    pic.Set(x, top + 14, st.Belt.Shade(0.45 - 0.02 * (x - kCx)));
+  Trapezoid(top, top + 16, 8.5, 6.5, Cx).Paint(pic, st.Top);
+  for (int x = Cx - 7; x <= Cx + 7; ++x) {
+    pic.Set(x, top + 14, st.Belt.Shade(0.45 - 0.02 * (x - Cx)));
     pic.Set(x, top + 15, st.Belt.Shade(0.25));
   }
-  pic.Set(kCx, top + 14, Ramps::Metal.At(6));  // buckle
+  pic.Set(Cx, top + 14, Ramps::Metal.At(6));  // buckle
 }
 
-void PaintArms(IndexedImage& pic, const FigureStyle& st, const Pose& p) {
+void PaintArms(TIndexedImage& pic, const TFigureStyle& st, const TPose& p) {
   const double shoulderY = 30 + p.Bob;
-  const double hands[2] = {kCx - 10 + p.HandL, kCx + 10 + p.HandR};
+  const double hands[2] = {Cx - 10 + p.HandL, Cx + 10 + p.HandR};
   for (int i = 0; i < 2; ++i) {
-    const double sx = kCx + (i == 0 ? -8.5 : 8.5);
+    const double sx = Cx + (i == 0 ? -8.5 : 8.5);
     Limb(sx, shoulderY, hands[i], 44 + p.Bob, 4.4).Paint(pic, st.Sleeves);
     Ellipse(hands[i], 45.5 + p.Bob, 2.2, 2.2).Paint(pic, st.Skin);
   }
 }
 
-void PaintFace(IndexedImage& pic, const FigureStyle& st, double hx, double hy) {
+void PaintFace(TIndexedImage& pic, const TFigureStyle& st, double hx, double hy) {
   const int ex = static_cast<int>(hx), ey = static_cast<int>(hy + 1);
   pic.Set(ex - 1, ey, st.Eye);
   pic.Set(ex + 3, ey, st.Eye);
@@ -138,9 +138,9 @@ void PaintFace(IndexedImage& pic, const FigureStyle& st, double hx, double hy) {
   pic.Set(ex + 2, ey + 4, Ramps::Accent.At(2));
 }
 
-void PaintHead(IndexedImage& pic, const FigureStyle& st, const Pose& p, bool front) {
-  const double hx = kCx + (front ? 1.0 : 0.0), hy = 19 + p.Bob;
-  Limb(kCx, 25 + p.Bob, kCx, 29 + p.Bob, 4.5).Paint(pic, st.Skin, false);  // neck
+void PaintHead(TIndexedImage& pic, const TFigureStyle& st, const TPose& p, bool front) {
+  const double hx = Cx + (front ? 1.0 : 0.0), hy = 19 + p.Bob;
+  Limb(Cx, 25 + p.Bob, Cx, 29 + p.Bob, 4.5).Paint(pic, st.Skin, false);  // neck
   if (st.Hood) {
     Ellipse(hx - 0.5, hy - 0.5, 8.5, 9.0).Paint(pic, st.Headgear);
     if (front) {
@@ -151,16 +151,16 @@ void PaintHead(IndexedImage& pic, const FigureStyle& st, const Pose& p, bool fro
   }
   Ellipse(hx, hy, 6.6, 7.6).Paint(pic, st.Skin);
   if (st.Helmet) {
-    Part helm = Ellipse(hx, hy - 1, 7.6, 8.0);
+    TPart helm = Ellipse(hx, hy - 1, 7.6, 8.0);
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x)
+      for (int x = 0; x < W; ++x)
         if (front && y > hy - 2 && x > hx - 5 && x < hx + 7) helm.Mask.Set(x, y, 0);  // open face
     helm.Paint(pic, st.Headgear);
     for (int x = static_cast<int>(hx - 7); x <= hx + 7; ++x) pic.Set(x, static_cast<int>(hy - 2), st.Headgear.At(1));
   } else if (!st.Bald) {
-    Part hair = Ellipse(hx - 0.5, hy - 1.5, 7.2, 7.4);
+    TPart hair = Ellipse(hx - 0.5, hy - 1.5, 7.2, 7.4);
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
+      for (int x = 0; x < W; ++x) {
         const bool face = front ? (y >= hy - 3 && x >= hx - 4) : (y >= hy + 5);
         if (face) hair.Mask.Set(x, y, 0);
       }
@@ -172,10 +172,10 @@ void PaintHead(IndexedImage& pic, const FigureStyle& st, const Pose& p, bool fro
 }
 
 // A dark outline round everything painted.
-void Outline(IndexedImage& pic) {
-  IndexedImage out = pic;
+void Outline(TIndexedImage& pic) {
+  TIndexedImage out = pic;
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x)
+    for (int x = 0; x < W; ++x)
       if (!pic.At(x, y) && (pic.At(x - 1, y) || pic.At(x + 1, y) || pic.At(x, y - 1) || pic.At(x, y + 1)))
         out.Set(x, y, Colours::Outline);
   pic = out;
@@ -183,21 +183,21 @@ void Outline(IndexedImage& pic) {
 
 }  // namespace
 
-IndexedImage PaintFigure(const FigureStyle& st, int facing, int step) {
-  IndexedImage pic(kW, kH);
+TIndexedImage PaintFigure(const TFigureStyle& st, int facing, int step) {
+  TIndexedImage pic(W, kH);
   const bool front = facing < 2;
-  const Pose pose = PoseFor(step);
-  if (st.Cape && front) Trapezoid(29, kFeet - 6, 9, 12, kCx, 0).Paint(pic, st.Headgear);
+  const TPose pose = PoseFor(step);
+  if (st.Cape && front) Trapezoid(29, Feet - 6, 9, 12, Cx, 0).Paint(pic, st.Headgear);
   PaintLegs(pic, st, pose, front);
   PaintBody(pic, st, pose);
   PaintArms(pic, st, pose);
-  if (st.Cape && !front) Trapezoid(28, kFeet - 5, 9, 12, kCx, 0).Paint(pic, st.Headgear);
+  if (st.Cape && !front) Trapezoid(28, Feet - 5, 9, 12, Cx, 0).Paint(pic, st.Headgear);
   PaintHead(pic, st, pose, front);
   Outline(pic);
   if (facing == 0 || facing == 2) {  // the left facings are mirror pictures
-    IndexedImage mirrored(kW, kH);
+    TIndexedImage mirrored(W, kH);
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) mirrored.Set(kW - 1 - x, y, pic.At(x, y));
+      for (int x = 0; x < W; ++x) mirrored.Set(W - 1 - x, y, pic.At(x, y));
     return mirrored;
   }
   return pic;

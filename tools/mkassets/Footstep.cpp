@@ -9,11 +9,11 @@
 #include "tools/mkassets/IndexedImage.h"
 
 std::vector<uint8_t> FootstepSamples() {
-  constexpr double kPi = 3.14159265358979323846;
-  std::vector<uint8_t> out(kFootstepSamples);
+  constexpr double Pi = 3.14159265358979323846;
+  std::vector<uint8_t> out(FootstepSampleCount);
   double low = 0.0, lower = 0.0;  // two one-pole low-pass stages soften the noise
-  for (int i = 0; i < kFootstepSamples; ++i) {
-    const double t = double(i) / kFootstepRate;
+  for (int i = 0; i < FootstepSampleCount; ++i) {
+    const double t = double(i) / FootstepRate;
     const double attack = std::min(1.0, t / 0.004);
     const double decay = std::exp(-t / 0.030);
     const double noise = (Hash(i, 0, 77) & 0xFFFF) / 32767.5 - 1.0;
@@ -22,8 +22,8 @@ std::vector<uint8_t> FootstepSamples() {
     // Grains of sand: a few short louder crackles in the first 60 ms.
     const double grain = (t < 0.06 && Hash(i / 24, 1, 78) % 5 == 0) ? 1.6 : 1.0;
     const double crunch = lower * attack * decay * grain * 1.8;
-    const double thump = std::sin(2 * kPi * 70.0 * t) * std::min(1.0, t / 0.003) * std::exp(-t / 0.025) * 0.55;
-    const int tail = kFootstepSamples - 1 - i;
+    const double thump = std::sin(2 * Pi * 70.0 * t) * std::min(1.0, t / 0.003) * std::exp(-t / 0.025) * 0.55;
+    const int tail = FootstepSampleCount - 1 - i;
     const double fade = std::min({1.0, tail / 120.0, i / 8.0});
     const double v = std::clamp((crunch + thump) * fade, -1.0, 1.0);
     out[static_cast<size_t>(i)] = static_cast<uint8_t>(std::lround(128.0 + 100.0 * v));
@@ -45,19 +45,19 @@ void PutLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
 
 std::vector<uint8_t> EncodeFootstepWave(const std::vector<uint8_t>& samples) {
   std::vector<uint8_t> w;
-  w.reserve(kFootstepWaveBytes);
+  w.reserve(FootstepWaveBytes);
   PutTag(w, "RIFF");
   PutLe(w, static_cast<uint32_t>(4 + 8 + 18 + 8 + samples.size()), 4);
   PutTag(w, "WAVE");
   PutTag(w, "fmt ");
   PutLe(w, 18, 4);
-  PutLe(w, 1, 2);              // PCM
-  PutLe(w, 1, 2);              // one channel
-  PutLe(w, kFootstepRate, 4);  // samples per second
-  PutLe(w, kFootstepRate, 4);  // bytes per second
-  PutLe(w, 1, 2);              // block align
-  PutLe(w, 8, 2);              // bits per sample
-  PutLe(w, 0, 2);              // extra size
+  PutLe(w, 1, 2);             // PCM
+  PutLe(w, 1, 2);             // one channel
+  PutLe(w, FootstepRate, 4);  // samples per second
+  PutLe(w, FootstepRate, 4);  // bytes per second
+  PutLe(w, 1, 2);             // block align
+  PutLe(w, 8, 2);             // bits per sample
+  PutLe(w, 0, 2);             // extra size
   PutTag(w, "data");
   PutLe(w, static_cast<uint32_t>(samples.size()), 4);
   w.insert(w.end(), samples.begin(), samples.end());

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-constexpr int kFootstepRate = 11025;       // samples per second
-constexpr int kFootstepSamples = 1404;     // about 127 ms
-constexpr int kFootstepWaveBytes = 1450;
+constexpr int FootstepRate = 11025;        // samples per second
+constexpr int FootstepSampleCount = 1404;  // about 127 ms
+constexpr int FootstepWaveBytes = 1450;
 
 // The 8-bit unsigned samples (128 is silence): a soft step on sand.
 std::vector<uint8_t> FootstepSamples();

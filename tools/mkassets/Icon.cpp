@@ -13,64 +13,64 @@
 namespace {
 
 // Premultiplied colour in 0..1.
-struct Colour {
+struct TColour {
   double R = 0, G = 0, B = 0, A = 0;
 };
 
-struct Scene {
+struct TScene {
   int Width, Height;
-  std::vector<Colour> Pixels;
-  Scene(int w, int h) : Width(w), Height(h), Pixels(static_cast<size_t>(w) * static_cast<size_t>(h)) {}
-  Colour& At(int x, int y) {
+  std::vector<TColour> Pixels;
+  TScene(int w, int h) : Width(w), Height(h), Pixels(static_cast<size_t>(w) * static_cast<size_t>(h)) {}
+  TColour& At(int x, int y) {
     return Pixels[static_cast<size_t>(y) * static_cast<size_t>(Width) + static_cast<size_t>(x)];
   }
 };
 
 // The grass block with both upper edges lit, the villager facing right-down standing still,
 // the shadow under the feet.
-const PictureRect kBlock = TerrainBlockRect(0, 3);
-const PictureRect kPerson = CharacterFrameRect(1, 1 * 3 + 1);
+const TPictureRect kBlock = TerrainBlockRect(0, 3);
+const TPictureRect kPerson = CharacterFrameRect(1, 1 * 3 + 1);
 // Where the pictures lie in the scene: the feet (column 27, soles on row 60 of a frame) two rows
 // below the middle of the block's top (column 29, row 15), so the person stands on the block
 // rather than on its far edge; the shadow's middle under the soles.
-constexpr int kBlockX = 0, kBlockY = 45;
-constexpr int kPersonX = kBlockX + 2, kPersonY = kBlockY + 15 - 58;
-constexpr int kShadowX = kPersonX + 27 - 13, kShadowY = kPersonY + 60 - 6;
-constexpr int kSceneWidth = 60, kSceneHeight = kBlockY + 45;
+constexpr int BlockX = 0, kBlockY = 45;
+constexpr int PersonX = BlockX + 2, kPersonY = kBlockY + 15 - 58;
+constexpr int ShadowX = PersonX + 27 - 13, kShadowY = kPersonY + 60 - 6;
+constexpr int SceneWidth = 60, kSceneHeight = kBlockY + 45;
 // The shadow darkens what lies under it by up to this much, as the game's subtractive blend.
-constexpr double kShadowStrength = 0.45;
+constexpr double ShadowStrength = 0.45;
 
-void Put(Scene& scene, const IndexedImage& sheet, const PictureRect& r, int atX, int atY, const Palette& palette) {
+void Put(TScene& scene, const TIndexedImage& sheet, const TPictureRect& r, int atX, int atY, const Palette& palette) {
   for (int y = 0; y < r.Height; ++y)
     for (int x = 0; x < r.Width; ++x) {
       const uint8_t index = sheet.At(r.Left + x, r.Top + y);
       if (index == 0 || atX + x < 0 || atY + y < 0 || atX + x >= scene.Width || atY + y >= scene.Height) continue;
-      const Rgb c = palette[index];
+      const TRgb c = palette[index];
       scene.At(atX + x, atY + y) = {c.R / 255.0, c.G / 255.0, c.B / 255.0, 1.0};
     }
 }
 
-void PutShadow(Scene& scene, const IndexedImage& sheet) {
-  const PictureRect r = kShadowRect;
+void PutShadow(TScene& scene, const TIndexedImage& sheet) {
+  const TPictureRect r = ShadowRect;
   for (int y = 0; y < r.Height; ++y)
     for (int x = 0; x < r.Width; ++x) {
       const uint8_t index = sheet.At(r.Left + x, r.Top + y);
       if (index == 0) continue;
-      const double keep = 1.0 - kShadowStrength * (index - Ramps::Grey.First + 1) / Ramps::Grey.Count;
-      Colour& c = scene.At(kShadowX + x, kShadowY + y);
+      const double keep = 1.0 - ShadowStrength * (index - Ramps::Grey.First + 1) / Ramps::Grey.Count;
+      TColour& c = scene.At(ShadowX + x, kShadowY + y);
       c = {c.R * keep, c.G * keep, c.B * keep, c.A};
     }
 }
 
 // The scene cut to what it covers, centred in a square with a pixel of room on every side.
-Scene ComposeScene() {
+TScene ComposeScene() {
   const Palette palette = BuildPalette();
-  const IndexedImage terrain = PaintTerrainSheet();
-  Scene scene(kSceneWidth, kSceneHeight);
-  Put(scene, terrain, kBlock, kBlockX, kBlockY, palette);
+  const TIndexedImage terrain = PaintTerrainSheet();
+  TScene scene(SceneWidth, kSceneHeight);
+  Put(scene, terrain, kBlock, BlockX, kBlockY, palette);
   // The shadow darkens the ground; the person is drawn over it.
   PutShadow(scene, terrain);
-  Put(scene, PaintCharacterSheet(), kPerson, kPersonX, kPersonY, palette);
+  Put(scene, PaintCharacterSheet(), kPerson, PersonX, kPersonY, palette);
   int left = scene.Width, top = scene.Height, right = -1, bottom = -1;
   for (int y = 0; y < scene.Height; ++y)
     for (int x = 0; x < scene.Width; ++x)
@@ -83,7 +83,7 @@ Scene ComposeScene() {
   const int width = right - left + 1, height = bottom - top + 1;
   const int side = std::max(width, height) + 2;
   const int dx = (side - width) / 2 - left, dy = (side - height) / 2 - top;
-  Scene square(side, side);
+  TScene square(side, side);
   for (int y = top; y <= bottom; ++y)
     for (int x = left; x <= right; ++x) square.At(x + dx, y + dy) = scene.At(x, y);
   return square;
@@ -93,21 +93,21 @@ uint8_t Byte(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0
 
 }  // namespace
 
-RgbaImage PaintIcon(int size) {
+TRgbaImage PaintIcon(int size) {
   size = std::max(size, 1);
-  Scene scene = ComposeScene();
+  TScene scene = ComposeScene();
   const double step = double(scene.Width) / size;  // scene pixels per icon pixel
-  RgbaImage icon{size, size, std::vector<uint8_t>(static_cast<size_t>(size) * static_cast<size_t>(size) * 4)};
+  TRgbaImage icon{size, size, std::vector<uint8_t>(static_cast<size_t>(size) * static_cast<size_t>(size) * 4)};
   for (int iy = 0; iy < size; ++iy)
     for (int ix = 0; ix < size; ++ix) {
       // The icon pixel's square on the scene, and how much of each scene pixel it covers.
       const double x0 = ix * step, x1 = x0 + step, y0 = iy * step, y1 = y0 + step;
-      Colour sum;
+      TColour sum;
       for (int sy = static_cast<int>(y0); sy < y1 && sy < scene.Height; ++sy)
         for (int sx = static_cast<int>(x0); sx < x1 && sx < scene.Width; ++sx) {
-          const double w = (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
-                           (std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
-          const Colour& c = scene.At(sx, sy);
+          const double w =
+              (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) * (std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
+          const TColour& c = scene.At(sx, sy);
           sum = {sum.R + w * c.R, sum.G + w * c.G, sum.B + w * c.B, sum.A + w * c.A};
         }
       const double area = step * step, alpha = sum.A / area;

@@ -6,17 +6,17 @@
 #include <vector>
 
 // Pixels of 4 bytes each (red, green, blue, straight alpha), rows top first.
-struct RgbaImage {
+struct TRgbaImage {
   int Width = 0;
   int Height = 0;
   std::vector<uint8_t> Pixels;
 };
 
 // The sizes installed for desktops, and the one the program carries for its window.
-constexpr int kIconSizes[] = {48, 64, 128, 256};
-constexpr int kWindowIconSize = 64;
+constexpr int IconSizes[] = {48, 64, 128, 256};
+constexpr int WindowIconSize = 64;
 
 // The icon at `size` x `size` pixels (at least 1): the scene is composed at the sheets' own
 // scale and each icon pixel averages the part of the scene it covers, so small sizes stay smooth
 // and large ones keep the pixel art's blocks.
-RgbaImage PaintIcon(int size);
+TRgbaImage PaintIcon(int size);

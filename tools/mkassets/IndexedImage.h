@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-struct IndexedImage {
+struct TIndexedImage {
   int Width = 0;
   int Height = 0;
   std::vector<uint8_t> Pixels;  // row-major, top row first
 
-  IndexedImage(int w, int h) : Width(w), Height(h), Pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {}
+  TIndexedImage(int w, int h) : Width(w), Height(h), Pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {}
 
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
   uint8_t At(int x, int y) const { return Inside(x, y) ? Pixels[static_cast<size_t>(y * Width + x)] : 0; }

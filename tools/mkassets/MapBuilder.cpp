@@ -32,7 +32,7 @@ void TMapBuilder::SetOccupant(int x, int y, int person) { At(x, y).Occupant = st
 
 bool TMapBuilder::Free(int x, int y) const {
   if (!OnMap(x, y)) return false;
-  const Cell& c = At(x, y);
+  const TCell& c = At(x, y);
   return c.Kind == Sand && c.Height == 0 && c.Occupant == 0 && !c.Protected;
 }
 
@@ -48,12 +48,12 @@ void TMapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& height
   std::array<int, 5> missing{};
   for (int h = 1; h <= 4; ++h) missing[h] = heightTargets[h] - CountHeight(h);
   // Eight sections; each climbs 1..4 and steps down 3..1, with course lengths in proportion.
-  constexpr int kSections = 8;
+  constexpr int Sections = 8;
   std::vector<int> courses;
   while (missing[1] + missing[2] + missing[3] + missing[4] > 0) {
     for (int h : {1, 2, 3, 4, 3, 2, 1}) {
       const int share = (h == 4 ? 1 : 2);
-      const int len = std::min(missing[h], std::max(1, heightTargets[h] / (kSections * share)));
+      const int len = std::min(missing[h], std::max(1, heightTargets[h] / (Sections * share)));
       for (int i = 0; i < len; ++i) courses.push_back(h);
       missing[h] -= len;
     }
@@ -62,7 +62,7 @@ void TMapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& height
     throw std::logic_error("town wall ring too short: " + std::to_string(courses.size()) + " courses, " +
                            std::to_string(ring.size()) + " cells");
   for (size_t i = 0; i < courses.size(); ++i) {
-    Cell& c = At(ring[i].first, ring[i].second);
+    TCell& c = At(ring[i].first, ring[i].second);
     c.Kind = Stones;
     c.Height = static_cast<uint8_t>(courses[i]);
   }
@@ -71,16 +71,16 @@ void TMapBuilder::RaiseWallRing(int lo, int hi, const std::array<int, 5>& height
 void TMapBuilder::ExtendRoads(int lo, int hi, int gate, int stoneTarget) {
   int missing = stoneTarget - CountKind(Stones);
   // Each road: its two lanes and the direction it runs out of the wall.
-  struct Road {
+  struct TRoad {
     int X, Y, Dx, Dy;  // next slice's first lane cell; step outward
     int LaneDx, LaneDy;
   };
-  std::vector<Road> roads = {{lo - 1, 59, -1, 0, 0, 1}, {hi + 1, 59, 1, 0, 0, 1},
-                             {gate, lo - 1, 0, -1, 1, 0}, {gate, hi + 1, 0, 1, 1, 0}};
+  std::vector<TRoad> roads = {
+      {lo - 1, 59, -1, 0, 0, 1}, {hi + 1, 59, 1, 0, 0, 1}, {gate, lo - 1, 0, -1, 1, 0}, {gate, hi + 1, 0, 1, 1, 0}};
   bool grew = true;
   while (missing > 0 && grew) {
     grew = false;
-    for (Road& r : roads) {
+    for (TRoad& r : roads) {
       for (int lane = 0; lane < 2 && missing > 0; ++lane) {
         const int x = r.X + lane * r.LaneDx, y = r.Y + lane * r.LaneDy;
         if (!Free(x, y)) continue;
@@ -103,15 +103,18 @@ void TMapBuilder::GrowPatch(TerrainKind kind, int x, int y, int target) {
       if (Free(cx, cy)) candidates.emplace_back((cx - x) * (cx - x) + (cy - y) * (cy - y), cy, cx);
   std::sort(candidates.begin(), candidates.end());
   if (static_cast<int>(candidates.size()) < missing) throw std::logic_error("no room for a patch");
-  for (int i = 0; i < missing; ++i) At(std::get<2>(candidates[static_cast<size_t>(i)]), std::get<1>(candidates[static_cast<size_t>(i)])).Kind = kind;
+  for (int i = 0; i < missing; ++i)
+    At(std::get<2>(candidates[static_cast<size_t>(i)]), std::get<1>(candidates[static_cast<size_t>(i)])).Kind = kind;
 }
 
 int TMapBuilder::CountKind(int kind) const {
-  return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [kind](const Cell& c) { return c.Kind == kind; }));
+  return static_cast<int>(
+      std::count_if(cells_.begin(), cells_.end(), [kind](const TCell& c) { return c.Kind == kind; }));
 }
 
 int TMapBuilder::CountHeight(int height) const {
-  return static_cast<int>(std::count_if(cells_.begin(), cells_.end(), [height](const Cell& c) { return c.Height == height; }));
+  return static_cast<int>(
+      std::count_if(cells_.begin(), cells_.end(), [height](const TCell& c) { return c.Height == height; }));
 }
 
 void TMapBuilder::Check(const std::array<int, 6>& kindTargets, const std::array<int, 5>& heightTargets) const {
@@ -128,6 +131,6 @@ void TMapBuilder::Check(const std::array<int, 6>& kindTargets, const std::array<
 std::vector<uint8_t> TMapBuilder::Bytes() const {
   std::vector<uint8_t> out;
   out.reserve(50000);
-  for (const Cell& c : cells_) out.insert(out.end(), {c.Kind, c.Height, c.Occupant, 0, 0});
+  for (const TCell& c : cells_) out.insert(out.end(), {c.Kind, c.Height, c.Occupant, 0, 0});
   return out;
 }

@@ -39,13 +39,13 @@ class TMapBuilder {
   std::vector<uint8_t> Bytes() const;
 
  private:
-  struct Cell {
+  struct TCell {
     uint8_t Kind = Sand, Height = 0, Occupant = 0;
     bool Protected = false;
   };
   bool OnMap(int x, int y) const { return x >= 0 && y >= 0 && x < 100 && y < 100; }
-  Cell& At(int x, int y) { return cells_[static_cast<size_t>(y * 100 + x)]; }
-  const Cell& At(int x, int y) const { return cells_[static_cast<size_t>(y * 100 + x)]; }
+  TCell& At(int x, int y) { return cells_[static_cast<size_t>(y * 100 + x)]; }
+  const TCell& At(int x, int y) const { return cells_[static_cast<size_t>(y * 100 + x)]; }
   bool Free(int x, int y) const;  // open sand that completion may change
-  std::vector<Cell> cells_;
+  std::vector<TCell> cells_;
 };

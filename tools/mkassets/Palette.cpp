@@ -5,29 +5,30 @@
 #include <algorithm>
 #include <cmath>
 
-uint8_t Ramp::Shade(double t) const {
+uint8_t TRamp::Shade(double t) const {
   const int i = static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * (Count - 1)));
   return static_cast<uint8_t>(First + i);
 }
 
-uint8_t Ramp::At(int i) const { return static_cast<uint8_t>(First + std::clamp(i, 0, Count - 1)); }
+uint8_t TRamp::At(int i) const { return static_cast<uint8_t>(First + std::clamp(i, 0, Count - 1)); }
 
 namespace {
 
-Rgb Mix(Rgb a, Rgb b, double t) {
+TRgb Mix(TRgb a, TRgb b, double t) {
   auto c = [t](uint8_t x, uint8_t y) { return static_cast<uint8_t>(std::lround(x + (y - x) * t)); };
   return {c(a.R, b.R), c(a.G, b.G), c(a.B, b.B)};
 }
 
-void Fill(Palette& p, Ramp r, Rgb dark, Rgb light) {
+void Fill(Palette& p, TRamp r, TRgb dark, TRgb light) {
   for (int i = 0; i < r.Count; ++i) p[r.First + i] = Mix(dark, light, r.Count == 1 ? 0.0 : double(i) / (r.Count - 1));
 }
 
 // Dark to middle over the first half, middle to light over the rest.
-void Fill3(Palette& p, Ramp r, Rgb dark, Rgb mid, Rgb light) {
+void Fill3(Palette& p, TRamp r, TRgb dark, TRgb mid, TRgb light) {
   const int half = r.Count / 2;
   for (int i = 0; i < r.Count; ++i)
-    p[r.First + i] = i < half ? Mix(dark, mid, double(i) / half) : Mix(mid, light, double(i - half) / (r.Count - 1 - half));
+    p[r.First + i] =
+        i < half ? Mix(dark, mid, double(i) / half) : Mix(mid, light, double(i - half) / (r.Count - 1 - half));
 }
 
 }  // namespace
@@ -45,7 +46,8 @@ Palette BuildPalette() {
   // Selection marks: green through yellow to red.
   for (int i = 0; i < Marks.Count; ++i) {
     const double t = double(i) / (Marks.Count - 1);
-    p[Marks.First + i] = t < 0.5 ? Mix({40, 220, 60}, {240, 224, 40}, t * 2) : Mix({240, 224, 40}, {236, 40, 32}, t * 2 - 1);
+    p[Marks.First + i] =
+        t < 0.5 ? Mix({40, 220, 60}, {240, 224, 40}, t * 2) : Mix({240, 224, 40}, {236, 40, 32}, t * 2 - 1);
   }
   p[Colours::RedLight] = {255, 64, 48};
   p[Colours::RedDark] = {120, 16, 12};
@@ -71,13 +73,13 @@ Palette BuildPalette() {
   Fill3(p, Leather, {38, 22, 14}, {92, 58, 32}, {150, 106, 64});
   Fill3(p, Metal, {56, 60, 70}, {140, 146, 160}, {236, 240, 246});
   Fill3(p, Earth, {54, 34, 20}, {104, 70, 40}, {150, 112, 70});
-  p[Accent.First + 0] = {24, 20, 40};    // pupils
-  p[Accent.First + 1] = {240, 240, 232}; // eye whites
-  p[Accent.First + 2] = {170, 60, 60};   // lips
-  p[Accent.First + 3] = {250, 240, 120}; // flowers, yellow
-  p[Accent.First + 4] = {240, 236, 250}; // flowers, white
-  p[Accent.First + 5] = {200, 90, 200};  // flowers, violet
-  p[Accent.First + 6] = {255, 250, 220}; // sparkle
-  p[Accent.First + 7] = {80, 200, 255};  // spirit eyes
+  p[Accent.First + 0] = {24, 20, 40};     // pupils
+  p[Accent.First + 1] = {240, 240, 232};  // eye whites
+  p[Accent.First + 2] = {170, 60, 60};    // lips
+  p[Accent.First + 3] = {250, 240, 120};  // flowers, yellow
+  p[Accent.First + 4] = {240, 236, 250};  // flowers, white
+  p[Accent.First + 5] = {200, 90, 200};   // flowers, violet
+  p[Accent.First + 6] = {255, 250, 220};  // sparkle
+  p[Accent.First + 7] = {80, 200, 255};   // spirit eyes
   return p;
 }

@@ -3,26 +3,26 @@
 
 #include <vector>
 
-constexpr int kSheetWidth = 640;
-constexpr int kSheetHeight = 480;
+constexpr int SheetWidth = 640;
+constexpr int SheetHeight = 480;
 
-struct PictureRect {
+struct TPictureRect {
   int Left, Top, Width, Height;
 };
 
 // Sheet 1: terrain block of kind 0..5 and edge variant 0..3 (60 x 45).
-PictureRect TerrainBlockRect(int kind, int variant);
-constexpr PictureRect kPointerRects[2] = {{251, 16, 18, 18}, {269, 16, 18, 18}};
-constexpr PictureRect kCellMarkerRect{287, 16, 64, 23};
-constexpr PictureRect kGroundMarkerRect{351, 16, 64, 23};
-constexpr PictureRect kShadowRect{250, 40, 27, 13};
+TPictureRect TerrainBlockRect(int kind, int variant);
+constexpr TPictureRect PointerRects[2] = {{251, 16, 18, 18}, {269, 16, 18, 18}};
+constexpr TPictureRect CellMarkerRect{287, 16, 64, 23};
+constexpr TPictureRect GroundMarkerRect{351, 16, 64, 23};
+constexpr TPictureRect ShadowRect{250, 40, 27, 13};
 // Selection mark 0..9 (12 x 12), green to red.
-PictureRect SelectionMarkRect(int i);
+TPictureRect SelectionMarkRect(int i);
 
 // Sheet 2: character frame `entry` (direction * 3 + step) of frame kind 1..5 (54 x 70); kind 5's
 // pictures may reach past the sheet's right edge.
-PictureRect CharacterFrameRect(int kind, int entry);
+TPictureRect CharacterFrameRect(int kind, int entry);
 
 // Every picture of a sheet, for checks of the layout.
-std::vector<PictureRect> TerrainSheetPictures();
-std::vector<PictureRect> CharacterSheetPictures();
+std::vector<TPictureRect> TerrainSheetPictures();
+std::vector<TPictureRect> CharacterSheetPictures();

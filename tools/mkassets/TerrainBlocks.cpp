@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr int kCentreRow = 15;
-constexpr int kFaceRows = 15;
-constexpr int kBottomRow = 44;
+constexpr int CentreRow = 15;
+constexpr int FaceRows = 15;
+constexpr int BottomRow = 44;
 
 enum Kind { Grass, Planks, Stones, Sand, Water, Gravel };
 
@@ -23,7 +23,7 @@ enum Kind { Grass, Planks, Stones, Sand, Water, Gravel };
 int HalfWidth(int d) { return std::max(1, 30 - d * 30 / 14); }
 
 bool InDiamond(int x, int y) {
-  const int d = std::abs(y - kCentreRow);
+  const int d = std::abs(y - CentreRow);
   if (d > 14) return false;
   const int hw = HalfWidth(d);
   return x >= 30 - hw && x <= 29 + hw;
@@ -31,8 +31,8 @@ bool InDiamond(int x, int y) {
 
 // The last diamond row covering column x.
 int LowerEdge(int x) {
-  int y = kCentreRow;
-  while (y + 1 <= kCentreRow + 14 && InDiamond(x, y + 1)) ++y;
+  int y = CentreRow;
+  while (y + 1 <= CentreRow + 14 && InDiamond(x, y + 1)) ++y;
   return y;
 }
 
@@ -41,13 +41,13 @@ double Noise(int x, int y, uint32_t seed) { return (Hash(x, y, seed) & 0xFFFF) /
 
 // Ground coordinates of a pixel of the diamond: east and south, each -0.5..0.5 over the cell.
 void GroundCoords(int x, int y, double& e, double& s) {
-  const double dx = x - 29.5, dy = y - kCentreRow;
+  const double dx = x - 29.5, dy = y - CentreRow;
   e = (dx / 30.0 - dy / 14.0) / 2.0;
   s = (dx / 30.0 + dy / 14.0) / 2.0;
 }
 
 // Light falls from the upper left: the diamond's upper-left part is a little brighter.
-double TopLight(int x, int y) { return 0.06 * ((29.5 - x) / 30.0 + (kCentreRow - y) / 14.0) / 2.0; }
+double TopLight(int x, int y) { return 0.06 * ((29.5 - x) / 30.0 + (CentreRow - y) / 14.0) / 2.0; }
 
 uint8_t GrassTop(int x, int y, uint32_t seed) {
   double t = 0.55 + TopLight(x, y) + 0.10 * Noise(x, y, seed);
@@ -89,8 +89,10 @@ uint8_t StonesTop(int x, int y, uint32_t seed) {
   const double edge = std::min({fu, 1.0 - fu, fv * 1.4, (1.0 - fv) * 1.4});
   if (edge < 0.07) return Ramps::Stone.At(2);  // mortar
   double t = 0.52 + 0.14 * ((Hash(col, row, seed) & 255) / 255.0 - 0.5) + TopLight(x, y) + 0.04 * Noise(x, y, seed + 1);
-  if (edge < 0.17 && (fu < 0.17 || fv < 0.13)) t += 0.18;                    // lit upper edges
-  else if (edge < 0.17 && (fu > 0.83 || fv > 0.87)) t -= 0.16;               // shaded lower edges
+  if (edge < 0.17 && (fu < 0.17 || fv < 0.13))
+    t += 0.18;  // lit upper edges
+  else if (edge < 0.17 && (fu > 0.83 || fv > 0.87))
+    t -= 0.16;  // shaded lower edges
   return Ramps::Stone.Shade(t);
 }
 
@@ -99,8 +101,10 @@ uint8_t SandTop(int x, int y, uint32_t seed) {
   GroundCoords(x, y, e, s);
   double t = 0.60 + TopLight(x, y) + 0.05 * std::sin((s * 0.8 + e * 0.3) * 30.0);  // wind ripples
   const uint32_t h = Hash(x, y, seed);
-  if (h % 13 == 0) t -= 0.14;
-  else if (h % 17 == 0) t += 0.12;
+  if (h % 13 == 0)
+    t -= 0.14;
+  else if (h % 17 == 0)
+    t += 0.12;
   return Ramps::Sand.Shade(t);
 }
 
@@ -167,12 +171,16 @@ uint8_t SideColour(int kind, int x, int depth, bool left, uint32_t seed) {
 
 // The highlight along one upper edge: the rim pixels are the material's light, the next ones
 // dark, so the step reads against both higher and lower neighbours.
-void PaintEdge(IndexedImage& sheet, int ox, int oy, int kind, bool leftEdge) {
-  const Ramp ramp = kind == Grass ? Ramps::Grass : kind == Planks ? Ramps::Wood : kind == Stones ? Ramps::Stone
-                  : kind == Sand ? Ramps::Sand : kind == Water ? Ramps::Water : Ramps::Gravel;
-  for (int y = 1; y <= kCentreRow; ++y) {
-    const int hw = HalfWidth(kCentreRow - y);
-    const int next = y < kCentreRow ? HalfWidth(kCentreRow - y - 1) : hw;
+void PaintEdge(TIndexedImage& sheet, int ox, int oy, int kind, bool leftEdge) {
+  const TRamp ramp = kind == Grass    ? Ramps::Grass
+                     : kind == Planks ? Ramps::Wood
+                     : kind == Stones ? Ramps::Stone
+                     : kind == Sand   ? Ramps::Sand
+                     : kind == Water  ? Ramps::Water
+                                      : Ramps::Gravel;
+  for (int y = 1; y <= CentreRow; ++y) {
+    const int hw = HalfWidth(CentreRow - y);
+    const int next = y < CentreRow ? HalfWidth(CentreRow - y - 1) : hw;
     const int span = std::max(2, next - hw + 1);
     for (int i = 0; i < span + 1; ++i) {
       const int x = leftEdge ? 30 - hw + i : 29 + hw - i;
@@ -182,14 +190,14 @@ void PaintEdge(IndexedImage& sheet, int ox, int oy, int kind, bool leftEdge) {
   }
 }
 
-void PaintBlock(IndexedImage& sheet, int kind, int variant) {
-  const PictureRect r = TerrainBlockRect(kind, variant);
+void PaintBlock(TIndexedImage& sheet, int kind, int variant) {
+  const TPictureRect r = TerrainBlockRect(kind, variant);
   const uint32_t seed = 1000 + static_cast<uint32_t>(kind) * 17;  // variants share the texture
   for (int x = 0; x < 60; ++x) {
     const int edge = LowerEdge(x);
     for (int y = 1; y <= edge; ++y)
       if (InDiamond(x, y)) sheet.Set(r.Left + x, r.Top + y, TopColour(kind, x, y, seed));
-    for (int d = 0; d < kFaceRows && edge + 1 + d <= kBottomRow; ++d)
+    for (int d = 0; d < FaceRows && edge + 1 + d <= BottomRow; ++d)
       sheet.Set(r.Left + x, r.Top + edge + 1 + d, SideColour(kind, x, d, x < 30, seed));
   }
   if (variant & 1) PaintEdge(sheet, r.Left, r.Top, kind, true);
@@ -198,7 +206,7 @@ void PaintBlock(IndexedImage& sheet, int kind, int variant) {
 
 }  // namespace
 
-void PaintTerrainBlocks(IndexedImage& sheet) {
+void PaintTerrainBlocks(TIndexedImage& sheet) {
   for (int kind = 0; kind < 6; ++kind)
     for (int variant = 0; variant < 4; ++variant) PaintBlock(sheet, kind, variant);
 }

@@ -4,8 +4,8 @@
 #include "tools/mkassets/IndexedImage.h"
 
 // The whole terrain sheet, 640 x 480.
-IndexedImage PaintTerrainSheet();
+TIndexedImage PaintTerrainSheet();
 
 // Parts, each painting into the sheet at its rectangles.
-void PaintTerrainBlocks(IndexedImage& sheet);
-void PaintInterfacePictures(IndexedImage& sheet);
+void PaintTerrainBlocks(TIndexedImage& sheet);
+void PaintInterfacePictures(TIndexedImage& sheet);

@@ -13,16 +13,16 @@
 namespace {
 
 // Town wall: a square ring with a gate in the middle of each side.
-constexpr int kWallMin = 23, kWallMax = 79;  // columns and rows of the ring
-constexpr int kGateCentre = 51;
+constexpr int WallMin = 23, kWallMax = 79;  // columns and rows of the ring
+constexpr int GateCentre = 51;
 
 void LayMarketSquare(TMapBuilder& m) {
-  m.Fill(44, 57, 53, 62, Stones);      // the square the persons start on
-  m.Fill(kWallMin, 59, kWallMax, 60, Stones);  // the high street, east to west
-  m.Fill(51, kWallMin, 52, kWallMax, Stones);  // the north-south street
-  m.Fill(50, 63, 54, 65, Water);       // the pond, 5 x 3, just south-east of the square
-  m.Frame(49, 62, 55, 66, Grass);      // its grassy bank
-  m.Fill(56, 58, 60, 59, Gravel);      // the gravel path from the square to the tower
+  m.Fill(44, 57, 53, 62, Stones);             // the square the persons start on
+  m.Fill(WallMin, 59, kWallMax, 60, Stones);  // the high street, east to west
+  m.Fill(51, WallMin, 52, kWallMax, Stones);  // the north-south street
+  m.Fill(50, 63, 54, 65, Water);              // the pond, 5 x 3, just south-east of the square
+  m.Frame(49, 62, 55, 66, Grass);             // its grassy bank
+  m.Fill(56, 58, 60, 59, Gravel);             // the gravel path from the square to the tower
 }
 
 // The stepped tower east of the square: a 3 x 3 top at level 4, stairs of levels 1, 2 and 3
@@ -54,11 +54,11 @@ void LayGarden(TMapBuilder& m, int x0, int y0, int x1, int y1, int gapX, int gap
 }
 
 void LayHousesAndGardens(TMapBuilder& m) {
-  LayHouse(m, 40, 51, 46, 56, 43, 56);   // north-west of the square, door to the square
-  LayHouse(m, 55, 51, 58, 56, 55, 53);   // north-east, door to the street
-  LayHouse(m, 33, 53, 38, 58, 36, 58);   // along the high street, west
-  LayHouse(m, 63, 61, 69, 66, 63, 63);   // south-east, beyond the pond
-  LayHouse(m, 53, 68, 58, 72, 55, 68);   // south, by the street
+  LayHouse(m, 40, 51, 46, 56, 43, 56);     // north-west of the square, door to the square
+  LayHouse(m, 55, 51, 58, 56, 55, 53);     // north-east, door to the street
+  LayHouse(m, 33, 53, 38, 58, 36, 58);     // along the high street, west
+  LayHouse(m, 63, 61, 69, 66, 63, 63);     // south-east, beyond the pond
+  LayHouse(m, 53, 68, 58, 72, 55, 68);     // south, by the street
   LayHouse(m, 44, 42, 49, 47, 49, 45, 1);  // a low shed north, by the street
   // The hall: stone walls three levels high around a plank floor.
   m.Fill(56, 42, 64, 48, Planks);
@@ -70,8 +70,8 @@ void LayHousesAndGardens(TMapBuilder& m) {
 
 // A watchtower of level 4 on each corner of the town wall.
 void LayCornerTowers(TMapBuilder& m) {
-  for (int cy : {kWallMin, kWallMax})
-    for (int cx : {kWallMin, kWallMax}) m.Fill(cx - 1, cy - 1, cx + 1, cy + 1, Stones, 4);
+  for (int cy : {WallMin, kWallMax})
+    for (int cx : {WallMin, kWallMax}) m.Fill(cx - 1, cy - 1, cx + 1, cy + 1, Stones, 4);
 }
 
 }  // namespace
@@ -84,12 +84,12 @@ std::vector<uint8_t> MakeVillageMap() {
   LayTallWall(m);
   LayCornerTowers(m);
   m.Protect(44, 57, 56, 64);  // completion never touches the start area
-  m.RaiseWallRing(kWallMin, kWallMax, kHeightCounts);
-  m.ExtendRoads(kWallMin, kWallMax, kGateCentre, kKindCounts[Stones]);
+  m.RaiseWallRing(WallMin, kWallMax, kHeightCounts);
+  m.ExtendRoads(WallMin, kWallMax, GateCentre, kKindCounts[Stones]);
   m.GrowPatch(Stones, 84, 17, kKindCounts[Stones]);  // the quarry yard outside the north-east corner
   m.GrowPatch(Planks, 17, 17, kKindCounts[Planks]);  // the timber yard outside the north-west corner
   m.GrowPatch(Grass, 84, 84, kKindCounts[Grass]);    // the meadow outside the south-east corner
-  for (const StartCell& s : kStartCells) m.SetOccupant(s.X, s.Y, s.Person);
+  for (const TStartCell& s : kStartCells) m.SetOccupant(s.X, s.Y, s.Person);
   m.Check(kKindCounts, kHeightCounts);
   return m.Bytes();
 }

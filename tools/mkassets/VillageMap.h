@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <vector>
 
-constexpr int kMapSize = 100;
-constexpr int kMapBytes = kMapSize * kMapSize * 5;
+constexpr int MapSize = 100;
+constexpr int MapBytes = MapSize * MapSize * 5;
 
 // Cells of each kind 0..5 and of each height 0..4 that the shipped map has.
 constexpr std::array<int, 6> kKindCounts = {309, 419, 1075, 8172, 15, 10};
 constexpr std::array<int, 5> kHeightCounts = {9584, 108, 104, 95, 109};
 
-struct StartCell {
+struct TStartCell {
   int Person, X, Y;
 };
-constexpr std::array<StartCell, 3> kStartCells = {{{1, 48, 62}, {2, 55, 61}, {3, 47, 63}}};
+constexpr std::array<TStartCell, 3> kStartCells = {{{1, 48, 62}, {2, 55, 61}, {3, 47, 63}}};
 
 // The 50000 bytes of the map. Throws std::logic_error if the design misses the counts above.
 std::vector<uint8_t> MakeVillageMap();

@@ -33,14 +33,14 @@ struct Energy {
 class DiskAudio : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = std::filesystem::temp_directory_path() /
-            ("corvina-disk-audio-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-             ".raw");
+    path_ =
+        std::filesystem::temp_directory_path() /
+        ("corvina-disk-audio-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".raw");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
     if (!PlatformAudioOpen(TDXSound::MaxSlots)) GTEST_SKIP() << "SDL's disk audio driver did not open";
     pcm_ = click(1600);  // about 0.15 s
-    PlatformPcm pcm;
+    TPlatformPcm pcm;
     pcm.Data = pcm_.data();
     pcm.Size = pcm_.size();
     pcm.BitsPerSample = 16;
@@ -101,7 +101,7 @@ TEST(AudioDevice, WithoutADriverTheDeviceStaysClosedAndCallsAreHarmless) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   EXPECT_FALSE(PlatformAudioOpen(20));
   const uint8_t bytes[8] = {};
-  PlatformPcm pcm;
+  TPlatformPcm pcm;
   pcm.Data = bytes;
   pcm.Size = sizeof bytes;
   EXPECT_EQ(PlatformAudioLoad(pcm), 0);

@@ -2,8 +2,8 @@
 // auto-repeat, buttons and the focus.
 #include <gtest/gtest.h>
 
-#include "platform/sdl/KeyMapSdl.h"
 #include "platform/VirtualKeys.h"
+#include "platform/sdl/KeyMapSdl.h"
 
 namespace {
 
