@@ -7,6 +7,7 @@
 #include <exception>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 #include <thread>
 
 #include "app/OverPicture.h"
@@ -247,7 +248,7 @@ void TBasic::SetHold(THold hold) {
 void TBasic::TakeScreenshot() {
   if (!FBackBuffer) return;
   const bool held = FHoldScreen.Kept();
-  const uint16_t* pixels = held ? FHoldScreen.Pixels() : FBackBuffer->Pixels();
+  const uint16_t* pixels = held ? FHoldScreen.Pixels() : std::as_const(*FBackBuffer).Pixels();
   const int pitch = held ? FHoldScreen.Width() : FBackBuffer->Pitch() / 2;
   std::string reason;
   if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 std::filesystem::path UserDataDirectory() {
-  // The base directory specification ignores relative paths in its variables.
+  // A relative path in the variable is not a base directory: it is ignored, as desktops do.
   if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
     return std::filesystem::path(data) / "corvina";
   }
