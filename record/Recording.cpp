@@ -147,7 +147,14 @@ bool EndBase64(std::vector<uint8_t>& out, uint32_t group, int digits) {
   return true;
 }
 
-std::string Point(const TPoint& p) { return "(" + std::to_string(p.X) + ", " + std::to_string(p.Y) + ")"; }
+std::string Point(const TPoint& p) {
+  std::string text = "(";
+  text += std::to_string(p.X);
+  text += ", ";
+  text += std::to_string(p.Y);
+  text += ")";
+  return text;
+}
 
 }  // namespace
 
@@ -222,12 +229,20 @@ std::string RecordingHeader(const TRecordedSwitches& s, uint32_t startClock, uin
                             std::span<const uint8_t> mapData) {
   std::string switches;
   for (const TWordSwitch& w : WordSwitches) {
-    if (s.*w.Field != PlainStart.*w.Field) switches += " " + std::string(w.Word);
+    if (s.*w.Field != PlainStart.*w.Field) (switches += " ") += w.Word;
   }
   if (!s.MapFile.empty()) switches += " --map " + s.MapFile;
-  std::string header = std::string(RecordingFirstLine) + "\n" + std::string(SwitchesPrefix) + switches + "\n" +
-                       std::string(StartPrefix) + "clock=" + std::to_string(startClock) + " map=" + Hex8(startMap) +
-                       "\n";
+  std::string header(RecordingFirstLine);
+  header += "\n";
+  header += SwitchesPrefix;
+  header += switches;
+  header += "\n";
+  header += StartPrefix;
+  header += "clock=";
+  header += std::to_string(startClock);
+  header += " map=";
+  header += Hex8(startMap);
+  header += "\n";
   const std::string data = Base64(mapData);
   for (size_t i = 0; i < data.size(); i += MapDataLineChars) {
     header += std::string(MapDataPrefix) + data.substr(i, MapDataLineChars) + "\n";
