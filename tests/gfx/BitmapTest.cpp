@@ -8,8 +8,8 @@ namespace {
 
 class BitmapTest : public ::testing::Test {
  protected:
-  static BmpSpec Sample8() {
-    BmpSpec s;
+  static TBmpSpec Sample8() {
+    TBmpSpec s;
     s.Width = 3;
     s.Height = 2;
     s.Colours = {0x000000, 0xFF0000, 0x00FF00};
@@ -35,7 +35,7 @@ TEST_F(BitmapTest, EightBitFileAndResourceDecodeToTheSameTopDownIndices) {
 }
 
 TEST_F(BitmapTest, ANegativeHeightStoresTheTopRowFirst) {
-  BmpSpec s = Sample8();
+  TBmpSpec s = Sample8();
   s.Height = -2;
   ASSERT_TRUE(Resource(MakeBmp(s, false))) << error;
   EXPECT_EQ(bitmap.Height, 2);
@@ -43,7 +43,7 @@ TEST_F(BitmapTest, ANegativeHeightStoresTheTopRowFirst) {
 }
 
 TEST_F(BitmapTest, FourBitRowsWithPaddingDecodeBothNibbles) {
-  BmpSpec s;
+  TBmpSpec s;
   s.Width = 5;
   s.Height = 2;
   s.Bits = 4;
@@ -54,7 +54,7 @@ TEST_F(BitmapTest, FourBitRowsWithPaddingDecodeBothNibbles) {
 }
 
 TEST_F(BitmapTest, TwentyFourBitPixelsComeOutAsRedGreenBlue) {
-  BmpSpec s;
+  TBmpSpec s;
   s.Width = 2;
   s.Height = 1;
   s.Bits = 24;
@@ -99,7 +99,7 @@ TEST_F(BitmapTest, AbsurdDimensionsAreRefusedBeforeAnyAllocation) {
 }
 
 TEST_F(BitmapTest, AnIndexPastTheColourTableIsRefused) {
-  BmpSpec s = Sample8();
+  TBmpSpec s = Sample8();
   s.Pixels[4] = 9;
   EXPECT_FALSE(File(MakeBmp(s, true)));
   EXPECT_NE(error.find("index 9"), std::string::npos);
