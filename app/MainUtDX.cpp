@@ -265,6 +265,7 @@ void TBasic::SaveMap() {
   const std::string path = PrintablePath(FKeeper.Path());
   std::string reason;
   if (FKeeper.Save(*World, &reason)) {
+    PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved);
     std::cout << "corvina: map saved: " << path << std::endl;
     if (!FKeeper.Named()) std::cout << "corvina: to play on it again: corvina --map " << path << std::endl;
     FNotice.Show("saved: " + path, PlatformTicks());

@@ -12,8 +12,6 @@
 #include "util/Printable.h"
 #include "util/UserDirs.h"
 
-namespace {
-
 uint32_t TerrainCrc(const TMap& map) {
   uint32_t crc = 0;
   for (const auto& row : map.FCells) {
@@ -21,8 +19,6 @@ uint32_t TerrainCrc(const TMap& map) {
   }
   return crc;
 }
-
-}  // namespace
 
 TMapKeeper::TMapKeeper(std::filesystem::path named) : FNamed(std::move(named)) {}
 

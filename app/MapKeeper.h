@@ -33,6 +33,9 @@ class TMapKeeper {
   uint32_t FKeptTerrain = 0;
 };
 
+// The CRC-32 of every cell's kind and height: what an edit changes and a save keeps.
+uint32_t TerrainCrc(const TMap& map);
+
 // Whether the file given to --map can be played on: absent (the game then starts on its own map
 // and the first save makes the file) or a valid map. The refusal otherwise, naming the file.
 std::optional<std::string> MapFileRefusal(const std::filesystem::path& file);

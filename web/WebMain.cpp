@@ -1,12 +1,15 @@
 // The game in a page: the main window's life on the browser's loop, one game frame per
-// animation frame at the designed pace, the user's folder kept in the browser's storage, and
-// the ended screen when the game is over.
+// animation frame at the designed pace, the user's folder kept in the browser's storage (the
+// map saved there is the one played on next time), and the ended screen when the game is over.
 #include <emscripten/emscripten.h>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/MainUtDX.h"
+#include "app/MapKeeper.h"
+#include "app/Session.h"
 #include "core/Settings.h"
 #include "game/World.h"
 #include "headless/Trace.h"
@@ -42,6 +45,13 @@ void AnimationFrame() {
 void Begin() {
   Game = std::make_unique<TBasic>();
   Basic = Game.get();
+  // A page has no command line: it plays on the map its player saved, as `corvina --map` does,
+  // so an edit kept with F2 (or at the end) is there when the page is opened again.
+  TCommandLine line;
+  line.MapFile = (UserDataDirectory() / "MAP.DAT").string();
+  // A kept file that is not a map is refused on the console; the page then starts on its own
+  // map, and a save keeps the refused file as MAP.DAT.bak.
+  PrepareSession(line, *Game, std::cerr);
   if (!Game->Start()) {
     corvina_page_ended(1);
     return;
@@ -57,6 +67,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int corvina_frames() { return Game ? Game->FFram
 // The mean time of a frame on the processor: the game's frame, its picture and its present.
 extern "C" EMSCRIPTEN_KEEPALIVE double corvina_frame_ms() {
   return Game && Game->FFramesRun > 0 ? TurnMs / Game->FFramesRun : 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned corvina_terrain() {
+  return Game && Game->GameStarted() && World ? TerrainCrc(*World->FMap) : 0;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_trace() {
