@@ -44,7 +44,9 @@ class TMap {
   // Loads the program's resource; throws std::runtime_error when it does not exist.
   static std::unique_ptr<TMap> CreateFromResource(const std::string& ResName, int ResType);
 
-  bool LoadFromFile(const std::string& FileName);
+  // False, changing nothing, for a file that cannot be opened or is not a regular file (a
+  // directory, FIFO or device is never read); *Why then says which. Throws as CreateFromFile.
+  bool LoadFromFile(const std::string& FileName, std::string* Why = nullptr);
   bool LoadFromResource(const std::string& ResName, int ResType);
   // The one parser of stored maps: copies up to 50000 bytes in cell order. Shorter data fills
   // only the first cells.
