@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "game/Random.h"
+#include "game/StartCells.h"
 #include "platform/GameInput.h"
 #include "res/Resources.h"
 
@@ -21,13 +22,19 @@ std::unique_ptr<TMap> TMap::CreateFromFile(const std::string& FileName) {
   if (!map->LoadFromFile(FileName, &why)) {
     LogWarning("map file " + FileName + " cannot be opened (" + why + "); a random map is generated");
     map->Generate();
+    return map;
   }
+  WarnOfLostPersons(*map);
   return map;
 }
 
 std::unique_ptr<TMap> TMap::CreateFromResource(const std::string& ResName, int ResType) {
   auto map = std::make_unique<TMap>();
-  if (!map->LoadFromResource(ResName, ResType)) map->Generate();
+  if (!map->LoadFromResource(ResName, ResType)) {
+    map->Generate();
+    return map;
+  }
+  WarnOfLostPersons(*map);
   return map;
 }
 

@@ -86,6 +86,8 @@ def make_cases(data):
         Case("--map /dev/tty on a terminal nobody types on", ["--windowed", "--no-dialog", "--map", "/dev/tty"], "exit2",
              "/dev/tty cannot be opened as a map (is a character device); it is left as it is", env=dummy,
              terminal=True),
+        Case("MAP.DAT losing a person", files_dummy, "runs", "map: person 2 is on no cell; it starts at (0, 0)",
+             env=dummy, files={"MAP.DAT": bytes(0 if i % 5 == 2 and b == 2 else b for i, b in enumerate(shipped_map))}),
         Case("MAP.DAT that fails while it is read", files_dummy, "exit1", "read error", env=dummy,
              files={"MAP.DAT": ("link", "/proc/self/mem")}),
         Case("Walk.Wav truncated", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
