@@ -254,34 +254,6 @@ TEST_F(BadMapFile, AMapThatCannotBeOpenedOrIsNoRegularFileGivesAGeneratedMapSayi
   generated("is a character device");
 }
 
-// Persons stand where they always did; the warnings only tell where that is.
-TEST_F(BadMapFile, AMapThatLosesPersonsSaysWhereTheyStartAndPlacesThemAsBefore) {
-  std::vector<uint8_t> map = Shipped();
-  const auto occupant = [&](int x, int y) -> uint8_t& { return map[(static_cast<size_t>(y) * 100 + x) * 5 + 2]; };
-  int x3 = -1, y3 = -1;
-  for (int y = 0; y < 100; ++y) {
-    for (int x = 0; x < 100; ++x) {
-      if (occupant(x, y) == 2) occupant(x, y) = 0;
-      if (occupant(x, y) == 3) x3 = x, y3 = y;
-    }
-  }
-  ASSERT_GE(x3, 0);
-  occupant(99, 99) = 3;  // a second copy, after the first in row order
-  Write("MAP.DAT", map);
-  TLogCapture log;
-  THeadlessConfig config;
-  config.MapFile = (Dir / "MAP.DAT").string();
-  THeadlessSession session(config);
-  const auto cell = [](int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{"corvina: map: person 2 is on no cell; it starts at (0, 0)",
-                                                   "corvina: map: person 3 is on cells " + cell(x3, y3) +
-                                                       " and (99, 99); it starts on (99, 99)"}));
-  EXPECT_EQ(World->Person(2)->FCellX, 0);
-  EXPECT_EQ(World->Person(2)->FCellY, 0);
-  EXPECT_EQ(World->Person(3)->FCellX, 99);
-  EXPECT_EQ(World->Person(3)->FCellY, 99);
-}
-
 TEST_F(BadMapFile, AMapThatFailsWhileItIsReadIsRefusedWithTheReason) {
   fs::create_symlink("/proc/self/mem", Dir / "MAP.DAT");
   EXPECT_NE(Start((Dir / "MAP.DAT").string()).find("read error"), std::string::npos);
