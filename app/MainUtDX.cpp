@@ -145,18 +145,19 @@ void TBasic::CreateSoundPlayer() {
   HostSound = FSound.get();
   int slot = -1;
   std::string source = "resource \"Walk\"";
+  std::string why;
   if (Settings.UseResources) {
     slot = FSound->LoadFromResource("Walk", RT_WAVE);
   } else {
     std::string dir = ProgramDirectory();
     source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
-    slot = FSound->LoadFromFile(source);
+    slot = FSound->LoadFromFile(source, &why);
   }
   // Without a device every load answers -1 and the game runs silent; with one, a footstep
   // that cannot be read ends the program with its reason rather than walking on mute.
   if (slot < 0 && FSound->HasDevice()) {
     throw std::runtime_error("The footstep sound could not be loaded from " + source +
-                             ": missing, unreadable or not a PCM wave.");
+                             ": missing, unreadable or not a PCM wave" + (why.empty() ? "" : " (" + why + ")") + ".");
   }
 }
 

@@ -48,8 +48,9 @@ std::optional<std::string> MapFileRefusal(const std::filesystem::path& file) {
   if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) return std::nullopt;
   const std::string name = PrintablePath(file);
   try {
-    if (!std::make_unique<TMap>()->LoadFromFile(file.string())) {
-      return name + " cannot be opened as a map (a folder, or not readable); it is left as it is";
+    std::string why;
+    if (!std::make_unique<TMap>()->LoadFromFile(file.string(), &why)) {
+      return name + " cannot be opened as a map (" + why + "); it is left as it is";
     }
   } catch (const std::exception& e) {
     return std::string(e.what()) + "; it is not a map, and is left as it is";

@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "game/Random.h"
+#include "game/StartCells.h"
 #include "platform/GameInput.h"
 #include "res/Resources.h"
 
@@ -17,33 +18,42 @@ TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
 
 std::unique_ptr<TMap> TMap::CreateFromFile(const std::string& FileName) {
   auto map = std::make_unique<TMap>();
-  if (!map->LoadFromFile(FileName)) {
-    LogWarning("map file " + FileName + " cannot be opened; a random map is generated");
+  std::string why;
+  if (!map->LoadFromFile(FileName, &why)) {
+    LogWarning("map file " + FileName + " cannot be opened (" + why + "); a random map is generated");
     map->Generate();
+    return map;
   }
+  WarnOfLostPersons(*map);
   return map;
 }
 
 std::unique_ptr<TMap> TMap::CreateFromResource(const std::string& ResName, int ResType) {
   auto map = std::make_unique<TMap>();
-  if (!map->LoadFromResource(ResName, ResType)) map->Generate();
+  if (!map->LoadFromResource(ResName, ResType)) {
+    map->Generate();
+    return map;
+  }
+  WarnOfLostPersons(*map);
   return map;
 }
 
-bool TMap::LoadFromFile(const std::string& FileName) {
-  // A file that cannot be opened (missing, a directory, no permission) gives false. Read errors
-  // and absurd sizes throw; a FIFO without a writer reads as empty instead of waiting.
-  const auto bytes = ReadWholeFile(FileName, MaxMapFileBytes);
-  if (!bytes) return false;
-  if (bytes->size() < MapBytes) {
-    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes->size()) + " bytes long; " +
+bool TMap::LoadFromFile(const std::string& FileName, std::string* Why) {
+  const TFileRead file = ReadWholeFile(FileName, MaxMapFileBytes);
+  if (!file.Bytes) {
+    if (Why) *Why = file.Why;
+    return false;
+  }
+  const std::vector<uint8_t>& bytes = *file.Bytes;
+  if (bytes.size() < MapBytes) {
+    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes.size()) + " bytes long; " +
                              std::to_string(MapBytes) + " bytes expected");
   }
-  if (bytes->size() > MapBytes) {
-    LogWarning("map file " + FileName + " is " + std::to_string(bytes->size()) + " bytes long; only its first " +
+  if (bytes.size() > MapBytes) {
+    LogWarning("map file " + FileName + " is " + std::to_string(bytes.size()) + " bytes long; only its first " +
                std::to_string(MapBytes) + " bytes are used");
   }
-  LoadFromBytes(*bytes);
+  LoadFromBytes(bytes);
   FFileName = FileName;
   return true;
 }

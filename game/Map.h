@@ -40,11 +40,14 @@ class TMap {
   // Loads the file; a file that cannot be opened gives a generated map.
   // Throws std::runtime_error for a file shorter than 50000 bytes, one larger than
   // MaxMapFileBytes, or one that fails while it is read; a longer one is used with a warning.
+  // A loaded map that leaves a person on no cell, or on several, is reported (WarnOfLostPersons).
   static std::unique_ptr<TMap> CreateFromFile(const std::string& FileName);
-  // Loads the program's resource; throws std::runtime_error when it does not exist.
+  // Loads the program's resource (reported alike); throws std::runtime_error when it does not exist.
   static std::unique_ptr<TMap> CreateFromResource(const std::string& ResName, int ResType);
 
-  bool LoadFromFile(const std::string& FileName);
+  // False, changing nothing, for a file that cannot be opened or is not a regular file (a
+  // directory, FIFO or device is never read); *Why then says which. Throws as CreateFromFile.
+  bool LoadFromFile(const std::string& FileName, std::string* Why = nullptr);
   bool LoadFromResource(const std::string& ResName, int ResType);
   // The one parser of stored maps: copies up to 50000 bytes in cell order. Shorter data fills
   // only the first cells.

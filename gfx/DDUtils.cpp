@@ -33,10 +33,13 @@ std::optional<TBitmap> FromFile(const std::string& fileName) {
   if (!path) return std::nullopt;
   std::string error;
   try {
-    auto bytes = ReadWholeFile(*path, MaxBitmapFileBytes);
-    if (!bytes) return std::nullopt;
+    const TFileRead file = ReadWholeFile(*path, MaxBitmapFileBytes);
     TBitmap bitmap;
-    if (DecodeBitmapFile(*bytes, bitmap, error)) return bitmap;
+    if (!file.Bytes) {
+      error = file.Why;
+    } else if (DecodeBitmapFile(*file.Bytes, bitmap, error)) {
+      return bitmap;
+    }
   } catch (const std::exception& e) {
     error = e.what();
   }
@@ -157,16 +160,16 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
     return palette;
   }
   const std::string fileName = name + ".BMP";
-  std::optional<std::vector<uint8_t>> bytes;
+  TFileRead file;
   if (auto path = FindLooseFile("", fileName)) {
     try {
-      bytes = ReadWholeFile(*path, MaxBitmapFileBytes);
+      file = ReadWholeFile(*path, MaxBitmapFileBytes);
     } catch (const std::exception&) {
-      bytes.reset();
+      file = {};
     }
   }
-  if (!bytes) throw std::runtime_error("Cannot open file " + fileName);
-  const std::span<const uint8_t> d = *bytes;
+  if (!file.Bytes) throw std::runtime_error("Cannot open file " + fileName + (file.Why.empty() ? "" : ": " + file.Why));
+  const std::span<const uint8_t> d = *file.Bytes;
   // 14 bytes of file header, 40 of info header, then 1024 bytes straight into the entries; the
   // entries the file does not reach keep the ramp.
   const std::optional<TBmpInfo> info = ReadBmpInfo(d, BmpFileHeaderSize);

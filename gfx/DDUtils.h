@@ -32,6 +32,7 @@ void LoadBitmapSurface(const std::string& name, int dx, int dy, bool systemMemor
 // Resource, then name + ".BMP"; nothing found: the surface keeps its contents.
 void ReloadBitmapSurface(TDDSurface* surface, const std::string& name);
 // The 256 entries from the bitmap's colour table; the 3-3-2 ramp where it has none.
-// Throws std::runtime_error("Cannot open file <name>.BMP") when neither exists.
+// Throws std::runtime_error("Cannot open file <name>.BMP") when neither can be read, followed by
+// why for a file that is there ("…: is a directory", "…: Permission denied").
 TPalette LoadPaletteFromBitmap(const std::string& name);
 void ClearSurface(TDDSurface* surface, uint16_t colour);

@@ -269,8 +269,8 @@ std::optional<TReplayMap> ReplayMap(const TRecording& r, std::string* error) {
     std::unique_ptr<TMap> map = std::make_unique<TMap>();
     if (file.empty()) {
       map = LoadGameMap();
-    } else if (!map->LoadFromFile(file)) {
-      if (error) *error = which + ", the recording's map, cannot be opened";
+    } else if (std::string why; !map->LoadFromFile(file, &why)) {
+      if (error) *error = which + ", the recording's map, cannot be opened (" + why + ")";
       return std::nullopt;
     }
     if (MapCrc(*map) == r.StartMap) return TReplayMap{{}, file};
@@ -286,9 +286,9 @@ std::optional<TReplayMap> ReplayMap(const TRecording& r, std::string* error) {
 
 std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* error) {
   constexpr size_t MaxScriptBytes = 64u << 20;
-  const auto bytes = ReadWholeFile(path, MaxScriptBytes);
-  if (!bytes) return *error = "cannot open script " + PrintablePath(path), std::nullopt;
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  const TFileRead file = ReadWholeFile(path, MaxScriptBytes);
+  if (!file.Bytes) return *error = "cannot open script " + PrintablePath(path) + " (" + file.Why + ")", std::nullopt;
+  const std::string_view text(reinterpret_cast<const char*>(file.Bytes->data()), file.Bytes->size());
   TScriptParseResult parsed = ParseScript(text);
   if (!parsed.Error.empty()) return *error = PrintablePath(path) + ": " + parsed.Error, std::nullopt;
   std::stable_sort(parsed.Events.begin(), parsed.Events.end(),

@@ -2,6 +2,7 @@
 #include "res/Resources.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,6 +45,40 @@ bool IsRegularFile(const std::string& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// The entry of `dir` named `name` (without regard to case; an exact match wins) that passes `fits`.
+std::optional<std::string> FindEntry(const std::string& dir, const std::string& name,
+                                     bool (*fits)(const std::string& path)) {
+  const std::string exact = JoinPath(dir, name);
+  if (fits(exact)) return exact;
+  // Several names may differ only in case; the first in byte order wins, so the choice is stable.
+  std::optional<std::string> best;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string entry = it->path().filename().string();
+    if (!SameName(entry, name) || (best && entry >= *best)) continue;
+    if (fits(JoinPath(dir, entry))) best = entry;
+  }
+  if (!best) return std::nullopt;
+  return JoinPath(dir, *best);
+}
+
+// The kind of a file that is not a regular one, as the reason it is not read.
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "is a directory";
+  if (S_ISFIFO(mode)) return "is a FIFO";
+  if (S_ISCHR(mode)) return "is a character device";
+  if (S_ISBLK(mode)) return "is a block device";
+  if (S_ISSOCK(mode)) return "is a socket";
+  return "is not a regular file";
+}
+
+TFileRead NotRead(std::string why) { return {std::nullopt, std::move(why)}; }
+
 }  // namespace
 
 std::optional<std::span<const uint8_t>> FindResource(std::string_view name, int type) {
@@ -56,18 +91,8 @@ void SetResourceTableForTesting(std::optional<std::vector<TResource>> table) { T
 
 std::optional<std::string> FindLooseFile(const std::string& dir, const std::string& name) {
   if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
-  const std::string exact = JoinPath(dir, name);
-  if (IsRegularFile(exact)) return exact;
-  // Several names may differ only in case; the first in byte order wins, so the choice is stable.
-  std::optional<std::string> best;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string entry = it->path().filename().string();
-    if (!SameName(entry, name) || (best && entry >= *best)) continue;
-    if (IsRegularFile(JoinPath(dir, entry))) best = entry;
-  }
-  if (!best) return std::nullopt;
-  return JoinPath(dir, *best);
+  if (auto file = FindEntry(dir, name, IsRegularFile)) return file;
+  return FindEntry(dir, name, Exists);
 }
 
 std::string ProgramDirectory() {
@@ -79,13 +104,17 @@ std::string ProgramDirectory() {
   return dir;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-  // Opened without waiting: a FIFO nobody writes to would otherwise block the open for ever.
-  // Reads then wait as usual, and end at once when there is no writer.
-  const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.IsOpen()) return std::nullopt;
+TFileRead ReadWholeFile(const std::string& path, size_t maxBytes) {
+  // Anything but a regular file is refused before it is opened, since opening a device can act
+  // (a watchdog starts, a tape rewinds); the opened descriptor is asked again, as the name may
+  // have been given to something else in between.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return NotRead(KindOf(info.st_mode));
+  // Opened without waiting: a FIFO put there in between would otherwise block the open for ever.
+  const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.IsOpen()) return NotRead(std::strerror(errno));
+  if (::fstat(fd.Get(), &info) != 0) return NotRead(std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) return NotRead(KindOf(info.st_mode));
   ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
   // Read in pieces up to one byte past the bound: works for pipes and files whose size changes.
   std::vector<uint8_t> data;
@@ -103,5 +132,5 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
     }
     data.insert(data.end(), buffer, buffer + got);
   }
-  return data;
+  return {std::move(data), {}};
 }

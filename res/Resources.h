@@ -30,11 +30,21 @@ void SetResourceTableForTesting(std::optional<std::vector<TResource>> table);
 
 // The path of a file named `name` in `dir`, matching the name without regard to case
 // (an exact match wins); nothing when there is none. An empty dir means the current directory.
+// A regular file is preferred; an entry of another kind (a directory, a FIFO, a device) is
+// given only when no file has the name, so that its loader can say why it is not read.
 std::optional<std::string> FindLooseFile(const std::string& dir, const std::string& name);
 
 // The directory the running program lives in, with a trailing '/'.
 std::string ProgramDirectory();
 
-// Whole file, or nothing when it cannot be opened. Throws std::runtime_error for a file larger
-// than maxBytes (a loader's bound) so no absurd file is read into memory.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes);
+// A whole file, or why it was not read.
+struct TFileRead {
+  std::optional<std::vector<uint8_t>> Bytes;
+  std::string Why;  // without Bytes: "is a directory", "is a FIFO", ... or the system's reason the open failed
+};
+
+// Reads a regular file whole. Anything else (a directory, FIFO, device or socket) is never read,
+// nor is a device opened: it gives no bytes and its kind as the reason, as a file that cannot be
+// opened gives the system's reason. Throws std::runtime_error naming the file for one larger than
+// maxBytes (a loader's bound, so no absurd file is read into memory) or one that fails while read.
+TFileRead ReadWholeFile(const std::string& path, size_t maxBytes);

@@ -13,14 +13,31 @@ namespace {
 
 constexpr size_t MinBufferBytes = 4;  // the smallest sound buffer a device accepts
 
-// What the device says of a sound of `bytes` PCM bytes in `f`: DS_OK or the refusal.
-HRESULT CheckFormat(const TWaveFormatEx& f, size_t bytes) {
-  const bool pcm = f.wFormatTag == WAVE_FORMAT_PCM && (f.nChannels == 1 || f.nChannels == 2) &&
-                   (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) && f.nSamplesPerSec >= 100 &&
-                   f.nSamplesPerSec <= 200000 && f.nBlockAlign == f.nChannels * f.wBitsPerSample / 8;
-  if (!pcm) return DSERR_BADFORMAT;
-  if (bytes < MinBufferBytes) return DSERR_INVALIDPARAM;
-  return DS_OK;
+// What the device makes of a sound of `bytes` PCM bytes in `f`: DS_OK, or its refusal and why.
+struct TVerdict {
+  HRESULT Code = DS_OK;
+  std::string Why;
+};
+
+TVerdict Judge(const TWaveFormatEx& f, size_t bytes) {
+  const auto n = [](auto value) { return std::to_string(value); };
+  if (f.wFormatTag != WAVE_FORMAT_PCM) {
+    return {DSERR_BADFORMAT, "format tag " + n(f.wFormatTag) + "; 1 (PCM) is played"};
+  }
+  if (f.nChannels != 1 && f.nChannels != 2) return {DSERR_BADFORMAT, n(f.nChannels) + " channels; 1 or 2 are played"};
+  if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) {
+    return {DSERR_BADFORMAT, n(f.wBitsPerSample) + " bits a sample; 8 or 16 are played"};
+  }
+  if (f.nSamplesPerSec < 100 || f.nSamplesPerSec > 200000) {
+    return {DSERR_BADFORMAT, n(f.nSamplesPerSec) + " samples a second; 100 to 200000 are played"};
+  }
+  const int frame = f.nChannels * f.wBitsPerSample / 8;
+  if (f.nBlockAlign != frame) {
+    return {DSERR_BADFORMAT, "a block align of " + n(f.nBlockAlign) + "; frames of " + n(f.nChannels) + " x " +
+                                 n(f.wBitsPerSample) + " bits take " + n(frame)};
+  }
+  if (bytes < MinBufferBytes) return {DSERR_INVALIDPARAM, n(bytes) + " bytes of sound; at least 4 are played"};
+  return {};
 }
 
 TPlatformPcm PcmOf(const std::vector<uint8_t>& data, const TWaveFormatEx& f) {
@@ -73,23 +90,21 @@ int TDXSound::LoadFromResource(const std::string& name, int resType) {
     throw std::runtime_error("Resource \"" + name + "\" of type " + std::to_string(resType) + " not found");
   }
   auto image = ReadWaveResource(*bytes);
-  return image ? loadImage(*image) : -1;
+  return image ? loadImage(*image, "resource \"" + name + "\"") : -1;
 }
 
-int TDXSound::LoadFromFile(const std::string& fileName) {
+int TDXSound::LoadFromFile(const std::string& fileName, std::string* why) {
   if (!FDeviceOpen) return -1;
-  std::optional<std::vector<uint8_t>> bytes;
-  try {
-    bytes = ReadWholeFile(fileName, MaxFileBytes);
-  } catch (const std::runtime_error&) {
-    return -1;  // larger than any sound the player keeps
+  const TFileRead file = ReadWholeFile(fileName, MaxFileBytes);
+  if (!file.Bytes) {
+    if (why) *why = file.Why;
+    return -1;
   }
-  if (!bytes) return -1;
-  auto image = ReadWaveFile(*bytes);
-  return image ? loadImage(*image) : -1;
+  auto image = ReadWaveFile(*file.Bytes);
+  return image ? loadImage(*image, fileName) : -1;
 }
 
-int TDXSound::loadImage(const TWaveImage& image) {
+int TDXSound::loadImage(const TWaveImage& image, const std::string& source) {
   const int slot = FindFreeSlot();
   if (slot < 0 || image.Data.size() > static_cast<size_t>(INT_MAX)) return -1;
   FWaveData[slot].assign(image.Data.begin(), image.Data.end());
@@ -98,6 +113,11 @@ int TDXSound::loadImage(const TWaveImage& image) {
   bool created = false;
   try {
     created = CreateBuffer(slot, format);
+  } catch (const std::runtime_error& e) {
+    freeSlot(slot);
+    // The device's text alone names neither the sound nor what is wrong with it.
+    const std::string why = Judge(format, image.Data.size()).Why;
+    throw std::runtime_error(source + ": " + (why.empty() ? "" : why + ". ") + e.what());
   } catch (...) {
     freeSlot(slot);
     throw;
@@ -111,7 +131,7 @@ int TDXSound::loadImage(const TWaveImage& image) {
 
 bool TDXSound::CreateBuffer(int slot, TWaveFormatEx& format) {
   if (!FDeviceOpen || slot < 1 || slot > MaxSlots) return false;
-  HRESULT result = CheckFormat(format, FWaveData[slot].size());
+  HRESULT result = Judge(format, FWaveData[slot].size()).Code;
   int sound = 0;
   if (result == DS_OK) {
     sound = PlatformAudioLoad(PcmOf(FWaveData[slot], format));

@@ -52,12 +52,15 @@ class TDXSound {
   bool HasDevice() const { return FDeviceOpen; }
 
   // Loads the embedded resource `name` of numeric type `resType`; the slot or -1.
-  // Throws std::runtime_error for a missing resource, and with DSErrorString's text when the
-  // device refuses the sound's format.
+  // Throws std::runtime_error for a missing resource, and when the device refuses the sound:
+  // the source, what is wrong and DSErrorString's text ("resource "Walk": 24 bits a sample; 8 or
+  // 16 are played. The specified wave format is not supported.").
   int LoadFromResource(const std::string& name, int resType);
-  // Loads a RIFF WAVE file of PCM; the slot or -1 (unreadable, malformed, not PCM, no slot).
-  // Throws like LoadFromResource when the device refuses the format.
-  int LoadFromFile(const std::string& fileName);
+  // Loads a RIFF WAVE file of PCM; the slot or -1 (unreadable, not a regular file, malformed,
+  // not PCM, no slot), with *why set when the file was not read. Throws like LoadFromResource
+  // (naming the file) when the device refuses the sound, and for a file larger than MaxFileBytes
+  // or one that fails while read.
+  int LoadFromFile(const std::string& fileName, std::string* why = nullptr);
 
   // The lowest free slot 1..20, or -1 when all are taken or there is no device.
   int FindFreeSlot() const;
@@ -92,7 +95,7 @@ class TDXSound {
 
  private:
   bool loaded(int slot) const;
-  int loadImage(const TWaveImage& image);
+  int loadImage(const TWaveImage& image, const std::string& source);
   void freeSlot(int slot);
 
   bool FDeviceOpen = false;                                  // audio device open; false: silent

@@ -1,6 +1,7 @@
 // The map the player edits is kept: F2 saves it, every ordinary end saves what F2 did not (with
 // --map), a failed save says why and the game goes on, and a file that is no map is refused.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "app/MapKeeper.h"
 #include "platform/EndSignals.h"
 #include "platform/VirtualKeys.h"
+#include "util/Printable.h"
 #include "util/ScratchPath.h"
 
 namespace {
@@ -122,6 +124,13 @@ TEST_F(MapKeeping, AMapFileThatIsNoMapIsRefusedAndAMissingOneIsMadeLater) {
   ASSERT_TRUE(refusal);
   EXPECT_NE(refusal->find("short.dat\" is 9 bytes long; 50000 bytes expected"), std::string::npos) << *refusal;
   EXPECT_NE(refusal->find("left as it is"), std::string::npos) << *refusal;
-  EXPECT_TRUE(MapFileRefusal(Dir.Path));
   EXPECT_EQ(Read(Dir.Path / "short.dat").size(), 9u);
+  // A folder or a device is refused unread (a terminal would wait for input), saying what it is.
+  ASSERT_EQ(::mkfifo((Dir.Path / "fifo.dat").c_str(), 0600), 0);
+  for (const auto& [file, what] : {std::pair<std::filesystem::path, std::string>{Dir.Path, "is a directory"},
+                                   {Dir.Path / "fifo.dat", "is a FIFO"},
+                                   {"/dev/null", "is a character device"}}) {
+    EXPECT_EQ(MapFileRefusal(file),
+              PrintablePath(file) + " cannot be opened as a map (" + what + "); it is left as it is");
+  }
 }

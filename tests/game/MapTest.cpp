@@ -6,6 +6,7 @@
 
 #include "core/Settings.h"
 #include "game/Map.h"
+#include "game/StartCells.h"
 #include "game/World.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
@@ -237,6 +238,21 @@ TEST_F(MapLoadTest, TheLastOfSeveralStartCellsWins) {
   LoadIntoWorld(WriteTempFile("twice.dat", built.Bytes()));
   EXPECT_EQ(World->FActors[1]->FCellX, 90);
   EXPECT_EQ(World->FActors[1]->FCellY, 30);
+}
+
+// Person 4 has no cell on the shipped map, so only its copies are told of.
+TEST_F(MapLoadTest, PersonsOnNoCellOrOnSeveralAreToldAndALongListIsCut) {
+  TTestMap built;
+  for (int x = 0; x < 6; ++x) built.Occupant(x, 1, 1);
+  built.Occupant(40, 40, 2);
+  TMap map;
+  map.LoadFromBytes(built.Bytes());
+  EXPECT_EQ(LostPersons(map), (std::vector<std::string>{
+                                  "map: person 1 is on cells (0, 1), (1, 1), (2, 1) and 3 others; it starts on (5, 1)",
+                                  "map: person 3 is on no cell; it starts at (0, 0)"}));
+  built.Occupant(3, 9, 3).Occupant(7, 2, 4).Occupant(8, 2, 4);
+  map.LoadFromBytes(built.Bytes());
+  EXPECT_EQ(LostPersons(map)[1], "map: person 4 is on cells (7, 2) and (8, 2); it starts on (8, 2)");
 }
 
 TEST_F(MapLoadTest, AShortFileIsRefusedWithItsNameAndSizes) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "game/World.h"
+#include "core/Log.h"
 #include "headless/HeadlessSession.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
@@ -164,12 +165,19 @@ TEST_F(BadSheet, ASheetOfAbsurdDimensionsIsRefusedUnread) {
   }
 }
 
-TEST_F(BadSheet, AnUnreadableSheetIsTreatedAsMissing) {
+TEST_F(BadSheet, ASheetThatIsNoRegularFileIsRefusedSayingWhatItIs) {
+  const auto refusal = [this](const std::string& why) {
+    TLogCapture log;
+    EXPECT_EQ(Start(), "Lumo1 비트맵 로드 실패");
+    EXPECT_EQ(log.Count("bitmap Lumo1.BMP refused: " + why), 1) << why;
+    fs::remove(Dir / "Lumo1.BMP");
+  };
   fs::create_directory(Dir / "Lumo1.BMP");
-  EXPECT_EQ(Start(), "Lumo1 비트맵 로드 실패");
-  fs::remove(Dir / "Lumo1.BMP");
-  Fifo("Lumo1.BMP");  // nobody writes to it: read as empty, never waited on
-  EXPECT_EQ(Start(), "Lumo1 비트맵 로드 실패");
+  refusal("is a directory");
+  Fifo("Lumo1.BMP");  // nobody writes to it: never opened, never waited on
+  refusal("is a FIFO");
+  fs::create_symlink("/dev/null", Dir / "Lumo1.BMP");
+  refusal("is a character device");
 }
 
 TEST_F(BadSheet, ABadSecondSheetNamesTheSecondSheet) {
@@ -224,17 +232,26 @@ TEST_F(BadMapFile, ValuesOutOfRangeEverywhereStillPlay) {
   }
 }
 
-TEST_F(BadMapFile, AMapThatCannotBeOpenedGivesAGeneratedMap) {
-  fs::create_directory(Dir / "MAP.DAT");
-  THeadlessConfig config;
-  config.MapFile = (Dir / "MAP.DAT").string();
-  THeadlessSession session(config);
-  EXPECT_EQ(World->FMap->FFileName, "");  // generated, not loaded
-}
-
-TEST_F(BadMapFile, AFifoNobodyWritesToReadsAsAnEmptyMapInsteadOfWaiting) {
+// A FIFO or a device is never read (a terminal would wait for input): each is passed over for a
+// generated map as a missing file or a directory is, saying what it is.
+TEST_F(BadMapFile, AMapThatCannotBeOpenedOrIsNoRegularFileGivesAGeneratedMapSayingWhy) {
+  const std::string path = (Dir / "MAP.DAT").string();
+  const auto generated = [&](const std::string& why) {
+    TLogCapture log;
+    THeadlessConfig config;
+    config.MapFile = path;
+    THeadlessSession session(config);
+    EXPECT_EQ(World->FMap->FFileName, "") << why;  // generated, not loaded
+    EXPECT_EQ(log.Count("map file " + path + " cannot be opened (" + why + "); a random map is generated"), 1) << why;
+    fs::remove(path);
+  };
+  generated("No such file or directory");
+  fs::create_directory(path);
+  generated("is a directory");
   Fifo("MAP.DAT");
-  EXPECT_NE(Start((Dir / "MAP.DAT").string()).find("is 0 bytes long"), std::string::npos);
+  generated("is a FIFO");
+  fs::create_symlink("/dev/null", path);
+  generated("is a character device");
 }
 
 TEST_F(BadMapFile, AMapThatFailsWhileItIsReadIsRefusedWithTheReason) {
@@ -260,9 +277,20 @@ class BadWave : public BadInput {
     Put32(w, 40, dataLen);
     return w;
   }
-  int Load(const std::string& name) {
+  int Load(const std::string& name, std::string* why = nullptr) {
     TDXSound sound;
-    return sound.LoadFromFile((Dir / name).string());
+    return sound.LoadFromFile((Dir / name).string(), why);
+  }
+  // The message a load of `wave` as Walk.Wav (grown to `size` bytes when given) ends with.
+  std::string Refusal(const std::vector<uint8_t>& wave, uintmax_t size = 0) {
+    Write("Walk.Wav", wave);
+    if (size > 0) fs::resize_file(Dir / "Walk.Wav", size);  // sparse
+    try {
+      Load("Walk.Wav");
+      return "";
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
   }
 };
 
@@ -282,6 +310,34 @@ TEST_F(BadWave, TruncatedNotPcmOrUnreadableWavesAreRefused) {
   for (const char* name : {"short.wav", "float.wav", "empty.wav", "dir.wav", "fifo.wav", "missing.wav"}) {
     EXPECT_EQ(Load(name), -1) << name;
   }
+  std::string why;
+  EXPECT_EQ(Load("fifo.wav", &why), -1);
+  EXPECT_EQ(why, "is a FIFO");
+}
+
+TEST_F(BadWave, PcmTheDeviceCannotPlayIsRefusedNamingTheFileAndWhatIsWrongBeforeTheDevicesText) {
+  const std::string badFormat = "The specified wave format is not supported.";
+  struct TCase {
+    size_t At;  // the field changed: bits 34, channels 22, rate 24
+    uint16_t Value;
+    std::string Expected;
+  };
+  for (const TCase& c : {TCase{34, 24, "24 bits a sample; 8 or 16 are played. " + badFormat},
+                         TCase{34, 32, "32 bits a sample; 8 or 16 are played. " + badFormat},
+                         TCase{22, 0, "0 channels; 1 or 2 are played. " + badFormat},
+                         TCase{22, 3, "3 channels; 1 or 2 are played. " + badFormat},
+                         TCase{24, 0, "0 samples a second; 100 to 200000 are played. " + badFormat},
+                         TCase{24, 99, "99 samples a second; 100 to 200000 are played. " + badFormat},
+                         TCase{32, 2, "a block align of 2; frames of 1 x 8 bits take 1. " + badFormat}}) {
+    std::vector<uint8_t> wave = Wave();
+    Put16(wave, c.At, c.Value);
+    EXPECT_EQ(Refusal(wave), (Dir / "Walk.Wav").string() + ": " + c.Expected);
+  }
+  const std::string path = (Dir / "Walk.Wav").string();
+  EXPECT_EQ(
+      Refusal(Wave(1, 0)),
+      path + ": 0 bytes of sound; at least 4 are played. An invalid parameter was passed to the returning function.");
+  EXPECT_EQ(Refusal(Wave(), TDXSound::MaxFileBytes + 1), path + ": file larger than 67108864 bytes, refused");
 }
 
 TEST_F(BadWave, WithoutAnAudioDeviceTheGamePlaysSilent) {

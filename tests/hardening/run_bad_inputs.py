@@ -8,12 +8,15 @@ SIGTERM, which SDL turns into a quit: status 0) with the warning on standard err
 a timeout: a hang fails the case. Exit status 0 when every case passed.
 """
 import argparse
+import fcntl
 import os
+import pty
 import shutil
 import signal
 import struct
 import subprocess
 import sys
+import termios
 import time
 
 LATIN_FONTS = "/usr/share/fonts/truetype/dejavu"  # fonts-dejavu-core: no Hangul in it
@@ -21,21 +24,23 @@ RUN_SECONDS = 2.5   # a game that should run is left this long before it is aske
 LIMIT_SECONDS = 20  # longer than this is a hang
 
 
-def wave(tag=1, data_len=1404, cut=None):
-    fmt = struct.pack("<HHIIHHH", tag, 1, 11025, 11025, 1, 8, 0)
+def wave(tag=1, data_len=1404, cut=None, bits=8):
+    fmt = struct.pack("<HHIIHHH", tag, 1, 11025, 11025 * bits // 8, bits // 8, bits, 0)
     body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", data_len) + bytes(data_len)
     image = b"RIFF" + struct.pack("<I", len(body)) + body
     return image if cut is None else image[:cut]
 
 
 class Case:
-    def __init__(self, name, args, expect, message, env=None, files=None):
+    def __init__(self, name, args, expect, message, env=None, files=None, terminal=False):
         self.name = name
         self.args = args
-        self.expect = expect          # "exit1": ends with status 1; "runs": keeps running
+        self.expect = expect          # "exit1", "exit2": ends with that status; "runs": keeps running
         self.message = message        # text that standard error must contain
         self.env = env or {}
-        self.files = files or {}      # name beside the program -> bytes, "dir", "fifo" or ("link", target)
+        self.files = files or {}      # name beside the program -> bytes, "dir", "fifo", ("link", target)
+        #                               or ("sparse", head, size): head, then holes up to size bytes
+        self.terminal = terminal      # run on a terminal of its own that nobody types on (/dev/tty)
 
 
 def make_cases(data):
@@ -69,21 +74,36 @@ def make_cases(data):
              files={"MAP.DAT": "huge"}),
         Case("MAP.DAT full of out-of-range values", files_dummy, "runs", "", env=dummy,
              files={"MAP.DAT": bytes([0xFF, 0xC8, 0x63, 0x07, 0x09] * 10000)}),
-        Case("MAP.DAT missing", files_dummy, "runs", "cannot be opened; a random map is generated", env=dummy),
-        Case("MAP.DAT a directory", files_dummy, "runs", "cannot be opened; a random map is generated", env=dummy,
-             files={"MAP.DAT": "dir"}),
-        Case("MAP.DAT a FIFO nobody writes to", files_dummy, "exit1", "is 0 bytes long", env=dummy,
-             files={"MAP.DAT": "fifo"}),
+        Case("MAP.DAT missing", files_dummy, "runs",
+             "cannot be opened (No such file or directory); a random map is generated", env=dummy),
+        Case("MAP.DAT a directory", files_dummy, "runs", "cannot be opened (is a directory); a random map is generated",
+             env=dummy, files={"MAP.DAT": "dir"}),
+        Case("MAP.DAT a FIFO nobody writes to", files_dummy, "runs",
+             "cannot be opened (is a FIFO); a random map is generated", env=dummy, files={"MAP.DAT": "fifo"}),
+        Case("MAP.DAT a character device", files_dummy, "runs",
+             "cannot be opened (is a character device); a random map is generated", env=dummy,
+             files={"MAP.DAT": ("link", "/dev/null")}),
+        Case("--map /dev/tty on a terminal nobody types on", ["--windowed", "--no-dialog", "--map", "/dev/tty"], "exit2",
+             "/dev/tty cannot be opened as a map (is a character device); it is left as it is", env=dummy,
+             terminal=True),
+        Case("MAP.DAT losing a person", files_dummy, "runs", "map: person 2 is on no cell; it starts at (0, 0)",
+             env=dummy, files={"MAP.DAT": bytes(0 if i % 5 == 2 and b == 2 else b for i, b in enumerate(shipped_map))}),
         Case("MAP.DAT that fails while it is read", files_dummy, "exit1", "read error", env=dummy,
              files={"MAP.DAT": ("link", "/proc/self/mem")}),
         Case("Walk.Wav truncated", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
              files=dict(walk_map, **{"Walk.Wav": wave(cut=300)})),
         Case("Walk.Wav not PCM", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
              files=dict(walk_map, **{"Walk.Wav": wave(tag=3)})),
-        Case("Walk.Wav a FIFO nobody writes to", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+        Case("Walk.Wav a FIFO nobody writes to", sound_files, "exit1",
+             "/Walk.Wav: missing, unreadable or not a PCM wave (is a FIFO).", env=dummy,
              files=dict(walk_map, **{"Walk.Wav": "fifo"})),
-        Case("Walk.Wav a directory", sound_files, "exit1", "footstep sound could not be loaded", env=dummy,
+        Case("Walk.Wav a directory", sound_files, "exit1", "not a PCM wave (is a directory).", env=dummy,
              files=dict(walk_map, **{"Walk.Wav": "dir"})),
+        Case("Walk.Wav of 24 bits a sample", sound_files, "exit1",
+             "Walk.Wav: 24 bits a sample; 8 or 16 are played. The specified wave format is not supported.", env=dummy,
+             files=dict(walk_map, **{"Walk.Wav": wave(bits=24)})),
+        Case("Walk.Wav of PCM past 64 MiB", sound_files, "exit1", "Walk.Wav: file larger than 67108864 bytes, refused",
+             env=dummy, files=dict(walk_map, **{"Walk.Wav": ("sparse", wave(), (64 << 20) + 1)})),
     ]
 
 
@@ -96,6 +116,10 @@ def place(directory, name, content):
     elif content == "huge":
         with open(path, "wb") as f:
             f.truncate(64 << 20)  # sparse: costs no disk
+    elif isinstance(content, tuple) and content[0] == "sparse":
+        with open(path, "wb") as f:
+            f.write(content[1])
+            f.truncate(content[2])
     elif isinstance(content, tuple):
         os.symlink(content[1], path)
     else:
@@ -118,8 +142,13 @@ def run_case(case, program, work, fonts_confs):
         for mark, conf in fonts_confs.items():
             v = v.replace(mark, conf)
         env[k] = v
-    proc = subprocess.Popen([local] + case.args, cwd=directory, env=env, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    terminal = pty.openpty() if case.terminal else None
+    # On a terminal: a session of its own with the terminal as its controlling one, so /dev/tty
+    # names a terminal that would wait for ever for a key.
+    proc = subprocess.Popen([local] + case.args, cwd=directory, env=env,
+                            stdin=terminal[1] if terminal else subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, start_new_session=bool(terminal),
+                            preexec_fn=(lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0)) if terminal else None)
     problems = []
     if case.expect == "runs":
         time.sleep(RUN_SECONDS)
@@ -133,8 +162,11 @@ def run_case(case, program, work, fonts_confs):
         proc.kill()
         out, err = proc.communicate()
         problems.append("hung: still running after %d s" % LIMIT_SECONDS)
+    if terminal:
+        os.close(terminal[0])
+        os.close(terminal[1])
     err = err.decode("utf-8", "replace")
-    wanted = 1 if case.expect == "exit1" else 0
+    wanted = {"exit1": 1, "exit2": 2}.get(case.expect, 0)
     if proc.returncode != wanted and not problems:
         problems.append("status %d, expected %d" % (proc.returncode, wanted))
     if case.message and case.message not in err:

@@ -30,7 +30,7 @@ class Case:
         self.args = args
         self.status = status
         self.says = says        # text that standard error (or, with status 0, output) must hold
-        self.files = files or {}  # written in the case's folder before the run
+        self.files = files or {}  # written in the case's folder before the run ("fifo": a FIFO)
         self.limit = limit      # largest file the run may write, in bytes
         self.kept = kept or []  # files that must hold what they held before the run
         self.out = out          # "stdout": `says` is looked for on standard output
@@ -45,6 +45,8 @@ def cases():
              "--png 9:x.png asks for frame 9, but the run has 5 frames"),
         Case("a script line with a terminal escape", "headless", ["--script", "s.txt"], 1,
              "line 1: unknown command '\\x1b]0;owned\\x07'", files={"s.txt": hostile}),
+        Case("a script that is a FIFO", "headless", ["--script", "s.txt"], 1, "cannot open script s.txt (is a FIFO)",
+             files={"s.txt": "fifo"}),
         Case("a script word of 8 MiB", "headless", ["--script", "s.txt"], 1,
              "line 1: unknown command '" + "w" * 80 + "…'", files={"s.txt": b"1 " + b"w" * (8 << 20) + b"\n"}),
         Case("--png over a picture on a full disk", "headless", ["--frames", "5", "--png", "5:shot.png"], 1,
@@ -65,6 +67,9 @@ def run_case(case, programs, work):
     shutil.rmtree(directory, ignore_errors=True)
     os.makedirs(directory)
     for name, content in case.files.items():
+        if content == "fifo":
+            os.mkfifo(os.path.join(directory, name))
+            continue
         with open(os.path.join(directory, name), "wb") as f:
             f.write(content)
     before = set(os.listdir(directory))

@@ -77,7 +77,8 @@ TEST_F(RecordingRun, RefusesWhatItCannotHonour) {
   TRecordedSwitches elsewhere;
   elsewhere.MapFile = (Dir.Path / "gone.dat").string();
   EXPECT_EQ(Run(RecordingHeader(elsewhere, 0, OwnMap), {}),
-            "cannot replay " + rec + ": " + elsewhere.MapFile + ", the recording's map, cannot be opened");
+            "cannot replay " + rec + ": " + elsewhere.MapFile +
+                ", the recording's map, cannot be opened (No such file or directory)");
   EXPECT_EQ(Run("# corvina recording\n# switches: --sound\n", {}),
             rec + ": line 2: the recording asks for '--sound', which this program cannot honour");
 }

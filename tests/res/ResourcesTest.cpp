@@ -1,10 +1,16 @@
 // Resource lookup by name and type, loose files matched without regard to case, bounded reads.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "core/FileDescriptor.h"
 #include "res/Resources.h"
 
 namespace fs = std::filesystem;
@@ -87,13 +93,19 @@ TEST_F(LooseFiles, ExactMatchWinsOverOtherCases) {
   EXPECT_EQ(fs::path(*FindLooseFile(Dir(), "wALK.wAV")).filename(), "WALK.WAV");
 }
 
-TEST_F(LooseFiles, MissingFilesDirectoriesAndPathsInNamesAreNotFound) {
-  fs::create_directories(dir_ / "MAP.DAT");
-  EXPECT_FALSE(FindLooseFile(Dir(), "map.dat"));
+TEST_F(LooseFiles, MissingFilesAndPathsInNamesAreNotFound) {
   EXPECT_FALSE(FindLooseFile(Dir(), "Lumo2.BMP"));
   EXPECT_FALSE(FindLooseFile(Dir() + "/nowhere", "Lumo2.BMP"));
   Write("x", "1");
   EXPECT_FALSE(FindLooseFile("/", Dir().substr(1) + "/x"));
+}
+
+// A directory is found only where no file has the name, so the loader can tell why it is not read.
+TEST_F(LooseFiles, AFileOfTheNameIsPreferredToADirectory) {
+  fs::create_directories(dir_ / "MAP.DAT");
+  EXPECT_EQ(fs::path(FindLooseFile(Dir(), "map.dat").value_or("")).filename(), "MAP.DAT");
+  Write("Map.dat", "m");
+  EXPECT_EQ(fs::path(FindLooseFile(Dir(), "MAP.DAT").value_or("")).filename(), "Map.dat");
 }
 
 TEST_F(LooseFiles, EmptyDirectoryMeansTheCurrentOne) {
@@ -108,16 +120,29 @@ TEST_F(LooseFiles, EmptyDirectoryMeansTheCurrentOne) {
 
 TEST_F(LooseFiles, ReadWholeFileReturnsTheBytesUpToItsBound) {
   Write("MAP.DAT", std::string(100, 'm'));
-  auto data = ReadWholeFile(Dir() + "/MAP.DAT", 100);
-  ASSERT_TRUE(data);
-  EXPECT_EQ(data->size(), 100u);
-  EXPECT_EQ((*data)[99], 'm');
+  const TFileRead file = ReadWholeFile(Dir() + "/MAP.DAT", 100);
+  ASSERT_TRUE(file.Bytes);
+  EXPECT_EQ(file.Bytes->size(), 100u);
+  EXPECT_EQ(file.Bytes->back(), 'm');
   Write("empty", "");
-  EXPECT_EQ(ReadWholeFile(Dir() + "/empty", 10)->size(), 0u);
+  EXPECT_EQ(ReadWholeFile(Dir() + "/empty", 10).Bytes->size(), 0u);
 }
 
-TEST_F(LooseFiles, ReadWholeFileRefusesAFileLargerThanItsBoundNamingIt) {
+// The bytes this process has read so far, as the system counts them.
+uint64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return 0;
+}
+
+// However large the file, no more than one piece past the bound is read before the refusal.
+TEST_F(LooseFiles, ReadWholeFileRefusesAFileLargerThanItsBoundNamingItAfterABoundedRead) {
   Write("big", std::string(101, 'b'));
+  fs::resize_file(dir_ / "big", 64u << 20);  // sparse
+  const uint64_t before = BytesRead();
   try {
     ReadWholeFile(Dir() + "/big", 100);
     FAIL() << "no exception";
@@ -125,11 +150,33 @@ TEST_F(LooseFiles, ReadWholeFileRefusesAFileLargerThanItsBoundNamingIt) {
     EXPECT_NE(std::string(e.what()).find("big"), std::string::npos);
     EXPECT_NE(std::string(e.what()).find("100"), std::string::npos);
   }
+  EXPECT_LE(BytesRead() - before, 100u + 65536u + 4096u);  // the last a margin for /proc/self/io itself
 }
 
-TEST_F(LooseFiles, ReadWholeFileGivesNothingForMissingFilesAndDirectories) {
-  EXPECT_FALSE(ReadWholeFile(Dir() + "/none", 10));
-  EXPECT_FALSE(ReadWholeFile(Dir(), 10));
+// Nothing but a regular file is read (a device could wait for ever), and each says why.
+TEST_F(LooseFiles, ReadWholeFileReadsOnlyRegularFilesAndSaysWhatElseItWasGiven) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  const TFileDescriptor sock(::socket(AF_UNIX, SOCK_STREAM, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = Dir() + "/sock";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(::bind(sock.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  fs::create_directory_symlink(dir_, dir_ / "link-to-dir");
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {Dir() + "/none", "No such file or directory"}, {Dir(), "is a directory"},
+      {Dir() + "/link-to-dir", "is a directory"},     {Dir() + "/fifo", "is a FIFO"},
+      {"/dev/null", "is a character device"},         {socketPath, "is a socket"}};
+  // Where the machine lets a block device be made (as root); never opened, so any numbers do.
+  if (::mknod((dir_ / "block").c_str(), S_IFBLK | 0600, makedev(7, 200)) == 0) {
+    cases.emplace_back(Dir() + "/block", "is a block device");
+  }
+  for (const auto& [path, why] : cases) {
+    const TFileRead file = ReadWholeFile(path, 10);
+    EXPECT_FALSE(file.Bytes) << path;
+    EXPECT_EQ(file.Why, why) << path;
+  }
 }
 
 TEST_F(LooseFiles, ReadWholeFileLeavesNoDescriptorOpenWhicheverWayItEnds) {
@@ -139,7 +186,7 @@ TEST_F(LooseFiles, ReadWholeFileLeavesNoDescriptorOpenWhicheverWayItEnds) {
   Write("big", std::string(101, 'b'));
   const auto before = openDescriptors();
   for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(ReadWholeFile(Dir() + "/big", 101));
+    EXPECT_TRUE(ReadWholeFile(Dir() + "/big", 101).Bytes);
     EXPECT_THROW(ReadWholeFile(Dir() + "/big", 100), std::runtime_error);
     EXPECT_THROW(ReadWholeFile("/proc/self/mem", 100), std::runtime_error);  // fails while read
   }

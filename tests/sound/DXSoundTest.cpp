@@ -135,7 +135,8 @@ TEST_F(SoundPlayer, AResourceWithAnyFormatTagIsPassedToTheDeviceWhichRefusesNonP
     sound.LoadFromResource("Adpcm", RT_WAVE);
     FAIL() << "no exception";
   } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "The specified wave format is not supported.");
+    EXPECT_STREQ(e.what(),
+                 "resource \"Adpcm\": format tag 2; 1 (PCM) is played. The specified wave format is not supported.");
   }
   EXPECT_EQ(sound.FindFreeSlot(), 1);
   EXPECT_EQ(sound.WaveSize(1), 0);
@@ -162,7 +163,9 @@ TEST_F(SoundPlayer, FormatsTheDeviceCannotPlayThrowItsTextAndLeaveTheSlotFree) {
     sound.LoadFromResource("Tiny", RT_WAVE);
     FAIL() << "no exception";
   } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "An invalid parameter was passed to the returning function.");
+    EXPECT_STREQ(e.what(),
+                 "resource \"Tiny\": 3 bytes of sound; at least 4 are played. An invalid parameter was passed to the "
+                 "returning function.");
   }
   EXPECT_EQ(sound.FindFreeSlot(), 1);
   EXPECT_EQ(countCalls("load"), 0);
