@@ -74,7 +74,7 @@ class TCellPainter {
   TStackSlot StackAt(int cx, int cy) const {
     const TMapCell* cell = PaintedCell(cx, cy);
     if (cell == nullptr) return {};
-    const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
+    const uint8_t code = FMap.TileCode(cx, cy);  // from the neighbours too
     // A tile code past the table belongs to a stored kind above 5: it has no picture.
     if (code >= std::size(FWorld.FTiles) || !FWorld.FTiles[code]) return {};
     return {code, cell->Height};
