@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "game/GroundClear.h"
 #include "game/Random.h"
 #include "game/StackCover.h"
 #include "game/World.h"
@@ -184,7 +183,7 @@ void TSystem::DrawWorld() {
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
-  if (Display && Display->FBackBuffer) ClearUncoveredGround(*Display->FBackBuffer, ground, columns);
+  if (Display && Display->FBackBuffer) FGroundClear.Clear(*Display->FBackBuffer, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
