@@ -38,21 +38,39 @@ struct TBand {
 }  // namespace
 
 void ClearUncoveredGround(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {
+  TGroundClear().Clear(surface, rows, columns);
+}
+
+void TGroundClear::Clear(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {
   if (!surface.Quiet() || columns < 1 || columns > 32 || !LaidAsView(rows)) {
     ClearSurface(&surface, 0);
     return;
   }
-  const int width = surface.Width(), stride = surface.Pitch() / 2;
+  if (rows != FRows || columns != FColumns || surface.Width() != FWidth || surface.Height() != FHeight ||
+      surface.Pitch() != FPitch) {
+    WorkOut(surface, rows, columns);
+  }
   uint16_t* pixels = surface.Pixels();
+  for (const TSpan& span : FSpans) std::memset(pixels + span.At, 0, span.Pixels * 2);
+}
+
+void TGroundClear::WorkOut(const TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {
+  FRows = rows;
+  FColumns = columns;
+  FWidth = surface.Width();
+  FHeight = surface.Height();
+  FPitch = surface.Pitch();
+  FSpans.clear();
+  const int width = FWidth, stride = FPitch / 2;
   const auto clear = [&](int y, int from, int to) {
     from = std::max(from, 0);
     to = std::min(to, width);
-    if (from < to) std::memset(pixels + static_cast<size_t>(y) * stride + from, 0, static_cast<size_t>(to - from) * 2);
+    if (from < to) FSpans.push_back({static_cast<size_t>(y) * stride + from, static_cast<size_t>(to - from)});
   };
   const int top = rows.front().Centre.Y, bottom = rows.back().Centre.Y;
   size_t bandIndex = rows.size();
   TBand band(rows[0], rows[1], columns);
-  for (int y = 0; y < surface.Height(); ++y) {
+  for (int y = 0; y < FHeight; ++y) {
     // Above the first row's centres and below the last's, no row pair holds the picture.
     if (y < top || y >= bottom) {
       clear(y, 0, width);

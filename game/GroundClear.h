@@ -14,6 +14,7 @@
 struct TGroundRow {
   TPoint Centre;
   uint64_t Covers = 0;  // bit j: place j draws its whole diamond
+  bool operator==(const TGroundRow&) const = default;
 };
 constexpr int GroundPlacePixels = 60;
 constexpr int GroundRowPixels = 14;
@@ -23,3 +24,25 @@ constexpr int GroundRowPixels = 14;
 // each shifted half a place against the one before, as the render pass lays its view. Rows
 // laid otherwise, or a surface that is not quiet, get the whole clear.
 void ClearUncoveredGround(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
+
+// The same clear for a view drawn frame after frame: the spans worked out for one view are kept,
+// and a view laid as the one before onto a surface of the same measures is cleared through them.
+class TGroundClear {
+ public:
+  void Clear(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
+
+ private:
+  struct TSpan {
+    size_t At;      // first pixel, from the surface's pixel (0, 0)
+    size_t Pixels;  // how many
+  };
+  void WorkOut(const TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
+
+  // What the spans were worked out for.
+  std::vector<TGroundRow> FRows;
+  int FColumns = 0;
+  int FWidth = 0;
+  int FHeight = 0;
+  int FPitch = 0;  // bytes
+  std::vector<TSpan> FSpans;
+};

@@ -101,12 +101,7 @@ uint8_t TMap::GetCell(uint8_t Index, int X, int Y) const {
   if (!OnMap(X, Y)) return 0;
   const TMapCell& cell = FCells[Y][X];
   switch (Index) {
-    case CellKind: {
-      int code = (cell.Kind * 4) & 255;
-      if (OnMap(X, Y - 1) && FCells[Y - 1][X].Height != cell.Height) code += 1;
-      if (OnMap(X + 1, Y) && FCells[Y][X + 1].Height != cell.Height) code += 2;
-      return static_cast<uint8_t>(code);
-    }
+    case CellKind: return TileCode(X, Y);
     case CellHeight: return cell.Height;
     case CellOccupant: return cell.Occupant;
     case CellExplored: return cell.Explored;

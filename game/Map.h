@@ -58,6 +58,15 @@ class TMap {
   void Generate();
 
   uint8_t GetCell(uint8_t Index, int X, int Y) const;
+  // GetCell(CellKind, X, Y) of a cell on the map: the kind's first code, plus 1 when the cell
+  // above differs in height, plus 2 when the one to the right does.
+  uint8_t TileCode(int X, int Y) const {
+    const TMapCell& cell = FCells[Y][X];
+    int code = (cell.Kind * 4) & 255;
+    if (Y > 0 && FCells[Y - 1][X].Height != cell.Height) code += 1;
+    if (X + 1 < MapSize && FCells[Y][X + 1].Height != cell.Height) code += 2;
+    return static_cast<uint8_t>(code);
+  }
   void SetCell(uint8_t Index, int X, int Y, uint8_t Value);
   static bool OnMap(int X, int Y) { return X >= 0 && X < MapSize && Y >= 0 && Y < MapSize; }
 

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "game/GroundClear.h"
 #include "game/Random.h"
 #include "game/StackCover.h"
 #include "game/World.h"
@@ -74,7 +73,7 @@ class TCellPainter {
   TStackSlot StackAt(int cx, int cy) const {
     const TMapCell* cell = PaintedCell(cx, cy);
     if (cell == nullptr) return {};
-    const uint8_t code = FMap.GetCell(CellKind, cx, cy);  // the tile code, from the neighbours too
+    const uint8_t code = FMap.TileCode(cx, cy);  // from the neighbours too
     // A tile code past the table belongs to a stored kind above 5: it has no picture.
     if (code >= std::size(FWorld.FTiles) || !FWorld.FTiles[code]) return {};
     return {code, cell->Height};
@@ -184,7 +183,7 @@ void TSystem::DrawWorld() {
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
-  if (Display && Display->FBackBuffer) ClearUncoveredGround(*Display->FBackBuffer, ground, columns);
+  if (Display && Display->FBackBuffer) FGroundClear.Clear(*Display->FBackBuffer, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover

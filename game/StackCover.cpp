@@ -17,7 +17,6 @@ constexpr uint16_t PackedPresent = 0x800;
 constexpr int PackedShapeShift = 5;
 constexpr uint16_t PackedShapeMask = 0x3F;
 constexpr uint16_t PackedLowered = 0x10;
-constexpr uint16_t PackedHeight = 0xF;
 
 // A later block's solid row as a screen interval [First, End).
 struct TCover {
@@ -61,6 +60,7 @@ void TStackCover::Sync() {
   FShapeOfCode.clear();
   FShapes.clear();
   FHoldsGround.clear();
+  FFacts.clear();
   std::fill(FKept.begin(), FKept.end(), TKept{});
   FCuts.clear();
   FCutNumbers.clear();
@@ -123,22 +123,21 @@ bool TStackCover::TShape::HoldsGround() const {
   return true;
 }
 
-bool TStackCover::CoversGround(const TSystem& world, const TStackSlot& slot) {
-  if (slot.Code < 0 || slot.Code / 4 == WaterKind) return false;
-  const int shape = ShapeOf(world, slot.Code);
-  if (shape < 0) return false;
+const TStackCover::TCodeFacts& TStackCover::LearnFacts(const TSystem& world, int code) {
+  static constexpr TCodeFacts outside{true, false, 0};
+  const int shape = ShapeOf(world, code);
+  if (code < 0 || static_cast<size_t>(code) >= std::size(world.FTiles)) return outside;
+  FFacts.resize(std::size(world.FTiles));
+  TCodeFacts& facts = FFacts[static_cast<size_t>(code)];
+  facts.Known = true;
+  if (shape < 0) return facts;
   if (FHoldsGround.size() <= static_cast<size_t>(shape)) FHoldsGround.resize(FShapes.size(), -1);
   int8_t& holds = FHoldsGround[static_cast<size_t>(shape)];
   if (holds < 0) holds = FShapes[static_cast<size_t>(shape)].HoldsGround() ? 1 : 0;
-  return holds != 0;
-}
-
-uint16_t TStackCover::Pack(const TSystem& world, const TStackSlot& slot) {
-  if (slot.Height < 0 || slot.Height > PackedHeight) return 0;
-  const int shape = ShapeOf(world, slot.Code);
-  if (shape < 0) return 0;
-  return static_cast<uint16_t>(PackedPresent | (shape << PackedShapeShift) |
-                               (slot.Code / 4 == WaterKind ? PackedLowered : 0) | slot.Height);
+  const bool water = code / 4 == WaterKind;
+  facts.CoversGround = !water && holds != 0;
+  facts.Packed = static_cast<uint16_t>(PackedPresent | (shape << PackedShapeShift) | (water ? PackedLowered : 0));
+  return facts;
 }
 
 void TStackCover::Compute(uint16_t self, const uint16_t (&front)[3], TKept& out) {

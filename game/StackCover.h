@@ -62,11 +62,15 @@ class TStackCover {
   void Sync();
   // Whether the stack's lowest block draws every pixel of its ground diamond: nothing needs
   // clearing under it.
-  bool CoversGround(const TSystem& world, const TStackSlot& slot);
+  bool CoversGround(const TSystem& world, const TStackSlot& slot) { return Facts(world, slot.Code).CoversGround; }
   // A stack reduced to what decides its cover, in 12 bits: its picture's shape (shared by
   // every tile code with the same one), whether it sits lower as water does, and its height.
   // 0: it covers nothing and is drawn whole.
-  uint16_t Pack(const TSystem& world, const TStackSlot& slot);
+  uint16_t Pack(const TSystem& world, const TStackSlot& slot) {
+    if (slot.Height < 0 || slot.Height > PackedHeight) return 0;
+    const uint16_t packed = Facts(world, slot.Code).Packed;
+    return packed == 0 ? 0 : static_cast<uint16_t>(packed | slot.Height);
+  }
   // Rows of each level 0..height of the packed stack `self` to draw, given the packed stacks
   // in front, in TFrontSlot order. Null: draw every row.
   const TLevelRows* Rows(uint16_t self, const uint16_t (&front)[3]);
@@ -104,6 +108,24 @@ class TStackCover {
   static constexpr size_t KeptSlots = size_t{1} << KeptBits;
   static constexpr size_t MaxShapes = 63;  // distinct shapes a packed stack can name
 
+  static constexpr uint16_t PackedHeight = 0xF;
+
+  // What a stack of one tile code packs to and covers, its height aside: asked for every place
+  // of every frame, so kept by code once learnt.
+  struct TCodeFacts {
+    bool Known = false;
+    bool CoversGround = false;
+    uint16_t Packed = 0;  // Pack of a stack of the code at height 0; 0 without a shape
+  };
+  const TCodeFacts& Facts(const TSystem& world, int code) {
+    static constexpr TCodeFacts none{true, false, 0};
+    if (code < 0) return none;
+    if (static_cast<size_t>(code) < FFacts.size() && FFacts[static_cast<size_t>(code)].Known) {
+      return FFacts[static_cast<size_t>(code)];
+    }
+    return LearnFacts(world, code);
+  }
+  const TCodeFacts& LearnFacts(const TSystem& world, int code);
   // The shape of tile code's picture, shared by every code whose picture has the same one;
   // -1 when it has none.
   int ShapeOf(const TSystem& world, int code);
@@ -115,6 +137,7 @@ class TStackCover {
   std::vector<int> FShapeOfCode;    // by tile code: index into FShapes, -1 none, -2 not taken yet
   std::vector<TShape> FShapes;
   std::vector<int8_t> FHoldsGround;  // by shape: 1 it holds its ground diamond, 0 not, -1 unknown
+  std::vector<TCodeFacts> FFacts;    // by tile code
   std::vector<TKept> FKept = std::vector<TKept>(KeptSlots);
   uint32_t FUses = 0;
   std::vector<std::unique_ptr<TPictureCut>> FCuts;  // cut number n at n - 1

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "game/GroundClear.h"
 #include "game/Map.h"
 #include "game/Person.h"
 #include "game/StackCover.h"
@@ -73,6 +74,7 @@ class TSystem {
   // false: every row of every block is drawn, also where later blocks cover it in full.
   bool FTrimHidden = true;
   TStackCover FCover;
+  TGroundClear FGroundClear;  // the clear under the view's ground, kept from frame to frame
 
  private:
   bool ScrollAtEdges(const TPoint& P);

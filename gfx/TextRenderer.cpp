@@ -13,7 +13,7 @@
 #include "core/Log.h"
 #include "gfx/Cp949.h"
 #include "gfx/FaceRaster.h"
-#include "gfx/PixelFormat.h"
+#include "gfx/InkBlend.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
@@ -98,25 +98,19 @@ bool RenderLine(std::string_view utf8, int points, TCoverage& line) {
   return false;
 }
 
-uint8_t Mix(uint8_t fg, uint8_t bg, uint32_t alpha) {
-  return static_cast<uint8_t>((fg * alpha + bg * (255 - alpha) + 127) / 255);
-}
-
-// One inked pixel of a rendered line.
-struct TInk {
-  uint16_t Col;
-  uint16_t Row;
-  uint8_t Alpha;  // coverage, 1..255
-};
-
-// The coverage of one rendered line, independent of its colour: only the inked pixels, since
-// most of a line's box is empty. Fully covered pixels are kept apart: they are only stored.
+// The coverage of one rendered line, independent of its colour: only the stretches with ink
+// (from an inked pixel to an inked pixel, close gaps included at 0), since most of a line's box
+// is empty.
 struct TLineMask {
-  std::vector<TInk> Solid;    // coverage 255, row by row
-  std::vector<TInk> Partial;  // coverage 1..254, row by row
-  int Width = 0;              // the ink's extent from the line's top-left
+  std::vector<TInkSpan> Spans;  // row by row
+  std::vector<uint8_t> Cover;   // InkSlack more at the end
+  int Width = 0;                // the ink's extent from the line's top-left
   int Height = 0;
 };
+
+// Inks this close in a row share a span: blending a few uninked pixels costs less than
+// starting another span.
+constexpr int SpanGap = 16;
 
 enum class TEncoding : uint8_t { Utf8, Cp949 };
 
@@ -169,47 +163,27 @@ const TLineMask* MaskOf(const TLineView& text) {
   TLineMask mask;  // a line's box is at most 65535 pixels each way: its places fit 16 bits
   for (int row = 0; row < line.Height; ++row) {
     const uint8_t* src = line.Alpha.data() + static_cast<size_t>(row) * line.Width;
-    for (int col = 0; col < line.Width; ++col) {
-      const uint8_t alpha = src[col];
-      if (alpha == 0) continue;
-      (alpha == 255 ? mask.Solid : mask.Partial)
-          .push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), alpha});
-      mask.Width = std::max(mask.Width, col + 1);
+    for (int col = 0; col < line.Width;) {
+      if (src[col] == 0) {
+        ++col;
+        continue;
+      }
+      int end = col + 1;  // one past the span's last ink
+      for (int next = end; next < line.Width && next - end < SpanGap; ++next) {
+        if (src[next] != 0) end = next + 1;
+      }
+      mask.Spans.push_back({static_cast<uint16_t>(col), static_cast<uint16_t>(row), static_cast<uint16_t>(end - col),
+                            static_cast<uint32_t>(mask.Cover.size())});
+      mask.Cover.insert(mask.Cover.end(), src + col, src + end);
+      mask.Width = std::max(mask.Width, end);
       mask.Height = row + 1;
+      col = end;
     }
   }
+  mask.Cover.resize(mask.Cover.size() + InkSlack);
   if (KeptLines.size() >= MaxKeptLines) KeptLines.clear();
   TLineKey key{std::string(text.Bytes), text.Encoding, text.Points};
   return &KeptLines.emplace(std::move(key), std::move(mask)).first->second;
-}
-
-// fn(pixel, ink) for each ink of the list that falls inside the target; the bounds are only
-// tested one by one when the line reaches past the target.
-template <class Fn>
-void EachInk(const TSurfaceDC& target, int x, int y, bool inside, const std::vector<TInk>& inks, Fn fn) {
-  auto* pixels = reinterpret_cast<uint8_t*>(target.Pixels);
-  for (const TInk& ink : inks) {
-    const int px = x + ink.Col, py = y + ink.Row;
-    if (!inside && (px < 0 || py < 0 || px >= target.Width || py >= target.Height)) continue;
-    fn(reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * target.Pitch)[px], ink);
-  }
-}
-
-// The line's ink in the colour over the target's pixels, clipped to the target.
-template <int Kind>
-void BlendInk(const TSurfaceDC& target, int x, int y, const TLineMask& mask, TColor colour) {
-  const uint8_t fr = static_cast<uint8_t>(GetRValue(colour));
-  const uint8_t fg = static_cast<uint8_t>(GetGValue(colour));
-  const uint8_t fb = static_cast<uint8_t>(GetBValue(colour));
-  const uint16_t solid = PackColour(Kind, colour);
-  const bool inside =
-      x >= 0 && y >= 0 && int64_t{x} + mask.Width <= target.Width && int64_t{y} + mask.Height <= target.Height;
-  EachInk(target, x, y, inside, mask.Solid, [&](uint16_t& d, const TInk&) { d = solid; });
-  EachInk(target, x, y, inside, mask.Partial, [&](uint16_t& d, const TInk& ink) {
-    uint8_t r, g, b;
-    UnpackRgb(Kind, d, r, g, b);
-    d = PackRgb(Kind, Mix(fr, r, ink.Alpha), Mix(fg, g, ink.Alpha), Mix(fb, b, ink.Alpha));
-  });
 }
 
 }  // namespace
@@ -222,11 +196,9 @@ void DrawLine(const TSurfaceDC& target, int x, int y, const TLineView& text, TCo
   if (text.Bytes.empty() || target.Pixels == nullptr) return;
   const TLineMask* mask = MaskOf(text);
   if (mask == nullptr) return;
-  switch (target.PixelKind) {
-    case PixelKind555: return BlendInk<PixelKind555>(target, x, y, *mask, colour);
-    case PixelKindBgr565: return BlendInk<PixelKindBgr565>(target, x, y, *mask, colour);
-    default: return BlendInk<PixelKind565>(target, x, y, *mask, colour);
-  }
+  BlendInkSpans(target, x, y, mask->Spans, mask->Cover.data(),
+                {static_cast<uint8_t>(GetRValue(colour)), static_cast<uint8_t>(GetGValue(colour)),
+                 static_cast<uint8_t>(GetBValue(colour))});
 }
 
 }  // namespace

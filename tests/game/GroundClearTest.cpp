@@ -72,6 +72,30 @@ TEST(GroundClear, ClearsWhatNoCoveringDiamondHoldsAndKeepsTheRest) {
   }
 }
 
+// One clear kept across frames: views that repeat, change their covering places or their
+// offset, and surfaces of other measures, each cleared as a fresh clear would.
+TEST(GroundClear, AClearKeptFromFrameToFrameClearsAsAFreshOne) {
+  std::mt19937 rng(5);
+  TGroundClear kept;
+  std::vector<TGroundRow> view;
+  for (int frame = 0; frame < 24; ++frame) {
+    if (frame % 3 != 2) view = View(41, {frame % 5 * 7, frame % 2 * 9}, rng, frame % 4 * 3);
+    if (frame % 6 == 1) view[frame % 41].Covers ^= 1;
+    const int width = frame % 8 < 4 ? 640 : 800, height = frame % 8 < 4 ? 480 : 600;
+    TDDSurface fresh(width, height, PixelKind565, 0, 64), again(width, height, PixelKind565, 0, frame / 3 % 2 * 64);
+    for (TDDSurface* s : {&fresh, &again}) {
+      for (int y = 0; y < height; ++y) std::fill_n(s->Pixels() + y * (s->Pitch() / 2), width, Stale);
+    }
+    ClearUncoveredGround(fresh, view, 15);
+    kept.Clear(again, view, 15);
+    for (int y = 0; y < height; ++y) {
+      ASSERT_TRUE(std::equal(fresh.Pixels() + y * (fresh.Pitch() / 2), fresh.Pixels() + y * (fresh.Pitch() / 2) + width,
+                             again.Pixels() + y * (again.Pitch() / 2)))
+          << "frame " << frame << ", row " << y;
+    }
+  }
+}
+
 TEST(GroundClear, RowsNotLaidAsTheViewOrABusySurfaceAreClearedWhole) {
   std::mt19937 rng(3);
   auto view = View(41, {0, 0}, rng, 0);
