@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The result of a surface or sound call: 0 success, anything else a code of its layer.
 using HRESULT = int32_t;
@@ -13,6 +14,17 @@ struct TPoint {
   int Y = 0;
   friend bool operator==(const TPoint&, const TPoint&) = default;
 };
+
+// "(x, y)", as messages show a cell or a point. Appended piece by piece: g++ 12 at -O2 raises a
+// false overlap warning on a chained concatenation.
+inline std::string PointText(const TPoint& p) {
+  std::string text = "(";
+  text += std::to_string(p.X);
+  text += ", ";
+  text += std::to_string(p.Y);
+  text += ")";
+  return text;
+}
 
 // Right and Bottom are exclusive: a picture of width w at x has Right = x + w.
 struct TRect {

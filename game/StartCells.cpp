@@ -1,6 +1,8 @@
 // The persons a loaded map loses, in words.
 #include "game/StartCells.h"
 
+#include <utility>
+
 #include "core/Log.h"
 #include "game/World.h"
 
@@ -12,14 +14,21 @@ constexpr size_t CellsNamed = 4;  // a person on more cells gets the first few a
 // only its copies are worth a word.
 constexpr int PersonWithoutStartCell = 4;
 
-std::string Cell(const TPoint& p) { return "(" + std::to_string(p.X) + ", " + std::to_string(p.Y) + ")"; }
-
 std::string CellList(const std::vector<TPoint>& cells) {
   const size_t named = cells.size() > CellsNamed ? CellsNamed - 1 : cells.size() - 1;
   std::string list;
-  for (size_t i = 0; i < named; ++i) list += (i > 0 ? ", " : "") + Cell(cells[i]);
-  if (named < cells.size() - 1) return list + " and " + std::to_string(cells.size() - named) + " others";
-  return list + " and " + Cell(cells.back());
+  for (size_t i = 0; i < named; ++i) {
+    if (i > 0) list += ", ";
+    list += PointText(cells[i]);
+  }
+  list += " and ";
+  if (named < cells.size() - 1) {
+    list += std::to_string(cells.size() - named);
+    list += " others";
+  } else {
+    list += PointText(cells.back());
+  }
+  return list;
 }
 
 }  // namespace
@@ -35,9 +44,19 @@ std::vector<std::string> LostPersons(const TMap& map) {
   std::vector<std::string> lines;
   for (int person = 1; person <= PersonCount; ++person) {
     const std::vector<TPoint>& on = cells[person];
-    const std::string who = "map: person " + std::to_string(person);
-    if (on.empty() && person != PersonWithoutStartCell) lines.push_back(who + " is on no cell; it starts at (0, 0)");
-    if (on.size() > 1) lines.push_back(who + " is on cells " + CellList(on) + "; it starts on " + Cell(on.back()));
+    std::string line = "map: person ";
+    line += std::to_string(person);
+    if (on.empty() && person != PersonWithoutStartCell) {
+      line += " is on no cell; it starts at (0, 0)";
+    } else if (on.size() > 1) {
+      line += " is on cells ";
+      line += CellList(on);
+      line += "; it starts on ";
+      line += PointText(on.back());
+    } else {
+      continue;
+    }
+    lines.push_back(std::move(line));
   }
   return lines;
 }

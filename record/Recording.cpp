@@ -147,15 +147,6 @@ bool EndBase64(std::vector<uint8_t>& out, uint32_t group, int digits) {
   return true;
 }
 
-std::string Point(const TPoint& p) {
-  std::string text = "(";
-  text += std::to_string(p.X);
-  text += ", ";
-  text += std::to_string(p.Y);
-  text += ")";
-  return text;
-}
-
 }  // namespace
 
 TRecording ReadRecording(std::string_view text) {
@@ -332,7 +323,7 @@ std::string FirstDifference(const TFinalState& recorded, const TFinalState& repl
     const auto& a = recorded.Persons[i];
     const auto& b = replayed.Persons[i];
     const std::string who = "person " + std::to_string(i + 1) + "'s ";
-    if (a.Cell != b.Cell) return who + "cell: recorded " + Point(a.Cell) + ", replayed " + Point(b.Cell);
+    if (a.Cell != b.Cell) return who + "cell: recorded " + PointText(a.Cell) + ", replayed " + PointText(b.Cell);
     if (a.Facing != b.Facing) {
       return who + "facing: recorded " + std::to_string(a.Facing) + ", replayed " + std::to_string(b.Facing);
     }
