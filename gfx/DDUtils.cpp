@@ -164,8 +164,8 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
   if (auto path = FindLooseFile("", fileName)) {
     try {
       file = ReadWholeFile(*path, MaxBitmapFileBytes);
-    } catch (const std::exception&) {
-      file = {};
+    } catch (const std::exception& e) {
+      file = {std::nullopt, e.what()};  // too large, or a read that failed part way
     }
   }
   if (!file.Bytes) throw std::runtime_error("Cannot open file " + fileName + (file.Why.empty() ? "" : ": " + file.Why));

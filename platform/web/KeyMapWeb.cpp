@@ -21,6 +21,12 @@ constexpr std::pair<std::string_view, int> Keys[] = {
 };
 // clang-format on
 
+// The digit of a code that is `prefix` and one digit from `low` to `high`; -1 for any other.
+int DigitAfter(std::string_view code, std::string_view prefix, char low, char high) {
+  if (code.size() != prefix.size() + 1 || !code.starts_with(prefix)) return -1;
+  return code.back() >= low && code.back() <= high ? code.back() - '0' : -1;
+}
+
 }  // namespace
 
 int VirtualKeyFromDomCode(std::string_view code) {
@@ -28,15 +34,8 @@ int VirtualKeyFromDomCode(std::string_view code) {
     if (code == name) return vk;
   }
   // The keypad's digits, and "1".."6" on the main row, whose virtual keys are their characters.
-  constexpr std::string_view numpad = "Numpad", digit = "Digit";
-  if (code.size() == numpad.size() + 1 && code.substr(0, numpad.size()) == numpad && code.back() >= '0' &&
-      code.back() <= '9') {
-    return VK_NUMPAD0 + (code.back() - '0');
-  }
-  if (code.size() == digit.size() + 1 && code.substr(0, digit.size()) == digit && code.back() >= '1' &&
-      code.back() <= '6') {
-    return code.back();
-  }
+  if (const int d = DigitAfter(code, "Numpad", '0', '9'); d >= 0) return VK_NUMPAD0 + d;
+  if (const int d = DigitAfter(code, "Digit", '1', '6'); d >= 0) return '0' + d;
   return 0;
 }
 
