@@ -37,10 +37,6 @@ struct TBand {
 
 }  // namespace
 
-void ClearUncoveredGround(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {
-  TGroundClear().Clear(surface, rows, columns);
-}
-
 void TGroundClear::Clear(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {
   if (!surface.Quiet() || columns < 1 || columns > 32 || !LaidAsView(rows)) {
     ClearSurface(&surface, 0);

@@ -19,16 +19,14 @@ struct TGroundRow {
 constexpr int GroundPlacePixels = 60;
 constexpr int GroundRowPixels = 14;
 
-// Sets to 0 every pixel of the surface's picture that no covering place's diamond holds, as a
-// whole clear would have, given rows of `columns` places (at most 32) GroundRowPixels apart,
-// each shifted half a place against the one before, as the render pass lays its view. Rows
-// laid otherwise, or a surface that is not quiet, get the whole clear.
-void ClearUncoveredGround(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
-
-// The same clear for a view drawn frame after frame: the spans worked out for one view are kept,
-// and a view laid as the one before onto a surface of the same measures is cleared through them.
+// The clear under a view drawn frame after frame. The spans worked out for one view are kept, and a
+// view laid as the one before onto a surface of the same measures is cleared through them.
 class TGroundClear {
  public:
+  // Sets to 0 every pixel of the surface's picture that no covering place's diamond holds, as a
+  // whole clear would have, given rows of `columns` places (at most 32) GroundRowPixels apart,
+  // each shifted half a place against the one before, as the render pass lays its view. Rows
+  // laid otherwise, or a surface that is not quiet, get the whole clear.
   void Clear(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
 
  private:

@@ -45,7 +45,7 @@ TEST(GroundClear, ClearsWhatNoCoveringDiamondHoldsAndKeepsTheRest) {
     const auto view = View(49, {static_cast<int>(rng() % 120) - 60, static_cast<int>(rng() % 56) - 28}, rng,
                            round % 4 == 0 ? 0 : static_cast<int>(round % 4) * 3);
     for (int y = 0; y < 600; ++y) std::fill_n(surface.Pixels() + y * (surface.Pitch() / 2), 800, Stale);
-    ClearUncoveredGround(surface, view, columns);
+    TGroundClear().Clear(surface, view, columns);
     const auto heldBy = [&](int x, int y, int reach) {
       const int top = view.front().Centre.Y;
       if (y < top || y >= view.back().Centre.Y) return false;
@@ -86,7 +86,7 @@ TEST(GroundClear, AClearKeptFromFrameToFrameClearsAsAFreshOne) {
     for (TDDSurface* s : {&fresh, &again}) {
       for (int y = 0; y < height; ++y) std::fill_n(s->Pixels() + y * (s->Pitch() / 2), width, Stale);
     }
-    ClearUncoveredGround(fresh, view, 15);
+    TGroundClear().Clear(fresh, view, 15);
     kept.Clear(again, view, 15);
     for (int y = 0; y < height; ++y) {
       ASSERT_TRUE(std::equal(fresh.Pixels() + y * (fresh.Pitch() / 2), fresh.Pixels() + y * (fresh.Pitch() / 2) + width,
@@ -102,17 +102,17 @@ TEST(GroundClear, RowsNotLaidAsTheViewOrABusySurfaceAreClearedWhole) {
   view[7].Centre.Y += 1;
   TDDSurface surface(640, 480, PixelKind565);
   std::fill_n(surface.Pixels(), 640 * 480, Stale);
-  ClearUncoveredGround(surface, view, 15);
+  TGroundClear().Clear(surface, view, 15);
   EXPECT_EQ(std::count(surface.Pixels(), surface.Pixels() + 640 * 480, Stale), 0);
 
   view[7].Centre.Y -= 1;
   std::fill_n(surface.Pixels(), 640 * 480, Stale);
   TSurfaceDC* dc = nullptr;
   ASSERT_EQ(surface.GetDC(&dc), DD_OK);
-  ClearUncoveredGround(surface, view, 15);  // a held context: the whole clear, which waits on it
+  TGroundClear().Clear(surface, view, 15);  // a held context: the whole clear, which waits on it
   surface.ReleaseDC(dc);
   EXPECT_EQ(std::count(surface.Pixels(), surface.Pixels() + 640 * 480, Stale), 640 * 480);
-  ClearUncoveredGround(surface, view, 15);
+  TGroundClear().Clear(surface, view, 15);
   EXPECT_GT(std::count(surface.Pixels(), surface.Pixels() + 640 * 480, Stale), 600 * 400);
 }
 
