@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "bench/Alternation.h"
@@ -19,13 +20,20 @@ TBenchGame::TScene SceneOf(const benchmark::State& state) {
 bool HighResOf(const benchmark::State& state) { return state.range(1) != 0; }
 
 // Argument 2 (0): every row of every terrain block drawn, also those that later blocks cover.
+// Argument 3 (0): every row of the world drawn every frame, not only those that can differ.
+// rows_drawn: the rows of the world drawn per frame.
 void BM_Frame(benchmark::State& state) {
   TBenchGame game(SceneOf(state), HighResOf(state));
   World->FTrimHidden = state.range(2) != 0;
+  World->FRedrawChanged = state.range(3) != 0;
+  double rows = 0, n = 0;
   for (auto _ : state) {
     game.Step();
-    benchmark::DoNotOptimize(game.display.FBackBuffer->Pixels());
+    rows += World->FJournal.DrawnRows();
+    ++n;
+    benchmark::DoNotOptimize(std::as_const(*game.display.FBackBuffer).Pixels());
   }
+  state.counters["rows_drawn"] = rows / n;
 }
 
 // A memcpy of one 16-bit frame of width x height.
@@ -71,10 +79,12 @@ BENCHMARK(BM_FrameBesideMemcpy)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(BM_Frame)
-    ->ArgNames({"explored", "highres", "trim"})
-    ->Args({1, 0, 1})
-    ->Args({1, 0, 0})
-    ->Args({1, 1, 1})
-    ->Args({0, 0, 1})
+    ->ArgNames({"explored", "highres", "trim", "changed"})
+    ->Args({1, 0, 1, 1})
+    ->Args({1, 0, 1, 0})
+    ->Args({1, 0, 0, 0})
+    ->Args({1, 1, 1, 1})
+    ->Args({1, 1, 1, 0})
+    ->Args({0, 0, 1, 1})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyFrame640)->Unit(benchmark::kMicrosecond);

@@ -2,8 +2,18 @@
 #include "ddraw/DDraw.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
+
+namespace {
+
+uint64_t NextSerial() {
+  static std::atomic<uint64_t> made{0};
+  return ++made;
+}
+
+}  // namespace
 
 size_t TDDSurface::StoragePixels(int width, int height, int pitchPixels, int guardPixels) {
   const int guard = std::max(guardPixels, 0);
@@ -19,7 +29,17 @@ TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, in
       FStride(std::max(FWidth + FGuard, pitchPixels)),
       FStorage(StoragePixels(width, height, pitchPixels, guardPixels)),
       FPixels(memory != nullptr ? std::move(memory)
-                                : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))) {}
+                                : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))),
+      FSerial(NextSerial()),
+      FBandVersion(static_cast<size_t>((FHeight + RowBand - 1) / RowBand), FVersion) {}
+
+void TDDSurface::MarkRowsChanged(int from, int to) {
+  ++FVersion;
+  from = std::max(from, 0);
+  to = std::min(to, FHeight);
+  if (from >= to) return;
+  std::fill(FBandVersion.begin() + from / RowBand, FBandVersion.begin() + (to - 1) / RowBand + 1, FVersion);
+}
 
 void TDDSurface::LoseSurface() {
   FLost = true;
@@ -28,14 +48,16 @@ void TDDSurface::LoseSurface() {
   std::fill_n(FPixels.get(), FStorage, uint16_t{0xA5A5});
 }
 
-HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags) {
+HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags, int rowsFrom, int rowsTo) {
   if (desc == nullptr) return DDERR_INVALIDPARAMS;
   if (FLockFailure != 0) return FLockFailure;
   if (FDCHeld || FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   FLocked = true;
   FWriteLocked = (flags & DDLOCK_READONLY) == 0;
-  if (FWriteLocked) MarkChanged();
+  FLockRowsFrom = rowsFrom;
+  FLockRowsTo = rowsTo;
+  if (FWriteLocked) MarkRowsChanged(rowsFrom, rowsTo);
   desc->dwWidth = FWidth;
   desc->dwHeight = FHeight;
   desc->lPitch = Pitch();
@@ -47,7 +69,7 @@ HRESULT TDDSurface::Unlock() {
   if (!FLocked) return DDERR_NOTLOCKED;
   FLocked = false;
   // Whatever was encoded while the writer held the pixels may not have seen its writes.
-  if (FWriteLocked) MarkChanged();
+  if (FWriteLocked) MarkRowsChanged(FLockRowsFrom, FLockRowsTo);
   FWriteLocked = false;
   return DD_OK;
 }
@@ -171,7 +193,7 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
       y < 0 || x > FWidth - w || y > FHeight - h) {
     return DDERR_INVALIDRECT;
   }
-  MarkChanged();
+  MarkRowsChanged(y, y + h);
   uint16_t* d = Origin() + static_cast<size_t>(y) * FStride + x;
   if (srcColorKey && src->FHasColorKey && src != this) {
     src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w), cut);
@@ -194,8 +216,8 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
 HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
   if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  MarkChanged();
   TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
+  MarkRowsChanged(r.Top, r.Bottom);
   r.Left = std::max(r.Left, 0);
   r.Top = std::max(r.Top, 0);
   r.Right = std::min(r.Right, FWidth);
@@ -220,7 +242,7 @@ HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
   const int64_t w = static_cast<int64_t>(r.Right) - r.Left;
   const int64_t h = static_cast<int64_t>(r.Bottom) - r.Top;
   if (w <= 0 || h <= 0 || src->FWidth <= 0 || src->FHeight <= 0) return DDERR_INVALIDRECT;
-  MarkChanged();
+  MarkRowsChanged(r.Top, r.Bottom);
   for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
     const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
     const uint16_t* s = src->Origin() + static_cast<size_t>(sy) * src->FStride;
@@ -240,14 +262,18 @@ HRESULT TDDSurface::Flip() {
   return Gate();
 }
 
-HRESULT TDDSurface::GetDC(TSurfaceDC** dc) {
+HRESULT TDDSurface::GetDC(TSurfaceDC** dc, bool callerMarksRows) {
   if (dc == nullptr) return DDERR_INVALIDPARAMS;
   *dc = nullptr;
   if (FDCHeld) return DDERR_DCALREADYCREATED;
   if (FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  MarkChanged();
-  FDC = TSurfaceDC{Origin(), Pitch(), FWidth, FHeight, FPixelKind};
+  if (callerMarksRows) {
+    ++FVersion;
+  } else {
+    MarkChanged();
+  }
+  FDC = TSurfaceDC{Origin(), Pitch(), FWidth, FHeight, FPixelKind, RowsFrom(), RowsTo()};
   FDCHeld = true;
   *dc = &FDC;
   return DD_OK;

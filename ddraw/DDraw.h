@@ -4,7 +4,9 @@
 // busy for a number of calls or lost, so the retry and restore paths run for real.
 #pragma once
 
+#include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -60,6 +62,10 @@ struct TSurfaceDC {
   int Width = 0;
   int Height = 0;
   int PixelKind = PixelKind565;
+  // The rows a drawing may change, [RowsFrom, RowsTo) within [0, Height): the surface's row
+  // window.
+  int RowsFrom = 0;
+  int RowsTo = INT_MAX;
 };
 
 class TDDSurface {
@@ -82,7 +88,8 @@ class TDDSurface {
   // Whole-surface lock. DDERR_SURFACEBUSY while a DC is held, DDERR_SURFACELOST when lost,
   // DDERR_WASSTILLDRAWING while an injected busy count lasts.
   // Any lock without DDLOCK_READONLY counts as a change of the contents.
-  HRESULT Lock(DDSURFACEDESC* desc, uint32_t flags = 0);
+  // A writer that says which rows it changes, [rowsFrom, rowsTo), marks only those.
+  HRESULT Lock(DDSURFACEDESC* desc, uint32_t flags = 0, int rowsFrom = 0, int rowsTo = INT_MAX);
   HRESULT Unlock();
   bool IsLocked() const { return FLocked; }
 
@@ -112,7 +119,9 @@ class TDDSurface {
   // Presents this surface through the platform (the "page flip").
   HRESULT Flip();
 
-  HRESULT GetDC(TSurfaceDC** dc);
+  // With callerMarksRows the holder marks the rows it changes (MarkRowsChanged); otherwise
+  // every row counts as changed.
+  HRESULT GetDC(TSurfaceDC** dc, bool callerMarksRows = false);
   HRESULT ReleaseDC(TSurfaceDC* dc);
   bool HasDC() const { return FDCHeld; }
 
@@ -143,6 +152,11 @@ class TDDSurface {
     MarkChanged();
     return Origin();
   }
+  // The same for a writer that changes rows [rowsFrom, rowsTo) only.
+  uint16_t* Pixels(int rowsFrom, int rowsTo) {
+    MarkRowsChanged(rowsFrom, rowsTo);
+    return Origin();
+  }
   const uint16_t* Pixels() const { return Origin(); }
   int Pitch() const { return FStride * 2; }  // bytes
   uint16_t ColorKey() const { return FColorKeyLow; }
@@ -159,6 +173,26 @@ class TDDSurface {
   // Counts changes of the contents: what was worked out from the pixels stays true while it
   // is unchanged.
   uint64_t Version() const { return FVersion; }
+  // Different for every surface the program made.
+  uint64_t Serial() const { return FSerial; }
+  // Rows are watched in bands of RowBand: whether a row of band b changed after version v
+  // (a lock for writing, a copy, a fill, a lost surface). What watches it remembers the
+  // version it last saw.
+  static constexpr int RowBand = 16;
+  int RowBands() const { return static_cast<int>(FBandVersion.size()); }
+  bool BandChangedSince(int band, uint64_t version) const { return FBandVersion[static_cast<size_t>(band)] > version; }
+  // Rows [from, to) (clipped to the surface) changed outside the surface's own operations.
+  void MarkRowsChanged(int from, int to);
+  // Drawing keeps to rows [from, to) while the window is set: the drawing routines and the
+  // device context clip to it (a lock still hands out every row). The whole surface again
+  // after ClearRowWindow.
+  void SetRowWindow(int from, int to) {
+    FRowsFrom = from;
+    FRowsTo = to;
+  }
+  void ClearRowWindow() { SetRowWindow(0, INT_MAX); }
+  int RowsFrom() const { return std::clamp(FRowsFrom, 0, FHeight); }
+  int RowsTo() const { return std::clamp(FRowsTo, RowsFrom(), FHeight); }
   // false: keyed copies from this surface test every pixel (the reference path), and
   // KeyPicture answers null.
   void UseKeyRuns(bool on) { FUseRuns = on; }
@@ -181,7 +215,7 @@ class TDDSurface {
     return FLost ? DDERR_SURFACELOST : DD_OK;
   }
   // Every change of the contents makes the encodings stale.
-  void MarkChanged() { ++FVersion; }
+  void MarkChanged() { MarkRowsChanged(0, FHeight); }
   HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture,
                         const TPictureCut& cut);
   // The kept picture of r when it is encoded for the current contents and prepared for a
@@ -221,8 +255,14 @@ class TDDSurface {
   int FLoseEvery = 0;
   int FCallCount = 0;
   HRESULT FLockFailure = 0;
-  bool FWriteLocked = false;   // the lock handed out may write: a change when it ends
-  uint64_t FVersion = 1;       // counts changes of the contents
+  bool FWriteLocked = false;  // the lock handed out may write: a change when it ends
+  uint64_t FVersion = 1;      // counts changes of the contents
+  uint64_t FSerial;
+  std::vector<uint64_t> FBandVersion;  // per band of rows, the version of its last change
+  int FLockRowsFrom = 0;               // the rows the lock handed out may change
+  int FLockRowsTo = 0;
+  int FRowsFrom = 0;  // the row window
+  int FRowsTo = INT_MAX;
   uint64_t FWholeVersion = 0;  // the version FWhole encodes
   TKeyPicture FWhole;          // the whole surface, for copies of any rectangle
   TPictureTable FPictures;
@@ -246,7 +286,7 @@ CORVINA_INLINE bool TDDSurface::DrawReadyPicture(int x, int y, const TDDSurface&
   // A kept picture lies inside its surface, and so does r.
   const TKeyPicture* p = src.ReadyPicture(picture, cut.Id(), FStride);
   if (p == nullptr) return false;
-  MarkChanged();
+  MarkRowsChanged(y, y + h);
   const TPicturePart part =
       PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w), Origin() + static_cast<size_t>(y) * FStride + x);
   DrawPicturePart(*p, part.Part.Left, part.Part.Top, part.Part.Right, part.Part.Bottom, part.Dst, op);

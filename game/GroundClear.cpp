@@ -46,8 +46,14 @@ void TGroundClear::Clear(TDDSurface& surface, const std::vector<TGroundRow>& row
       surface.Pitch() != FPitch) {
     WorkOut(surface, rows, columns);
   }
-  uint16_t* pixels = surface.Pixels();
-  for (const TSpan& span : FSpans) std::memset(pixels + span.At, 0, span.Pixels * 2);
+  // The spans lie in row order: those of the row window are one stretch of them.
+  const int from = surface.RowsFrom(), to = surface.RowsTo();
+  const size_t stride = static_cast<size_t>(FPitch / 2);
+  const auto before = [](size_t at) { return [at](const TSpan& s) { return s.At < at; }; };
+  const auto first = std::partition_point(FSpans.begin(), FSpans.end(), before(from * stride));
+  const auto end = std::partition_point(first, FSpans.end(), before(to * stride));
+  uint16_t* pixels = surface.Pixels(from, to);
+  for (auto span = first; span != end; ++span) std::memset(pixels + span->At, 0, span->Pixels * 2);
 }
 
 void TGroundClear::WorkOut(const TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {

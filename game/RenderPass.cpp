@@ -32,6 +32,16 @@ TPoint StepOffset(const TPerson& p) {
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
+// What the clear under the view depends on.
+uint64_t GroundKey(const std::vector<TGroundRow>& rows, int columns) {
+  uint64_t h = static_cast<uint64_t>(columns);
+  for (const TGroundRow& r : rows) {
+    h = TDrawJournal::Mix(h, TDrawJournal::Pair(r.Centre.X, r.Centre.Y));
+    h = TDrawJournal::Mix(h, r.Covers);
+  }
+  return h;
+}
+
 void DrawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows,
                    const TStackCover& cover) {
   const bool water = slot.Code / 4 == WaterKind;
@@ -183,7 +193,11 @@ void TSystem::DrawWorld() {
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
-  if (Display && Display->FBackBuffer) FGroundClear.Clear(*Display->FBackBuffer, ground, columns);
+  TDDSurface* back = Display ? Display->FBackBuffer.get() : nullptr;
+  const bool kept = back && FRedrawChanged && FJournal.Begin(*back, GroundKey(ground, columns));
+  if (!kept) FJournal.Forget();
+  TJournalScope scope(kept ? &FJournal : nullptr);
+  if (back && !kept) FGroundClear.Clear(*back, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
@@ -201,4 +215,5 @@ void TSystem::DrawWorld() {
     }
   }
   painter.Finish();
+  if (kept) FJournal.Finish([&] { FGroundClear.Clear(*back, ground, columns); });
 }

@@ -12,6 +12,7 @@
 #include "game/Person.h"
 #include "game/StackCover.h"
 #include "game/Tile.h"
+#include "gfx/DrawJournal.h"
 
 class TDXSound;
 
@@ -75,6 +76,9 @@ class TSystem {
   bool FTrimHidden = true;
   TStackCover FCover;
   TGroundClear FGroundClear;  // the clear under the view's ground, kept from frame to frame
+  // false: every row of the world drawn every frame, not only those that can differ.
+  bool FRedrawChanged = true;
+  TDrawJournal FJournal;  // the world's drawing of the last frame, by band
 
  private:
   bool ScrollAtEdges(const TPoint& P);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "gfx/Display.h"
+#include "gfx/DrawJournal.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -20,7 +21,7 @@ void TDDCanvas::RequireDC() {
     TSurfaceDC* dc = nullptr;
     // Under the display's retry rule like every other surface call: a lost back buffer is
     // restored and a busy one waited for, instead of the drawing ending the program.
-    if (RetryOnDisplay([&] { return FSurface->GetDC(&dc); }) == DD_OK) FDC = dc;
+    if (RetryOnDisplay([&] { return FSurface->GetDC(&dc, true); }) == DD_OK) FDC = dc;
   }
   if (FDC == nullptr) throw std::runtime_error("Canvas does not allow drawing");
 }
@@ -32,8 +33,13 @@ void TDDCanvas::Release() {
 }
 
 void TDDCanvas::TextOut(int x, int y, std::string_view cp949) {
+  if (TDrawJournal* journal = RecordingJournal(FSurface)) {
+    journal->AddText(x, y, cp949, Font.Size, Font.Color);
+    return;
+  }
   RequireDC();
-  DrawTextCp949(*FDC, x, y, cp949, Font.Size, Font.Color);
+  const int rows = DrawTextCp949(*FDC, x, y, cp949, Font.Size, Font.Color);
+  FSurface->MarkRowsChanged(y, y + rows);
 }
 
 void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
@@ -42,10 +48,11 @@ void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   if (right - left < 1 || bottom - top < 1) return;
+  FSurface->MarkRowsChanged(top, bottom);
   const uint16_t pen = PackColour(dc.PixelKind, Pen.Color);
   const uint16_t brush = PackColour(dc.PixelKind, Brush.Color);
   const bool fill = Brush.Style == TBrushStyle::Solid;
-  for (int y = std::max(top, 0); y < std::min(bottom, dc.Height); ++y) {
+  for (int y = std::max({top, dc.RowsFrom, 0}); y < std::min({bottom, dc.Height, dc.RowsTo}); ++y) {
     auto* row =
         reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc.Pixels) + static_cast<ptrdiff_t>(y) * dc.Pitch);
     const bool edgeRow = y == top || y == bottom - 1;

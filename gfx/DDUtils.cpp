@@ -189,10 +189,13 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
 
 void ClearSurface(TDDSurface* surface, uint16_t colour) {
   if (surface == nullptr) return;
-  if (surface->BltFill(nullptr, colour) == DD_OK) return;
+  const int from = surface->RowsFrom(), to = surface->RowsTo();
+  const TRect rows{0, from, surface->Width(), to};
+  if (surface->BltFill(&rows, colour) == DD_OK) return;
   // The fallback writes 0 whatever colour was asked for.
   DDSURFACEDESC desc;
-  if (RetryOnDisplay([&] { return surface->Lock(&desc, DDLOCK_WAIT); }) != DD_OK) return;
-  std::memset(desc.lpSurface, 0, static_cast<size_t>(desc.lPitch) * desc.dwHeight);
+  if (RetryOnDisplay([&] { return surface->Lock(&desc, DDLOCK_WAIT, from, to); }) != DD_OK) return;
+  std::memset(static_cast<uint8_t*>(desc.lpSurface) + static_cast<ptrdiff_t>(from) * desc.lPitch, 0,
+              static_cast<size_t>(desc.lPitch) * (to - from));
   surface->Unlock();
 }

@@ -2,17 +2,21 @@
 #include "gfx/Drawing.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
 #include "core/Settings.h"
 #include "gfx/Display.h"
+#include "gfx/DrawJournal.h"
 #include "gfx/PixelFormat.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
 
 namespace {
+
+TDDSurface* BackBuffer() { return Display != nullptr ? Display->FBackBuffer.get() : nullptr; }
 
 uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
 uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
@@ -110,7 +114,7 @@ bool LockPair(TJob& job) {
     HRESULT r = job.Source->Lock(&desc, DDLOCK_WAIT | DDLOCK_READONLY);
     if (r != DD_OK) return r;
     job.S = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
-    r = job.Dest->Lock(&desc, DDLOCK_WAIT);
+    r = job.Dest->Lock(&desc, DDLOCK_WAIT, job.Y + job.R0, job.Y + job.R1);
     if (r == DD_OK) {
       job.D = {static_cast<uint16_t*>(desc.lpSurface), desc.lPitch / 2};
     } else {
@@ -131,8 +135,8 @@ bool BeginJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest
   job.R = r;
   Visible(r.Right - r.Left, r.Left, source->Width(), x, clip ? std::max(ClipMinX, 0) : 0,
           clip ? std::min(ClipMaxX, dest->Width()) : dest->Width(), job.C0, job.C1);
-  Visible(r.Bottom - r.Top, r.Top, source->Height(), y, clip ? std::max(ClipMinY, 0) : 0,
-          clip ? std::min(ClipMaxY, dest->Height()) : dest->Height(), job.R0, job.R1);
+  Visible(r.Bottom - r.Top, r.Top, source->Height(), y, std::max(clip ? ClipMinY : 0, dest->RowsFrom()),
+          std::min(clip ? ClipMaxY : INT_MAX, dest->RowsTo()), job.R0, job.R1);
   if (job.C0 >= job.C1 || job.R0 >= job.R1) return false;
   return LockPair(job);
 }
@@ -433,7 +437,7 @@ CORVINA_INLINE bool SheetPart(int x, int y, int sheet, const TRect& rect, bool a
   ClipInline(x, y, r, atCorner);
   int c0, c1, r0, r1;
   Visible(r.Right - r.Left, r.Left, src->Width(), x, 0, dst->Width(), c0, c1);
-  Visible(r.Bottom - r.Top, r.Top, src->Height(), y, 0, dst->Height(), r0, r1);
+  Visible(r.Bottom - r.Top, r.Top, src->Height(), y, dst->RowsFrom(), dst->RowsTo(), r0, r1);
   if (c0 >= c1 || r0 >= r1) return false;
   out = {src, dst, x + c0, y + r0, TRect{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1}};
   return true;
@@ -514,10 +518,16 @@ bool BeginSpriteJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface
 }  // namespace
 
 void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
+  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
+    return j->AddSheet(TDrawJournal::TKind::Keyed, x, y, sheet, rect, atCorner, cut, 0);
+  }
   KeyedSheetCopy(x, y, sheet, rect, atCorner, cut);
 }
 
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness) {
+  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
+    return j->AddSheet(TDrawJournal::TKind::Stippled, x, y, sheet, r, atCorner, NoCut, brightness);
+  }
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
@@ -536,14 +546,23 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
 }
 
 void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
+  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
+    return j->AddSheet(TDrawJournal::TKind::HalfBright, x, y, sheet, r, atCorner, cut, 0);
+  }
   if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, HalfOp(), cut);
 }
 
 void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
+  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
+    return j->AddSheet(TDrawJournal::TKind::ThreeQuarterBright, x, y, sheet, r, atCorner, cut, 0);
+  }
   if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, ThreeQuarterOp(), cut);
 }
 
 void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level) {
+  if (TDrawJournal* j = RecordingJournal(dest)) {
+    return j->AddSprite(TDrawJournal::TKind::AddClipped, x, y, r, source, level, 0);
+  }
   TJob job;
   if (!BeginJob(x, y, r, source, dest, true, job)) return;
   EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
@@ -551,6 +570,9 @@ void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurfac
 }
 
 void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level, TBlendMode mode) {
+  if (TDrawJournal* j = RecordingJournal(dest)) {
+    return j->AddSprite(TDrawJournal::TKind::Blend, x, y, r, source, level, mode);
+  }
   TJob job;
   if (!BeginSpriteJob(x, y, r, source, dest, level, job)) return;
   switch (mode) {
@@ -576,6 +598,9 @@ void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* d
 }
 
 void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int brightness) {
+  if (TDrawJournal* j = RecordingJournal(dest)) {
+    return j->AddSprite(TDrawJournal::TKind::Brighten, x, y, r, source, brightness, 0);
+  }
   TJob job;
   if (!BeginSpriteJob(x, y, r, source, dest, brightness, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;

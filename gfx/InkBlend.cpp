@@ -69,7 +69,7 @@ CORVINA_INLINE void BlendSpans(const TSurfaceDC& t, int x, int y, const std::vec
   auto* pixels = reinterpret_cast<uint8_t*>(t.Pixels);
   for (const TInkSpan& span : spans) {
     const int py = y + span.Row;
-    if (py < 0 || py >= t.Height) continue;
+    if (py < std::max(t.RowsFrom, 0) || py >= std::min(t.RowsTo, t.Height)) continue;
     const int from = std::max(x + span.Col, 0), to = std::min(x + span.Col + span.Length, t.Width);
     if (from >= to) continue;
     auto* row = reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * t.Pitch);

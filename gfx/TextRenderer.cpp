@@ -192,23 +192,29 @@ std::string_view DefaultFacePath() { return FacePath(); }
 
 namespace {
 
-void DrawLine(const TSurfaceDC& target, int x, int y, const TLineView& text, TColor colour) {
-  if (text.Bytes.empty() || target.Pixels == nullptr) return;
+int DrawLine(const TSurfaceDC& target, int x, int y, const TLineView& text, TColor colour) {
+  if (text.Bytes.empty() || target.Pixels == nullptr) return 0;
   const TLineMask* mask = MaskOf(text);
-  if (mask == nullptr) return;
+  if (mask == nullptr) return 0;
   BlendInkSpans(target, x, y, mask->Spans, mask->Cover.data(),
                 {static_cast<uint8_t>(GetRValue(colour)), static_cast<uint8_t>(GetGValue(colour)),
                  static_cast<uint8_t>(GetBValue(colour))});
+  return mask->Height;
 }
 
 }  // namespace
 
-void DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour) {
-  DrawLine(target, x, y, {utf8, TEncoding::Utf8, points}, colour);
+int DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, int points, TColor colour) {
+  return DrawLine(target, x, y, {utf8, TEncoding::Utf8, points}, colour);
 }
 
-void DrawTextCp949(const TSurfaceDC& target, int x, int y, std::string_view cp949, int points, TColor colour) {
-  DrawLine(target, x, y, {cp949, TEncoding::Cp949, points}, colour);
+int DrawTextCp949(const TSurfaceDC& target, int x, int y, std::string_view cp949, int points, TColor colour) {
+  return DrawLine(target, x, y, {cp949, TEncoding::Cp949, points}, colour);
+}
+
+int TextRowsCp949(std::string_view cp949, int points) {
+  const TLineMask* mask = cp949.empty() ? nullptr : MaskOf({cp949, TEncoding::Cp949, points});
+  return mask != nullptr ? mask->Height : 0;
 }
 
 // The face and its opened sizes stay: they depend on the machine only, and finding them again
