@@ -144,5 +144,15 @@ void TDisplay::PresentBackBuffer() {
   if (hr != DD_OK) return;  // that frame is simply not shown
   DecoratePicture();
   const TDDSurface& shown = *FBackBuffer;
-  PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555);
+  // The bands written since the last frame shown; all of another surface.
+  const bool known = shown.Serial() == FShownSerial;
+  FShownBands.resize(static_cast<size_t>(shown.RowBands()));
+  for (int b = 0; b < shown.RowBands(); ++b) {
+    FShownBands[static_cast<size_t>(b)] = !known || shown.BandChangedSince(b, FShownVersion);
+  }
+  const TChangedRows changed{TDDSurface::RowBand, FShownBands.data(), shown.RowBands()};
+  PlatformPresent(shown.Pixels(), shown.Pitch(), shown.Width(), shown.Height(), shown.PixelKind() == PixelKind555,
+                  &changed);
+  FShownSerial = shown.Serial();
+  FShownVersion = shown.Version();
 }

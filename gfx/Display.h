@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ddraw/DDraw.h"
 #include "gfx/DDCanvas.h"
@@ -74,6 +75,12 @@ class TDisplay {
   static constexpr int UnmeasuredFrames = 50;
   // Starts the measurement over, from now and after UnmeasuredFrames frames.
   void RestartRateMeasurement();
+
+ private:
+  // The back buffer last shown, and its version then; per band, whether it changed since.
+  uint64_t FShownSerial = 0;
+  uint64_t FShownVersion = 0;
+  std::vector<uint8_t> FShownBands;
 };
 
 // "Lumo" + 1 -> "Lumo1".

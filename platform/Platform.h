@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/Types.h"
+#include "platform/ChangedRows.h"
 
 // ---- Clock ----
 // Milliseconds since an arbitrary start; stands for both GetTickCount and timeGetTime.
@@ -73,8 +74,11 @@ void PlatformLeaveFullScreen();
 // Switches between window and full screen while the game runs; answers whether it is now
 // full screen. The picture, the world and the frame count are untouched.
 bool PlatformToggleFullScreen();
-// Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display.
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555);
+// Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display. changed:
+// the rows that may differ from the frame presented before (null: any); a platform that keeps
+// the picture it showed may convert and send only those.
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
+                     const TChangedRows* changed = nullptr);
 // Memory to draw the frames in, where the platform shows a frame straight from memory it
 // keeps: `pixels` 16-bit pixels, shared so that neither side outlives what the other reads.
 // A frame presented from it is not copied. Null where the platform converts every frame on its

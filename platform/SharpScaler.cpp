@@ -101,9 +101,17 @@ const uint32_t* TSharpScaler::ScaledRow(const uint16_t* src, int srcPitch, bool 
   return out;
 }
 
-void TSharpScaler::ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch) {
+bool TSharpScaler::DestRowChanged(int y, const TChangedRows& changed) const {
+  if (FWhole != 0) return changed.Row(y / FWhole);
+  const TTap& t = FRows[static_cast<size_t>(y)];
+  return changed.Row(t.A) || (t.W != 0 && changed.Row(t.B));
+}
+
+void TSharpScaler::ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+                              const TChangedRows* changed) {
   const int k = FWhole;
   for (int y = 0; y < FSrcHeight; ++y) {
+    if (changed != nullptr && !changed->Row(y)) continue;
     const uint16_t* in = src + static_cast<size_t>(y) * srcPitch;
     uint32_t* out = dest + static_cast<size_t>(y) * k * destPitch;
     if (k == 1) {
@@ -117,12 +125,14 @@ void TSharpScaler::ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, ui
   }
 }
 
-void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
-                         TLayout layout) {
+void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch, TLayout layout,
+                         const TChangedRows* changed) {
+  // The swap below would turn rows not written back.
+  if (layout != TLayout::Xrgb) changed = nullptr;
   if (FWhole != 0) {
-    ScaleWhole(src, srcPitch, rgb555, dest, destPitch);
+    ScaleWhole(src, srcPitch, rgb555, dest, destPitch, changed);
   } else {
-    ScaleFiltered(src, srcPitch, rgb555, dest, destPitch);
+    ScaleFiltered(src, srcPitch, rgb555, dest, destPitch, changed);
   }
   if (layout == TLayout::Xrgb) return;
   // The canvas wants the bytes R, G, B, A: red and blue change places, alpha full.
@@ -135,11 +145,13 @@ void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_
   }
 }
 
-void TSharpScaler::ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch) {
+void TSharpScaler::ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+                                 const TChangedRows* changed) {
   // The rows were scaled for another picture.
   FLineRow[0] = FLineRow[1] = -1;
   for (size_t y = 0; y < FRows.size(); ++y) {
     const TTap& t = FRows[y];
+    if (changed != nullptr && !DestRowChanged(static_cast<int>(y), *changed)) continue;
     // Row A in the slot it had, row B in the other: consecutive destination rows share them.
     const int slotA = FLineRow[1] == t.A ? 1 : 0;
     const uint32_t* a = ScaledRow(src, srcPitch, rgb555, t.A, slotA);

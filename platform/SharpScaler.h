@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/ChangedRows.h"
+
 class TSharpScaler {
  public:
   // For a source of srcWidth x srcHeight drawn into destWidth x destHeight (all positive).
@@ -17,8 +19,12 @@ class TSharpScaler {
   // How the 32-bit pixels are laid out: 0x00RRGGBB words, or the bytes R, G, B, 255 in memory
   // (a canvas's ImageData) on a little-endian machine.
   enum class TLayout { Xrgb, RgbaBytes };
+  // changed: the source rows that differ from those last scaled into dest (null: any); only
+  // the destination rows made from them are written. Every row with the RgbaBytes layout.
   void Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
-             TLayout layout = TLayout::Xrgb);
+             TLayout layout = TLayout::Xrgb, const TChangedRows* changed = nullptr);
+  // Whether destination row y is made from a source row that changed.
+  bool DestRowChanged(int y, const TChangedRows& changed) const;
 
   int DestWidth() const { return static_cast<int>(FCols.size()); }
   int DestHeight() const { return static_cast<int>(FRows.size()); }
@@ -34,8 +40,10 @@ class TSharpScaler {
   // Source row `row` widened to 32 bits and scaled across into the cache line `slot`.
   const uint32_t* ScaledRow(const uint16_t* src, int srcPitch, bool rgb555, int row, int slot);
   // The destination as the source enlarged FWhole times.
-  void ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch);
-  void ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch);
+  void ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+                  const TChangedRows* changed);
+  void ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
+                     const TChangedRows* changed);
 
   int FSrcWidth = 0;
   int FSrcHeight = 0;

@@ -122,7 +122,7 @@ void PlatformCloseDisplay() {}
 void PlatformLeaveFullScreen() { S().FullScreen = false; }
 bool PlatformToggleFullScreen() { return S().FullScreen = !S().FullScreen; }
 
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555, const TChangedRows*) {
   ++S().Presents;
   const uint16_t* handed = S().Handed.get();
   const size_t last = static_cast<size_t>(height - 1) * (pitchBytes / 2) + width;

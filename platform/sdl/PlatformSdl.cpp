@@ -36,6 +36,10 @@ bool Translate(const SDL_Event& e, TPlatformEvent& out) {
     return true;
   }
   if (e.type != SDL_WINDOWEVENT) return false;
+  // The window system may have lost what the window showed.
+  if (e.window.event != SDL_WINDOWEVENT_FOCUS_GAINED && e.window.event != SDL_WINDOWEVENT_FOCUS_LOST) {
+    S().SendWhole = true;
+  }
   switch (e.window.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED: out = {TPlatformEventKind::FocusGained}; return true;
     case SDL_WINDOWEVENT_FOCUS_LOST: out = {TPlatformEventKind::FocusLost}; return true;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "platform/sdl/SdlState.h"
@@ -70,30 +71,59 @@ void DrawPicture(const TLetterbox& box) {
   SDL_RenderCopy(S().Renderer, enlarged ? enlarged : S().Texture, nullptr, &dest);
 }
 
-// The picture into the window's own surface (X shared memory): no renderer, scaled here.
-void PresentToSurface(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+// The window surface's rows [top, top + height) made from changed rows, as rectangles to send.
+std::vector<SDL_Rect> ChangedRects(const TLetterbox& box, const TChangedRows& changed) {
+  std::vector<SDL_Rect> rects;
+  const int width = box.Dest.Right - box.Dest.Left, height = box.Dest.Bottom - box.Dest.Top;
+  for (int y = 0; y < height;) {
+    if (!S().Scaler.DestRowChanged(y, changed)) {
+      ++y;
+      continue;
+    }
+    int end = y + 1;
+    while (end < height && S().Scaler.DestRowChanged(end, changed)) ++end;
+    rects.push_back({box.Dest.Left, box.Dest.Top + y, width, end - y});
+    y = end;
+  }
+  return rects;
+}
+
+// The picture into the window's own surface (X shared memory): no renderer, scaled here. Only
+// the rows made from changed rows are converted and sent, while the surface holds the rest.
+void PresentToSurface(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
+                      const TChangedRows* changed) {
   SDL_Surface* surface = SDL_GetWindowSurface(S().Window);
   if (surface == nullptr || surface->format->BytesPerPixel != 4 || surface->format->Rmask != 0xFF0000u ||
       surface->format->Gmask != 0xFF00u || surface->format->Bmask != 0xFFu) {
+    S().SendWhole = true;
     return;
   }
   S().BackWidth = width;
   S().BackHeight = height;
   const TLetterbox box = SdlPlacement(surface->w, surface->h);
-  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+    S().SendWhole = true;
+    return;
+  }
   auto* dest = static_cast<uint32_t*>(surface->pixels);
   const int destPitch = surface->pitch / 4;
   // A new surface (resized, exposed) or a new place: the bars are cleared once.
+  bool whole = changed == nullptr || S().SendWhole;
   if (surface != S().LastSurface || !(box.Dest == S().LastDest)) {
     for (int y = 0; y < surface->h; ++y) std::fill_n(dest + static_cast<size_t>(y) * destPitch, surface->w, 0u);
     S().LastSurface = surface;
     S().LastDest = box.Dest;
+    whole = true;
   }
   S().Scaler.Prepare(width, height, box.Dest.Right - box.Dest.Left, box.Dest.Bottom - box.Dest.Top);
   S().Scaler.Scale(pixels, pitchBytes / 2, rgb555, dest + static_cast<size_t>(box.Dest.Top) * destPitch + box.Dest.Left,
-                   destPitch);
+                   destPitch, TSharpScaler::TLayout::Xrgb, whole ? nullptr : changed);
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  SDL_UpdateWindowSurface(S().Window);
+  if (whole) {
+    S().SendWhole = SDL_UpdateWindowSurface(S().Window) != 0;
+  } else if (const std::vector<SDL_Rect> rects = ChangedRects(box, *changed); !rects.empty()) {
+    S().SendWhole = SDL_UpdateWindowSurfaceRects(S().Window, rects.data(), static_cast<int>(rects.size())) != 0;
+  }
   SdlConfinePointer(box.Dest);
 }
 
@@ -176,10 +206,11 @@ void SdlConfinePointer(const TRect& picture) {
   }
 }
 
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
+                     const TChangedRows* changed) {
   if (!pixels || width <= 0 || height <= 0) return;
   if (S().SurfacePresent && S().Window) {
-    PresentToSurface(pixels, pitchBytes, width, height, rgb555);
+    PresentToSurface(pixels, pitchBytes, width, height, rgb555, changed);
     Pace();
     return;
   }

@@ -24,6 +24,9 @@ struct TSdlState {
   TSharpScaler Scaler;
   SDL_Surface* LastSurface = nullptr;  // the window surface the bars were last cleared on
   TRect LastDest;
+  // The window's picture must be sent whole at the next present (exposed, restored, or a
+  // present that did not reach it).
+  bool SendWhole = true;
   int BackWidth = 640;  // pixels
   int BackHeight = 480;
   bool FullScreen = false;

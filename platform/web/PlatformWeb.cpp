@@ -178,7 +178,7 @@ bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
 // stays the game's own.
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }
 
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555, const TChangedRows*) {
   S().BackWidth = width;
   S().BackHeight = height;
   S().Canvas.Present(pixels, pitchBytes, width, height, rgb555);

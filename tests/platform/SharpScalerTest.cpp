@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/SharpScaler.h"
@@ -139,6 +140,48 @@ TEST(SharpScalerTest, WholeFactorsWidenEachSourcePixelExactlyInBothFormats) {
         EXPECT_EQ(out[static_cast<size_t>(y) * pitch + sw * k], 0xDEADBEEF);
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A picture scaled whole, then a few of its bands changed and scaled again with only those
+// bands named: the destination is the new picture scaled whole, and the rows made only from
+// unchanged bands were left alone (DestRowChanged names exactly the rows written).
+TEST(SharpScalerTest, OnlyTheRowsMadeFromChangedBandsAreWrittenAndTheyMatchAWholeScale) {
+  const int sw = 64, sh = 48;
+  std::vector<uint16_t> src(static_cast<size_t>(sw) * sh);
+  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
+  for (const auto& [dw, dh] : {std::pair{128, 96}, std::pair{100, 75}}) {
+    TSharpScaler scaler;
+    scaler.Prepare(sw, sh, dw, dh);
+    std::vector<uint32_t> kept(static_cast<size_t>(dw) * dh);
+    scaler.Scale(src.data(), sw, false, kept.data(), dw);
+    std::vector<uint16_t> next = src;
+    const uint8_t bands[3] = {0, 1, 0};  // rows 16..31 change, their neighbours stay
+    for (int y = 16; y < 32; ++y)
+      for (int x = 0; x < sw; ++x) next[static_cast<size_t>(y) * sw + x] ^= 0x5A5A;
+    const TChangedRows changed{16, bands, 3};
+    std::vector<uint32_t> marked(kept.size(), 0xDEADBEEF), whole(kept.size());
+    scaler.Scale(next.data(), sw, false, marked.data(), dw, TSharpScaler::TLayout::Xrgb, &changed);
+    scaler.Scale(next.data(), sw, false, whole.data(), dw);
+    int written = 0;
+    for (int y = 0; y < dh; ++y) {
+      const auto row = [&](const std::vector<uint32_t>& v) {
+        return std::vector<uint32_t>(v.begin() + y * dw, v.begin() + (y + 1) * dw);
+      };
+      if (scaler.DestRowChanged(y, changed)) {
+        ++written;
+        EXPECT_EQ(row(marked), row(whole)) << dw << " x " << dh << ", row " << y;
+      } else {
+        EXPECT_EQ(row(marked), std::vector<uint32_t>(dw, 0xDEADBEEF)) << dw << " x " << dh << ", row " << y;
+        EXPECT_EQ(row(kept), row(whole)) << "row " << y << " changed but was not named";
+      }
+    }
+    EXPECT_GT(written, dh / 4);
+    EXPECT_LT(written, dh / 2);
   }
 }
 
