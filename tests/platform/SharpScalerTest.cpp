@@ -154,7 +154,7 @@ TEST(SharpScalerTest, OnlyTheRowsMadeFromChangedBandsAreWrittenAndTheyMatchAWhol
   const int sw = 64, sh = 48;
   std::vector<uint16_t> src(static_cast<size_t>(sw) * sh);
   for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
-  for (const std::pair<int, int> size : {std::pair{128, 96}, std::pair{100, 75}}) {
+  for (const std::pair<int, int>& size : {std::pair{128, 96}, std::pair{100, 75}}) {
     const int dw = size.first, dh = size.second;  // named: clang 14 takes no bindings into lambdas
     TSharpScaler scaler;
     scaler.Prepare(sw, sh, dw, dh);
