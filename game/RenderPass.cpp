@@ -1,5 +1,6 @@
 // TSystem::DrawWorld: terrain stacks under the fog in screen-row order, persons, the
 // see-through pass, selection marks and speech.
+#include <optional>
 #include <vector>
 
 #include "core/Settings.h"
@@ -194,9 +195,13 @@ void TSystem::DrawWorld() {
     }
   }
   TDDSurface* back = Display ? Display->FBackBuffer.get() : nullptr;
-  const bool kept = back && FRedrawChanged && FJournal.Begin(*back, GroundKey(ground, columns));
+  const bool kept = back && FRedrawChanged &&
+                    FJournal.Begin(*back, GroundKey(ground, columns),
+                                   [this, back, ground, columns] { FGroundClear.Clear(*back, ground, columns); });
   if (!kept) FJournal.Forget();
-  TJournalScope scope(kept ? &FJournal : nullptr);
+  // Inside a kept frame the frame's scope keeps the drawing on, up to the presentation.
+  std::optional<TJournalScope> scope;
+  if (!FFramePass) scope.emplace(kept ? &FJournal : nullptr);
   if (back && !kept) FGroundClear.Clear(*back, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
@@ -215,5 +220,5 @@ void TSystem::DrawWorld() {
     }
   }
   painter.Finish();
-  if (kept) FJournal.Finish([&] { FGroundClear.Clear(*back, ground, columns); });
+  if (kept && !FFramePass) FJournal.Finish();
 }

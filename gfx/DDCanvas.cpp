@@ -43,6 +43,10 @@ void TDDCanvas::TextOut(int x, int y, std::string_view cp949) {
 }
 
 void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
+  if (TDrawJournal* journal = RecordingJournal(FSurface)) {
+    journal->AddRectangle({left, top, right, bottom}, Pen.Color, Brush.Color, Brush.Style == TBrushStyle::Solid);
+    return;
+  }
   RequireDC();
   const TSurfaceDC& dc = *FDC;
   if (left > right) std::swap(left, right);

@@ -55,7 +55,7 @@ TJournalScope::~TJournalScope() {
   Current = FBefore;
 }
 
-bool TDrawJournal::Begin(TDDSurface& back, uint64_t key) {
+bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> clear) {
   FEntries.clear();
   FTexts.clear();
   FBack = nullptr;
@@ -69,6 +69,7 @@ bool TDrawJournal::Begin(TDDSurface& back, uint64_t key) {
   }
   FBack = &back;
   FKey = Mix(key, DrawingState());
+  FClear = std::move(clear);
   return true;
 }
 
@@ -77,6 +78,7 @@ void TDrawJournal::Abandon() {
   FBack = nullptr;
   FEntries.clear();
   FTexts.clear();
+  FClear = nullptr;
   Forget();
 }
 
@@ -115,6 +117,12 @@ void TDrawJournal::AddText(int x, int y, std::string_view cp949, int points, TCo
   Add({TKind::Text, 0, true, x, y, TRect{}, nullptr, nullptr, points, 0, FTexts.size() - 1, colour, y, y + rows, 0});
 }
 
+void TDrawJournal::AddRectangle(const TRect& r, TColor pen, TColor brush, bool filled) {
+  const int top = std::min(r.Top, r.Bottom), bottom = std::max(r.Top, r.Bottom);
+  Add({TKind::Rectangle, 0, true, 0, 0, r, nullptr, nullptr, static_cast<int>(brush), filled ? 1 : 0, 0, pen, top,
+       bottom, 0});
+}
+
 void TDrawJournal::Replay(const TEntry& e, TDDSurface& back) {
   switch (e.Kind) {
     case TKind::Keyed: return DrawKeyed(e.X, e.Y, e.Sheet, e.R, e.AtCorner, *e.Cut);
@@ -136,10 +144,23 @@ void TDrawJournal::Replay(const TEntry& e, TDDSurface& back) {
       canvas.Font = font;
       return;
     }
+    case TKind::Rectangle: {
+      if (Display == nullptr || !Display->FBackCanvas) return;
+      TDDCanvas& canvas = *Display->FBackCanvas;
+      TCanvasRelease release(canvas);
+      const TCanvasPen pen = canvas.Pen;
+      const TCanvasBrush brush = canvas.Brush;
+      canvas.Pen.Color = e.Colour;
+      canvas.Brush = {e.Mode != 0 ? TBrushStyle::Solid : TBrushStyle::Clear, static_cast<TColor>(e.Level)};
+      canvas.Rectangle(e.R.Left, e.R.Top, e.R.Right, e.R.Bottom);
+      canvas.Pen = pen;
+      canvas.Brush = brush;
+      return;
+    }
   }
 }
 
-int TDrawJournal::FinishWith(void (*clear)(void*), void* context) {
+int TDrawJournal::Finish() {
   TDDSurface* back = FBack;
   FBack = nullptr;
   if (back == nullptr) return 0;
@@ -174,7 +195,7 @@ int TDrawJournal::FinishWith(void (*clear)(void*), void* context) {
     const int from = b * TDDSurface::RowBand, to = std::min(end * TDDSurface::RowBand, height);
     {
       TWindowScope window(*back, from, to);
-      clear(context);
+      if (FClear) FClear();
       for (const TEntry& e : FEntries) {
         if (e.Top < to && e.Bottom > from) Replay(e, *back);
       }
@@ -188,6 +209,7 @@ int TDrawJournal::FinishWith(void (*clear)(void*), void* context) {
   FVersionAfter = back->Version();
   FEntries.clear();
   FTexts.clear();
+  FClear = nullptr;
   FDrawnRows = drawn;
   return drawn;
 }

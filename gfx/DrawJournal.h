@@ -1,7 +1,8 @@
 // A pass of drawing onto the back buffer kept as a list, then carried out only on the rows where
 // it can differ from what the back buffer already holds. Most frames change a band or two of
 // the picture (the pointer's picture, a walking person); the rest is drawn exactly as the frame
-// before drew it, onto the same rows.
+// before drew it, onto the same rows. A frame keeps everything it draws up to its presentation:
+// the world, the pointer and the overlay.
 //
 // A row band is drawn again when the list of drawings reaching it differs from the last pass's
 // (each drawing's routine, place, picture, cut, level and text, and the contents of its
@@ -13,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,25 +26,35 @@
 class TDrawJournal {
  public:
   // The ways of drawing a pass keeps: the routines of Drawing.h and the canvas's text.
-  enum class TKind : uint8_t { Keyed, HalfBright, ThreeQuarterBright, Stippled, Blend, Brighten, AddClipped, Text };
+  enum class TKind : uint8_t {
+    Keyed,
+    HalfBright,
+    ThreeQuarterBright,
+    Stippled,
+    Blend,
+    Brighten,
+    AddClipped,
+    Text,
+    Rectangle
+  };
 
-  // Starts keeping the drawing onto back; key: what else decides the pass's pixels. False (and
-  // nothing kept: draw directly) when back or a sheet is busy, lost or under an injected fault,
-  // whose answers depend on every call being made.
-  bool Begin(TDDSurface& back, uint64_t key);
+  // Starts keeping the drawing onto back; key: what else decides the pass's pixels; clear: what
+  // the pass draws first (it must set every pixel the rest does not). False (and nothing kept:
+  // draw directly) when back or a sheet is busy, lost or under an injected fault, whose answers
+  // depend on every call being made.
+  bool Begin(TDDSurface& back, uint64_t key, std::function<void()> clear);
   // The surface of the pass begun and not yet ended; null when none is.
   const TDDSurface* Surface() const { return FBack; }
 
   void AddSheet(TKind kind, int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut, int level);
   void AddSprite(TKind kind, int x, int y, const TRect& r, TDDSurface* source, int level, int mode);
   void AddText(int x, int y, std::string_view cp949, int points, TColor colour);
+  // The canvas's rectangle: outlined in pen, filled with brush unless not filled.
+  void AddRectangle(const TRect& r, TColor pen, TColor brush, bool filled);
 
-  // Ends the pass: for each run of bands to draw, sets back's row window to it, calls clear()
+  // Ends the pass: for each run of bands to draw, sets back's row window to it, calls the clear
   // and carries out every kept drawing that reaches it. Answers the rows drawn.
-  template <class Clear>
-  int Finish(Clear clear) {
-    return FinishWith([](void* c) { (*static_cast<Clear*>(c))(); }, &clear);
-  }
+  int Finish();
   // The rows the last pass drew.
   int DrawnRows() const { return FDrawnRows; }
   // Ends a pass without drawing (the pass was abandoned: everything is drawn the next time).
@@ -79,10 +91,10 @@ class TDrawJournal {
   };
   void Add(TEntry e);
   void Replay(const TEntry& e, TDDSurface& back);
-  int FinishWith(void (*clear)(void*), void* context);
 
   TDDSurface* FBack = nullptr;
   uint64_t FKey = 0;
+  std::function<void()> FClear;
   std::vector<TEntry> FEntries;
   std::vector<std::string> FTexts;
   // Of the last pass: each band's key, the surface it drew on and its version after the pass.

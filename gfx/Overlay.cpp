@@ -6,6 +6,7 @@
 
 #include "core/Settings.h"
 #include "gfx/Display.h"
+#include "gfx/DrawJournal.h"
 #include "platform/GameInput.h"
 
 double FramesPerSecond = 0;
@@ -71,5 +72,7 @@ void PresentFrame(bool measured) {
     TCanvasRelease release(*display->FBackCanvas);
     WriteOverlay(*display->FBackCanvas);
   }
+  // A frame that was kept is drawn before it is shown.
+  if (TDrawJournal* journal = RecordingJournal(display->FBackBuffer.get())) journal->Finish();
   display->PresentBackBuffer();
 }

@@ -1,6 +1,6 @@
-// Drawing only the rows of the world that can differ from the last frame must give every frame
-// a full redraw gives: every golden scene run on past its end (persons wander, speak and walk
-// under the pointer), with the overlay and without.
+// Drawing only the rows of a frame that can differ from the last frame must give every frame a
+// full redraw gives: every golden scene run on past its end (persons wander, speak and walk
+// under the pointer; a selection box is dragged), with the overlay and without.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
