@@ -22,6 +22,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from proc_cpu import cpu_seconds  # noqa: E402
+
 FRAMES = re.compile(r"(\d+) frames")
 PACE = 60  # frames a second, the pace both programs keep
 
@@ -33,26 +36,14 @@ def free_display():
     raise RuntimeError("no free X display number between :120 and :199")
 
 
-def cpu_ns(pid):
-    """Processor time of every thread of the process so far, in nanoseconds."""
-    total = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-                total += int(f.read().split()[0])
-        except (FileNotFoundError, ProcessLookupError):
-            pass  # a thread that ended in between
-    return total
-
-
 def per_frame(args, warm_up, window, env):
     """Milliseconds of processor time per frame shown, over `window` seconds after `warm_up`."""
     proc = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     started = time.monotonic()
     time.sleep(warm_up)
-    cpu0, t0 = cpu_ns(proc.pid), time.monotonic()
+    cpu0, t0 = cpu_seconds(proc.pid), time.monotonic()
     time.sleep(window)
-    cpu1, t1 = cpu_ns(proc.pid), time.monotonic()
+    cpu1, t1 = cpu_seconds(proc.pid), time.monotonic()
     proc.send_signal(signal.SIGTERM)
     _, status, _ = os.wait4(proc.pid, 0)
     err = proc.stderr.read()
@@ -63,7 +54,7 @@ def per_frame(args, warm_up, window, env):
     # Start-up shows no frames, so the whole run's rate is a little under the pace it kept.
     if int(found[0]) < 0.9 * PACE * (time.monotonic() - started):
         raise RuntimeError(f"{args[0]} showed {found[0]} frames: it did not keep {PACE} a second")
-    return (cpu1 - cpu0) / 1e6 / (PACE * (t1 - t0))
+    return (cpu1 - cpu0) * 1000.0 / (PACE * (t1 - t0))
 
 
 def summary(values):

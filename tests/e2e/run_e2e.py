@@ -10,7 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import picture_checks as pc  # noqa: E402
+from proc_cpu import cpu_seconds  # noqa: E402,F401  (run_desktop_e2e takes it from here too)
 from xsession import XSession, missing_tools  # noqa: E402
 
 SKIP = 77
@@ -207,19 +209,6 @@ def check_edge_scroll_outside(run, report):
     moved = None if before is None or after is None else after - before
     report.check("pointer left of the window scrolls the view", moved is not None and moved > 30,
                  f"drawn scene's centre moved {moved if moved is None else f'{moved:+.0f}'} px")
-
-
-def cpu_seconds(pid):
-    """Processor time of all the program's threads, from the scheduler's nanosecond clock: a
-    frame that draws only what changed costs a fraction of a clock tick."""
-    total = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-                total += int(f.read().split()[0])
-        except (FileNotFoundError, ProcessLookupError):
-            pass
-    return total / 1e9
 
 
 def check_minimize_and_restore(run, report):
