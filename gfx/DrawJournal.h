@@ -6,9 +6,9 @@
 //
 // A row band is drawn again when the list of drawings reaching it differs from the last pass's
 // (each drawing's routine, place, picture, cut, level and text, and the contents of its
-// source), when anything else wrote to it since the last pass (the pointer, the overlay, a lost
-// surface), or when the pass's key differs (what else decides the pixels: the clear, the
-// layout, the clip). A band left alone then holds what drawing it would give: the pass opens
+// source, folded into a 64-bit key per band), when anything else wrote to it since the last
+// pass (a notice over the picture, a lost surface), or when the pass's key differs (what else
+// decides the pixels: the clear, the layout, the clip). A band left alone then holds what drawing it would give: the pass opens
 // with a clear that, with the pass's opaque drawing, sets every pixel, so what a band's drawing
 // gives depends on that list alone.
 #pragma once
@@ -25,7 +25,7 @@
 
 class TDrawJournal {
  public:
-  // The ways of drawing a pass keeps: the routines of Drawing.h and the canvas's text.
+  // The ways of drawing a pass keeps: the routines of Drawing.h, the canvas's text and rectangle.
   enum class TKind : uint8_t {
     Keyed,
     HalfBright,
