@@ -68,8 +68,34 @@ void BM_FrameBesideMemcpy(benchmark::State& state) {
   }
 }
 
+// The worst case of drawing only changed rows: the view moves a pixel every frame, so every row
+// changes. Frames kept (and compared band by band) timed in alternation with frames drawn whole.
+void BM_ScrollingFrameBesideFullRedraw(benchmark::State& state) {
+  TBenchGame game(TBenchGame::Explored, state.range(0) != 0);
+  int step = 0;
+  const auto scrolled = [&](bool changedOnly) {
+    return [&, changedOnly] {
+      World->FRedrawChanged = changedOnly;
+      World->FScrollX = ++step % 2;
+      game.Step();
+    };
+  };
+  for (auto _ : state) {
+    const TAlternation a = Alternate(scrolled(true), scrolled(false), 41, 10);
+    state.counters["kept_us"] = a.FirstUs;
+    state.counters["whole_us"] = a.SecondUs;
+    state.counters["kept_over_whole"] = a.FirstUs / a.SecondUs;
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ScrollingFrameBesideFullRedraw)
+    ->ArgName("highres")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_FrameBesideMemcpy)
     ->ArgNames({"explored", "highres"})
     ->Args({0, 0})
