@@ -63,12 +63,17 @@ bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> c
   for (int sheet = 1; sheet <= 2 && quiet; ++sheet) {
     if (const TDDSurface* s = SheetSurface(sheet)) quiet = s->Quiet();
   }
-  if (!quiet) {
+  // A new key changes every band: keeping the drawing would only add its own cost to drawing it
+  // all (the view moves with a walking person or the scroll). Kept again once the key holds.
+  key = Mix(key, DrawingState());
+  const bool keyHeld = key == FLastKey;
+  FLastKey = key;
+  if (!quiet || !keyHeld) {
     Forget();
     return false;
   }
   FBack = &back;
-  FKey = Mix(key, DrawingState());
+  FKey = key;
   FClear = std::move(clear);
   return true;
 }

@@ -8,9 +8,9 @@
 // (each drawing's routine, place, picture, cut, level and text, and the contents of its
 // source, folded into a 64-bit key per band), when anything else wrote to it since the last
 // pass (a notice over the picture, a lost surface), or when the pass's key differs (what else
-// decides the pixels: the clear, the layout, the clip). A band left alone then holds what drawing it would give: the pass opens
-// with a clear that, with the pass's opaque drawing, sets every pixel, so what a band's drawing
-// gives depends on that list alone.
+// decides the pixels: the clear, the layout, the clip). A band left alone then holds what drawing it would give: the
+// pass opens with a clear that, with the pass's opaque drawing, sets every pixel, so what a band's drawing gives
+// depends on that list alone.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +41,7 @@ class TDrawJournal {
   // Starts keeping the drawing onto back; key: what else decides the pass's pixels; clear: what
   // the pass draws first (it must set every pixel the rest does not). False (and nothing kept:
   // draw directly) when back or a sheet is busy, lost or under an injected fault, whose answers
-  // depend on every call being made.
+  // depend on every call being made, and when the key differs from the last pass's.
   bool Begin(TDDSurface& back, uint64_t key, std::function<void()> clear);
   // The surface of the pass begun and not yet ended; null when none is.
   const TDDSurface* Surface() const { return FBack; }
@@ -94,6 +94,7 @@ class TDrawJournal {
 
   TDDSurface* FBack = nullptr;
   uint64_t FKey = 0;
+  uint64_t FLastKey = 0;  // of the last pass begun, kept or not
   std::function<void()> FClear;
   std::vector<TEntry> FEntries;
   std::vector<std::string> FTexts;
