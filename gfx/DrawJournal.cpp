@@ -63,12 +63,14 @@ bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> c
   for (int sheet = 1; sheet <= 2 && quiet; ++sheet) {
     if (const TDDSurface* s = SheetSurface(sheet)) quiet = s->Quiet();
   }
-  // A new key changes every band: keeping the drawing would only add its own cost to drawing it
-  // all (the view moves with a walking person or the scroll). Kept again once the key holds.
+  // A key that changes frame after frame (the view moves with a walking person or the scroll)
+  // changes every band every frame: keeping the drawing would only add its own cost. A single
+  // change is kept, so that the frame after it draws only what changes again.
   key = Mix(key, DrawingState());
-  const bool keyHeld = key == FLastKey;
+  const bool moving = key != FLastKey && FKeyChanged;
+  FKeyChanged = key != FLastKey;
   FLastKey = key;
-  if (!quiet || !keyHeld) {
+  if (!quiet || moving) {
     Forget();
     return false;
   }

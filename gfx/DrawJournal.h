@@ -41,7 +41,7 @@ class TDrawJournal {
   // Starts keeping the drawing onto back; key: what else decides the pass's pixels; clear: what
   // the pass draws first (it must set every pixel the rest does not). False (and nothing kept:
   // draw directly) when back or a sheet is busy, lost or under an injected fault, whose answers
-  // depend on every call being made, and when the key differs from the last pass's.
+  // depend on every call being made, and when the key changed at this pass and the last.
   bool Begin(TDDSurface& back, uint64_t key, std::function<void()> clear);
   // The surface of the pass begun and not yet ended; null when none is.
   const TDDSurface* Surface() const { return FBack; }
@@ -94,7 +94,8 @@ class TDrawJournal {
 
   TDDSurface* FBack = nullptr;
   uint64_t FKey = 0;
-  uint64_t FLastKey = 0;  // of the last pass begun, kept or not
+  uint64_t FLastKey = 0;     // of the last pass begun, kept or not
+  bool FKeyChanged = false;  // whether that pass's key differed from the one before
   std::function<void()> FClear;
   std::vector<TEntry> FEntries;
   std::vector<std::string> FTexts;
