@@ -195,13 +195,14 @@ void TSystem::DrawWorld() {
     }
   }
   TDDSurface* back = Display ? Display->FBackBuffer.get() : nullptr;
+  // Inside a kept frame the frame's scope keeps the drawing on, up to the presentation.
+  const bool inFrame = FJournal.InScope();
   const bool kept = back && FRedrawChanged &&
                     FJournal.Begin(*back, GroundKey(ground, columns),
                                    [this, back, ground, columns] { FGroundClear.Clear(*back, ground, columns); });
   if (!kept) FJournal.Forget();
-  // Inside a kept frame the frame's scope keeps the drawing on, up to the presentation.
   std::optional<TJournalScope> scope;
-  if (!FFramePass) scope.emplace(kept ? &FJournal : nullptr);
+  if (!inFrame) scope.emplace(kept ? &FJournal : nullptr);
   if (back && !kept) FGroundClear.Clear(*back, ground, columns);
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
@@ -220,5 +221,5 @@ void TSystem::DrawWorld() {
     }
   }
   painter.Finish();
-  if (kept && !FFramePass) FJournal.Finish();
+  if (kept && !inFrame) FJournal.Finish();
 }

@@ -147,30 +147,12 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
   if (WithOverlay) FinishFrame();
 }
 
-namespace {
-
-// The whole frame's drawing kept, from the world to the overlay, and drawn where it can differ
-// just before the frame is shown (or at the end, when it is not shown).
-class TKeptFrame {
- public:
-  explicit TKeptFrame(TSystem& world) : FWorld(world), FScope(&world.FJournal) { world.FFramePass = true; }
-  ~TKeptFrame() { FWorld.FFramePass = false; }
-  TKeptFrame(const TKeptFrame&) = delete;
-  TKeptFrame& operator=(const TKeptFrame&) = delete;
-  void End() {
-    if (FWorld.FJournal.Surface() != nullptr) FWorld.FJournal.Finish();
-  }
-
- private:
-  TSystem& FWorld;
-  TJournalScope FScope;
-};
-
-}  // namespace
-
 void GameFrame() {
   if (!World) return;
-  TKeptFrame kept(*World);
+  // The whole frame's drawing is kept, from the world to the overlay, and drawn where it can
+  // differ just before the frame is shown (or at the end, when it is not shown).
+  TDrawJournal& journal = World->FJournal;
+  TJournalScope kept(&journal);
   UpdateWorld(true, false);
   World->FMap->ClearLight();
   for (int i = 1; i <= PersonCount; ++i)
@@ -181,7 +163,7 @@ void GameFrame() {
     World->FActors[i]->Draw(TPoint{200, 200});
   }
   FinishFrame();
-  kept.End();
+  if (journal.Surface() != nullptr) journal.Finish();
 }
 
 uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }

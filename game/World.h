@@ -79,7 +79,6 @@ class TSystem {
   // false: every row of the world drawn every frame, not only those that can differ.
   bool FRedrawChanged = true;
   TDrawJournal FJournal;    // the frame's drawing of the last frame, by band
-  bool FFramePass = false;  // a whole frame is being kept: the world pass leaves it open
 
  private:
   bool ScrollAtEdges(const TPoint& P);

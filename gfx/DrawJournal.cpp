@@ -55,10 +55,17 @@ TJournalScope::~TJournalScope() {
   Current = FBefore;
 }
 
-bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> clear) {
+bool TDrawJournal::InScope() const { return Current == this; }
+
+void TDrawJournal::Drop() {
+  FBack = nullptr;
   FEntries.clear();
   FTexts.clear();
-  FBack = nullptr;
+  FClear = nullptr;
+}
+
+bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> clear) {
+  Drop();
   bool quiet = back.Quiet() && Display != nullptr;
   for (int sheet = 1; sheet <= 2 && quiet; ++sheet) {
     if (const TDDSurface* s = SheetSurface(sheet)) quiet = s->Quiet();
@@ -82,10 +89,7 @@ bool TDrawJournal::Begin(TDDSurface& back, uint64_t key, std::function<void()> c
 
 void TDrawJournal::Abandon() {
   if (FBack == nullptr) return;
-  FBack = nullptr;
-  FEntries.clear();
-  FTexts.clear();
-  FClear = nullptr;
+  Drop();
   Forget();
 }
 
@@ -214,9 +218,7 @@ int TDrawJournal::Finish() {
   FSurfaceSerial = back->Serial();
   FHeight = height;
   FVersionAfter = back->Version();
-  FEntries.clear();
-  FTexts.clear();
-  FClear = nullptr;
+  Drop();
   FDrawnRows = drawn;
   return drawn;
 }

@@ -45,6 +45,8 @@ class TDrawJournal {
   bool Begin(TDDSurface& back, uint64_t key, std::function<void()> clear);
   // The surface of the pass begun and not yet ended; null when none is.
   const TDDSurface* Surface() const { return FBack; }
+  // Whether a TJournalScope has made this the journal that keeps the drawing.
+  bool InScope() const;
 
   void AddSheet(TKind kind, int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut, int level);
   void AddSprite(TKind kind, int x, int y, const TRect& r, TDDSurface* source, int level, int mode);
@@ -90,6 +92,8 @@ class TDrawJournal {
     uint64_t Hash;
   };
   void Add(TEntry e);
+  // No pass: the kept drawing let go.
+  void Drop();
   void Replay(const TEntry& e, TDDSurface& back);
 
   TDDSurface* FBack = nullptr;
