@@ -202,7 +202,7 @@ def main():
     parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
-    missing = missing_tools(("openbox",))
+    missing = missing_tools(("openbox", "xprop"))
     if missing:
         print(f"SKIPPED: the desktop test needs {', '.join(missing)}")
         return SKIP

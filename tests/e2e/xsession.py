@@ -2,6 +2,7 @@
 xdotool input and screenshots read back as 5-6-5 pixels."""
 
 import os
+import re
 import shutil
 import subprocess
 import time
@@ -18,6 +19,18 @@ def free_display():
         if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
             return n
     raise RuntimeError("no free X display number between :99 and :199")
+
+
+def wait_for(condition, timeout, what, step=0.1):
+    """condition()'s first true answer, asked every step seconds until timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        answer = condition()
+        if answer:
+            return answer
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"no {what} within {timeout} s")
+        time.sleep(step)
 
 
 class Picture:
@@ -58,16 +71,32 @@ class XSession:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.procs = []
         self._log = open(os.path.join(out_dir, f"x{self.display}.log"), "w")
-        self._start(["Xvfb", f":{self.display}", "-screen", "0", f"{width}x{height}x24",
-                     "-nolisten", "tcp"])
-        self._wait_for_server()
-        if window_manager:
+        try:
+            # -noreset: the server otherwise starts over whenever its last client leaves (the
+            # check below, a program that ended), refusing whoever connects meanwhile.
+            self._start(["Xvfb", f":{self.display}", "-screen", "0", f"{width}x{height}x24",
+                         "-nolisten", "tcp", "-noreset"])
+            self._wait_for_server()
+            self._start_window_manager(window_manager)
+        except BaseException:
+            self.close()  # nothing left running when the session cannot be had
+            raise
+
+    def _start_window_manager(self, window_manager):
+        """window_manager: False, True (openbox binding no keys of its own) or "default"."""
+        if window_manager == "default":
+            # Openbox as installed, as a new user meets it: its own rc.xml, no user's settings.
+            home = os.path.join(self.out_dir, f"openbox-home-{self.display}")
+            os.makedirs(home, exist_ok=True)
+            self._start(["openbox"], dict(self.env, XDG_CONFIG_HOME=home))
+            self._wait_for_window_manager()
+        elif window_manager:
             config = os.path.join(os.path.dirname(os.path.abspath(__file__)), "openbox-rc.xml")
             self._start(["openbox", "--config-file", config])
-            time.sleep(1.0)
+            self._wait_for_window_manager()
 
-    def _start(self, argv):
-        self.procs.append(subprocess.Popen(argv, env=self.env, stdout=self._log, stderr=self._log))
+    def _start(self, argv, env=None):
+        self.procs.append(subprocess.Popen(argv, env=env or self.env, stdout=self._log, stderr=self._log))
 
     def _wait_for_server(self):
         deadline = time.time() + 15
@@ -77,6 +106,14 @@ class XSession:
                 return
             time.sleep(0.2)
         raise RuntimeError(f"X server :{self.display} did not start")
+
+    def _wait_for_window_manager(self):
+        """Until a window manager has announced itself on the root window."""
+        def announced():
+            r = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                               capture_output=True, text=True)
+            return "window id" in r.stdout
+        wait_for(announced, 15, "the window manager to start")
 
     def close(self):
         for p in reversed(self.procs):
@@ -138,6 +175,20 @@ class XSession:
             key, _, value = line.partition("=")
             values[key] = int(value) if value.lstrip("-").isdigit() else value
         return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
+
+    def frame_geometry(self, wid):
+        """The window as the screen shows it, the window manager's frame included: (left, top,
+        width, height), and the client area's (x, y, width, height) in screen points."""
+        info = subprocess.run(["xwininfo", "-id", str(wid)], env=self.env, check=True, capture_output=True,
+                              text=True).stdout
+        field = lambda name: int(re.search(rf"{name}:\s*(-?\d+)", info).group(1))  # noqa: E731
+        client = (field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"))
+        extents = subprocess.run(["xprop", "-id", str(wid), "_NET_FRAME_EXTENTS"], env=self.env,
+                                 capture_output=True, text=True).stdout
+        numbers = [int(n) for n in re.findall(r"-?\d+", extents.partition("=")[2])]
+        left, right, top, bottom = numbers if len(numbers) == 4 else (0, 0, 0, 0)
+        x, y, w, h = client
+        return (x - left, y - top, w + left + right, h + top + bottom), client
 
     def hold_key(self, key, seconds):
         self.xdo("keydown", key)
