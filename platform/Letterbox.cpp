@@ -73,3 +73,24 @@ TPoint TLetterbox::ToBackBuffer(TPoint output) const {
   return TPoint{FloorDiv(static_cast<int64_t>(output.X - Dest.Left) * BackWidth, w),
                 FloorDiv(static_cast<int64_t>(output.Y - Dest.Top) * BackHeight, h)};
 }
+
+TPoint TLetterbox::FromBackBuffer(TPoint pixel) const {
+  // The middle of the output points whose way back leads to the pixel: from the first at or
+  // after its left (top) edge to the last before the next pixel's.
+  const auto middle = [](int index, int backSize, int destStart, int destSize) {
+    const int64_t size = std::max(destSize, 1), back = std::max(backSize, 1);
+    const int64_t p = std::clamp<int64_t>(index, 0, back - 1);
+    const int64_t first = (p * size + back - 1) / back, next = ((p + 1) * size + back - 1) / back;
+    return destStart + static_cast<int>(std::min((first + std::max(first, next - 1)) / 2, size - 1));
+  };
+  return TPoint{middle(pixel.X, BackWidth, Dest.Left, Dest.Right - Dest.Left),
+                middle(pixel.Y, BackHeight, Dest.Top, Dest.Bottom - Dest.Top)};
+}
+
+TPoint CentreWindow(const TRect& usable, int width, int height, int borderLeft, int borderTop, int borderRight,
+                    int borderBottom) {
+  const int frameWidth = width + borderLeft + borderRight, frameHeight = height + borderTop + borderBottom;
+  const int left = usable.Left + std::max((usable.Right - usable.Left - frameWidth) / 2, 0);
+  const int top = usable.Top + std::max((usable.Bottom - usable.Top - frameHeight) / 2, 0);
+  return TPoint{left + borderLeft, top + borderTop};
+}

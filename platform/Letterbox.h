@@ -14,6 +14,9 @@ struct TLetterbox {
   // An output point (may lie outside the output) as a back-buffer pixel; points outside the
   // picture give pixels outside the back buffer, rounded toward minus infinity.
   TPoint ToBackBuffer(TPoint output) const;
+  // The output point at the middle of a back-buffer pixel (one outside is taken as the nearest
+  // inside): ToBackBuffer leads back to the same pixel unless the picture is shown shrunk.
+  TPoint FromBackBuffer(TPoint pixel) const;
   // The whole factor the sharp way enlarges the picture by before reducing it to Dest: the
   // smallest that reaches or exceeds Dest on both sides. 1 when Dest is no larger than the picture.
   int SharpFactor() const;
@@ -32,3 +35,9 @@ TLetterbox ComputeSharpFit(int outWidth, int outHeight, int backWidth, int backH
 // the window's borders) fits the usable area; at least 1.
 int ClampWindowScale(int requested, int backWidth, int backHeight, int usableWidth, int usableHeight, int borderWidth,
                      int borderHeight);
+
+// Where a window's picture (its client area, width x height) goes so that the window, frame
+// included, lies centred in the usable area; a window larger than the area keeps its frame's
+// top left corner, and with it the title bar, inside.
+TPoint CentreWindow(const TRect& usable, int width, int height, int borderLeft, int borderTop, int borderRight,
+                    int borderBottom);

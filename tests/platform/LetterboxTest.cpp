@@ -109,10 +109,46 @@ TEST(SharpFitTest, EveryPictureRowAndColumnIsReachedInAnOddlySizedWindow) {
   EXPECT_EQ(last.X, 639);
 }
 
+TEST(SharpFitTest, APixelGoesToTheOutputAndBackToItselfAtEverySizeAPlayerMeets) {
+  // A switch between window and full screen puts the pointer back over the pixel it was on.
+  for (const TLetterbox& box : {ComputeSharpFit(1920, 1080, 640, 480), ComputeSharpFit(1280, 800, 640, 480),
+                                ComputeSharpFit(997, 613, 640, 480), ComputeSharpFit(640, 480, 640, 480),
+                                ComputeLetterbox(1920, 1080, 800, 600), ComputeSharpFit(320, 240, 640, 480)}) {
+    const bool shrunk = box.Dest.Right - box.Dest.Left < box.BackWidth;
+    for (int y = 0; y < box.BackHeight; y += 7) {
+      for (int x = 0; x < box.BackWidth; x += 3) {
+        const TPoint out = box.FromBackBuffer({x, y});
+        ASSERT_TRUE(out.X >= box.Dest.Left && out.X < box.Dest.Right && out.Y >= box.Dest.Top &&
+                    out.Y < box.Dest.Bottom)
+            << x << "," << y;
+        // Shrunk, two pixels share an output point: the way back reaches one of them.
+        if (!shrunk) {
+          ASSERT_EQ(box.ToBackBuffer(out), (TPoint{x, y})) << x << "," << y;
+        }
+      }
+    }
+  }
+  // A pixel outside the picture (a pointer beyond the window) goes to the nearest edge.
+  const TLetterbox full = ComputeSharpFit(1920, 1080, 640, 480);
+  EXPECT_EQ(full.ToBackBuffer(full.FromBackBuffer({-50, 900})), (TPoint{0, 479}));
+}
+
+TEST(WindowScaleTest, AWindowIsCentredFrameAndAllAndNeverPushedPastTheTopLeft) {
+  // The frame of the default openbox theme: 1 at the sides, a 20-row title, 5 at the bottom.
+  EXPECT_EQ(CentreWindow(MakeRect(0, 0, 1920, 1080), 1280, 960, 1, 20, 1, 5), (TPoint{320, 67}));
+  // A usable area that does not start at the screen's corner (a panel at the top and left).
+  EXPECT_EQ(CentreWindow(MakeRect(40, 30, 1880, 1050), 640, 480, 1, 20, 1, 5), (TPoint{40 + 619 + 1, 30 + 272 + 20}));
+  // Too large for the area: the title bar stays reachable.
+  EXPECT_EQ(CentreWindow(MakeRect(0, 24, 1280, 776), 1280, 960, 1, 20, 1, 5), (TPoint{1, 44}));
+}
+
 TEST(WindowScaleTest, ARequestedScaleIsCutToWhatTheUsableAreaHolds) {
   // 1280 x 800, borders 2 + 2 wide and 30 + 2 high: 3 and 2 do not fit, 1 does.
   EXPECT_EQ(ClampWindowScale(3, 640, 480, 1280, 800, 4, 32), 1);
   EXPECT_EQ(ClampWindowScale(2, 640, 480, 1920, 1080, 4, 32), 2);
   EXPECT_EQ(ClampWindowScale(8, 640, 480, 3840, 2160, 0, 0), 4);
   EXPECT_EQ(ClampWindowScale(2, 800, 600, 640, 480, 0, 0), 1);  // never below 1
+  // 2560 x 1440 holds three times the picture only without a frame.
+  EXPECT_EQ(ClampWindowScale(3, 640, 480, 2560, 1440, 0, 0), 3);
+  EXPECT_EQ(ClampWindowScale(3, 640, 480, 2560, 1440, 2, 25), 2);
 }
