@@ -30,7 +30,6 @@ bool Translate(const SDL_Event& e, TPlatformEvent& out) {
     out = {TPlatformEventKind::KeyDown, vk};
     return true;
   }
-  if (e.type == SDL_MOUSEMOTION) S().PointerStale = false;
   if (e.type == SDL_QUIT) {
     out = {TPlatformEventKind::Quit};
     return true;
@@ -83,6 +82,28 @@ std::string InvisibleFallback() {
          (display != nullptr && *display != '\0' ? std::string("is ") + display : std::string("is not set")) +
          "); only SDL's invisible \"" + driver + "\" video driver was left";
 }
+
+// Takes what the window system has sent into SDL's state until done() or the deadline: a window
+// SDL moved or resized is only where it asked once the window manager has answered.
+template <typename TDone>
+void PumpUntil(TDone done, uint32_t deadlineMs) {
+  const uint32_t start = SDL_GetTicks();
+  SDL_PumpEvents();
+  while (!done() && SDL_GetTicks() - start < deadlineMs) {
+    SDL_Delay(5);
+    SDL_PumpEvents();
+  }
+}
+
+constexpr uint32_t WindowManagerMs = 500;  // how long the window manager may take to place a window
+
+// The picture's placement in the window as it is now.
+TLetterbox Placement() {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(S().Window, &w, &h);
+  return SdlPlacement(w, h);
+}
+
 // The window's scale as far as the desktop's usable area holds it, with a word when cut.
 int FittingScale(int requested, const TPlatformDisplayConfig& config) {
   SDL_Rect usable{};
@@ -114,21 +135,11 @@ bool PlatformHasFocus() { return S().Window && (SDL_GetWindowFlags(S().Window) &
 
 TPoint PlatformCursorPos() {
   if (!S().Window) return {};
-  int x = 0, y = 0, ww = 0, wh = 0;
-  if (SDL_GetMouseFocus() == S().Window && !S().PointerStale) {
-    SDL_GetMouseState(&x, &y);
-  } else {
-    // Outside the window relative motion stops at the edge, and after a switch between window
-    // and full screen the window's own reading is stale until the pointer moves: the global
-    // position goes on.
-    int wx = 0, wy = 0;
-    SDL_GetGlobalMouseState(&x, &y);
-    SDL_GetWindowPosition(S().Window, &wx, &wy);
-    x -= wx;
-    y -= wy;
-  }
-  SDL_GetWindowSize(S().Window, &ww, &wh);
-  const TPoint p = SdlPlacement(ww, wh).ToBackBuffer({x, y});
+  // Asked of the window system where it can be: SDL's reading goes stale when the window is
+  // shown, made full screen or switched under a resting pointer, and stops at the window's edge.
+  int x = 0, y = 0;
+  if (!SdlPointerInWindow(S().Window, x, y)) SDL_GetMouseState(&x, &y);
+  const TPoint p = Placement().ToBackBuffer({x, y});
   // A full-screen display of the picture's own size holds the pointer inside it, whatever
   // reaches the bars (a warped pointer passes the confinement).
   if (!S().FullScreen) return p;
@@ -255,10 +266,26 @@ void PlatformLeaveFullScreen() {
 bool PlatformToggleFullScreen() {
   if (!S().Window) return S().FullScreen;
   const bool full = !S().FullScreen;
-  if (SDL_SetWindowFullscreen(S().Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0) S().FullScreen = full;
-  S().PointerStale = true;
-  // Confined again, to the new picture, at the next present.
+  const TPoint pointer = PlatformCursorPos();
+  int oldWidth = 0, oldHeight = 0;
+  SDL_GetWindowSize(S().Window, &oldWidth, &oldHeight);
+  // Free for the switch; confined again, to the new picture, at the next present.
   SdlConfinePointer({});
+  if (SDL_SetWindowFullscreen(S().Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return S().FullScreen;
+  S().FullScreen = full;
+  PumpUntil(
+      [&] {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(S().Window, &w, &h);
+        return w != oldWidth || h != oldHeight;
+      },
+      WindowManagerMs);
+  // SDL puts the pointer at its old place in the window, wherever that lies on the picture now:
+  // it is put back over the same spot of the picture instead.
+  int wx = 0, wy = 0;
+  SDL_GetWindowPosition(S().Window, &wx, &wy);
+  const TPoint spot = Placement().FromBackBuffer(pointer);
+  SDL_WarpMouseGlobal(wx + spot.X, wy + spot.Y);
   return S().FullScreen;
 }
 

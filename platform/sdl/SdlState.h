@@ -31,8 +31,7 @@ struct TSdlState {
   int BackHeight = 480;
   bool FullScreen = false;
   bool IntegerScale = false;
-  TRect ConfinedTo;           // the pointer's rectangle in full screen; empty: free
-  bool PointerStale = false;  // SDL's reading in window points, until the pointer moves
+  TRect ConfinedTo;  // the pointer's rectangle in full screen; empty: free
   bool VideoUp = false;
   TInputLatch Keys;
 
@@ -58,3 +57,6 @@ bool SdlRefreshNearPace(SDL_Window* window);
 bool SdlRendererIsSoftware(SDL_Renderer* renderer);
 // Confines the pointer to the picture in full screen, frees it otherwise.
 void SdlConfinePointer(const TRect& picture);
+// The pointer in window points (it may lie outside the window) as the window system has it
+// now; false where that cannot be asked (not X11), and SDL's reading is all there is.
+bool SdlPointerInWindow(SDL_Window* window, int& x, int& y);
