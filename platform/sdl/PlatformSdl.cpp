@@ -96,27 +96,58 @@ void PumpUntil(TDone done, uint32_t deadlineMs) {
 }
 
 constexpr uint32_t WindowManagerMs = 500;  // how long the window manager may take to place a window
+constexpr uint32_t FrameMs = 300;          // and to tell the size of the frame it puts around it
+
+SDL_Rect UsableBounds(int display) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(std::max(display, 0), &usable) != 0) SDL_GetDisplayBounds(0, &usable);
+  return usable;
+}
+
+// The window's scale as far as the usable area of its display holds it with the frame around it.
+int FittingScale(int requested, const TPlatformDisplayConfig& config, const SDL_Rect& usable, int frameWidth,
+                 int frameHeight) {
+  return ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, frameWidth, frameHeight);
+}
+
+// The shown window at the largest scale up to the asked one that fits its display's usable area,
+// frame included (known only once shown), and centred there; a word when the scale is cut.
+void PlaceWindow(const TPlatformDisplayConfig& config, int scale) {
+  int top = 0, left = 0, bottom = 0, right = 0;
+  // The window manager tells the frame a moment after the window is shown; none comes without one.
+  PumpUntil(
+      [&] {
+        return SDL_GetWindowBordersSize(S().Window, &top, &left, &bottom, &right) == 0 &&
+               top + left + bottom + right > 0;
+      },
+      FrameMs);
+  if (top < 0 || left < 0 || bottom < 0 || right < 0) top = left = bottom = right = 0;
+  const SDL_Rect usable = UsableBounds(SDL_GetWindowDisplayIndex(S().Window));
+  const int fits = FittingScale(scale, config, usable, left + right, top + bottom);
+  if (fits < config.Scale) {
+    LogWarning("--scale " + std::to_string(config.Scale) + " does not fit this screen (" + std::to_string(usable.w) +
+               " x " + std::to_string(usable.h) + " with the window's frame); using " + std::to_string(fits));
+  }
+  const int width = config.Width * fits, height = config.Height * fits;
+  const TPoint at =
+      CentreWindow(MakeRect(usable.x, usable.y, usable.w, usable.h), width, height, left, top, right, bottom);
+  SDL_SetWindowSize(S().Window, width, height);
+  SDL_SetWindowPosition(S().Window, at.X, at.Y);
+  PumpUntil(
+      [&] {
+        int w = 0, h = 0, x = 0, y = 0;
+        SDL_GetWindowSize(S().Window, &w, &h);
+        SDL_GetWindowPosition(S().Window, &x, &y);
+        return w == width && h == height && x == at.X && y == at.Y;
+      },
+      WindowManagerMs);
+}
 
 // The picture's placement in the window as it is now.
 TLetterbox Placement() {
   int w = 0, h = 0;
   SDL_GetWindowSize(S().Window, &w, &h);
   return SdlPlacement(w, h);
-}
-
-// The window's scale as far as the desktop's usable area holds it, with a word when cut.
-int FittingScale(int requested, const TPlatformDisplayConfig& config) {
-  SDL_Rect usable{};
-  int top = 0, left = 0, bottom = 0, right = 0;
-  if (requested <= 1 || SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(S().Window), &usable) != 0) return 1;
-  SDL_GetWindowBordersSize(S().Window, &top, &left, &bottom, &right);
-  const int scale =
-      ClampWindowScale(requested, config.Width, config.Height, usable.w, usable.h, left + right, top + bottom);
-  if (scale < requested) {
-    LogWarning("--scale " + std::to_string(requested) + " does not fit the screen's " + std::to_string(usable.w) +
-               " x " + std::to_string(usable.h) + "; using " + std::to_string(scale));
-  }
-  return scale;
 }
 
 }  // namespace
@@ -195,19 +226,16 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   S().IntegerScale = config.IntegerScale;
   S().ConfinedTo = {};
   S().Keys.Clear();
-  // Made hidden at the picture's size: the borders are known then, and the scale that fits.
+  // Made at the scale the usable area holds without a frame, so that it is centred at its own
+  // size; the frame is known once the window is shown, and may cut the scale further.
+  const int scale = FittingScale(config.Scale, config, UsableBounds(0), 0, 0);
   const Uint32 flags =
       SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.Width,
-                                config.Height, flags);
+  S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                config.Width * scale, config.Height * scale, flags);
   if (!S().Window) return Fail(TPlatformDisplayStep::Window, error);
   SetIcon(config);
   SDL_SetWindowMinimumSize(S().Window, config.Width / 2, config.Height / 2);
-  if (const int scale = FittingScale(config.Scale, config); scale > 1) {
-    SDL_SetWindowSize(S().Window, config.Width * scale, config.Height * scale);
-    SDL_SetWindowPosition(S().Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-  }
-  SDL_ShowWindow(S().Window);
   // The display's vertical sync paces when its refresh is near the designed rate; otherwise
   // presentation is paced by the clock.
   const bool vsync = config.FramesPerSecond == 60 && SdlRefreshNearPace(S().Window);
@@ -236,6 +264,10 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
     if (!probe) return Fail(TPlatformDisplayStep::Texture, error);
     SDL_DestroyTexture(probe);
   }
+  // Shown only now: an OpenGL renderer makes the window anew, and the new one would be placed
+  // again by the window manager.
+  SDL_ShowWindow(S().Window);
+  if (!config.FullScreen) PlaceWindow(config, scale);
   SDL_ShowCursor(SDL_DISABLE);
   SDL_RaiseWindow(S().Window);
   return TPlatformDisplayStep::Ok;
