@@ -31,6 +31,10 @@ TScriptFile LoadScript(const std::string& file) {
 int Prepare(const THeadlessOptions& o, const TScriptFile& script, THeadlessConfig& config) {
   const TRecording& r = script.Recording;
   config.HighRes = o.HighRes;
+  config.AutoTiming = o.AutoTiming;
+  config.NoOverlay = o.NoOverlay;
+  config.NoMapEditing = o.NoMapEditing;
+  config.Sound = o.Sound;
   config.StepMs = o.StepMs;
   config.MapFile = o.MapFile;
   if (!r.IsRecording && !o.Verify) return o.Frames;
