@@ -158,6 +158,16 @@ TEST_F(StartSwitches, AutoTimingFollowsTheMeasuredRateOnceFiftyFramesHavePassed)
   EXPECT_EQ(trace[199]["walk_frame"].Int(), 13) << "63.16 a second";
   EXPECT_EQ(trace[199]["face_count"].Int(), 4);
 
+  // An activation starts the count again: 50 frames and one more keep the timing as it stood.
+  const auto refocused = Run(timed, "100 focus 0\n101 focus 1\n", 152);
+  for (int n = 101; n <= 151; ++n) {
+    const JsonValue& frame = refocused[static_cast<size_t>(n - 1)];
+    EXPECT_EQ(frame["fps"].Type, JsonValue::Kind::Null) << "frame " << n;
+    EXPECT_EQ(frame["walk_frame"].Int(), 13) << "frame " << n;
+    EXPECT_EQ(frame["face_count"].Int(), 4) << "frame " << n;
+  }
+  EXPECT_EQ(refocused[151]["walk_frame"].Int(), 25);
+
   // Halves go to the even neighbour: 62.5 a second walks 12 frames a step, 37.5 8 and faces 2.
   timed.StepMs = 32;
   const auto even = Run(timed, "", 52);
