@@ -13,6 +13,8 @@ double FramesPerSecond = 0;
 
 namespace {
 
+bool Shown = false;  // the last presented frame carried the overlay
+
 // Ticks are 32-bit and wrap: the difference is taken in 32 bits.
 int32_t TicksSince(int start) { return static_cast<int32_t>(GameTicks() - static_cast<uint32_t>(start)); }
 
@@ -68,7 +70,8 @@ bool CountFrame() {
 void PresentFrame(bool measured) {
   TDisplay* display = Display;
   if (display == nullptr) return;
-  if (measured && display->FBackCanvas) {
+  Shown = measured && display->FBackCanvas;
+  if (Shown) {
     TCanvasRelease release(*display->FBackCanvas);
     WriteOverlay(*display->FBackCanvas);
   }
@@ -76,3 +79,5 @@ void PresentFrame(bool measured) {
   if (TDrawJournal* journal = RecordingJournal(display->FBackBuffer.get())) journal->Finish();
   display->PresentBackBuffer();
 }
+
+bool OverlayShown() { return Shown; }

@@ -9,3 +9,5 @@ bool CountFrame();
 // Writes the overlay when `measured` (the rate and the walk timing as they stand now), gives the
 // canvas back, then presents the back buffer.
 void PresentFrame(bool measured);
+// Whether the frame PresentFrame showed last carried the overlay.
+bool OverlayShown();

@@ -33,12 +33,19 @@ bool ParsePng(std::string_view v, TPngRequest& png, std::string& error) {
 
 const char* HeadlessUsage() {
   return "usage: corvina-headless [--frames N] [--script FILE] [--trace] [--map FILE] [--high-res]\n"
+         "                        [--auto-timing] [--no-overlay] [--no-map-editing] [--sound]\n"
          "                        [--step-ms N] [--png FRAME:FILE]... [--hash] [--verify FILE]\n"
          "  --frames N        frames to run, 0..100000000 (60; a recording: its own length)\n"
          "  --verify FILE     replay the recording FILE; status 0 when it ends as recorded,\n"
          "                    1 with the first difference, 2 when it cannot be replayed here\n"
          "  --step-ms N       virtual milliseconds per frame, 0..60000 (16)\n"
-         "  --png FRAME:FILE  write the picture after frame FRAME (1..the run's length) to FILE\n";
+         "  --png FRAME:FILE  write the picture after frame FRAME (1..the run's length) to FILE\n"
+         "  --high-res        800 x 600 instead of 640 x 480\n"
+         "  --auto-timing     walk timing follows the frame rate\n"
+         "  --no-overlay      hide the frame-rate overlay\n"
+         "  --no-map-editing  number keys do not edit the map\n"
+         "  --sound           footstep sounds, listed in the trace\n"
+         "  A recording runs under its own switches; --sound alone is taken from here.\n";
 }
 
 bool ParseHeadlessOptions(int argc, char** argv, THeadlessOptions& o, std::string& error) {
@@ -57,6 +64,14 @@ bool ParseHeadlessOptions(int argc, char** argv, THeadlessOptions& o, std::strin
       o.Trace = true;
     } else if (arg == "--high-res") {
       o.HighRes = true;
+    } else if (arg == "--auto-timing") {
+      o.AutoTiming = true;
+    } else if (arg == "--no-overlay") {
+      o.NoOverlay = true;
+    } else if (arg == "--no-map-editing") {
+      o.NoMapEditing = true;
+    } else if (arg == "--sound") {
+      o.Sound = true;
     } else if (arg == "--hash") {
       o.Hash = true;
     } else if (arg == "--help" || arg == "-h") {

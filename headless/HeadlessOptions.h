@@ -17,6 +17,12 @@ struct THeadlessOptions {
   bool Trace = false;
   std::string MapFile;
   bool HighRes = false;
+  // The desktop program's switches of the same names; each not given leaves the shipped value,
+  // and a recording's own switches win over them (it does not keep --sound).
+  bool AutoTiming = false;    // --auto-timing
+  bool NoOverlay = false;     // --no-overlay
+  bool NoMapEditing = false;  // --no-map-editing
+  bool Sound = false;         // --sound
   int StepMs = 16;
   std::vector<TPngRequest> Pngs;  // --png FRAME:FILE, repeatable
   bool Hash = false;              // --hash: CRC-32 of each presented frame in the trace

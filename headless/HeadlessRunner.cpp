@@ -31,6 +31,10 @@ TScriptFile LoadScript(const std::string& file) {
 int Prepare(const THeadlessOptions& o, const TScriptFile& script, THeadlessConfig& config) {
   const TRecording& r = script.Recording;
   config.HighRes = o.HighRes;
+  config.AutoTiming = o.AutoTiming;
+  config.NoOverlay = o.NoOverlay;
+  config.NoMapEditing = o.NoMapEditing;
+  config.Sound = o.Sound;
   config.StepMs = o.StepMs;
   config.MapFile = o.MapFile;
   if (!r.IsRecording && !o.Verify) return o.Frames;
@@ -52,6 +56,15 @@ int Prepare(const THeadlessOptions& o, const TScriptFile& script, THeadlessConfi
 uint32_t FrameCrc() {
   const THeadlessFrame& f = HeadlessLastFrame();
   return Crc32(reinterpret_cast<const uint8_t*>(f.Pixels.data()), f.Pixels.size() * 2);
+}
+
+// The sounds the device started since its log was last cleared.
+std::vector<TTraceSound> SoundsPlayed() {
+  std::vector<TTraceSound> sounds;
+  for (const THeadlessAudioCall& call : HeadlessAudioLog()) {
+    if (call.What == "play") sounds.push_back({call.Channel, call.Pan});
+  }
+  return sounds;
 }
 
 void WriteFramePng(const std::string& file) {
@@ -87,11 +100,14 @@ bool THeadlessRun::Step(const std::function<void(const std::string&)>& traceLine
     }
   }
   const uint32_t tick = PlatformTicks();
+  // The log holds one frame at a time: a long run keeps no history.
+  HeadlessClearAudioLog();
   FSession->RunFrame();
   if (FOptions.Trace) {
     std::optional<uint32_t> crc;
     if (FOptions.Hash) crc = FrameCrc();
-    traceLine(TraceLine(frame, tick, crc));
+    const std::vector<TTraceSound> sounds = SoundsPlayed();
+    traceLine(TraceLine(frame, tick, crc, &sounds));
   }
   for (const TPngRequest& png : FOptions.Pngs) {
     if (png.Frame == frame) WriteFramePng(png.File);

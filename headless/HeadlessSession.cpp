@@ -1,12 +1,41 @@
 // Starting and stopping a game on the headless platform.
 #include "headless/HeadlessSession.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "core/Settings.h"
 #include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
+#include "sound/DXSound1.h"
+
+namespace {
+
+// The player and its one sound, as the desktop program makes them: the footstep in slot 1.
+std::unique_ptr<TDXSound> MakeSoundPlayer() {
+  auto sound = std::make_unique<TDXSound>();
+  sound->SetPanWitness(HeadlessNoteAudioPan);
+  int slot = -1;
+  std::string source = "resource \"Walk\"";
+  std::string why;
+  if (Settings.UseResources) {
+    slot = sound->LoadFromResource("Walk", RT_WAVE);
+  } else {
+    const std::string dir = ProgramDirectory();
+    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
+    slot = sound->LoadFromFile(source, &why);
+  }
+  if (slot < 0 && sound->HasDevice()) {
+    throw std::runtime_error("The footstep sound could not be loaded from " + source +
+                             ": missing, unreadable or not a PCM wave" + (why.empty() ? "" : " (" + why + ")") + ".");
+  }
+  return sound;
+}
+
+}  // namespace
 
 THeadlessSession::THeadlessSession(const THeadlessConfig& config) {
   ResetProgramState();
@@ -16,14 +45,22 @@ THeadlessSession::THeadlessSession(const THeadlessConfig& config) {
     ApplyRecordedSwitches(*config.Switches);
   } else {
     Settings.HighRes = config.HighRes;
+    Settings.AutoTiming = Settings.AutoTiming || config.AutoTiming;
+    Settings.ShowOverlay = Settings.ShowOverlay && !config.NoOverlay;
+    Settings.MapEditing = Settings.MapEditing && !config.NoMapEditing;
     ApplyScreenSize();
   }
+  Settings.SoundOn = Settings.SoundOn || config.Sound;
   MapFileOverride = config.MapFile;
   MapDataOverride = config.MapData;
   if (config.Resources) SetResourceTableForTesting(*config.Resources);
 
   Display = &FDisplay;
   try {
+    if (Settings.SoundOn) {
+      FSound = MakeSoundPlayer();
+      HostSound = FSound.get();
+    }
     FDisplay.CreateSurfaces(Settings.FullScreen);
     FDisplay.RestartRateMeasurement();
     GameStart();
@@ -31,6 +68,7 @@ THeadlessSession::THeadlessSession(const THeadlessConfig& config) {
     GameStop();
     FDisplay.ReleaseSurfaces();
     Display = nullptr;
+    HostSound = nullptr;
     throw;
   }
 }
@@ -39,6 +77,7 @@ THeadlessSession::~THeadlessSession() {
   GameStop();
   FDisplay.ReleaseSurfaces();
   Display = nullptr;
+  HostSound = nullptr;
   MapFileOverride.clear();
   MapDataOverride.clear();
 }

@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "core/Settings.h"
 #include "game/World.h"
 #include "gfx/Cp949.h"
+#include "gfx/Overlay.h"
 #include "util/Crc32.h"
 
 namespace {
@@ -57,6 +59,14 @@ std::string PersonJson(int id, const TPerson& p) {
   return out;
 }
 
+// The rate with the overlay's two decimals, or null when the frame showed no overlay.
+std::string FpsShown() {
+  if (!OverlayShown()) return "null";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", FramesPerSecond);
+  return text;
+}
+
 }  // namespace
 
 std::string JsonString(const std::string& utf8) {
@@ -81,7 +91,8 @@ std::string JsonString(const std::string& utf8) {
   return out + "\"";
 }
 
-std::string TraceLine(int frame, uint32_t tick, std::optional<uint32_t> frameCrc) {
+std::string TraceLine(int frame, uint32_t tick, std::optional<uint32_t> frameCrc,
+                      const std::vector<TTraceSound>* sounds) {
   const TSystem& w = *World;
   std::string selected = "[";
   bool first = true;
@@ -103,6 +114,17 @@ std::string TraceLine(int frame, uint32_t tick, std::optional<uint32_t> frameCrc
          ",\"cell\":", Pair(w.FOrderCell.X, w.FOrderCell.Y), ",\"occupant\":", int{w.FOrderOccupant},
          "},\"persons\":", persons, ",\"map\":\"", Hex8(Crc32(mapBytes, MapBytes)), "\"");
   if (frameCrc) Append(line, ",\"frame_crc\":\"", Hex8(*frameCrc), "\"");
+  Append(line, ",\"walk_frame\":", WalkFrame, ",\"face_count\":", FaceCount, ",\"fps\":", FpsShown());
+  if (sounds) {
+    std::string list = "[";
+    first = true;
+    for (const TTraceSound& s : *sounds) {
+      std::string item;
+      Append(item, "{\"slot\":", s.Slot, ",\"pan\":", s.Pan, "}");
+      AppendItem(list, first, item);
+    }
+    Append(line, ",\"sounds\":", list, "]");
+  }
   line += "}";
   return line;
 }

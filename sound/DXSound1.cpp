@@ -165,6 +165,7 @@ TDXSound::TGains TDXSound::PanGains(int pan) {
 // The device's panning cannot fail, so there is no result to report.
 void TDXSound::SetPan(int slot, int pan) {
   if (!loaded(slot)) return;
+  if (FPanWitness) FPanWitness(slot, pan);
   const TGains gains = PanGains(pan);
   PlatformAudioSetPanning(slot, gains.Left, gains.Right);
 }

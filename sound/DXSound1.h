@@ -75,6 +75,10 @@ class TDXSound {
   // Pan -256..256 (limited), times 20: hundredths of a decibel taken off the opposite side;
   // negative pans to the left. Ignored for a slot that is not loaded.
   void SetPan(int slot, int pan);
+  // Told of each pan SetPan hands to the device, as given and before it becomes gains, for a
+  // device that reports what it plays (the headless one); none by default.
+  using TPanWitness = void (*)(int slot, int pan);
+  void SetPanWitness(TPanWitness witness) { FPanWitness = witness; }
   // Restarts the slot's sound from its start, once.
   void Play(int slot);
   void Stop(int slot);
@@ -99,6 +103,7 @@ class TDXSound {
   void freeSlot(int slot);
 
   bool FDeviceOpen = false;                                  // audio device open; false: silent
+  TPanWitness FPanWitness = nullptr;                         // told of every pan handed on
   std::array<std::vector<uint8_t>, MaxSlots + 1> FWaveData;  // per slot: PCM, index 0 unused
   std::array<int, MaxSlots + 1> FWaveSize{};                 // per slot: bytes of FWaveData
   std::array<int, MaxSlots + 1> FBuffers{};                  // per slot: mixer sound, 0 = free

@@ -30,6 +30,7 @@ struct THeadlessState {
   bool AudioOpen = false;
   int NextSound = 1;
   std::map<int, size_t> Sounds;
+  std::map<int, int> Pans;  // by channel, as noted
   std::vector<THeadlessAudioCall> AudioLog;
 };
 THeadlessState& S() {
@@ -88,6 +89,7 @@ int HeadlessPresentCount() { return S().Presents; }
 void HeadlessSetAudioAvailable(bool available) { S().AudioAvailable = available; }
 const std::vector<THeadlessAudioCall>& HeadlessAudioLog() { return S().AudioLog; }
 void HeadlessClearAudioLog() { S().AudioLog.clear(); }
+void HeadlessNoteAudioPan(int channel, int pan) { S().Pans[channel] = pan; }
 
 uint32_t PlatformTicks() { return S().Input.Clock; }
 uint16_t PlatformAsyncKeyState(int vk) { return S().Input.Keys.Query(vk); }
@@ -160,6 +162,7 @@ bool PlatformAudioOpen(int) {
 void PlatformAudioClose() {
   S().AudioOpen = false;
   S().Sounds.clear();
+  S().Pans.clear();
 }
 int PlatformAudioLoad(const TPlatformPcm& pcm) {
   if (!S().AudioOpen || pcm.Data == nullptr || pcm.Size == 0) return 0;
@@ -172,7 +175,9 @@ void PlatformAudioFree(int sound) {
   if (S().Sounds.erase(sound)) S().AudioLog.push_back({"free", 0, sound, 0, 0, S().Input.Clock});
 }
 void PlatformAudioPlay(int channel, int sound) {
-  if (S().AudioOpen) S().AudioLog.push_back({"play", channel, sound, 0, 0, S().Input.Clock});
+  if (!S().AudioOpen) return;
+  const auto pan = S().Pans.find(channel);
+  S().AudioLog.push_back({"play", channel, sound, 0, 0, S().Input.Clock, pan == S().Pans.end() ? 0 : pan->second});
 }
 void PlatformAudioStop(int channel) {
   if (S().AudioOpen) S().AudioLog.push_back({"stop", channel, 0, 0, 0, S().Input.Clock});

@@ -52,7 +52,11 @@ struct THeadlessAudioCall {
   int Left = 0;
   int Right = 0;
   uint32_t Tick = 0;
+  int Pan = 0;  // "play": the pan last noted for the channel (HeadlessNoteAudioPan), 0 when none
 };
 void HeadlessSetAudioAvailable(bool available);
+// The pan a player was given for a channel, before it became the gains the device is sent (gains
+// near silence cannot be read back to it): reported with each later play on the channel.
+void HeadlessNoteAudioPan(int channel, int pan);
 const std::vector<THeadlessAudioCall>& HeadlessAudioLog();
 void HeadlessClearAudioLog();
