@@ -7,11 +7,12 @@
 #include <exception>
 #include <iostream>
 #include <stdexcept>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "app/OverPicture.h"
 #include "app/Screenshot.h"
+#include "app/SessionEnd.h"
 #include "core/Settings.h"
 #include "game/World.h"
 #include "platform/VirtualKeys.h"
@@ -397,18 +398,9 @@ void TBasic::LeaveGame() {
 
 void TBasic::FinishSession() {
   if (!World) return;
-  if (FRecorder) {
-    FRecorder->Finish(FinalStateOf(*World, FFramesRun));
-    if (FRecorder->Failed()) {
-      std::cerr << "corvina: the recording is incomplete: " << FRecorder->Reason() << std::endl;
-    } else {
-      std::cout << "corvina: recorded " << FFramesRun << " frames: " << PrintablePath(FRecorder->Path()) << std::endl;
-    }
-  }
+  if (FRecorder) EndRecording(*FRecorder, *World, FFramesRun);
   if (FReplay) {
-    const std::string verdict =
-        FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0, FReplayDiffered);
-    (FReplayDiffered ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
+    FReplayDiffered = !JudgeReplay(*FReplay, *World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0);
     return;
   }
   if (FKeeper.Named() && FKeeper.Unsaved(*World->FMap)) SaveMap();
