@@ -269,7 +269,9 @@ void TBasic::SaveMap() {
   if (FKeeper.Save(*World, &reason)) {
     PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved);
     std::cout << "corvina: map saved: " << path << std::endl;
-    if (!FKeeper.Named()) std::cout << "corvina: to play on it again: corvina --map " << path << std::endl;
+    if (!FKeeper.Named()) {
+      std::cout << "corvina: to play on it again: corvina --map " << ShellQuoted(FKeeper.Path().native()) << std::endl;
+    }
     FNotice.Show("saved: " + path, PlatformTicks());
   } else {
     std::cerr << "corvina: map not saved: " << reason << std::endl;
