@@ -27,15 +27,24 @@ class TMapKeeper {
   // was there kept as Path().bak. False, with the path and the reason in *reason, when it could not
   // be written; the file is then as it was.
   bool Save(const TSystem& world, std::string* reason);
+  // Whether the last Save failed (the player asked for a save that did not happen).
+  bool LastSaveFailed() const { return FLastSaveFailed; }
+
+  // Writes the world's map, which Save could not keep, into a new file of the data folder
+  // (MAP-rescue-YYYYMMDD-HHMMSS.DAT) and answers its path; nothing, with the reason in *reason,
+  // when that cannot be written either.
+  static std::optional<std::filesystem::path> Rescue(const TSystem& world, std::string* reason);
 
  private:
   std::filesystem::path FNamed;
   uint32_t FKeptTerrain = 0;
+  bool FLastSaveFailed = false;
 };
 
 // The CRC-32 of every cell's kind and height: what an edit changes and a save keeps.
 uint32_t TerrainCrc(const TMap& map);
 
-// Whether the file given to --map can be played on: absent (the game then starts on its own map
-// and the first save makes the file) or a valid map. The refusal otherwise, naming the file.
+// Whether the file given to --map can be played on: absent in a folder that is there (the game then
+// starts on its own map and the first save makes the file) or a valid map. The refusal otherwise,
+// naming the file.
 std::optional<std::string> MapFileRefusal(const std::filesystem::path& file);

@@ -4,17 +4,32 @@
 #include <iostream>
 #include <string>
 
+#include "app/MapKeeper.h"
 #include "app/Replay.h"
 #include "record/Recorder.h"
 #include "util/Printable.h"
 
-void EndRecording(TRecorder& recorder, const TSystem& world, int frames) {
+bool EndRecording(TRecorder& recorder, const TSystem& world, int frames) {
   recorder.Finish(FinalStateOf(world, frames));
   if (recorder.Failed()) {
     std::cerr << "corvina: the recording is incomplete: " << recorder.Reason() << std::endl;
-  } else {
-    std::cout << "corvina: recorded " << frames << " frames: " << PrintablePath(recorder.Path()) << std::endl;
+    return false;
   }
+  std::cout << "corvina: recorded " << frames << " frames: " << PrintablePath(recorder.Path()) << std::endl;
+  return true;
+}
+
+int RescueEdits(const TSystem& world, const std::string& reason) {
+  std::string why;
+  const auto rescue = TMapKeeper::Rescue(world, &why);
+  if (!rescue) {
+    std::cerr << "corvina: no rescue file could be made either: " << why << "; the edits are lost (" << reason << ")"
+              << std::endl;
+    return ExitEditsLost;
+  }
+  std::cerr << "corvina: the edits are kept in " << PrintablePath(*rescue) << " instead\n"
+            << "corvina: to play on them again: corvina --map " << ShellQuoted(rescue->native()) << std::endl;
+  return ExitMapRescued;
 }
 
 bool JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture) {
