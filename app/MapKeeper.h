@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "core/FileDescriptor.h"
 
 class TMap;
 class TSystem;
@@ -18,6 +21,11 @@ class TMapKeeper {
   bool Named() const { return !FNamed.empty(); }
   // The named file, or $XDG_DATA_HOME/corvina/MAP.DAT (~/.local/share/… when unset).
   std::filesystem::path Path() const;
+
+  // Takes the lock that keeps a second program off Path() while this keeper lives (a program that
+  // dies lets it go). The refusal, naming the file, when another program holds it; a lock that
+  // cannot be made at all is warned about, and the game plays on unlocked.
+  std::optional<std::string> Lock();
 
   // The terrain as `map` has it counts as kept (at the start, after a save).
   void Kept(const TMap& map);
@@ -39,6 +47,7 @@ class TMapKeeper {
   std::filesystem::path FNamed;
   uint32_t FKeptTerrain = 0;
   bool FLastSaveFailed = false;
+  std::unique_ptr<TFileDescriptor> FLock;  // held while it is open
 };
 
 // The CRC-32 of every cell's kind and height: what an edit changes and a save keeps.

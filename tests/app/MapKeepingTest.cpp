@@ -259,3 +259,54 @@ TEST_F(MapKeeping, ARecordingLeftIncompleteEndsWithItsOwnStatus) {
             std::string::npos)
       << Err;
 }
+
+TEST_F(MapKeeping, ASecondProgramOnTheSameMapIsRefusedThroughAnyPathToIt) {
+  setenv("XDG_DATA_HOME", (Dir.Path / "data").c_str(), 1);
+  std::filesystem::create_directories(Dir.Path / "run");
+  setenv("XDG_RUNTIME_DIR", (Dir.Path / "run").c_str(), 1);
+  std::filesystem::create_directories(Dir.Path / "sub");
+  const auto shipped = FindResource("Map", RT_MAP);
+  ASSERT_TRUE(shipped);
+  std::ofstream(Dir.Path / "mine.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(shipped->data()), static_cast<std::streamsize>(shipped->size()));
+  std::filesystem::create_symlink(Dir.Path / "mine.dat", Dir.Path / "link.dat");
+  const auto Prepare = [](TBasic& window, const std::filesystem::path& map, std::string* said) {
+    TCommandLine line;
+    line.MapFile = map.string();
+    std::ostringstream err;
+    const auto status = PrepareSession(line, window, err);
+    if (said) *said = err.str();
+    return status;
+  };
+
+  ASSERT_EQ(Prepare(*Window, Dir.Path / "mine.dat", nullptr), std::nullopt);
+  for (const auto& other : {Dir.Path / "mine.dat", Dir.Path / "sub" / ".." / "mine.dat", Dir.Path / "link.dat"}) {
+    TBasic second;
+    std::string said;
+    EXPECT_EQ(Prepare(second, other, &said), 2) << other;
+    EXPECT_NE(said.find("corvina: " + other.string() + ": another Corvina (process " + std::to_string(getpid()) +
+                        ") is using this map"),
+              std::string::npos)
+        << said;
+  }
+  // Once the first program is gone the map is free again.
+  Start();
+  EXPECT_EQ(Prepare(*Window, Dir.Path / "link.dat", nullptr), std::nullopt);
+
+  // Without --map, the data folder's MAP.DAT is the map F2 saves to.
+  {
+    TBasic first, second;
+    std::string said;
+    EXPECT_EQ(Prepare(first, {}, nullptr), std::nullopt);
+    EXPECT_EQ(Prepare(second, {}, &said), 2);
+    EXPECT_NE(said.find("corvina/MAP.DAT: another Corvina"), std::string::npos) << said;
+  }
+
+  // A map in a folder that is not there could never be saved: refused at the start.
+  std::string said;
+  EXPECT_EQ(Prepare(*Window, Dir.Path / "nowhere" / "map.dat", &said), 2);
+  EXPECT_EQ(said, "corvina: " + (Dir.Path / "nowhere" / "map.dat").string() + " cannot be made: there is no folder " +
+                      (Dir.Path / "nowhere").string() + "\n");
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_RUNTIME_DIR");
+}
