@@ -1,17 +1,19 @@
 // The main window TBasic: its events, the frame pump, activation and the error handler.
 #include "app/MainUtDX.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "app/OverPicture.h"
 #include "app/Screenshot.h"
+#include "app/SessionEnd.h"
 #include "core/Settings.h"
 #include "game/World.h"
 #include "platform/VirtualKeys.h"
@@ -107,6 +109,7 @@ int TBasic::Finish() {
     std::fprintf(stderr, "corvina: %d frames in %.2f s, %.1f frames a second\n", FFramesRun, seconds,
                  seconds > 0 ? FFramesRun / seconds : 0.0);
   }
+  if (FUnkept != 0) return FUnkept;
   return FFailed || FReplayDiffered ? 1 : 0;
 }
 
@@ -261,25 +264,32 @@ void TBasic::TakeScreenshot() {
   }
 }
 
-void TBasic::SaveMap() {
-  if (!World) return;
+bool TBasic::SaveMap(std::string* failure) {
+  if (!World) return false;
   const std::string path = PrintablePath(FKeeper.Path());
   std::string reason;
-  if (FKeeper.Save(*World, &reason)) {
+  const bool saved = FKeeper.Save(*World, &reason);
+  if (saved) {
     PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved);
     std::cout << "corvina: map saved: " << path << std::endl;
-    if (!FKeeper.Named()) std::cout << "corvina: to play on it again: corvina --map " << path << std::endl;
+    if (!FKeeper.Named()) {
+      std::cout << "corvina: to play on it again: corvina --map " << ShellQuoted(FKeeper.Path().native()) << std::endl;
+    }
     FNotice.Show("saved: " + path, PlatformTicks());
   } else {
     std::cerr << "corvina: map not saved: " << reason << std::endl;
     FNotice.Show("not saved: " + reason, PlatformTicks());
+    if (failure) *failure = reason;
   }
   // Held frames do not draw themselves: show it at once.
   if (FHold != THold::None && !FClosing) {
     FHoldScreen.Draw(*this, FHold);
     PresentBackBuffer();
   }
+  return saved;
 }
+
+void TBasic::Unkept(int status) { FUnkept = std::max(FUnkept, status); }
 
 void TBasic::DecoratePicture() {
   if (!FBackCanvas || !FBackBuffer || !FNotice.Visible(PlatformTicks())) return;
@@ -397,21 +407,15 @@ void TBasic::LeaveGame() {
 
 void TBasic::FinishSession() {
   if (!World) return;
-  if (FRecorder) {
-    FRecorder->Finish(FinalStateOf(*World, FFramesRun));
-    if (FRecorder->Failed()) {
-      std::cerr << "corvina: the recording is incomplete: " << FRecorder->Reason() << std::endl;
-    } else {
-      std::cout << "corvina: recorded " << FFramesRun << " frames: " << PrintablePath(FRecorder->Path()) << std::endl;
-    }
-  }
+  if (FRecorder && !EndRecording(*FRecorder, *World, FFramesRun)) Unkept(ExitRecordingIncomplete);
   if (FReplay) {
-    const std::string verdict =
-        FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0, FReplayDiffered);
-    (FReplayDiffered ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
+    FReplayDiffered = !JudgeReplay(*FReplay, *World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0);
     return;
   }
-  if (FKeeper.Named() && FKeeper.Unsaved(*World->FMap)) SaveMap();
+  // Without --map the end saves only what the player asked F2 to save and it could not.
+  if (!FKeeper.Unsaved(*World->FMap) || !(FKeeper.Named() || FKeeper.LastSaveFailed())) return;
+  std::string reason;
+  if (!SaveMap(&reason)) Unkept(RescueEdits(*World, reason));
 }
 
 void TBasic::Close() {

@@ -31,7 +31,8 @@ class TBasic : public TDisplay {
   ~TBasic() override;
 
   // The whole life of the window: create, show, the message loop, destroy. Returns the exit
-  // status: 0 after an ordinary close, 1 when a failure closed the program.
+  // status: 0 after an ordinary close, 1 when a failure closed the program, 3 to 5 when the end
+  // did not keep all it was to keep (app/SessionEnd.h).
   int Run();
   // The same life for a host that owns the loop (the page): Start creates and shows (false
   // when that failed, and all is over), Turn takes what events are pending and runs a frame
@@ -72,7 +73,9 @@ class TBasic : public TDisplay {
   void SetHold(THold hold);
   THold Hold() const { return FHold; }
   void TakeScreenshot();
-  void SaveMap();
+  // Saves the map, saying so (or why not, the reason also in *failure) on the picture and the
+  // terminal; false when it was not saved.
+  bool SaveMap(std::string* failure = nullptr);
   // The notice line over the picture (a save's).
   void DecoratePicture() override;
   const TNotice& Notice() const { return FNotice; }
@@ -108,8 +111,10 @@ class TBasic : public TDisplay {
   void CreateSoundPlayer();
   void Dispatch(const TPlatformEvent& event);
   // At the end, while the world still stands: the recording ended, the replay judged, the map
-  // saved.
+  // saved, or its edits rescued.
   void FinishSession();
+  // Something the session was to keep was not kept: the exit status that says which.
+  void Unkept(int status);
   // Runs `step`; an exception out of it goes to AppException.
   void Guarded(const std::function<void()>& step);
 
@@ -118,6 +123,7 @@ class TBasic : public TDisplay {
   bool FDisplayOpen = false;
   bool FGameStarted = false;
   bool FReplayDiffered = false;
+  int FUnkept = 0;  // the highest status of ExitMapRescued…ExitEditsLost that applies
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;

@@ -1,10 +1,18 @@
 // Keeping the edited map in its file.
 #include "app/MapKeeper.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <exception>
 #include <memory>
+#include <sys/file.h>
 #include <system_error>
 
+#include "core/Log.h"
 #include "game/StoredMap.h"
 #include "game/World.h"
 #include "util/AtomicFile.h"
@@ -28,25 +36,113 @@ void TMapKeeper::Kept(const TMap& map) { FKeptTerrain = TerrainCrc(map); }
 
 bool TMapKeeper::Unsaved(const TMap& map) const { return TerrainCrc(map) != FKeptTerrain; }
 
+namespace {
+
+bool MakeFolder(const std::filesystem::path& folder, std::string* reason) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec && reason) *reason = "cannot make " + PrintablePath(folder) + ": " + ec.message();
+  return !ec;
+}
+
+// A name in `folder` that no file has yet, from the time: the rescue of one end never replaces
+// that of another.
+std::filesystem::path RescuePath(const std::filesystem::path& folder) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string stem = std::string("MAP-rescue-") + stamp;
+  std::filesystem::path path = folder / (stem + ".DAT");
+  std::error_code ec;
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ec)); ++n) {
+    path = folder / (stem + "-" + std::to_string(n) + ".DAT");
+  }
+  return path;
+}
+
+// FNV-1a, 64 bits: a file name for any path, long or not.
+uint64_t PathKey(const std::string& path) {
+  uint64_t key = 14695981039346656037ull;
+  for (const char c : path) key = (key ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return key;
+}
+
+// The process a lock file names on its first line; empty when it names none.
+std::string Holder(int fd) {
+  char text[32] = {};
+  const ssize_t n = pread(fd, text, sizeof text - 1, 0);
+  std::string pid(text, n > 0 ? static_cast<size_t>(n) : 0);
+  pid = pid.substr(0, pid.find('\n'));
+  return !pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos ? pid : "";
+}
+
+}  // namespace
+
+std::optional<std::string> TMapKeeper::Lock() {
+#ifdef __EMSCRIPTEN__
+  return std::nullopt;  // the page is the only program on its storage
+#else
+  // Every save replaces the map by a rename, so a lock on the file itself would not outlive it:
+  // the lock is a file of its own, named after the map's canonical path, so that the same map
+  // reached through a link or another path takes the same lock.
+  const std::filesystem::path path = Path();
+  std::error_code ec;
+  std::filesystem::path canonical = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+  if (ec) canonical = path;
+  char name[40];
+  std::snprintf(name, sizeof name, "map-%016llx.lock", static_cast<unsigned long long>(PathKey(canonical.native())));
+  for (const auto& folder : {UserLockDirectory(), UserDataDirectory() / "locks"}) {
+    std::filesystem::create_directories(folder, ec);
+    auto lock = std::make_unique<TFileDescriptor>(open((folder / name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock->IsOpen()) continue;
+    if (flock(lock->Get(), LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK) continue;
+      const std::string holder = Holder(lock->Get());
+      return PrintablePath(path) + ": another Corvina" + (holder.empty() ? "" : " (process " + holder + ")") +
+             " is using this map; end it first, or play on another file";
+    }
+    // Who holds it, for the refusal of the next one, and which map, for whoever looks.
+    const std::string said = std::to_string(getpid()) + "\n" + canonical.native() + "\n";
+    if (ftruncate(lock->Get(), 0) != 0 || pwrite(lock->Get(), said.data(), said.size(), 0) < 0) {
+      // The lock holds all the same; the next program's refusal just names no process.
+    }
+    FLock = std::move(lock);
+    return std::nullopt;
+  }
+  LogWarning("cannot lock " + PrintablePath(path) + ": another Corvina could play on it at the same time");
+  return std::nullopt;
+#endif
+}
+
 bool TMapKeeper::Save(const TSystem& world, std::string* reason) {
   const std::filesystem::path path = Path();
-  if (!Named()) {
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) {
-      if (reason) *reason = "cannot make " + PrintablePath(path.parent_path()) + ": " + ec.message();
-      return false;
-    }
-  }
+  FLastSaveFailed = true;
+  if (!Named() && !MakeFolder(path.parent_path(), reason)) return false;
   if (!WriteFileAtomically(path, StoredMap(world), reason, TOldFile::KeepAsBak)) return false;
+  FLastSaveFailed = false;
   Kept(*world.FMap);
   return true;
 }
 
+std::optional<std::filesystem::path> TMapKeeper::Rescue(const TSystem& world, std::string* reason) {
+  const std::filesystem::path folder = UserDataDirectory();
+  if (!MakeFolder(folder, reason)) return std::nullopt;
+  const std::filesystem::path path = RescuePath(folder);
+  if (!WriteFileAtomically(path, StoredMap(world), reason)) return std::nullopt;
+  return path;
+}
+
 std::optional<std::string> MapFileRefusal(const std::filesystem::path& file) {
   std::error_code ec;
-  if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) return std::nullopt;
   const std::string name = PrintablePath(file);
+  if (std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::not_found) {
+    // Its first save would fail, and the edits with it.
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    if (std::filesystem::is_directory(folder, ec)) return std::nullopt;
+    return name + " cannot be made: there is no folder " + PrintablePath(folder);
+  }
   try {
     std::string why;
     if (!std::make_unique<TMap>()->LoadFromFile(file.string(), &why)) {

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "core/FileDescriptor.h"
 
 class TMap;
 class TSystem;
@@ -19,6 +22,11 @@ class TMapKeeper {
   // The named file, or $XDG_DATA_HOME/corvina/MAP.DAT (~/.local/share/… when unset).
   std::filesystem::path Path() const;
 
+  // Takes the lock that keeps a second program off Path() while this keeper lives (a program that
+  // dies lets it go). The refusal, naming the file, when another program holds it; a lock that
+  // cannot be made at all is warned about, and the game plays on unlocked.
+  std::optional<std::string> Lock();
+
   // The terrain as `map` has it counts as kept (at the start, after a save).
   void Kept(const TMap& map);
   // Whether a cell's kind or height changed since.
@@ -27,15 +35,25 @@ class TMapKeeper {
   // was there kept as Path().bak. False, with the path and the reason in *reason, when it could not
   // be written; the file is then as it was.
   bool Save(const TSystem& world, std::string* reason);
+  // Whether the last Save failed (the player asked for a save that did not happen).
+  bool LastSaveFailed() const { return FLastSaveFailed; }
+
+  // Writes the world's map, which Save could not keep, into a new file of the data folder
+  // (MAP-rescue-YYYYMMDD-HHMMSS.DAT) and answers its path; nothing, with the reason in *reason,
+  // when that cannot be written either.
+  static std::optional<std::filesystem::path> Rescue(const TSystem& world, std::string* reason);
 
  private:
   std::filesystem::path FNamed;
   uint32_t FKeptTerrain = 0;
+  bool FLastSaveFailed = false;
+  std::unique_ptr<TFileDescriptor> FLock;  // held while it is open
 };
 
 // The CRC-32 of every cell's kind and height: what an edit changes and a save keeps.
 uint32_t TerrainCrc(const TMap& map);
 
-// Whether the file given to --map can be played on: absent (the game then starts on its own map
-// and the first save makes the file) or a valid map. The refusal otherwise, naming the file.
+// Whether the file given to --map can be played on: absent in a folder that is there (the game then
+// starts on its own map and the first save makes the file) or a valid map. The refusal otherwise,
+// naming the file.
 std::optional<std::string> MapFileRefusal(const std::filesystem::path& file);

@@ -37,6 +37,8 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
     // Absolute, so that a recording names it wherever it is replayed from.
     if (std::filesystem::exists(line.MapFile, ec)) MapFileOverride = std::filesystem::absolute(line.MapFile).string();
   }
+  // One program at a time on a map, MAP.DAT included: the other's edits would be lost at a save.
+  if (const auto busy = window.FKeeper.Lock()) return err << "corvina: " << *busy << '\n', 2;
   if (!line.RecordFile.empty()) {
     if (MapFileOverride.find_first_of("\r\n") != std::string::npos) {
       return err << "corvina: a recording cannot name a map whose path holds a line break\n", 2;

@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
   Settings = line.Switches;
   // The platform reads the same variable tests set, so one switch serves both.
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
-  // From here on SIGTERM, SIGINT and SIGHUP end the program the ordinary way, edits saved.
-  TEndSignals endSignals;
+  // From here on SIGTERM, SIGINT and SIGHUP end the program the ordinary way, edits saved; once
+  // main returns they are ignored, so that more of them on the way out cannot undo its status.
+  TEndSignals endSignals(TAfterEnd::Ignore);
   TBasic basic;
   if (auto status = PrepareSession(line, basic, std::cerr)) return *status;
   basic.FScale = line.Scale;

@@ -10,7 +10,7 @@ extern "C" void NoteEnd(int) { gSignalled = 1; }
 
 }  // namespace
 
-TEndSignals::TEndSignals() {
+TEndSignals::TEndSignals(TAfterEnd after) : FAfter(after) {
   gSignalled = 0;
   struct sigaction action {};
   action.sa_handler = NoteEnd;
@@ -20,7 +20,10 @@ TEndSignals::TEndSignals() {
 }
 
 TEndSignals::~TEndSignals() {
-  for (int i = 0; i < 3; ++i) sigaction(Signals[i], &FOld[i], nullptr);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  for (int i = 0; i < 3; ++i) sigaction(Signals[i], FAfter == TAfterEnd::Ignore ? &ignore : &FOld[i], nullptr);
   gSignalled = 0;
 }
 

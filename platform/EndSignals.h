@@ -5,16 +5,24 @@
 
 #include <signal.h>
 
-// While one lives the three signals are noted instead of ending the program; the handlers that
-// were there before come back with its end. One at a time.
+// What becomes of the three signals when a TEndSignals ends.
+enum class TAfterEnd {
+  RestoreOld,  // the handlers that were there before come back
+  // Ignored for the rest of the process: a program whose end is under way keeps the exit status it
+  // decided (a save done, a status of 0) instead of dying of a signal on the way out.
+  Ignore,
+};
+
+// While one lives the three signals are noted instead of ending the program. One at a time.
 class TEndSignals {
  public:
-  TEndSignals();
+  explicit TEndSignals(TAfterEnd after = TAfterEnd::RestoreOld);
   ~TEndSignals();
   TEndSignals(const TEndSignals&) = delete;
   TEndSignals& operator=(const TEndSignals&) = delete;
 
  private:
+  TAfterEnd FAfter;
   struct sigaction FOld[3]{};
 };
 

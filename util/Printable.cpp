@@ -78,4 +78,37 @@ std::string Printable(std::string_view text, size_t maxChars) {
   return out;
 }
 
+std::string ShellQuoted(std::string_view text) {
+  static constexpr char Hex[] = "0123456789abcdef";
+  std::string out = "'";
+  bool quoted = true;  // inside '…' now
+  const auto Quote = [&](bool open) {
+    if (open != quoted) out += '\'';
+    quoted = open;
+  };
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = SequenceLength(text.substr(i));
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if (n > 0 && !c1) {
+      Quote(true);
+      out.append(text.substr(i, n));
+      i += n;
+    } else if (c >= 0x20 && c < 0x7F) {
+      Quote(c != '\'');
+      out += c == '\'' ? "\\'" : std::string(1, static_cast<char>(c));
+      ++i;
+    } else {
+      Quote(false);
+      out += "$'\\x";
+      out += Hex[c >> 4];
+      out += Hex[c & 15];
+      out += '\'';
+      ++i;
+    }
+  }
+  if (quoted) out += '\'';
+  return out;
+}
+
 std::string PrintablePath(const std::filesystem::path& path) { return Printable(path.native(), EchoedPathChars); }

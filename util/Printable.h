@@ -18,3 +18,8 @@ inline constexpr size_t EchoedPathChars = 4096;
 std::string Printable(std::string_view text, size_t maxChars = EchoedWordChars);
 
 std::string PrintablePath(const std::filesystem::path& path);
+
+// `text` as one word a shell takes back exactly when the line is pasted: in single quotes, a quote
+// as \', and every byte Printable would escape as $'\xHH' (bash, zsh, ksh and the current POSIX
+// shell take that form) so that no control byte reaches the terminal. Never cut.
+std::string ShellQuoted(std::string_view text);

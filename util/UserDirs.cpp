@@ -17,3 +17,10 @@ std::filesystem::path UserDataDirectory() {
   }
   return std::filesystem::path(home) / ".local" / "share" / "corvina";
 }
+
+std::filesystem::path UserLockDirectory() {
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && run[0] == '/') {
+    return std::filesystem::path(run) / "corvina";
+  }
+  return UserDataDirectory() / "locks";
+}

@@ -6,3 +6,7 @@
 
 // $XDG_DATA_HOME/corvina, or ~/.local/share/corvina when it is unset or not absolute.
 std::filesystem::path UserDataDirectory();
+
+// Where locks live for as long as the user's session: $XDG_RUNTIME_DIR/corvina, or the data
+// folder's "locks" when it is unset or not absolute.
+std::filesystem::path UserLockDirectory();

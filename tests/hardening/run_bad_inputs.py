@@ -3,9 +3,11 @@
 
 Each case runs a copy of `corvina` in a directory of its own (loose files are looked for beside
 the program) with SDL's dummy video driver where a display is not the point, and expects either
-a clean exit with status 1 and the message on standard error, or a running game (ended with
-SIGTERM, which SDL turns into a quit: status 0) with the warning on standard error. Every run has
-a timeout: a hang fails the case. Exit status 0 when every case passed.
+a clean exit with status 1 (2 for a refusal at start) and the message on standard error, or a
+running game (ended with SIGTERM, which SDL turns into a quit: status 0) with the warning on
+standard error. A storm case keeps sending its signal from the running game until the program has
+ended, which must still be with status 0. Each case has a data folder of its own. Every run has a
+timeout: a hang fails the case. Exit status 0 when every case passed.
 """
 import argparse
 import fcntl
@@ -32,11 +34,14 @@ def wave(tag=1, data_len=1404, cut=None, bits=8):
 
 
 class Case:
-    def __init__(self, name, args, expect, message, env=None, files=None, terminal=False):
+    def __init__(self, name, args, expect, message, env=None, files=None, terminal=False, holder=None, storm=None):
         self.name = name
         self.args = args
-        self.expect = expect          # "exit1", "exit2": ends with that status; "runs": keeps running
+        self.expect = expect          # "exit1", "exit2": ends with that status; "runs": keeps running;
+        #                               "storm": keeps running, then ends with status 0 under `storm`
         self.message = message        # text that standard error must contain
+        self.holder = holder          # arguments of a program started first beside it, and left running
+        self.storm = storm            # the signal sent over and over until the program has ended
         self.env = env or {}
         self.files = files or {}      # name beside the program -> bytes, "dir", "fifo", ("link", target)
         #                               or ("sparse", head, size): head, then holes up to size bytes
@@ -86,6 +91,16 @@ def make_cases(data):
         Case("--map /dev/tty on a terminal nobody types on", ["--windowed", "--no-dialog", "--map", "/dev/tty"], "exit2",
              "/dev/tty cannot be opened as a map (is a character device); it is left as it is", env=dummy,
              terminal=True),
+        Case("--map in a folder that is not there", ["--windowed", "--no-dialog", "--map", "nowhere/my.dat"], "exit2",
+             "nowhere/my.dat cannot be made: there is no folder nowhere", env=dummy),
+        Case("--map of a map another Corvina is using, through a link", ["--windowed", "--no-dialog", "--map", "link.dat"],
+             "exit2", "link.dat: another Corvina (process ", env=dummy,
+             files={"my.dat": shipped_map, "link.dat": ("link", "my.dat")},
+             holder=["--windowed", "--no-dialog", "--map", "my.dat"]),
+        Case("a second Corvina without --map", ["--windowed", "--no-dialog"], "exit2",
+             "corvina/MAP.DAT: another Corvina (process ", env=dummy, holder=["--windowed", "--no-dialog"]),
+        *(Case("%s over and over into the end (%d)" % (sig.name, n + 1), ["--windowed", "--no-dialog", "--map", "my.dat"], "storm", "",
+               env=dummy, storm=sig) for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP) for n in range(3)),
         Case("MAP.DAT losing a person", files_dummy, "runs", "map: person 2 is on no cell; it starts at (0, 0)",
              env=dummy, files={"MAP.DAT": bytes(0 if i % 5 == 2 and b == 2 else b for i, b in enumerate(shipped_map))}),
         Case("MAP.DAT that fails while it is read", files_dummy, "exit1", "read error", env=dummy,
@@ -127,6 +142,17 @@ def place(directory, name, content):
             f.write(content)
 
 
+def storm(proc, sig):
+    """`sig` every half millisecond from now until `proc` has ended (or LIMIT_SECONDS have passed)."""
+    end = time.monotonic() + LIMIT_SECONDS
+    while proc.poll() is None and time.monotonic() < end:
+        try:
+            proc.send_signal(sig)
+        except ProcessLookupError:
+            break
+        time.sleep(0.0005)
+
+
 def run_case(case, program, work, fonts_confs):
     directory = os.path.join(work, case.name.replace(" ", "_").replace(",", "").replace("-", "_"))
     shutil.rmtree(directory, ignore_errors=True)
@@ -138,10 +164,17 @@ def run_case(case, program, work, fonts_confs):
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
+    # Its own data folder: what one case saves or holds is not the next one's, nor the user's.
+    env["XDG_DATA_HOME"] = os.path.join(directory, "data")
     for k, v in case.env.items():
         for mark, conf in fonts_confs.items():
             v = v.replace(mark, conf)
         env[k] = v
+    holder = None
+    if case.holder:
+        holder = subprocess.Popen([local] + case.holder, cwd=directory, env=env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(RUN_SECONDS)
     terminal = pty.openpty() if case.terminal else None
     # On a terminal: a session of its own with the terminal as its controlling one, so /dev/tty
     # names a terminal that would wait for ever for a key.
@@ -150,10 +183,12 @@ def run_case(case, program, work, fonts_confs):
                             stderr=subprocess.PIPE, start_new_session=bool(terminal),
                             preexec_fn=(lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0)) if terminal else None)
     problems = []
-    if case.expect == "runs":
+    if case.expect in ("runs", "storm"):
         time.sleep(RUN_SECONDS)
         if proc.poll() is not None:
             problems.append("ended by itself with status %d; it should run" % proc.returncode)
+        elif case.storm:
+            storm(proc, case.storm)
         else:
             proc.send_signal(signal.SIGTERM)
     try:
@@ -173,6 +208,15 @@ def run_case(case, program, work, fonts_confs):
         problems.append("standard error lacks %r" % case.message)
     if proc.returncode is not None and proc.returncode < 0 and proc.returncode != -signal.SIGTERM:
         problems.append("killed by signal %d" % -proc.returncode)
+    if holder:
+        holder.send_signal(signal.SIGTERM)
+        try:
+            if holder.wait(timeout=LIMIT_SECONDS) != 0:
+                problems.append("the program started first ended with status %d" % holder.returncode)
+        except subprocess.TimeoutExpired:
+            holder.kill()
+            holder.wait()
+            problems.append("the program started first hung")
     return problems, err
 
 

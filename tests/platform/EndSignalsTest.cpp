@@ -1,6 +1,8 @@
 // SIGTERM, SIGINT and SIGHUP are noted and come as the window's Quit event, while the note lives.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "platform/EndSignals.h"
 #include "platform/Platform.h"
 #include "platform/headless/PlatformHeadless.h"
@@ -21,5 +23,16 @@ TEST(EndSignals, EachSignalComesAsQuitWhileNotedAndItsOldHandlerComesBack) {
     struct sigaction now {};
     sigaction(signal, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+  }
+}
+
+TEST(EndSignals, AProgramOnItsWayOutIgnoresThemAndKeepsItsStatus) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    { TEndSignals noted(TAfterEnd::Ignore); }
+    raise(signal);  // would end the test program
+    struct sigaction now {};
+    sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN) << signal;
+    std::signal(signal, SIG_DFL);
   }
 }

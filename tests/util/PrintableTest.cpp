@@ -1,7 +1,11 @@
 // Echoed input reaches the terminal as text: no control byte, no NUL, no flood.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "util/Printable.h"
+#include "util/ScratchPath.h"
 #include "util/WholeNumber.h"
 
 TEST(Printable, EscapesEveryControlByteAndKeepsOtherText) {
@@ -31,6 +35,29 @@ TEST(Printable, CutsALongWordAtEightyCharactersNotBytes) {
     for (int i = 0; i < 80; ++i) e += "\\x1b";
     return e + "…";
   }());
+}
+
+TEST(ShellQuoted, APastedWordGivesTheShellBackEveryByteAndShowsNoControlByte) {
+  using namespace std::string_literals;
+  EXPECT_EQ(ShellQuoted("/home/me/my map.dat"), "'/home/me/my map.dat'");
+  EXPECT_EQ(ShellQuoted("it's"), "'it'\\''s'");
+  EXPECT_EQ(ShellQuoted("a\x1b]0;b"), "'a'$'\\x1b'']0;b'");
+  const TScratchPath script("corvina-shell-quoted");
+  // A path holds no NUL, nor can a shell's word.
+  for (const std::string& text : {"plain/map.dat"s, "it's here/지도.dat"s, "'"s, ""s, "$HOME `id` *; \\n \"x\""s,
+                                  "\x1b]0;owned\x07 a\n\t\r\x7f"s, "\xff\xc2\x9b\xe2\x82 end"s}) {
+    const std::string quoted = ShellQuoted(text);
+    std::string expected;  // what Printable leaves alone: text but for the backslash
+    for (char c : quoted) expected += c == '\\' ? "\\\\" : std::string(1, c);
+    EXPECT_EQ(Printable(quoted, quoted.size()), expected) << quoted;
+    std::ofstream(script.Path, std::ios::binary | std::ios::trunc) << "printf %s " << quoted << "\n";
+    FILE* shell = popen(("bash " + script.Path.string()).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string back;
+    for (int c; (c = std::fgetc(shell)) != EOF;) back += static_cast<char>(c);
+    EXPECT_EQ(pclose(shell), 0) << quoted;
+    EXPECT_EQ(back, text) << quoted;
+  }
 }
 
 TEST(WholeNumber, TakesOnlyWholeNumbersInRangeAndRefusalsNameRangeAndValue) {
