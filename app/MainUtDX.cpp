@@ -150,8 +150,9 @@ void TBasic::CreateSoundPlayer() {
     slot = FSound->LoadFromResource("Walk", RT_WAVE);
   } else {
     std::string dir = ProgramDirectory();
-    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
-    slot = FSound->LoadFromFile(source, &why);
+    const std::string file = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
+    source = PrintablePath(file);
+    slot = FSound->LoadFromFile(file, &why);
   }
   // Without a device every load answers -1 and the game runs silent; with one, a footstep
   // that cannot be read ends the program with its reason rather than walking on mute.
@@ -186,7 +187,8 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   std::string detail;
   TPlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
   if (step != TPlatformDisplayStep::Ok) {
-    if (!detail.empty()) std::cerr << "corvina: " << detail << '\n';
+    // The detail may hold what the environment said (DISPLAY): shown as harmless text.
+    if (!detail.empty()) std::cerr << "corvina: " << Printable(detail, EchoedPathChars) << '\n';
     throw std::runtime_error(SetupFailureMessage(step, fullScreenMode));
   }
   FDisplayOpen = true;
