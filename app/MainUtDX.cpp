@@ -107,7 +107,7 @@ int TBasic::Finish() {
     std::fprintf(stderr, "corvina: %d frames in %.2f s, %.1f frames a second\n", FFramesRun, seconds,
                  seconds > 0 ? FFramesRun / seconds : 0.0);
   }
-  return FFailed || FReplayDiffered ? 1 : 0;
+  return FFailed ? 1 : FReplayStatus;
 }
 
 void TBasic::Guarded(const std::function<void()>& step) {
@@ -409,8 +409,8 @@ void TBasic::FinishSession() {
   }
   if (FReplay) {
     const std::string verdict =
-        FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0, FReplayDiffered);
-    (FReplayDiffered ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
+        FReplay->Verdict(*World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0, FReplayStatus);
+    (FReplayStatus != 0 ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
     return;
   }
   if (FKeeper.Named() && FKeeper.Unsaved(*World->FMap)) SaveMap();

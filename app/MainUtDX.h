@@ -117,7 +117,7 @@ class TBasic : public TDisplay {
   bool FFailed = false;
   bool FDisplayOpen = false;
   bool FGameStarted = false;
-  bool FReplayDiffered = false;
+  int FReplayStatus = 0;  // the replay's verdict: 0 as recorded, 1 differs, 2 not to be judged
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;

@@ -48,6 +48,10 @@ class Case:
         self.terminal = terminal      # run on a terminal of its own that nobody types on (/dev/tty)
 
 
+def recording(*lines):
+    return ("# corvina recording\n# switches:\n# start clock=0 map=00000000\n" + "".join(lines)).encode()
+
+
 def make_cases(data):
     shipped_map = open(os.path.join(data, "MAP.DAT"), "rb").read()
     dummy = {"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"}
@@ -113,6 +117,14 @@ def make_cases(data):
              ["--windowed", "--no-dialog", "--map", HOSTILE + ".dat"], "exit2",
              "\\x1b]0;owned\\x07\\xff.dat\" is 5 bytes long; 50000 bytes expected; it is not a map", env=dummy,
              files={HOSTILE + ".dat": b"12345"}),
+        Case("--replay of a recording cut in the middle of a line", ["--windowed", "--no-dialog", "--replay",
+             HOSTILE + ".txt"], "exit2", "line 5: the recording is cut short in this line", env=dummy,
+             files={HOSTILE + ".txt": recording("1 clock 0\n", "2 clo")}),
+        Case("--replay of a recording whose end claims more frames than it holds",
+             ["--windowed", "--no-dialog", "--replay", HOSTILE + ".txt"], "exit2",
+             "line 5: the end line says 100000000 frames, but the recording holds clock lines for 1", env=dummy,
+             files={HOSTILE + ".txt": recording("1 clock 0\n", "# end frame=100000000 map=0 p1=0,0,0 p2=0,0,0 "
+                                                "p3=0,0,0 p4=0,0,0\n")}),
         Case("--replay of a FIFO", ["--windowed", "--no-dialog", "--replay", HOSTILE + ".txt"], "exit2",
              "\\x1b]0;owned\\x07\\xff.txt (is a FIFO)", env=dummy, files={HOSTILE + ".txt": "fifo"}),
     ]
