@@ -110,7 +110,7 @@ int TBasic::Finish() {
                  seconds > 0 ? FFramesRun / seconds : 0.0);
   }
   if (FUnkept != 0) return FUnkept;
-  return FFailed || FReplayDiffered ? 1 : 0;
+  return FFailed ? 1 : FReplayStatus;
 }
 
 void TBasic::Guarded(const std::function<void()>& step) {
@@ -153,8 +153,9 @@ void TBasic::CreateSoundPlayer() {
     slot = FSound->LoadFromResource("Walk", RT_WAVE);
   } else {
     std::string dir = ProgramDirectory();
-    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
-    slot = FSound->LoadFromFile(source, &why);
+    const std::string file = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
+    source = PrintablePath(file);
+    slot = FSound->LoadFromFile(file, &why);
   }
   // Without a device every load answers -1 and the game runs silent; with one, a footstep
   // that cannot be read ends the program with its reason rather than walking on mute.
@@ -189,7 +190,8 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   std::string detail;
   TPlatformDisplayStep step = PlatformOpenDisplay(config, &detail);
   if (step != TPlatformDisplayStep::Ok) {
-    if (!detail.empty()) std::cerr << "corvina: " << detail << '\n';
+    // The detail may hold what the environment said (DISPLAY): shown as harmless text.
+    if (!detail.empty()) std::cerr << "corvina: " << Printable(detail, EchoedPathChars) << '\n';
     throw std::runtime_error(SetupFailureMessage(step, fullScreenMode));
   }
   FDisplayOpen = true;
@@ -409,7 +411,7 @@ void TBasic::FinishSession() {
   if (!World) return;
   if (FRecorder && !EndRecording(*FRecorder, *World, FFramesRun)) Unkept(ExitRecordingIncomplete);
   if (FReplay) {
-    FReplayDiffered = !JudgeReplay(*FReplay, *World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0);
+    FReplayStatus = JudgeReplay(*FReplay, *World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0);
     return;
   }
   // Without --map the end saves only what the player asked F2 to save and it could not.

@@ -122,8 +122,8 @@ class TBasic : public TDisplay {
   bool FFailed = false;
   bool FDisplayOpen = false;
   bool FGameStarted = false;
-  bool FReplayDiffered = false;
-  int FUnkept = 0;  // the highest status of ExitMapRescued…ExitEditsLost that applies
+  int FReplayStatus = 0;  // the replay's verdict: 0 as recorded, 1 differs, 2 not to be judged
+  int FUnkept = 0;        // the highest status of ExitMapRescued…ExitEditsLost that applies
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;

@@ -46,16 +46,19 @@ void TReplay::Feed(int frame, TInputState& input) {
   for (; FNext < FEvents.size() && FEvents[FNext].Frame <= frame; ++FNext) ApplyScriptEvent(FEvents[FNext], input);
 }
 
-std::string TReplay::Verdict(const TSystem& world, int frames, uint32_t picture, bool& differs) const {
-  differs = false;
+std::string TReplay::Verdict(const TSystem& world, int frames, uint32_t picture, int& status) const {
+  status = 0;
   const std::string ran = std::to_string(frames);
   if (frames < FFrames) return "replay stopped after frame " + ran + " of " + std::to_string(FFrames);
   char last[32];
   std::snprintf(last, sizeof last, "; last picture %08x", picture);
-  if (!FRecording.End) return "replayed " + ran + " frames (the recording has no end to compare)" + last;
+  if (!FRecording.End) {
+    status = 2;
+    return "replayed " + ran + " frames, but the recording has no end line to judge them by: it did not end cleanly" +
+           last;
+  }
   const std::string difference = FirstDifference(*FRecording.End, FinalStateOf(world, frames));
-  differs = !difference.empty();
-  if (differs) return "the replay differs from the recording: " + difference;
+  if (!difference.empty()) return status = 1, "the replay differs from the recording: " + difference;
   return "replayed " + ran + " frames; the end is as recorded" + last;
 }
 

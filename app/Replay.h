@@ -30,9 +30,10 @@ class TReplay {
   bool Due(int frame, uint32_t now);
   // Hands frame `frame`'s events to `input` (and to the program: overlay, frame-rate count).
   void Feed(int frame, TInputState& input);
-  // What the end of a replay that ran `frames` frames, `picture` (PictureCrc) shown last, says:
-  // stopped early, as recorded, or the first difference (then `differs` is set).
-  std::string Verdict(const TSystem& world, int frames, uint32_t picture, bool& differs) const;
+  // What the end of a replay that ran `frames` frames, `picture` (PictureCrc) shown last, says,
+  // and the exit status: stopped early or as recorded (0), the first difference (1), or no end
+  // line to judge it by (2).
+  std::string Verdict(const TSystem& world, int frames, uint32_t picture, int& status) const;
 
  private:
   uint32_t ClockOf(int frame) const;

@@ -32,9 +32,9 @@ int RescueEdits(const TSystem& world, const std::string& reason) {
   return ExitMapRescued;
 }
 
-bool JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture) {
-  bool differed = false;
-  const std::string verdict = replay.Verdict(world, frames, picture, differed);
-  (differed ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
-  return !differed;
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture) {
+  int status = 0;
+  const std::string verdict = replay.Verdict(world, frames, picture, status);
+  (status != 0 ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
+  return status;
 }

@@ -26,5 +26,6 @@ bool EndRecording(TRecorder& recorder, const TSystem& world, int frames);
 // file could be written either.
 int RescueEdits(const TSystem& world, const std::string& reason);
 
-// Says whether the replay ended as recorded, `picture` shown last; true when it did.
-bool JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture);
+// Says how the replay ended, `picture` shown last; its exit status: 0 as recorded, 1 it differs,
+// 2 the recording has no end line to judge it by.
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture);

@@ -13,6 +13,7 @@
 #include "game/StartCells.h"
 #include "platform/GameInput.h"
 #include "res/Resources.h"
+#include "util/Printable.h"
 
 TMap::TMap() { std::memset(FCells, 0, sizeof(FCells)); }
 
@@ -20,7 +21,7 @@ std::unique_ptr<TMap> TMap::CreateFromFile(const std::string& FileName) {
   auto map = std::make_unique<TMap>();
   std::string why;
   if (!map->LoadFromFile(FileName, &why)) {
-    LogWarning("map file " + FileName + " cannot be opened (" + why + "); a random map is generated");
+    LogWarning("map file " + PrintablePath(FileName) + " cannot be opened (" + why + "); a random map is generated");
     map->Generate();
     return map;
   }
@@ -46,12 +47,12 @@ bool TMap::LoadFromFile(const std::string& FileName, std::string* Why) {
   }
   const std::vector<uint8_t>& bytes = *file.Bytes;
   if (bytes.size() < MapBytes) {
-    throw std::runtime_error("Map file \"" + FileName + "\" is " + std::to_string(bytes.size()) + " bytes long; " +
-                             std::to_string(MapBytes) + " bytes expected");
+    throw std::runtime_error("Map file \"" + PrintablePath(FileName) + "\" is " + std::to_string(bytes.size()) +
+                             " bytes long; " + std::to_string(MapBytes) + " bytes expected");
   }
   if (bytes.size() > MapBytes) {
-    LogWarning("map file " + FileName + " is " + std::to_string(bytes.size()) + " bytes long; only its first " +
-               std::to_string(MapBytes) + " bytes are used");
+    LogWarning("map file " + PrintablePath(FileName) + " is " + std::to_string(bytes.size()) +
+               " bytes long; only its first " + std::to_string(MapBytes) + " bytes are used");
   }
   LoadFromBytes(bytes);
   FFileName = FileName;

@@ -10,6 +10,7 @@
 #include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 #include "res/Resources.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ std::optional<TBitmap> FromFile(const std::string& fileName) {
   } catch (const std::exception& e) {
     error = e.what();
   }
-  ReportRefusal(*path, error);
+  ReportRefusal(PrintablePath(*path), error);
   return std::nullopt;
 }
 
@@ -168,7 +169,8 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
       file = {std::nullopt, e.what()};  // too large, or a read that failed part way
     }
   }
-  if (!file.Bytes) throw std::runtime_error("Cannot open file " + fileName + (file.Why.empty() ? "" : ": " + file.Why));
+  if (!file.Bytes)
+    throw std::runtime_error("Cannot open file " + PrintablePath(fileName) + (file.Why.empty() ? "" : ": " + file.Why));
   const std::span<const uint8_t> d = *file.Bytes;
   // 14 bytes of file header, 40 of info header, then 1024 bytes straight into the entries; the
   // entries the file does not reach keep the ramp.

@@ -15,6 +15,7 @@
 #include "gfx/FaceRaster.h"
 #include "gfx/InkBlend.h"
 #include "gfx/TextRenderer.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ std::string FindFace() {
   if (path.empty()) {
     LogWarning("no font found; text is not drawn");
   } else if (!korean) {
-    LogWarning("no font covering Korean found (install fonts-nanum); using " + path);
+    LogWarning("no font covering Korean found (install fonts-nanum); using " + PrintablePath(path));
   }
   return path;
 }
@@ -93,7 +94,7 @@ bool RenderLine(std::string_view utf8, int points, TCoverage& line) {
   if (f.Raster != nullptr && f.Raster->Render(utf8, points, line, reason)) return true;
   if (!reason.empty() && !f.Warned) {
     f.Warned = true;
-    LogWarning("cannot open font " + f.Path + ": " + reason);
+    LogWarning("cannot open font " + PrintablePath(f.Path) + ": " + reason);
   }
   return false;
 }

@@ -19,10 +19,12 @@
 
 namespace {
 
-TScriptFile LoadScript(const std::string& file) {
-  if (file.empty()) return {};
+TScriptFile LoadScript(const THeadlessOptions& o) {
+  if (o.ScriptFile.empty()) return {};
   std::string error;
-  auto script = LoadScriptFile(file, &error);
+  auto script = LoadScriptFile(o.ScriptFile, &error);
+  // --verify's 1 says the replay differs: a recording not read was never replayed.
+  if (!script && o.Verify) throw THeadlessRefusal(error);
   if (!script) throw std::runtime_error(error);
   return std::move(*script);
 }
@@ -78,7 +80,7 @@ void WriteFramePng(const std::string& file) {
 
 }  // namespace
 
-THeadlessRun::THeadlessRun(const THeadlessOptions& o) : FOptions(o), FScript(LoadScript(o.ScriptFile)) {
+THeadlessRun::THeadlessRun(const THeadlessOptions& o) : FOptions(o), FScript(LoadScript(o)) {
   THeadlessConfig config;
   FFrames = Prepare(o, FScript, config);
   if (const std::string beyond = PngBeyondRun(o, FFrames); !beyond.empty()) throw THeadlessRefusal(beyond);

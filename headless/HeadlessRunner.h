@@ -13,7 +13,8 @@
 class THeadlessSession;
 
 // A run that cannot be made as asked: a recording whose switches or map cannot be honoured here,
-// a --verify of what is no finished recording. Exit status 2.
+// or that was cut short; a --verify of what is no finished recording or cannot be read. Exit
+// status 2.
 class THeadlessRefusal : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

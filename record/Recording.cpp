@@ -156,8 +156,9 @@ TRecording ReadRecording(std::string_view text) {
   int digits = 0;
   for (int number = 1; !text.empty(); ++number) {
     const size_t eol = text.find('\n');
+    const bool ended = eol != std::string_view::npos;
     std::string_view line = text.substr(0, eol);
-    text = eol == std::string_view::npos ? std::string_view{} : text.substr(eol + 1);
+    text = ended ? text.substr(eol + 1) : std::string_view{};
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (number == 1) {
       if (line != RecordingFirstLine) return r;
@@ -165,13 +166,19 @@ TRecording ReadRecording(std::string_view text) {
       continue;
     }
     std::string error;
-    if (line.starts_with(SwitchesPrefix)) {
+    // The recorder ends every line it writes: a line without its end was cut where the file
+    // stopped, and what is left of it cannot be trusted, but for a whole end line.
+    if (!ended) {
+      if (!line.starts_with(EndPrefix) || r.End || !ReadEnd(line.substr(EndPrefix.size()), r).empty()) {
+        error = "the recording is cut short in this line";
+      }
+    } else if (line.starts_with(SwitchesPrefix)) {
       error = ReadSwitches(line.substr(SwitchesPrefix.size()), r.Switches);
     } else if (line.starts_with(StartPrefix)) {
       error = ReadStart(line.substr(StartPrefix.size()), r);
       started = true;
     } else if (line.starts_with(EndPrefix)) {
-      error = ReadEnd(line.substr(EndPrefix.size()), r);
+      error = r.End ? "a second end line" : ReadEnd(line.substr(EndPrefix.size()), r);
     } else if (line.starts_with(MapDataPrefix)) {
       if (r.MapData.size() > MapBytes || !AddBase64(line.substr(MapDataPrefix.size()), r.MapData, group, digits)) {
         error = "the map kept in the recording is damaged";
@@ -181,6 +188,7 @@ TRecording ReadRecording(std::string_view text) {
       r.Error = "line " + std::to_string(number) + ": " + error;
       return r;
     }
+    if (r.End && r.EndLineNumber == 0) r.EndLineNumber = number;
   }
   if (r.IsRecording && !started) r.Error = "the recording has no start line";
   const bool whole =
@@ -190,6 +198,30 @@ TRecording ReadRecording(std::string_view text) {
     r.Error = "the map kept in the recording is damaged";
   }
   return r;
+}
+
+std::string RecordedFramesError(const TRecording& r, const std::vector<TScriptEvent>& events) {
+  int frames = 0;  // the clock lines so far
+  for (const TScriptEvent& e : events) {
+    const std::string at = "line " + std::to_string(e.Line) + ": ";
+    if (r.End && e.Line > r.EndLineNumber) return at + "an event after the end line";
+    if (e.Command == ScriptCommand::Clock) {
+      if (e.Frame != frames + 1) {
+        return at + "frame " + std::to_string(e.Frame) + "'s clock line " +
+               (frames == 0 ? "comes first" : "follows frame " + std::to_string(frames) + "'s") +
+               "; a recording has one for every frame in turn";
+      }
+      frames = e.Frame;
+    } else if (e.Frame != frames) {
+      return at + "an event of frame " + std::to_string(e.Frame) +
+             (e.Frame > frames ? " before that frame's clock line" : " after frame " + std::to_string(frames) + "'s");
+    }
+  }
+  if (r.End && r.End->Frame != frames) {
+    return "line " + std::to_string(r.EndLineNumber) + ": the end line says " + std::to_string(r.End->Frame) +
+           " frames, but the recording holds clock lines for " + std::to_string(frames);
+  }
+  return {};
 }
 
 int RecordingLength(const TRecording& r, int lastEventFrame) {
@@ -275,16 +307,33 @@ std::optional<TReplayMap> ReplayMap(const TRecording& r, std::string* error) {
   return std::nullopt;
 }
 
+std::optional<TScriptFile> ReadScriptFile(std::string_view text, std::string* error) {
+  TRecording recording = ReadRecording(text);
+  // A recording refused: its events are not needed, and a cut line would be told as a bad one.
+  if (!recording.Error.empty()) return TScriptFile{{}, std::move(recording)};
+  TScriptParseResult parsed = ParseScript(text);
+  if (!parsed.Error.empty()) {
+    if (!recording.IsRecording) return *error = parsed.Error, std::nullopt;
+    recording.Error = parsed.Error;
+    return TScriptFile{{}, std::move(recording)};
+  }
+  if (recording.IsRecording) {
+    recording.Error = RecordedFramesError(recording, parsed.Events);
+    if (!recording.Error.empty()) return TScriptFile{{}, std::move(recording)};
+  }
+  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
+                   [](const TScriptEvent& a, const TScriptEvent& b) { return a.Frame < b.Frame; });
+  return TScriptFile{std::move(parsed.Events), std::move(recording)};
+}
+
 std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* error) {
   constexpr size_t MaxScriptBytes = 64u << 20;
   const TFileRead file = ReadWholeFile(path, MaxScriptBytes);
   if (!file.Bytes) return *error = "cannot open script " + PrintablePath(path) + " (" + file.Why + ")", std::nullopt;
   const std::string_view text(reinterpret_cast<const char*>(file.Bytes->data()), file.Bytes->size());
-  TScriptParseResult parsed = ParseScript(text);
-  if (!parsed.Error.empty()) return *error = PrintablePath(path) + ": " + parsed.Error, std::nullopt;
-  std::stable_sort(parsed.Events.begin(), parsed.Events.end(),
-                   [](const TScriptEvent& a, const TScriptEvent& b) { return a.Frame < b.Frame; });
-  return TScriptFile{std::move(parsed.Events), ReadRecording(text)};
+  auto script = ReadScriptFile(text, error);
+  if (!script) *error = PrintablePath(path) + ": " + *error;
+  return script;
 }
 
 std::optional<TReplayMap> PrepareReplay(const std::string& path, const TRecording& r, std::string* error) {

@@ -65,11 +65,17 @@ struct TRecording {
   uint32_t StartMap = 0;           // the map's CRC-32 when the game started
   std::vector<uint8_t> MapData;    // the map as it started, when kept; its CRC-32 is StartMap
   std::optional<TFinalState> End;  // nothing: the recording did not end cleanly
-  std::string Error;               // empty, or "line N: ..." for a header line that cannot be honoured
+  int EndLineNumber = 0;           // the end line's, when there is one
+  std::string Error;               // empty, or "line N: ..." for a line that cannot be honoured
 };
 
-// The header and end lines of a recording's text; the events are ParseScript's.
+// The header and end lines of a recording's text; the events are ParseScript's. A last line
+// without its line end is a recording cut short (a full disk), unless it is a whole end line.
 TRecording ReadRecording(std::string_view text);
+// Empty when `events` (in file order) are what the recorder writes, else "line N: ..." for the
+// first that is not: a clock line opens every frame, frames 1, 2, 3 ... in turn, and the end
+// line counts them. So a replay runs no frame its file does not hold.
+std::string RecordedFramesError(const TRecording& recording, const std::vector<TScriptEvent>& events);
 // How many frames a replay of it runs: as many as its end says, or up to its last event
 // (`lastEventFrame`) when it has none; at most MaxRecordedFrames.
 int RecordingLength(const TRecording& recording, int lastEventFrame);
@@ -100,9 +106,13 @@ struct TScriptFile {
   std::vector<TScriptEvent> Events;  // by frame, in file order within one
   TRecording Recording;
 };
-// Nothing, with the reason (naming the file) in *error, when it cannot be read or a line is not
-// of the script language. A recording header that cannot be honoured is in Recording.Error.
+// Nothing, with the reason (naming the file) in *error, when it cannot be read or a line of a
+// script is not of the script language. Whatever makes a recording one that cannot be replayed
+// (a line cut short or not of the language, a header that cannot be honoured, frames its file
+// does not hold) is in Recording.Error instead.
 std::optional<TScriptFile> LoadScriptFile(const std::string& path, std::string* error);
+// The same for a file's text; the reason in *error does not name the file.
+std::optional<TScriptFile> ReadScriptFile(std::string_view text, std::string* error);
 // Readies a replay of the recording read from `path`: its switches into Settings and its map
 // found. Nothing, with the refusal in *error, when it is no recording, its header cannot be
 // honoured or its map is not at hand.

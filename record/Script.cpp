@@ -149,6 +149,7 @@ TScriptParseResult ParseScript(std::string_view text) {
     const auto words = ScriptWords(line);
     if (words.empty()) continue;
     TScriptEvent event;
+    event.Line = lineNumber;
     if (std::string error = ParseLine(words, event); !error.empty()) {
       result.Error = "line " + std::to_string(lineNumber) + ": " + error;
       result.Events.clear();

@@ -32,6 +32,7 @@ struct TScriptEvent {
   bool Focused = true;  // Focus
   uint32_t Clock = 0;   // Clock
   bool Shown = true;    // Overlay
+  int Line = 0;         // the line of the script it was read from
 };
 
 struct TScriptParseResult {

@@ -2,20 +2,20 @@
 #include "res/Resources.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <system_error>
 
 #include "core/FileDescriptor.h"
 #include "res/EmbeddedTable.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -124,11 +124,12 @@ TFileRead ReadWholeFile(const std::string& path, size_t maxBytes) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       const int error = errno;
-      throw std::runtime_error(path + ": read error: " + std::strerror(error));
+      throw std::runtime_error(PrintablePath(path) + ": read error: " + std::strerror(error));
     }
     if (got == 0) break;
     if (data.size() + static_cast<size_t>(got) > maxBytes) {
-      throw std::runtime_error(path + ": file larger than " + std::to_string(maxBytes) + " bytes, refused");
+      throw std::runtime_error(PrintablePath(path) + ": file larger than " + std::to_string(maxBytes) +
+                               " bytes, refused");
     }
     data.insert(data.end(), buffer, buffer + got);
   }

@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "res/Resources.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ int TDXSound::LoadFromFile(const std::string& fileName, std::string* why) {
     return -1;
   }
   auto image = ReadWaveFile(*file.Bytes);
-  return image ? loadImage(*image, fileName) : -1;
+  return image ? loadImage(*image, PrintablePath(fileName)) : -1;
 }
 
 int TDXSound::loadImage(const TWaveImage& image, const std::string& source) {

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "GameWindow.h"
 #include "app/Session.h"
@@ -35,6 +36,19 @@ class RecordReplay : public GameWindowTest {
           if (last) *last = line;
         },
         verdict);
+  }
+
+  // corvina-headless --verify's status: 2 for a refusal (its reason in *verdict), 1 for a failure.
+  int VerifyStatus(std::string* verdict) {
+    try {
+      return Verify(verdict);
+    } catch (const THeadlessRefusal& e) {
+      *verdict = e.what();
+      return 2;
+    } catch (const std::exception& e) {
+      *verdict = e.what();
+      return 1;
+    }
   }
 
   TScratchDirectory Dir{"corvina-record-replay"};
@@ -124,4 +138,53 @@ TEST_F(RecordReplay, ARecordedSessionReplaysHeadlessAndOnScreenToTheSameEnd) {
   EXPECT_EQ(Verify(&verdict), 1);
   EXPECT_NE(verdict.find("the replay differs from the recording: person 1's cell: recorded (9"), std::string::npos)
       << verdict;
+}
+
+// A disk that fills up cuts a recording anywhere. What is left is never judged to differ: it
+// cannot be replayed (status 2, saying why), unless the cut took only the last line end.
+TEST_F(RecordReplay, ARecordingCutAnywhereInItsLast200BytesIsRefusedNeverJudged) {
+  TCommandLine line;
+  line.RecordFile = Path.string();
+  ASSERT_EQ(PrepareSession(line, *Window, std::cerr), std::nullopt);
+  BeforeFrame = [](int frame) {
+    if (frame == 2) HeadlessKeyDown(VK_RIGHT);
+    if (frame == 9) HeadlessSetCursor({123, 45});
+    if (frame == 21) HeadlessKeyUp(VK_RIGHT);
+    if (frame == 30) HeadlessPushKeyDownEvent(VK_F12);
+  };
+  ASSERT_EQ(Run(), 0) << Err;
+  const std::string recording = Read(Path);
+  ASSERT_GT(recording.size(), 200u);
+  const size_t endLine = recording.rfind("# end ");
+  for (size_t size = recording.size() - 200; size < recording.size(); ++size) {
+    const std::string cut = recording.substr(0, size);
+    std::ofstream(Path, std::ios::trunc | std::ios::binary) << cut;
+    std::string verdict;
+    const int status = VerifyStatus(&verdict);
+    if (size == recording.size() - 1) {
+      EXPECT_EQ(status, 0) << "an intact end line without its line end: " << verdict;
+      continue;
+    }
+    EXPECT_EQ(status, 2) << "cut at " << size << ": " << verdict;
+    EXPECT_NE(verdict.find(cut.back() == '\n' ? "has no end line" : "is cut short"), std::string::npos)
+        << "cut at " << size << ": " << verdict;
+
+    // The program's own replay: refused before the window, or, cut between two lines, played
+    // and then not judged.
+    ResetProgramState();
+    Start();
+    TCommandLine replay;
+    replay.ReplayFile = Path.string();
+    std::ostringstream refusal;
+    const auto prepared = PrepareSession(replay, *Window, refusal);
+    if (cut.back() != '\n') {
+      EXPECT_EQ(prepared, 2) << "cut at " << size;
+      EXPECT_NE(refusal.str().find("is cut short"), std::string::npos) << refusal.str();
+    } else if (size == endLine) {
+      ASSERT_EQ(prepared, std::nullopt) << refusal.str();
+      BeforeFrame = nullptr;
+      EXPECT_EQ(Run(), 2) << Out << Err;
+      EXPECT_NE(Err.find("has no end line"), std::string::npos) << Out << Err;
+    }
+  }
 }

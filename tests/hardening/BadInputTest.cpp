@@ -15,13 +15,14 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "game/World.h"
 #include "core/Log.h"
+#include "game/World.h"
 #include "headless/HeadlessSession.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 #include "tests/support/GameFixture.h"
+#include "util/Printable.h"
 
 namespace fs = std::filesystem;
 
@@ -350,3 +351,47 @@ TEST_F(BadWave, WithoutAnAudioDeviceTheGamePlaysSilent) {
 }
 
 }  // namespace
+
+// A file name is input: a terminal escape or a byte that is not UTF-8 in it reaches no message
+// raw, whatever the message says about the file.
+TEST_F(BadWave, EveryMessageAboutAFileShowsItsNameEscaped) {
+  const std::string name = "evil\x1b]0;owned\x07\xff.dat";
+  const std::string path = (Dir / name).string();
+  const std::string shown = (Dir / "evil\\x1b]0;owned\\x07\\xff.dat").string();
+  const auto raw = [](const std::string& message) {
+    return std::any_of(message.begin(), message.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  };
+  std::vector<std::string> said;
+  {
+    TLogCapture log;
+    Write(name, {1, 2, 3, 4, 5});
+    said.push_back(Start(path));
+    std::vector<uint8_t> map = Bytes(*FindResource("Map", RT_MAP));
+    map.resize(70000);
+    Write(name, map);
+    said.push_back(Start(path));
+    fs::remove(Dir / name);
+    said.push_back(Start(path));
+    std::ofstream(path).close();
+    fs::resize_file(path, MaxMapFileBytes + 1);  // sparse
+    said.push_back(Start(path));
+    std::erase(said, "");
+    for (const std::string& line : log.Lines()) said.push_back(line);
+  }
+  ASSERT_EQ(said.size(), 4u);
+  for (const std::string& message : said) {
+    EXPECT_FALSE(raw(message)) << Printable(message, EchoedPathChars);
+    EXPECT_NE(message.find(shown), std::string::npos) << Printable(message, EchoedPathChars);
+  }
+  EXPECT_EQ(said[0], "Map file \"" + shown + "\" is 5 bytes long; 50000 bytes expected");
+
+  Write(name, Wave(1, 0));
+  std::string why;
+  try {
+    TDXSound().LoadFromFile(path, &why);
+  } catch (const std::runtime_error& e) {
+    why = e.what();
+  }
+  EXPECT_FALSE(raw(why)) << Printable(why, EchoedPathChars);
+  EXPECT_EQ(why.find(shown), 0u) << Printable(why, EchoedPathChars);
+}

@@ -7,7 +7,9 @@ a clean exit with status 1 (2 for a refusal at start) and the message on standar
 running game (ended with SIGTERM, which SDL turns into a quit: status 0) with the warning on
 standard error. A storm case keeps sending its signal from the running game until the program has
 ended, which must still be with status 0. Each case has a data folder of its own. Every run has a
-timeout: a hang fails the case. Exit status 0 when every case passed.
+timeout: a hang fails the case. Each directory's name holds a terminal escape and a byte that is
+not UTF-8, so every path the program shows carries them: neither output may hold a raw control
+byte but the line end. Exit status 0 when every case passed.
 """
 import argparse
 import fcntl
@@ -24,6 +26,9 @@ import time
 LATIN_FONTS = "/usr/share/fonts/truetype/dejavu"  # fonts-dejavu-core: no Hangul in it
 RUN_SECONDS = 2.5   # a game that should run is left this long before it is asked to quit
 LIMIT_SECONDS = 20  # longer than this is a hang
+# A terminal escape (it would retitle the window) and a byte that is not UTF-8, as os.fsdecode
+# gives it.
+HOSTILE = "evil\x1b]0;owned\x07\udcff"
 
 
 def wave(tag=1, data_len=1404, cut=None, bits=8):
@@ -46,6 +51,10 @@ class Case:
         self.files = files or {}      # name beside the program -> bytes, "dir", "fifo", ("link", target)
         #                               or ("sparse", head, size): head, then holes up to size bytes
         self.terminal = terminal      # run on a terminal of its own that nobody types on (/dev/tty)
+
+
+def recording(*lines):
+    return ("# corvina recording\n# switches:\n# start clock=0 map=00000000\n" + "".join(lines)).encode()
 
 
 def make_cases(data):
@@ -119,6 +128,20 @@ def make_cases(data):
              files=dict(walk_map, **{"Walk.Wav": wave(bits=24)})),
         Case("Walk.Wav of PCM past 64 MiB", sound_files, "exit1", "Walk.Wav: file larger than 67108864 bytes, refused",
              env=dummy, files=dict(walk_map, **{"Walk.Wav": ("sparse", wave(), (64 << 20) + 1)})),
+        Case("--map FILE of 5 bytes named with a terminal escape",
+             ["--windowed", "--no-dialog", "--map", HOSTILE + ".dat"], "exit2",
+             "\\x1b]0;owned\\x07\\xff.dat\" is 5 bytes long; 50000 bytes expected; it is not a map", env=dummy,
+             files={HOSTILE + ".dat": b"12345"}),
+        Case("--replay of a recording cut in the middle of a line", ["--windowed", "--no-dialog", "--replay",
+             HOSTILE + ".txt"], "exit2", "line 5: the recording is cut short in this line", env=dummy,
+             files={HOSTILE + ".txt": recording("1 clock 0\n", "2 clo")}),
+        Case("--replay of a recording whose end claims more frames than it holds",
+             ["--windowed", "--no-dialog", "--replay", HOSTILE + ".txt"], "exit2",
+             "line 5: the end line says 100000000 frames, but the recording holds clock lines for 1", env=dummy,
+             files={HOSTILE + ".txt": recording("1 clock 0\n", "# end frame=100000000 map=0 p1=0,0,0 p2=0,0,0 "
+                                                "p3=0,0,0 p4=0,0,0\n")}),
+        Case("--replay of a FIFO", ["--windowed", "--no-dialog", "--replay", HOSTILE + ".txt"], "exit2",
+             "\\x1b]0;owned\\x07\\xff.txt (is a FIFO)", env=dummy, files={HOSTILE + ".txt": "fifo"}),
     ]
 
 
@@ -154,7 +177,7 @@ def storm(proc, sig):
 
 
 def run_case(case, program, work, fonts_confs):
-    directory = os.path.join(work, case.name.replace(" ", "_").replace(",", "").replace("-", "_"))
+    directory = os.path.join(work, HOSTILE + "".join(c if c.isalnum() else "_" for c in case.name))
     shutil.rmtree(directory, ignore_errors=True)
     os.makedirs(directory)
     local = os.path.join(directory, "corvina")
@@ -200,6 +223,8 @@ def run_case(case, program, work, fonts_confs):
     if terminal:
         os.close(terminal[0])
         os.close(terminal[1])
+    if any(b < 0x20 and b != 0x0A for b in out + err):
+        problems.append("a raw control byte in what it printed")
     err = err.decode("utf-8", "replace")
     wanted = {"exit1": 1, "exit2": 2}.get(case.expect, 0)
     if proc.returncode != wanted and not problems:
