@@ -8,6 +8,7 @@ import os
 import resource
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 
@@ -30,7 +31,8 @@ class Case:
         self.args = args
         self.status = status
         self.says = says        # text that standard error (or, with status 0, output) must hold
-        self.files = files or {}  # written in the case's folder before the run ("fifo": a FIFO)
+        self.files = files or {}  # written in the case's folder before the run ("fifo": a FIFO,
+        #                           ("link", target): a symbolic link); each stays of its kind
         self.limit = limit      # largest file the run may write, in bytes
         self.kept = kept or []  # files that must hold what they held before the run
         self.out = out          # "stdout": `says` is looked for on standard output
@@ -52,6 +54,11 @@ def cases():
         Case("--png over a picture on a full disk", "headless", ["--frames", "5", "--png", "5:shot.png"], 1,
              "shot.png: cannot write the file: File too large", files={"shot.png": OLD_PICTURE},
              limit=64 << 10, kept=["shot.png"]),
+        Case("--png onto a FIFO", "headless", ["--frames", "1", "--png", "1:shot.png"], 2,
+             "shot.png: cannot write the file: is a FIFO", files={"shot.png": "fifo"}),
+        # As /dev/stdout is, when standard output is a pipe.
+        Case("--png through a link to a FIFO", "headless", ["--frames", "1", "--png", "1:stdout"], 2,
+             "stdout: cannot write the file: is a FIFO", files={"pipe": "fifo", "stdout": ("link", "pipe")}),
         Case("corvina-soak --help", "soak", ["--help"], 0, "--seed S", out="stdout"),
         Case("corvina-soak --seed past its range", "soak", ["--seed", "4294967296"], 2,
              "--seed needs a whole number from 0 to 4294967295, not '4294967296'"),
@@ -69,6 +76,9 @@ def run_case(case, programs, work):
     for name, content in case.files.items():
         if content == "fifo":
             os.mkfifo(os.path.join(directory, name))
+            continue
+        if isinstance(content, tuple):
+            os.symlink(content[1], os.path.join(directory, name))
             continue
         with open(os.path.join(directory, name), "wb") as f:
             f.write(content)
@@ -89,6 +99,10 @@ def run_case(case, programs, work):
         problems.append("standard error carries a raw control byte")
     if len(r.stderr) > 4096:
         problems.append(f"standard error is {len(r.stderr)} bytes long")
+    for name, content in case.files.items():
+        mode = os.lstat(os.path.join(directory, name)).st_mode
+        if (content == "fifo" and not stat.S_ISFIFO(mode)) or (isinstance(content, tuple) and not stat.S_ISLNK(mode)):
+            problems.append(f"{name} is no longer a {'FIFO' if content == 'fifo' else 'link'}")
     for name in case.kept:
         with open(os.path.join(directory, name), "rb") as f:
             if f.read() != case.files[name]:
