@@ -12,15 +12,12 @@
 namespace {
 constexpr uint32_t FlushEveryMs = 1000;
 constexpr size_t FlushAtBytes = 1 << 16;
-}  // namespace
-
-namespace {
 
 // Whether `a` and `b` name one file: the same file where both are there, else the same path once
 // links, "." and ".." are taken away.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-  struct stat sa {
-  }, sb{};
+  struct stat sa {};
+  struct stat sb {};
   const bool hasA = stat(a.c_str(), &sa) == 0, hasB = stat(b.c_str(), &sb) == 0;
   if (hasA || hasB) return hasA && hasB && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   std::error_code ec;
