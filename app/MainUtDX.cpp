@@ -259,7 +259,7 @@ void TBasic::TakeScreenshot() {
   std::string reason;
   if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),
                                        FBackBuffer->Height(), pitch, &reason)) {
-    std::cout << "corvina: screenshot saved: " << path->string() << std::endl;
+    std::cout << "corvina: screenshot saved: " << PrintablePath(*path) << std::endl;
     PlatformFileWritten(path->string(), PlatformFileKind::Screenshot);
   } else {
     std::cerr << "corvina: screenshot not saved: " << reason << '\n';

@@ -3,19 +3,17 @@
 #include <ctime>
 #include <system_error>
 
+#include "util/AtomicFile.h"
 #include "util/PngWriter.h"
+#include "util/Printable.h"
 
-std::filesystem::path ScreenshotPath(const std::filesystem::path& folder, int64_t when) {
+std::string ScreenshotStem(int64_t when) {
   const std::time_t t = static_cast<std::time_t>(when);
   std::tm local{};
   localtime_r(&t, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  const std::string stem = std::string("corvina-") + stamp;
-  std::filesystem::path path = folder / (stem + ".png");
-  std::error_code ec;
-  for (int n = 2; std::filesystem::exists(path, ec); ++n) path = folder / (stem + "-" + std::to_string(n) + ".png");
-  return path;
+  return std::string("corvina-") + stamp;
 }
 
 std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path& folder, const uint16_t* pixels,
@@ -23,10 +21,13 @@ std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path&
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (ec) {
-    if (reason) *reason = "cannot make " + folder.string() + ": " + ec.message();
+    if (reason) *reason = "cannot make " + PrintablePath(folder) + ": " + ec.message();
     return std::nullopt;
   }
-  const std::filesystem::path path = ScreenshotPath(folder, std::time(nullptr));
-  if (!WritePng565(path.string(), width, height, pixels, pitchPixels, reason)) return std::nullopt;
-  return path;
+  const std::vector<uint8_t> png = EncodePng(width, height, Rgb565ToRgb24(width, height, pixels, pitchPixels));
+  if (png.empty()) {
+    if (reason) *reason = "the picture could not be encoded";
+    return std::nullopt;
+  }
+  return WriteNewFileAtomically(folder, ScreenshotStem(std::time(nullptr)), ".png", png, reason);
 }

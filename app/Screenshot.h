@@ -6,11 +6,12 @@
 #include <optional>
 #include <string>
 
-// A file name in `folder` for a screenshot taken at `when` (seconds since the epoch, local
-// time), "corvina-YYYYMMDD-HHMMSS.png", with "-2", "-3", … added when that name is taken.
-std::filesystem::path ScreenshotPath(const std::filesystem::path& folder, int64_t when);
+// The name, without its extension, of a screenshot taken at `when` (seconds since the epoch,
+// local time): "corvina-YYYYMMDD-HHMMSS".
+std::string ScreenshotStem(int64_t when);
 
-// Writes the 5-6-5 picture into `folder` (made when missing); the file written, or nothing with
-// the reason in *reason.
+// Writes the 5-6-5 picture into `folder` (made when missing) as ScreenshotStem(now).png, or with
+// "-2", "-3", … added when that name is taken, by this program or another at the same moment.
+// The file written, or nothing with the reason in *reason.
 std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path& folder, const uint16_t* pixels,
                                                     int width, int height, int pitchPixels, std::string* reason);

@@ -1,11 +1,13 @@
 // Preparing the map file, the recorder and the replay before the window opens.
 #include "app/Session.h"
 
+#include <iostream>
 #include <memory>
 
 #include "app/MainUtDX.h"
 #include "game/World.h"
 #include "record/Recording.h"
+#include "util/Printable.h"
 
 namespace {
 
@@ -43,10 +45,17 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
     if (MapFileOverride.find_first_of("\r\n") != std::string::npos) {
       return err << "corvina: a recording cannot name a map whose path holds a line break\n", 2;
     }
+    // Before anything is created: the file named may be the map played on, or something
+    // that is no file at all.
+    if (const auto refusal = RecordingTargetRefusal(line.RecordFile, window.FKeeper.Path())) {
+      return err << "corvina: cannot record: " << *refusal << '\n', 2;
+    }
     window.FRecorder = std::make_unique<TRecorder>(line.RecordFile);
     if (window.FRecorder->Failed()) {
       return err << "corvina: cannot record: " << window.FRecorder->Reason() << '\n', 2;
     }
+    std::cout << "corvina: recording into " << PrintablePath(window.FRecorder->PartialPath()) << " until the game ends"
+              << std::endl;
   }
   return std::nullopt;
 }

@@ -13,6 +13,7 @@
 #include "record/Recording.h"
 #include "record/Script.h"
 #include "res/Resources.h"
+#include "util/AtomicFile.h"
 #include "util/Crc32.h"
 #include "util/PngWriter.h"
 #include "util/Printable.h"
@@ -81,6 +82,9 @@ void WriteFramePng(const std::string& file) {
 }  // namespace
 
 THeadlessRun::THeadlessRun(const THeadlessOptions& o) : FOptions(o), FScript(LoadScript(o)) {
+  for (const TPngRequest& png : o.Pngs) {
+    if (const auto refusal = WriteTargetRefusal(png.File)) throw THeadlessRefusal(*refusal);
+  }
   THeadlessConfig config;
   FFrames = Prepare(o, FScript, config);
   if (const std::string beyond = PngBeyondRun(o, FFrames); !beyond.empty()) throw THeadlessRefusal(beyond);

@@ -1,10 +1,7 @@
 // Writing a recording while the program runs.
 #include "record/Recorder.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <sys/stat.h>
 #include <system_error>
 
 #include "core/Log.h"
@@ -15,11 +12,37 @@
 namespace {
 constexpr uint32_t FlushEveryMs = 1000;
 constexpr size_t FlushAtBytes = 1 << 16;
+
+// Whether `a` and `b` name one file: the same file where both are there, else the same path once
+// links, "." and ".." are taken away.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  struct stat sa {};
+  struct stat sb {};
+  const bool hasA = stat(a.c_str(), &sa) == 0, hasB = stat(b.c_str(), &sb) == 0;
+  if (hasA || hasB) return hasA && hasB && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::error_code ec;
+  const auto plain = [&ec](const std::filesystem::path& p) {
+    return std::filesystem::weakly_canonical(std::filesystem::absolute(WriteTargetOf(p), ec), ec);
+  };
+  return plain(a) == plain(b);
+}
+
 }  // namespace
 
+std::optional<std::string> RecordingTargetRefusal(const std::filesystem::path& record,
+                                                  const std::filesystem::path& map) {
+  if (auto refusal = WriteTargetRefusal(record)) return refusal;
+  std::filesystem::path bak = WriteTargetOf(map);
+  bak += ".bak";
+  const std::string name = PrintablePath(record);
+  if (SameFile(record, map)) return name + " is the map file the game keeps; it is left as it is";
+  if (SameFile(record, bak)) return name + " is the map file's previous version (.bak); it is left as it is";
+  return std::nullopt;
+}
+
 TRecorder::TRecorder(const std::filesystem::path& path)
-    : FPath(path), FFile(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
-  if (!FFile.IsOpen()) Fail(errno);
+    : FPath(path), FFile(std::make_unique<TAtomicFile>(path, TOldFile::Drop, TPartial::Visible)) {
+  Fail();
 }
 
 void TRecorder::Start(const TRecordedSwitches& switches, uint32_t startClock, uint32_t startMap, int rateFrames,
@@ -78,10 +101,11 @@ void TRecorder::AfterFrame(const TInputState& input, int rateFrames) {
 }
 
 void TRecorder::Finish(const TFinalState& state) {
-  if (!FFile.IsOpen()) return;
+  if (Failed() && PartialPath().empty()) return;
   Line(EndLine(state));
   Flush();
-  if (!Failed() && fsync(FFile.Get()) != 0) Fail(errno);
+  if (!Failed() && !FFile->Commit()) Fail();
+  if (Failed() && !PartialPath().empty()) FReason += "; what was recorded is kept in " + PrintablePath(PartialPath());
 }
 
 void TRecorder::Line(const std::string& line) {
@@ -91,20 +115,14 @@ void TRecorder::Line(const std::string& line) {
 }
 
 void TRecorder::Flush() {
-  std::string_view rest = FPending;
-  while (!Failed() && !rest.empty()) {
-    const ssize_t n = write(FFile.Get(), rest.data(), rest.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      Fail(n < 0 ? errno : ENOSPC);
-      LogWarning("the recording stops here: " + FReason);
-      break;
-    }
-    rest.remove_prefix(static_cast<size_t>(n));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(FPending.data());
+  if (!Failed() && !FPending.empty() && !FFile->Write(std::span(bytes, FPending.size()))) {
+    Fail();
+    LogWarning("the recording stops here: " + FReason);
   }
   FPending.clear();
 }
 
-void TRecorder::Fail(int error) {
-  if (FReason.empty()) FReason = PrintablePath(FPath) + ": " + std::system_category().message(error);
+void TRecorder::Fail() {
+  if (FReason.empty()) FReason = FFile->Reason();
 }

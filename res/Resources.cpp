@@ -16,6 +16,7 @@
 #include "core/FileDescriptor.h"
 #include "res/EmbeddedTable.h"
 #include "util/Printable.h"
+#include "util/FileKind.h"
 
 namespace {
 
@@ -67,16 +68,6 @@ std::optional<std::string> FindEntry(const std::string& dir, const std::string& 
   return JoinPath(dir, *best);
 }
 
-// The kind of a file that is not a regular one, as the reason it is not read.
-std::string KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "is a directory";
-  if (S_ISFIFO(mode)) return "is a FIFO";
-  if (S_ISCHR(mode)) return "is a character device";
-  if (S_ISBLK(mode)) return "is a block device";
-  if (S_ISSOCK(mode)) return "is a socket";
-  return "is not a regular file";
-}
-
 TFileRead NotRead(std::string why) { return {std::nullopt, std::move(why)}; }
 
 }  // namespace
@@ -109,12 +100,12 @@ TFileRead ReadWholeFile(const std::string& path, size_t maxBytes) {
   // (a watchdog starts, a tape rewinds); the opened descriptor is asked again, as the name may
   // have been given to something else in between.
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return NotRead(KindOf(info.st_mode));
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return NotRead(NotRegularFileKind(info.st_mode));
   // Opened without waiting: a FIFO put there in between would otherwise block the open for ever.
   const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!fd.IsOpen()) return NotRead(std::strerror(errno));
   if (::fstat(fd.Get(), &info) != 0) return NotRead(std::strerror(errno));
-  if (!S_ISREG(info.st_mode)) return NotRead(KindOf(info.st_mode));
+  if (!S_ISREG(info.st_mode)) return NotRead(NotRegularFileKind(info.st_mode));
   ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
   // Read in pieces up to one byte past the bound: works for pipes and files whose size changes.
   std::vector<uint8_t> data;

@@ -8,6 +8,7 @@ import os
 import resource
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 
@@ -30,7 +31,8 @@ class Case:
         self.args = args
         self.status = status
         self.says = says        # text that standard error (or, with status 0, output) must hold
-        self.files = files or {}  # written in the case's folder before the run ("fifo": a FIFO)
+        self.files = files or {}  # written in the case's folder before the run ("fifo": a FIFO,
+        #                           ("link", target): a symbolic link); each stays of its kind
         self.limit = limit      # largest file the run may write, in bytes
         self.kept = kept or []  # files that must hold what they held before the run
         self.out = out          # "stdout": `says` is looked for on standard output
@@ -62,6 +64,11 @@ def cases():
              files={"r.txt": head + b"# end frame=100000000 map=0 p1=0,0,0 p2=0,0,0 p3=0,0,0 p4=0,0,0\n"}),
         Case("--verify of a FIFO", "headless", ["--verify", named], 2,
              "cannot open script evil\\x1b]0;owned\\x07\\xff.txt (is a FIFO)", files={named: "fifo"}),
+        Case("--png onto a FIFO", "headless", ["--frames", "1", "--png", "1:shot.png"], 2,
+             "shot.png: cannot write the file: is a FIFO", files={"shot.png": "fifo"}),
+        # As /dev/stdout is, when standard output is a pipe.
+        Case("--png through a link to a FIFO", "headless", ["--frames", "1", "--png", "1:stdout"], 2,
+             "stdout: cannot write the file: is a FIFO", files={"pipe": "fifo", "stdout": ("link", "pipe")}),
         Case("corvina-soak --help", "soak", ["--help"], 0, "--seed S", out="stdout"),
         Case("corvina-soak --seed past its range", "soak", ["--seed", "4294967296"], 2,
              "--seed needs a whole number from 0 to 4294967295, not '4294967296'"),
@@ -79,6 +86,9 @@ def run_case(case, programs, work):
     for name, content in case.files.items():
         if content == "fifo":
             os.mkfifo(os.path.join(directory, name))
+            continue
+        if isinstance(content, tuple):
+            os.symlink(content[1], os.path.join(directory, name))
             continue
         with open(os.path.join(directory, name), "wb") as f:
             f.write(content)
@@ -99,6 +109,10 @@ def run_case(case, programs, work):
         problems.append("a raw control byte in what it printed")
     if len(r.stderr) > 4096:
         problems.append(f"standard error is {len(r.stderr)} bytes long")
+    for name, content in case.files.items():
+        mode = os.lstat(os.path.join(directory, name)).st_mode
+        if (content == "fifo" and not stat.S_ISFIFO(mode)) or (isinstance(content, tuple) and not stat.S_ISLNK(mode)):
+            problems.append(f"{name} is no longer a {'FIFO' if content == 'fifo' else 'link'}")
     for name in case.kept:
         with open(os.path.join(directory, name), "rb") as f:
             if f.read() != case.files[name]:

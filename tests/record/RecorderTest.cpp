@@ -170,5 +170,44 @@ TEST_F(RecorderTest, AReplayAnswersEveryReadOfTheGameAsTheRecordedInputDid) {
 TEST_F(RecorderTest, AFileThatCannotBeWrittenIsNamedWithTheReason) {
   TRecorder recorder(Dir.Path / "no-such-folder" / "rec.txt");
   EXPECT_TRUE(recorder.Failed());
-  EXPECT_EQ(recorder.Reason(), (Dir.Path / "no-such-folder" / "rec.txt").string() + ": No such file or directory");
+  EXPECT_EQ(recorder.Reason(),
+            (Dir.Path / "no-such-folder" / "rec.txt").string() + ": cannot write the file: No such file or directory");
+}
+
+TEST_F(RecorderTest, TheFileIsReplacedOnlyByAWholeRecordingAndAnInterruptedOneIsKeptBesideIt) {
+  // Reached through a link: the link stays, its target is what is recorded into.
+  std::ofstream(Dir.Path / "notes.txt") << "notes";
+  std::filesystem::create_symlink("notes.txt", Path);
+  const auto others = [&] {
+    std::vector<std::filesystem::path> found;
+    for (const auto& e : std::filesystem::directory_iterator(Dir.Path)) {
+      if (e.path() != Path && e.path() != Dir.Path / "notes.txt") found.push_back(e.path());
+    }
+    return found;
+  };
+  { TRecorder unused(Path); }  // no game ran
+  EXPECT_EQ(Read(Dir.Path / "notes.txt"), "notes");
+  EXPECT_TRUE(others().empty());
+  {
+    TRecorder interrupted(Path);
+    ASSERT_FALSE(interrupted.Failed()) << interrupted.Reason();
+    interrupted.Start(TRecordedSwitches{}, 100, 0xabcdef01, -50, {});
+    EXPECT_EQ(Read(Dir.Path / "notes.txt"), "notes");
+    ASSERT_EQ(others().size(), 1u);
+    EXPECT_EQ(others()[0], interrupted.PartialPath());
+  }  // dropped without its end, as by a program that died
+  EXPECT_EQ(Read(Dir.Path / "notes.txt"), "notes");
+  ASSERT_EQ(others().size(), 1u);
+  const std::filesystem::path part = others()[0];
+  EXPECT_NE(Read(part).find(RecordingFirstLine), std::string::npos) << Read(part);
+  std::filesystem::remove(part);
+  {
+    TRecorder whole(Path);
+    whole.Start(TRecordedSwitches{}, 100, 0xabcdef01, -50, {});
+    whole.Finish(TFinalState{});
+    EXPECT_FALSE(whole.Failed()) << whole.Reason();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(Path));
+  EXPECT_NE(Read(Dir.Path / "notes.txt").find(RecordingFirstLine), std::string::npos);
+  EXPECT_TRUE(others().empty());
 }

@@ -7,11 +7,16 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 
 #include "util/AtomicFile.h"
 #include "util/ScratchPath.h"
@@ -214,4 +219,133 @@ TEST_F(AtomicFile, AFullDiskOrAReadOnlyFolderLeavesTheFileAsItWas) {
   EXPECT_NE(reason.find("MAP.DAT: cannot write the file: "), std::string::npos) << reason;
   EXPECT_EQ(Read(map), old);
   chmod(disk.c_str(), 0755);
+}
+
+namespace {
+
+bool IsFifo(const fs::path& path) { return fs::symlink_status(path).type() == fs::file_type::fifo; }
+
+// A socket bound at `path`, left there when the descriptor closes.
+bool MakeSocket(const fs::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.native().size() >= sizeof address.sun_path) return false;
+  std::strcpy(address.sun_path, path.c_str());
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) close(fd);
+  return bound;
+}
+
+}  // namespace
+
+TEST_F(AtomicFile, ATargetThatIsNoRegularFileIsRefusedByItsKindAndLeftAsItIs) {
+  std::vector<std::pair<fs::path, std::string>> cases = {{Dir.Path / "fifo", "is a FIFO"},
+                                                         {Dir.Path / "folder", "is a directory"}};
+  ASSERT_EQ(mkfifo(cases[0].first.c_str(), 0644), 0);
+  fs::create_directory(cases[1].first);
+  if (MakeSocket(Dir.Path / "sock")) cases.emplace_back(Dir.Path / "sock", "is a socket");
+  // The numbers of /dev/null, made here (as root) so the real one is never at stake.
+  if (mknod((Dir.Path / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    cases.emplace_back(Dir.Path / "null", "is a character device");
+  }
+  // Reached through a link, as /dev/stdout is.
+  fs::create_symlink("fifo", Dir.Path / "stdout");
+  cases.emplace_back(Dir.Path / "stdout", "is a FIFO");
+  for (const auto& [path, kind] : cases) {
+    std::string reason;
+    EXPECT_FALSE(WriteFileAtomically(path, Bytes(3, 'n'), &reason, TOldFile::KeepAsBak)) << path;
+    EXPECT_EQ(reason, path.string() + ": cannot write the file: " + kind);
+    EXPECT_EQ(WriteTargetRefusal(path), reason);
+  }
+  EXPECT_TRUE(IsFifo(Dir.Path / "fifo"));
+  EXPECT_TRUE(fs::is_symlink(Dir.Path / "stdout"));
+  EXPECT_FALSE(WriteTargetRefusal(Dir.Path / "new.png"));
+  std::ofstream(Target) << "old";
+  EXPECT_FALSE(WriteTargetRefusal(Target));
+}
+
+TEST_F(AtomicFile, ALinkIsFollowedToItsTargetWhichIsWrittenWithItsBakBesideIt) {
+  fs::create_directory(Dir.Path / "real");
+  std::ofstream(Dir.Path / "real" / "map.dat") << "old";
+  fs::create_symlink("real/map.dat", Dir.Path / "link.dat");
+  std::string reason;
+  ASSERT_TRUE(WriteFileAtomically(Dir.Path / "link.dat", Bytes(3, 'n'), &reason, TOldFile::KeepAsBak)) << reason;
+  EXPECT_TRUE(fs::is_symlink(Dir.Path / "link.dat"));
+  EXPECT_EQ(Read(Dir.Path / "real" / "map.dat"), "nnn");
+  EXPECT_EQ(Read(Dir.Path / "real" / "map.dat.bak"), "old");
+  ExpectOnly({"link.dat", "real"});
+  // A link to a file not there yet makes it.
+  fs::create_symlink("real/new.dat", Dir.Path / "ahead.dat");
+  ASSERT_TRUE(WriteFileAtomically(Dir.Path / "ahead.dat", Bytes(2, 'a'), &reason)) << reason;
+  EXPECT_TRUE(fs::is_symlink(Dir.Path / "ahead.dat"));
+  EXPECT_EQ(Read(Dir.Path / "real" / "new.dat"), "aa");
+}
+
+TEST_F(AtomicFile, LeftoversOfAnotherRunAndNamesAsLongAsTheSystemAllowsDoNotStopASave) {
+  // What a run with the same process number would have left behind (as in a new container).
+  for (int n = 0; n < 200; ++n) {
+    std::ofstream(Dir.Path / (".shot.png.tmp-" + std::to_string(getpid()) + "-" + std::to_string(n))) << "stale";
+  }
+  std::string reason;
+  EXPECT_TRUE(WriteFileAtomically(Target, Bytes(3, 'n'), &reason)) << reason;
+  EXPECT_EQ(Read(Target), "nnn");
+  for (const auto& entry : fs::directory_iterator(Dir.Path)) {
+    if (entry.path() != Target) fs::remove(entry.path());
+  }
+  // The longest name a folder holds, and the longest whose .bak still fits beside it.
+  const fs::path longest = Dir.Path / (std::string(251, 'm') + ".dat");
+  const fs::path withBak = Dir.Path / (std::string(247, 'b') + ".dat");
+  for (const fs::path& path : {longest, withBak}) {
+    for (uint8_t fill : {'a', 'b'}) {
+      ASSERT_TRUE(WriteFileAtomically(path, Bytes(4, fill), &reason, TOldFile::KeepAsBak)) << reason;
+    }
+    EXPECT_EQ(Read(path), "bbbb");
+  }
+  EXPECT_EQ(Read(withBak.string() + ".bak"), "aaaa");
+  ExpectOnly(
+      {std::string(247, 'b') + ".dat", std::string(247, 'b') + ".dat.bak", std::string(251, 'm') + ".dat", "shot.png"});
+}
+
+TEST_F(AtomicFile, TheReplacedFilesOwnerAndModeGoToTheNewFileAndItsBak) {
+  if (geteuid() != 0) GTEST_SKIP() << "only the superuser can give a file away";
+  std::ofstream(Target) << "old";
+  ASSERT_EQ(chown(Target.c_str(), 4321, 4322), 0);
+  chmod(Target.c_str(), 0600);
+  const fs::path bak = Target.string() + ".bak";
+  for (bool copied : {false, true}) {
+    // Once by link, once by copy (a file system without hard links).
+    if (copied) InjectAtomicFileFault(TAtomicStep::KeepOld, EPERM);
+    std::string reason;
+    ASSERT_TRUE(WriteFileAtomically(Target, Bytes(3, copied ? 'c' : 'l'), &reason, TOldFile::KeepAsBak)) << reason;
+    for (const fs::path& path : {Target, bak}) {
+      struct stat st {};
+      ASSERT_EQ(stat(path.c_str(), &st), 0);
+      EXPECT_EQ(st.st_uid, 4321u) << path << (copied ? " copied" : " linked");
+      EXPECT_EQ(st.st_gid, 4322u) << path << (copied ? " copied" : " linked");
+      EXPECT_EQ(st.st_mode & 07777, 0600u) << path << (copied ? " copied" : " linked");
+    }
+  }
+  EXPECT_EQ(Read(bak), "lll");
+}
+
+TEST_F(AtomicFile, ATemporaryFileOfADeadWriterGoesAtTheNextSaveAndALiveWritersStays) {
+  std::ofstream(Target) << "old";
+  const pid_t child = fork();
+  if (child == 0) {
+    TAtomicFile dying(Target);
+    dying.Write(Bytes(5, 'd'));
+    _exit(0);  // no destructor: the temporary file stays, as after a kill
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_EQ(std::distance(fs::directory_iterator(Dir.Path), fs::directory_iterator()), 2);
+  TAtomicFile live(Target);
+  ASSERT_TRUE(live.Write(Bytes(4, 'l')));
+  std::string reason;
+  ASSERT_TRUE(WriteFileAtomically(Target, Bytes(3, 'n'), &reason)) << reason;
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path), fs::directory_iterator()), 2) << "the live one";
+  EXPECT_TRUE(live.Commit()) << live.Reason();
+  EXPECT_EQ(Read(Target), "llll");
+  ExpectOnly({"shot.png"});
 }
