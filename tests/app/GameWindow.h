@@ -12,10 +12,13 @@
 #include "game/ProgramState.h"
 #include "game/World.h"
 #include "platform/headless/PlatformHeadless.h"
+#include "util/ScratchPath.h"
 
 class GameWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Map locks of this process only: tests running side by side, or a player's game, never meet.
+    setenv("XDG_RUNTIME_DIR", Runtime.Path.c_str(), 1);
     ResetProgramState();
     Start();
   }
@@ -51,6 +54,7 @@ class GameWindowTest : public ::testing::Test {
     return status;
   }
 
+  TScratchDirectory Runtime{"corvina-test-runtime"};
   std::unique_ptr<TBasic> Window;
   std::function<void(int)> BeforeFrame;  // while frame n runs, before the game's frame
   int Frame = 0;

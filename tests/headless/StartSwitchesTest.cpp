@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <ostream>
 #include <regex>
+#include <sstream>
 
 #include "game/ProgramState.h"
 #include "game/World.h"
@@ -232,6 +234,18 @@ TEST_F(StartSwitches, NoOverlayChangesTheFrameCrcAndNothingElse) {
   }
 }
 
+// `script` as the recorder writes it: each frame's clock line first, at the runner's 16 ms a frame.
+std::string WithClockLines(const std::string& script, int frames) {
+  std::map<int, std::string> events;
+  std::istringstream lines(script);
+  for (std::string line; std::getline(lines, line);) events[std::stoi(line)] += line + "\n";
+  std::string text;
+  for (int frame = 1; frame <= frames; ++frame) {
+    text += std::to_string(frame) + " clock " + std::to_string((frame - 1) * 16) + "\n" + events[frame];
+  }
+  return text;
+}
+
 // Each set of switches a recording keeps: made by a run under them, replayed and verified with a
 // command line that names none of them.
 TEST_F(StartSwitches, ARecordingReplaysAndVerifiesUnderTheSwitchesItKeeps) {
@@ -258,7 +272,8 @@ TEST_F(StartSwitches, ARecordingReplaysAndVerifiesUnderTheSwitchesItKeeps) {
     switches.ShowOverlay = !given.NoOverlay;
     switches.MapEditing = !given.NoMapEditing;
     THeadlessOptions replay;
-    replay.ScriptFile = Write("rec.txt", RecordingHeader(switches, 0, startMap) + script + EndLine(end) + "\n");
+    replay.ScriptFile =
+        Write("rec.txt", RecordingHeader(switches, 0, startMap) + WithClockLines(script, Frames) + EndLine(end) + "\n");
     replay.Hash = true;
     replay.Frames = Frames;
     replay.Trace = true;
