@@ -18,6 +18,7 @@
 #include "util/AtomicFile.h"
 #include "util/Crc32.h"
 #include "util/Printable.h"
+#include "util/TimeStamp.h"
 #include "util/UserDirs.h"
 
 uint32_t TerrainCrc(const TMap& map) {
@@ -43,23 +44,6 @@ bool MakeFolder(const std::filesystem::path& folder, std::string* reason) {
   std::filesystem::create_directories(folder, ec);
   if (ec && reason) *reason = "cannot make " + PrintablePath(folder) + ": " + ec.message();
   return !ec;
-}
-
-// A name in `folder` that no file has yet, from the time: the rescue of one end never replaces
-// that of another.
-std::filesystem::path RescuePath(const std::filesystem::path& folder) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  const std::string stem = std::string("MAP-rescue-") + stamp;
-  std::filesystem::path path = folder / (stem + ".DAT");
-  std::error_code ec;
-  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ec)); ++n) {
-    path = folder / (stem + "-" + std::to_string(n) + ".DAT");
-  }
-  return path;
 }
 
 // FNV-1a, 64 bits: a file name for any path, long or not.
@@ -129,9 +113,9 @@ bool TMapKeeper::Save(const TSystem& world, std::string* reason) {
 std::optional<std::filesystem::path> TMapKeeper::Rescue(const TSystem& world, std::string* reason) {
   const std::filesystem::path folder = UserDataDirectory();
   if (!MakeFolder(folder, reason)) return std::nullopt;
-  const std::filesystem::path path = RescuePath(folder);
-  if (!WriteFileAtomically(path, StoredMap(world), reason)) return std::nullopt;
-  return path;
+  // Claimed only once whole: two programs rescuing in the same second never share a name.
+  return WriteNewFileAtomically(folder, "MAP-rescue-" + LocalTimeStamp(std::time(nullptr)), ".DAT", StoredMap(world),
+                                reason);
 }
 
 std::optional<std::string> MapFileRefusal(const std::filesystem::path& file) {

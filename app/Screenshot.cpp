@@ -6,15 +6,9 @@
 #include "util/AtomicFile.h"
 #include "util/PngWriter.h"
 #include "util/Printable.h"
+#include "util/TimeStamp.h"
 
-std::string ScreenshotStem(int64_t when) {
-  const std::time_t t = static_cast<std::time_t>(when);
-  std::tm local{};
-  localtime_r(&t, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  return std::string("corvina-") + stamp;
-}
+std::string ScreenshotStem(int64_t when) { return "corvina-" + LocalTimeStamp(when); }
 
 std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path& folder, const uint16_t* pixels,
                                                     int width, int height, int pitchPixels, std::string* reason) {
