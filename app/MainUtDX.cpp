@@ -19,6 +19,7 @@
 #include "platform/VirtualKeys.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
+#include "sound/Footstep.h"
 #include "util/Printable.h"
 #include "util/UserDirs.h"
 
@@ -146,23 +147,7 @@ void TBasic::FormCreate() {
 void TBasic::CreateSoundPlayer() {
   FSound = std::make_unique<TDXSound>();
   HostSound = FSound.get();
-  int slot = -1;
-  std::string source = "resource \"Walk\"";
-  std::string why;
-  if (Settings.UseResources) {
-    slot = FSound->LoadFromResource("Walk", RT_WAVE);
-  } else {
-    std::string dir = ProgramDirectory();
-    const std::string file = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
-    source = PrintablePath(file);
-    slot = FSound->LoadFromFile(file, &why);
-  }
-  // Without a device every load answers -1 and the game runs silent; with one, a footstep
-  // that cannot be read ends the program with its reason rather than walking on mute.
-  if (slot < 0 && FSound->HasDevice()) {
-    throw std::runtime_error("The footstep sound could not be loaded from " + source +
-                             ": missing, unreadable or not a PCM wave" + (why.empty() ? "" : " (" + why + ")") + ".");
-  }
+  LoadFootstep(*FSound, Settings.UseResources);
 }
 
 void TBasic::DDFormCreate() {

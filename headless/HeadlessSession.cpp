@@ -1,7 +1,6 @@
 // Starting and stopping a game on the headless platform.
 #include "headless/HeadlessSession.h"
 
-#include <stdexcept>
 #include <string>
 
 #include "core/Settings.h"
@@ -11,6 +10,7 @@
 #include "platform/headless/PlatformHeadless.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
+#include "sound/Footstep.h"
 
 namespace {
 
@@ -18,20 +18,7 @@ namespace {
 std::unique_ptr<TDXSound> MakeSoundPlayer() {
   auto sound = std::make_unique<TDXSound>();
   sound->SetPanWitness(HeadlessNoteAudioPan);
-  int slot = -1;
-  std::string source = "resource \"Walk\"";
-  std::string why;
-  if (Settings.UseResources) {
-    slot = sound->LoadFromResource("Walk", RT_WAVE);
-  } else {
-    const std::string dir = ProgramDirectory();
-    source = FindLooseFile(dir, "Walk.Wav").value_or(dir + "Walk.Wav");
-    slot = sound->LoadFromFile(source, &why);
-  }
-  if (slot < 0 && sound->HasDevice()) {
-    throw std::runtime_error("The footstep sound could not be loaded from " + source +
-                             ": missing, unreadable or not a PCM wave" + (why.empty() ? "" : " (" + why + ")") + ".");
-  }
+  LoadFootstep(*sound, Settings.UseResources);
   return sound;
 }
 
