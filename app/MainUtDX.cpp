@@ -129,6 +129,7 @@ void TBasic::Dispatch(const TPlatformEvent& event) {
     case TPlatformEventKind::Exposed: FormPaint(); break;
     case TPlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
     case TPlatformEventKind::Quit: Close(); break;
+    case TPlatformEventKind::FileKept: MapKept(event.File); break;
   }
 }
 
@@ -263,16 +264,25 @@ void TBasic::TakeScreenshot() {
 
 void TBasic::SaveMap() {
   if (!World) return;
-  const std::string path = PrintablePath(FKeeper.Path());
   std::string reason;
-  if (FKeeper.Save(*World, &reason)) {
-    PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved);
-    std::cout << "corvina: map saved: " << path << std::endl;
+  if (!FKeeper.Save(*World, &reason)) {
+    MapKept({false, reason});
+  } else if (const auto kept = PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved)) {
+    MapKept(*kept);
+  }
+  // Otherwise "saved" waits for the platform's word that the file is kept.
+}
+
+void TBasic::MapKept(const TPlatformFileKept& kept) {
+  const std::string path = PrintablePath(FKeeper.Path());
+  if (kept.Kept) {
+    const std::string where = kept.Detail.empty() ? path : kept.Detail;
+    std::cout << "corvina: map saved: " << where << std::endl;
     if (!FKeeper.Named()) std::cout << "corvina: to play on it again: corvina --map " << path << std::endl;
-    FNotice.Show("saved: " + path, PlatformTicks());
+    FNotice.Show("saved: " + where, PlatformTicks());
   } else {
-    std::cerr << "corvina: map not saved: " << reason << std::endl;
-    FNotice.Show("not saved: " + reason, PlatformTicks());
+    std::cerr << "corvina: map not saved: " << kept.Detail << std::endl;
+    FNotice.Show("not saved: " + kept.Detail, PlatformTicks());
   }
   // Held frames do not draw themselves: show it at once.
   if (FHold != THold::None && !FClosing) {

@@ -73,6 +73,8 @@ class TBasic : public TDisplay {
   THold Hold() const { return FHold; }
   void TakeScreenshot();
   void SaveMap();
+  // What became of the map SaveMap wrote: said on the console and over the picture.
+  void MapKept(const TPlatformFileKept& kept);
   // The notice line over the picture (a save's).
   void DecoratePicture() override;
   const TNotice& Notice() const { return FNotice; }
