@@ -319,6 +319,10 @@ mergeInto(LibraryManager.library, {
   },
   corvina_replay_fetch__deps: ['$FS'],
 
+  corvina_replay_name: function(name, size) {
+    return stringToUTF8(new URLSearchParams(location.search).get('replay') || '', name, size);
+  },
+
   // Each game frame's end is told to the page (for tests and tools that act between frames).
   corvina_page_frame: function(frame) {
     window.dispatchEvent(new CustomEvent('corvina-frame', {detail: frame}));
