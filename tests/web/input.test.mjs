@@ -16,7 +16,7 @@ const env = useBrowser();
 const domKeys = {VK_RIGHT: 'ArrowRight', VK_LEFT: 'ArrowLeft', VK_UP: 'ArrowUp', VK_DOWN: 'ArrowDown',
                  VK_END: 'End', VK_HOME: 'Home', VK_NEXT: 'PageDown', VK_PRIOR: 'PageUp',
                  VK_CONTROL: 'Control', VK_INSERT: 'Insert', VK_ADD: 'NumpadAdd',
-                 VK_SUBTRACT: 'NumpadSubtract', VK_F12: 'F12'};
+                 VK_SUBTRACT: 'NumpadSubtract'};
 const buttons = {VK_LBUTTON: 'left', VK_RBUTTON: 'right'};
 
 // The DOM events of a script event, as the page sees them.

@@ -15,14 +15,12 @@ async function failure(page) {
   return page.$eval('#failure', e => e.textContent);
 }
 
-test('loading shows the bytes loaded of the bytes expected', async () => {
+test('loading shows the bytes loaded of the bytes expected', async t => {
   const expected = ['corvina.js', 'corvina.wasm', 'corvina.data'].reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
-  const page = await openPage(env.browser, 'about:blank');
-  const session = await page.createCDPSession();
-  await session.send('Network.enable');
   // Slow enough to see the bar move: about three seconds for the page.
-  await session.send('Network.emulateNetworkConditions',
-                     {offline: false, latency: 0, uploadThroughput: -1, downloadThroughput: expected / 3});
+  env.server.bytesPerSecond = expected / 3;
+  t.after(() => { env.server.bytesPerSecond = 0; });
+  const page = await openPage(env.browser, 'about:blank');
   await page.goto(`${env.server.url}/`, {waitUntil: 'domcontentloaded'});
   const seen = [];
   while (!(await page.evaluate(() => document.body.classList.contains('running')))) {
@@ -34,7 +32,6 @@ test('loading shows the bytes loaded of the bytes expected', async () => {
   assert.equal(part.max, expected);
   assert.match(part.text, /\d+(\.\d)? of \d+(\.\d)? MiB/);
   assert.equal(await page.$eval('#loading', e => getComputedStyle(e).display), 'none');
-  await session.send('Network.emulateNetworkConditions', {offline: false, latency: 0, uploadThroughput: -1, downloadThroughput: -1});
   assert.deepEqual(page.errors, []);
   await page.close();
 });

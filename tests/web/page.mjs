@@ -48,11 +48,23 @@ export async function serve() {
       }
       const shift = Number(url.searchParams.get('shift') || 0);
       if (shift) bytes = shifted(bytes.toString('utf8'), shift);
-      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'}).end(bytes);
+      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                               'Content-Length': bytes.length});
+      if (!served.bytesPerSecond) return response.end(bytes);
+      // A slow network: a tenth of a second's bytes at a time.
+      const piece = Math.max(1, Math.round(served.bytesPerSecond / 10));
+      const send = at => {
+        if (at >= bytes.length || response.destroyed) return response.end();
+        response.write(bytes.subarray(at, at + piece));
+        setTimeout(send, 100, at + piece);
+      };
+      send(0);
     });
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close()};
+  // served.bytesPerSecond slows every file down to that pace (0: as fast as it goes).
+  const served = {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close(), bytesPerSecond: 0};
+  return served;
 }
 
 export async function launch() {

@@ -77,12 +77,14 @@ test('a map saved with F2 is said saved and is played on when the page is opened
 
 const broken = {
   // As a browser whose settings keep this page from its storage throws at the first use.
-  'blocked': page => page.evaluateOnNewDocument(() => {
-    Object.defineProperty(window, 'indexedDB', {
-      configurable: true,
-      get() { throw new DOMException('Access to storage is not allowed', 'SecurityError'); },
+  'blocked': async page => {
+    await page.evaluateOnNewDocument(() => {
+      Object.defineProperty(window, 'indexedDB', {
+        configurable: true,
+        get() { throw new DOMException('Access to storage is not allowed', 'SecurityError'); },
+      });
     });
-  }),
+  },
   // Too small for a map (the browser's, for every page of the origin, until the test ends).
   'full': async page => {
     const session = await page.createCDPSession();
