@@ -42,8 +42,8 @@ struct TPlatformFileKept {
 enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit, FileKept };
 struct TPlatformEvent {
   TPlatformEventKind Kind;
-  int Vk = 0;              // KeyDown only: the virtual-key code
-  TPlatformFileKept File;  // FileKept only: the answer PlatformFileWritten left for later
+  int Vk = 0;                   // KeyDown only: the virtual-key code
+  TPlatformFileKept File = {};  // FileKept only: the answer PlatformFileWritten left for later
 };
 // Takes the next pending window event without waiting; false when none is pending.
 bool PlatformPollEvent(TPlatformEvent& event);
