@@ -133,6 +133,7 @@ void TBasic::Dispatch(const TPlatformEvent& event) {
     case TPlatformEventKind::Exposed: FormPaint(); break;
     case TPlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
     case TPlatformEventKind::Quit: Close(); break;
+    case TPlatformEventKind::FileKept: MapKept(event.File); break;
   }
 }
 
@@ -253,27 +254,35 @@ void TBasic::TakeScreenshot() {
 
 bool TBasic::SaveMap(std::string* failure) {
   if (!World) return false;
-  const std::string path = PrintablePath(FKeeper.Path());
   std::string reason;
-  const bool saved = FKeeper.Save(*World, &reason);
-  if (saved) {
-    PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved);
-    std::cout << "corvina: map saved: " << path << std::endl;
+  if (!FKeeper.Save(*World, &reason)) {
+    if (failure) *failure = reason;
+    MapKept({false, reason});
+    return false;
+  }
+  // Otherwise "saved" waits for the platform's word that the file is kept.
+  if (const auto kept = PlatformFileWritten(FKeeper.Path().string(), PlatformFileKind::Saved)) MapKept(*kept);
+  return true;
+}
+
+void TBasic::MapKept(const TPlatformFileKept& kept) {
+  const std::string path = PrintablePath(FKeeper.Path());
+  if (kept.Kept) {
+    const std::string where = kept.Detail.empty() ? path : kept.Detail;
+    std::cout << "corvina: map saved: " << where << std::endl;
     if (!FKeeper.Named()) {
       std::cout << "corvina: to play on it again: corvina --map " << ShellQuoted(FKeeper.Path().native()) << std::endl;
     }
-    FNotice.Show("saved: " + path, PlatformTicks());
+    FNotice.Show("saved: " + where, PlatformTicks());
   } else {
-    std::cerr << "corvina: map not saved: " << reason << std::endl;
-    FNotice.Show("not saved: " + reason, PlatformTicks());
-    if (failure) *failure = reason;
+    std::cerr << "corvina: map not saved: " << kept.Detail << std::endl;
+    FNotice.Show("not saved: " + kept.Detail, PlatformTicks());
   }
   // Held frames do not draw themselves: show it at once.
   if (FHold != THold::None && !FClosing) {
     FHoldScreen.Draw(*this, FHold);
     PresentBackBuffer();
   }
-  return saved;
 }
 
 void TBasic::Unkept(int status) { FUnkept = std::max(FUnkept, status); }

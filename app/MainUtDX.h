@@ -73,9 +73,11 @@ class TBasic : public TDisplay {
   void SetHold(THold hold);
   THold Hold() const { return FHold; }
   void TakeScreenshot();
-  // Saves the map, saying so (or why not, the reason also in *failure) on the picture and the
-  // terminal; false when it was not saved.
+  // Saves the map; false, the reason in *failure, when it could not be written. What became of it
+  // is said by MapKept, at once or when the platform has kept the file.
   bool SaveMap(std::string* failure = nullptr);
+  // What became of the map SaveMap wrote: said on the console and over the picture.
+  void MapKept(const TPlatformFileKept& kept);
   // The notice line over the picture (a save's).
   void DecoratePicture() override;
   const TNotice& Notice() const { return FNotice; }

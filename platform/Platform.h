@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -33,10 +34,16 @@ bool PlatformHasFocus();
 TPoint PlatformCursorPos();
 
 // ---- Window and events ----
-enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit };
+// What became of a file the user saved (PlatformFileWritten).
+struct TPlatformFileKept {
+  bool Kept = true;
+  std::string Detail;  // kept: where, as the user knows the place (empty: at its path); else why not
+};
+enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit, FileKept };
 struct TPlatformEvent {
   TPlatformEventKind Kind;
-  int Vk = 0;  // KeyDown only: the virtual-key code
+  int Vk = 0;                   // KeyDown only: the virtual-key code
+  TPlatformFileKept File = {};  // FileKept only: the answer PlatformFileWritten left for later
 };
 // Takes the next pending window event without waiting; false when none is pending.
 bool PlatformPollEvent(TPlatformEvent& event);
@@ -95,10 +102,12 @@ void PlatformReleasePointer();
 
 // ---- Files the user keeps ----
 enum class PlatformFileKind { Screenshot, Saved };
-// A file written for the user (a screenshot, a saved map) is complete at `path`. The desktop
-// has nothing more to do; the page offers a screenshot as a download and keeps other files in
-// the browser's persistent storage.
-void PlatformFileWritten(const std::string& path, PlatformFileKind kind);
+// A file written for the user (a screenshot, a saved map) is complete at `path`. Answers what
+// became of it when that is known at once: the desktop has nothing more to do (kept at its
+// path), the page offers a screenshot as a download. The page keeps a saved file in the
+// browser's persistent storage, which answers later: then nothing is answered here, and one
+// FileKept event brings the outcome. Nothing is kept until that outcome says so.
+std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, PlatformFileKind kind);
 
 // ---- Audio device: one mixer channel per sound slot ----
 struct TPlatformPcm {

@@ -13,10 +13,12 @@
 #include "headless/HeadlessRunner.h"
 #include "platform/headless/PlatformHeadless.h"
 #include "platform/web/Canvas.h"
+#include "util/Printable.h"
 
 extern "C" {
 // library_corvina.js
 void corvina_replay_fetch(const char* path, void (*begin)(int frames, int highRes));
+int corvina_replay_name(char* name, int size);  // ?replay=FILE's FILE, cut to size
 void corvina_page_title(const char* text);
 }
 
@@ -53,6 +55,18 @@ std::string FieldOf(const std::string& line, const std::string& name) {
   return line.substr(start, line.find('"', start) - start);
 }
 
+// A refusal names the file the page was given, not the page's copy of it.
+std::string Failure(const std::string& message) {
+  char name[512];
+  corvina_replay_name(name, sizeof name);
+  const std::string copy = PrintablePath(ScriptPath), given = PrintablePath(name);
+  std::string text = "corvina failed: " + message;
+  for (size_t at = 0; (at = text.find(copy, at)) != std::string::npos; at += given.size()) {
+    text.replace(at, copy.size(), given);
+  }
+  return text;
+}
+
 void End(const std::string& title) {
   emscripten_cancel_main_loop();
   Run.reset();
@@ -66,7 +80,7 @@ void Frame() {
       return;
     }
   } catch (const std::exception& e) {
-    End(std::string("corvina failed: ") + e.what());
+    End(Failure(e.what()));
     return;
   }
   Crcs += (Crcs.empty() ? "" : " ") + FieldOf(LastLine, "frame_crc");
@@ -81,12 +95,15 @@ void Begin(int frames, int highRes) {
   THeadlessOptions o;  // the runner's own defaults where neither the page nor the script says
   o.ScriptFile = ScriptPath;
   if (frames > 0 || scriptFrames > 0) o.Frames = frames > 0 ? frames : scriptFrames;
+  // The page's &frames=N cuts a recording short, as --frames does; without it a recording runs
+  // for as long as it was made.
+  o.FramesGiven = frames > 0;
   o.HighRes = highRes != 0 || scriptHighRes;
   o.Trace = o.Hash = true;
   try {
     Run = std::make_unique<THeadlessRun>(o);
   } catch (const std::exception& e) {
-    corvina_page_title((std::string("corvina failed: ") + e.what()).c_str());
+    corvina_page_title(Failure(e.what()).c_str());
     return;
   }
   emscripten_set_main_loop(Frame, 0, false);

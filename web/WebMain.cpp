@@ -69,6 +69,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE double corvina_frame_ms() {
   return Game && Game->FFramesRun > 0 ? TurnMs / Game->FFramesRun : 0;
 }
 
+// The notice over the picture while it is shown, else empty.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_notice() {
+  static std::string text;
+  text = Game && Game->Notice().Visible(PlatformTicks()) ? Game->Notice().Text() : "";
+  return text.c_str();
+}
+
 extern "C" EMSCRIPTEN_KEEPALIVE unsigned corvina_terrain() {
   return Game && Game->GameStarted() && World ? TerrainCrc(*World->FMap) : 0;
 }

@@ -153,7 +153,9 @@ void PlatformShowError(const std::string&, const std::string&) {}
 void PlatformBeep() {}
 void PlatformSetScreenSaver(bool) {}
 void PlatformReleasePointer() {}
-void PlatformFileWritten(const std::string&, PlatformFileKind) {}
+std::optional<TPlatformFileKept> PlatformFileWritten(const std::string&, PlatformFileKind) {
+  return TPlatformFileKept{};
+}
 
 bool PlatformAudioOpen(int) {
   S().AudioOpen = S().AudioAvailable;

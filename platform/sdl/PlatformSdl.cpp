@@ -346,4 +346,6 @@ void PlatformReleasePointer() {
 }
 
 // Files stay where they were written.
-void PlatformFileWritten(const std::string&, PlatformFileKind) {}
+std::optional<TPlatformFileKept> PlatformFileWritten(const std::string&, PlatformFileKind) {
+  return TPlatformFileKept{};
+}

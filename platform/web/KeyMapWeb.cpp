@@ -16,8 +16,7 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"AltRight", VK_MENU},        {"Enter", VK_RETURN},         {"NumpadEnter", VK_RETURN},
     {"Escape", VK_ESCAPE},        {"Pause", VK_PAUSE},          {"KeyP", 'P'},
     {"PrintScreen", VK_SNAPSHOT}, {"F1", VK_F1},                {"F2", VK_F2},
-    {"F3", VK_F3},                {"F12", VK_F12},              {"NumpadAdd", VK_ADD},
-    {"NumpadSubtract", VK_SUBTRACT},
+    {"F3", VK_F3},                {"NumpadAdd", VK_ADD},        {"NumpadSubtract", VK_SUBTRACT},
 };
 // clang-format on
 

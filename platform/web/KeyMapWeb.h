@@ -12,7 +12,8 @@ int VirtualKeyFromDomCode(std::string_view code);
 // VK_LBUTTON (button 0), VK_RBUTTON (button 2), or 0.
 int VirtualKeyFromDomButton(int button);
 // Whether the browser's own action for the key is suppressed: every key the game or the
-// program reads, and the whole number row.
+// program reads, and the whole number row. F12 is not among them: it is the browser's (its
+// developer tools), and Esc ends the game on the page.
 bool KeptFromBrowser(std::string_view code);
 
 // Feeds one key event into the latches. Returns the virtual key of a fresh press (not an

@@ -7,6 +7,7 @@
 #include <deque>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
+#include <utility>
 
 #include "platform/InputLatch.h"
 #include "platform/Platform.h"
@@ -19,7 +20,7 @@ void corvina_page_error(const char* caption, const char* message);
 int corvina_page_fullscreen(int mode);  // 0 leave, 1 enter, 2 toggle; answers whether full
 void corvina_page_keep_awake(int on);
 void corvina_page_download(const char* path);
-void corvina_storage_persist();
+void corvina_storage_keep(void (*answer)(int kept, const char* detail));
 void corvina_audio_resume();
 }
 
@@ -47,6 +48,13 @@ TWebState& S() {
 }
 
 void Push(TPlatformEventKind kind, int vk = 0) { S().Events.push_back({kind, vk}); }
+
+// The browser's storage has answered a write of the user's folder.
+void StorageAnswered(int kept, const char* detail) {
+  TPlatformEvent event{TPlatformEventKind::FileKept};
+  event.File = {kept != 0, detail};
+  S().Events.push_back(std::move(event));
+}
 
 // The game has the focus while the page is shown and its window focused.
 void UpdateFocus() {
@@ -194,10 +202,11 @@ void PlatformSetScreenSaver(bool enabled) { corvina_page_keep_awake(enabled ? 0 
 
 void PlatformReleasePointer() {}
 
-void PlatformFileWritten(const std::string& path, PlatformFileKind kind) {
+std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, PlatformFileKind kind) {
   if (kind == PlatformFileKind::Screenshot) {
     corvina_page_download(path.c_str());
-  } else {
-    corvina_storage_persist();
+    return TPlatformFileKept{};
   }
+  corvina_storage_keep(StorageAnswered);
+  return std::nullopt;
 }

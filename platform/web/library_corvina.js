@@ -66,7 +66,7 @@ mergeInto(LibraryManager.library, {
     };
   },
 
-  // The game is over (F12, or a failure): the ended screen, whose button starts a new one.
+  // The game is over (Esc, or a failure): the ended screen, whose button starts a new one.
   corvina_page_ended__deps: ['$CorvinaEnded'],
   corvina_page_ended: function(failed) {
     document.body.classList.remove('running');
@@ -102,29 +102,179 @@ mergeInto(LibraryManager.library, {
   },
 
   // ---- Files ----
-  // The user's folder kept in the browser's persistent storage: loaded before the game starts
-  // (then `ready` is called), written back whenever a file there is complete.
-  corvina_storage_open__deps: ['$FS', '$IDBFS'],
-  corvina_storage_open: function(path, ready) {
-    var dir = UTF8ToString(path);
-    var start = function() { {{{ makeDynCall('v', 'ready') }}}(); };
+  // The user's folder kept in the browser's IndexedDB, one entry per file or folder under its
+  // path (as emscripten's IDBFS lays it out, so folders kept by earlier pages still load). The
+  // folder is read before the game starts; each save writes it back whole in one transaction,
+  // whose completion is the only "kept" there is.
+  $CorvinaStorage: {dir: '', db: null, asked: false, shown: null, name: "this browser's storage"},
+
+  // The browser's reason in the player's words.
+  $CorvinaStorageReason__deps: ['$CorvinaStorage'],
+  $CorvinaStorageReason: function(error) {
+    var name = (error && error.name) || '';
+    if (name === 'QuotaExceededError') return CorvinaStorage.name + ' is full';
+    if (name === 'SecurityError') return CorvinaStorage.name + ' is blocked for this page';
+    return CorvinaStorage.name + ' failed (' + (name || String(error)) + ')';
+  },
+
+  // The database, opened at the first need and again after the browser closed it: done(error, db).
+  $CorvinaStorageDb__deps: ['$CorvinaStorage'],
+  $CorvinaStorageDb: function(done) {
+    var storage = CorvinaStorage;
+    if (storage.db) return done(null, storage.db);
+    var request;
     try {
-      FS.mkdirTree(dir);
-      FS.mount(IDBFS, {}, dir);
+      request = indexedDB.open(storage.dir, 21);
     } catch (e) {
-      start();  // no persistent storage: the folder lives as long as the page
-      return;
+      return done(e);
     }
-    FS.syncfs(true, function(error) {
-      if (error) console.warn('corvina: the saved files could not be read: ' + error);
-      start();
+    request.onupgradeneeded = function() {
+      var files = request.transaction.db.objectStoreNames.contains('FILE_DATA')
+          ? request.transaction.objectStore('FILE_DATA')
+          : request.result.createObjectStore('FILE_DATA');
+      if (!files.indexNames.contains('timestamp')) files.createIndex('timestamp', 'timestamp', {unique: false});
+    };
+    request.onsuccess = function() {
+      var db = request.result;
+      db.onclose = db.onversionchange = function() {
+        if (storage.db === db) storage.db = null;
+        db.close();
+      };
+      storage.db = db;
+      done(null, db);
+    };
+    request.onerror = function(e) {
+      e.preventDefault();
+      done(request.error);
+    };
+  },
+
+  // The answer in the page: "saved" for two seconds, "not saved" until a save is kept or the
+  // player closes it.
+  $CorvinaStorageShow__deps: ['$CorvinaStorage'],
+  $CorvinaStorageShow: function(kept, text) {
+    var status = document.getElementById('saved'), alert = document.getElementById('not-saved');
+    if (!status || !alert) return;
+    clearTimeout(CorvinaStorage.shown);
+    status.hidden = !kept;
+    if (kept) {
+      alert.hidden = true;
+      status.textContent = text;
+      CorvinaStorage.shown = setTimeout(function() { status.hidden = true; }, 2000);
+    } else {
+      alert.querySelector('.text').textContent = text;
+      alert.querySelector('button').onclick = function() { alert.hidden = true; };
+      alert.hidden = false;
+    }
+  },
+
+  corvina_storage_open__deps: ['$FS', '$CorvinaStorage', '$CorvinaStorageDb'],
+  corvina_storage_open: function(path, ready) {
+    var storage = CorvinaStorage;
+    storage.dir = UTF8ToString(path);
+    FS.mkdirTree(storage.dir);
+    var started = false;
+    var start = function(problem) {
+      if (started) return;
+      started = true;
+      if (problem) console.warn('corvina: the saved files could not be read: ' + problem);
+      {{{ makeDynCall('v', 'ready') }}}();
+    };
+    CorvinaStorageDb(function(error, db) {
+      if (error) return start(error);
+      var entries = [];
+      try {
+        var transaction = db.transaction(['FILE_DATA'], 'readonly');
+        var cursor = transaction.objectStore('FILE_DATA').openCursor();
+        cursor.onsuccess = function() {
+          if (!cursor.result) return;
+          entries.push([cursor.result.key, cursor.result.value]);
+          cursor.result.continue();
+        };
+        transaction.onabort = function() { start(transaction.error); };
+        transaction.oncomplete = function() {
+          // Folders before the files in them.
+          entries.sort(function(a, b) { return a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0; });
+          entries.forEach(function(entry) {
+            var file = entry[0], value = entry[1];
+            if (typeof file !== 'string' || file.indexOf(storage.dir) !== 0 || !value) return;
+            try {
+              if (FS.isDir(value.mode)) {
+                FS.mkdirTree(file);
+              } else {
+                FS.mkdirTree(file.substring(0, file.lastIndexOf('/')) || '/');
+                FS.writeFile(file, value.contents);
+              }
+              var time = value.timestamp instanceof Date ? value.timestamp.getTime() : Date.now();
+              FS.utime(file, time, time);
+            } catch (e) {
+              console.warn('corvina: ' + file + ' could not be read back: ' + e);
+            }
+          });
+          start();
+        };
+      } catch (e) {
+        start(e);
+      }
     });
   },
 
-  corvina_storage_persist__deps: ['$FS'],
-  corvina_storage_persist: function() {
-    FS.syncfs(false, function(error) {
-      if (error) console.warn('corvina: the file could not be kept: ' + error);
+  // Writes the folder back; answer(kept, detail) once, with where it is kept or why it is not.
+  corvina_storage_keep__deps: ['$FS', '$CorvinaStorage', '$CorvinaStorageDb', '$CorvinaStorageReason',
+                               '$CorvinaStorageShow', 'malloc', 'free'],
+  corvina_storage_keep: function(answer) {
+    var storage = CorvinaStorage, answered = false, watch = 0;
+    var tell = function(kept, detail) {
+      if (answered) return;
+      answered = true;
+      clearTimeout(watch);
+      if (!kept) console.warn('corvina: the map could not be kept: ' + detail);
+      CorvinaStorageShow(kept, (kept ? 'saved: ' : 'not saved: ') + detail);
+      var size = lengthBytesUTF8(detail) + 1, text = _malloc(size);
+      stringToUTF8(detail, text, size);
+      {{{ makeDynCall('vii', 'answer') }}}(kept, text);
+      _free(text);
+    };
+    var fail = function(error) { tell(0, CorvinaStorageReason(error)); };
+    // A storage that never answers has not kept the file.
+    watch = setTimeout(function() { tell(0, CorvinaStorage.name + ' did not answer'); }, 10000);
+    // Kept beyond the browser's clean-ups where it lets the page ask; asked once, at the first save.
+    if (!storage.asked) {
+      storage.asked = true;
+      try {
+        if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(function() {});
+      } catch (e) {
+      }
+    }
+    var entries = {};
+    var walk = function(path) {
+      var stat = FS.stat(path);
+      if (FS.isDir(stat.mode)) {
+        entries[path] = {timestamp: stat.mtime, mode: stat.mode};
+        FS.readdir(path).forEach(function(name) {
+          if (name !== '.' && name !== '..') walk(path + '/' + name);
+        });
+      } else if (FS.isFile(stat.mode)) {
+        entries[path] = {timestamp: stat.mtime, mode: stat.mode, contents: FS.readFile(path)};
+      }
+    };
+    try {
+      walk(storage.dir);
+    } catch (e) {
+      return fail(e);
+    }
+    CorvinaStorageDb(function(error, db) {
+      if (error) return fail(error);
+      try {
+        var transaction = db.transaction(['FILE_DATA'], 'readwrite');
+        var files = transaction.objectStore('FILE_DATA');
+        files.clear();
+        Object.keys(entries).forEach(function(path) { files.put(entries[path], path); });
+        transaction.oncomplete = function() { tell(1, CorvinaStorage.name); };
+        transaction.onabort = function() { fail(transaction.error); };
+      } catch (e) {
+        fail(e);
+      }
     });
   },
 
@@ -168,6 +318,10 @@ mergeInto(LibraryManager.library, {
     });
   },
   corvina_replay_fetch__deps: ['$FS'],
+
+  corvina_replay_name: function(name, size) {
+    return stringToUTF8(new URLSearchParams(location.search).get('replay') || '', name, size);
+  },
 
   // Each game frame's end is told to the page (for tests and tools that act between frames).
   corvina_page_frame: function(frame) {

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {goldenCrcs, readScene, replay, sceneNames, screenshot, useBrowser} from './page.mjs';
+import {fixtures, goldenCrcs, openPage, readScene, replay, sceneNames, screenshot, useBrowser} from './page.mjs';
 
 const env = useBrowser();
 
@@ -28,4 +28,35 @@ test('a replay without &frames runs the script\'s own frames', async () => {
   assert.equal(run.crcs.length, scene.frames);
   assert.equal(run.last.frame, scene.frames);
   await run.page.close();
+});
+
+// Replays of what a player hands the page: a recording cut short with &frames=N, and a file
+// that is no script, whose refusal names that file.
+test('&frames=N cuts a recording\'s replay to N frames', async () => {
+  const recording = map => ['# corvina recording', `# start clock=1000 map=${map}`, '40 tap VK_RIGHT',
+                            `# end frame=486 map=${map} p1=0,0,0 p2=0,0,0 p3=0,0,0 p4=0,0,0`, ''].join('\n');
+  const title = async asked => {
+    const page = await openPage(env.browser, `${env.server.url}/?replay=fixture/made.txt${asked ? `&frames=${asked}` : ''}`);
+    await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
+    const text = await page.title();
+    await page.close();
+    return text;
+  };
+  // Made on the page's own map: its CRC as the refusal of a recording made on another names it.
+  fixtures.set('made.txt', recording('00000000'));
+  const map = (await title(0)).match(/its CRC is ([0-9a-f]{8})/)?.[1];
+  assert.ok(map, 'the refusal names the map\'s CRC');
+  fixtures.set('made.txt', recording(map));
+  assert.match(await title(0), /^corvina done 486 [0-9a-f]{8}$/);
+  assert.match(await title(200), /^corvina done 200 [0-9a-f]{8}$/);
+});
+
+test('a replay of a file that is no script names that file', async () => {
+  fixtures.set('not-a-script.txt', '5 dance VK_F3\n');
+  const page = await openPage(env.browser, `${env.server.url}/?replay=fixture/not-a-script.txt`);
+  await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
+  const title = await page.title();
+  assert.match(title, /^corvina failed: fixture\/not-a-script\.txt: line 1/);
+  assert.doesNotMatch(title, /replay\.txt/);
+  await page.close();
 });

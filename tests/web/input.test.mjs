@@ -1,6 +1,7 @@
 // The game page driven by real DOM key and mouse events in real time: the golden scenes played
 // by hand move person 1 (and paint the map) as the headless trace says, a held ArrowRight
-// moves the view, a click lets the footsteps sound, and the program's keys work.
+// moves the view, a click lets the footsteps sound, and the program's keys work (F12 is the
+// browser's).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -15,7 +16,7 @@ const env = useBrowser();
 const domKeys = {VK_RIGHT: 'ArrowRight', VK_LEFT: 'ArrowLeft', VK_UP: 'ArrowUp', VK_DOWN: 'ArrowDown',
                  VK_END: 'End', VK_HOME: 'Home', VK_NEXT: 'PageDown', VK_PRIOR: 'PageUp',
                  VK_CONTROL: 'Control', VK_INSERT: 'Insert', VK_ADD: 'NumpadAdd',
-                 VK_SUBTRACT: 'NumpadSubtract', VK_F12: 'F12'};
+                 VK_SUBTRACT: 'NumpadSubtract'};
 const buttons = {VK_LBUTTON: 'left', VK_RBUTTON: 'right'};
 
 // The DOM events of a script event, as the page sees them.
@@ -161,7 +162,7 @@ test('after a click the sound runs and a footstep plays', async () => {
   await page.close();
 });
 
-test('Print Screen downloads the picture and F12 ends the game with a way back', async () => {
+test('Print Screen downloads the picture, F12 is left to the browser and Esc ends the game with a way back', async () => {
   const page = await openPage(env.browser, `${env.server.url}/`);
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'corvina-downloads-'));
   const session = await page.createCDPSession();
@@ -178,7 +179,20 @@ test('Print Screen downloads the picture and F12 ends the game with a way back',
   assert.deepEqual([...fs.readFileSync(path.join(downloads, files[0])).subarray(0, 4)], [0x89, 0x50, 0x4e, 0x47]);
   fs.rmSync(downloads, {recursive: true, force: true});
 
+  // F12 opens the browser's developer tools: the page neither takes the key nor ends on it.
+  await page.evaluate(() => {
+    window.f12Taken = [];
+    addEventListener('keydown', e => {
+      if (e.code === 'F12') setTimeout(() => f12Taken.push(e.defaultPrevented));
+    });
+  });
+  const beforeF12 = await frames(page);
   await page.keyboard.press('F12');
+  await page.waitForFunction(f => Module._corvina_frames() >= f, {timeout: 5000}, beforeF12 + 10);
+  assert.deepEqual(await page.evaluate(() => f12Taken), [false]);
+  assert.equal(await page.$eval('#ended', e => e.hidden), true, 'the game goes on after F12');
+
+  await page.keyboard.press('Escape');
   await page.waitForSelector('#ended:not([hidden])', {timeout: 5000});
   await screenshot(page, 'ended');
   const ended = await frames(page);

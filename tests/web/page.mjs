@@ -19,16 +19,26 @@ const puppeteer = createRequire(path.join(nodeModules, 'index.js'))('puppeteer-c
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                '.data': 'application/octet-stream', '.txt': 'text/plain'};
 
+// Texts a test serves at /fixture/NAME (a script, a recording), set before the page asks.
+export const fixtures = new Map();
+
 // A script's events moved `by` frames later.
 function shifted(text, by) {
   return text.replace(/^(\s*)(\d+)/gm, (match, space, frame) => space + (Number(frame) + by));
 }
 
-// The page at /, the golden scenes at /golden/ (with ?shift=N, their events N frames later).
+// The page at /, the golden scenes at /golden/ (with ?shift=N, their events N frames later),
+// the tests' own texts at /fixture/.
 export async function serve() {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
     const name = decodeURIComponent(url.pathname);
+    if (name.startsWith('/fixture/')) {
+      const text = fixtures.get(name.slice('/fixture/'.length));
+      if (text === undefined) response.writeHead(404).end();
+      else response.writeHead(200, {'Content-Type': 'text/plain'}).end(text);
+      return;
+    }
     const file = name.startsWith('/golden/') ? path.join(goldenDir, path.basename(name))
                                               : path.join(pageDir, path.normalize(name === '/' ? '/index.html' : name));
     fs.readFile(file, (error, bytes) => {
@@ -38,11 +48,23 @@ export async function serve() {
       }
       const shift = Number(url.searchParams.get('shift') || 0);
       if (shift) bytes = shifted(bytes.toString('utf8'), shift);
-      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'}).end(bytes);
+      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                               'Content-Length': bytes.length});
+      if (!served.bytesPerSecond) return response.end(bytes);
+      // A slow network: a tenth of a second's bytes at a time.
+      const piece = Math.max(1, Math.round(served.bytesPerSecond / 10));
+      const send = at => {
+        if (at >= bytes.length || response.destroyed) return response.end();
+        response.write(bytes.subarray(at, at + piece));
+        setTimeout(send, 100, at + piece);
+      };
+      send(0);
     });
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close()};
+  // served.bytesPerSecond slows every file down to that pace (0: as fast as it goes).
+  const served = {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close(), bytesPerSecond: 0};
+  return served;
 }
 
 export async function launch() {
@@ -77,13 +99,15 @@ export function useBrowser() {
   return env;
 }
 
-// A page of the picture's own size, so a back-buffer pixel is a page pixel.
-export async function openPage(browser, url, {width = 640, height = 480} = {}) {
+// A page of the picture's own size, so a back-buffer pixel is a page pixel. `prepare(page)`
+// runs before the page is loaded (to break the browser's storage, say).
+export async function openPage(browser, url, {width = 640, height = 480, prepare} = {}) {
   const page = await browser.newPage();
   await page.setViewport({width, height, deviceScaleFactor: 1});
   const errors = [];
   page.on('pageerror', error => errors.push(error.message));
   page.errors = errors;
+  if (prepare) await prepare(page);
   await page.goto(url);
   await page.bringToFront();
   return page;
@@ -132,6 +156,8 @@ export function goldenCrcs(name) {
 
 // The page's hooks: frames run, and the world as a trace line (parsed).
 export const frames = page => page.evaluate(() => Module.calledRun ? Module._corvina_frames() : 0);
+// The notice over the picture while it is shown ("saved: ..."), else empty.
+export const notice = page => page.evaluate(() => Module.ccall('corvina_notice', 'string', [], []));
 export async function trace(page) {
   const line = await page.evaluate(() => Module.ccall('corvina_trace', 'string', [], []));
   return line ? JSON.parse(line) : null;

@@ -1,9 +1,11 @@
 // The page keeps the player's map in the browser's storage: an edit saved with F2 is the map the
-// page plays on when it is opened again.
+// page plays on when it is opened again, and the page says "saved" only once the storage has it.
+// Where the storage refuses (blocked, or full), it says "not saved" and why, over the picture and
+// to the page's reader, and never claims the save.
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 
-import {frames, openPage, untilFrame, useBrowser} from './page.mjs';
+import {frames, notice, openPage, screenshot, untilFrame, useBrowser} from './page.mjs';
 
 const env = useBrowser();
 const terrain = page => page.evaluate(() => Module._corvina_terrain() >>> 0);
@@ -16,8 +18,8 @@ async function press(page, key) {
   await untilFrame(page, (await frames(page)) + 3);
 }
 
-test('a map saved with F2 is played on when the page is opened again', async () => {
-  const page = await openPage(env.browser, `${env.server.url}/`);
+// Paints the cell under the pointer; answers the terrain before and after.
+async function edit(page) {
   // Past the slow first frames; the pointer over the middle of the map.
   await untilFrame(page, 60);
   await page.mouse.move(320, 240);
@@ -30,12 +32,88 @@ test('a map saved with F2 is played on when the page is opened again', async () 
     edited = await terrain(page);
   }
   assert.notEqual(edited, shipped, 'the keys painted a cell');
+  return {shipped, edited};
+}
+
+// Every notice the picture shows from now on, frame by frame.
+async function watchNotices(page) {
+  await page.evaluate(() => {
+    window.notices = [];
+    addEventListener('corvina-frame', () => {
+      const text = Module.ccall('corvina_notice', 'string', [], []);
+      if (text && notices[notices.length - 1] !== text) notices.push(text);
+    });
+  });
+}
+const notices = page => page.evaluate(() => window.notices);
+
+// Counts the page's requests for persistent storage.
+const countPersist = page => page.evaluateOnNewDocument(() => {
+  window.persistAsked = 0;
+  if (!navigator.storage) return;
+  navigator.storage.persist = () => {
+    window.persistAsked++;
+    return Promise.resolve(false);
+  };
+});
+
+test('a map saved with F2 is said saved and is played on when the page is opened again', async () => {
+  const page = await openPage(env.browser, `${env.server.url}/`, {prepare: countPersist});
+  const {edited} = await edit(page);
+  assert.equal(await page.evaluate(() => window.persistAsked), 0, 'no request before a save');
+  await watchNotices(page);
   await press(page, 'F2');
-  // The storage is written back after the save; give it a moment, then open the page anew.
-  await new Promise(resolve => setTimeout(resolve, 1000));
+  await page.waitForFunction(() => window.notices.some(text => text.startsWith('saved')), {timeout: 10000});
+  assert.deepEqual(await notices(page), ["saved: this browser's storage"]);
+  await page.waitForSelector('[role="status"]:not([hidden])', {timeout: 5000});
+  assert.equal(await page.$eval('[role="status"]', e => e.textContent), "saved: this browser's storage");
+  assert.equal(await page.evaluate(() => window.persistAsked), 1, 'persistent storage asked for at the first save');
   await page.reload();
   await untilFrame(page, 10);
   assert.equal(await terrain(page), edited);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
+
+const broken = {
+  // As a browser whose settings keep this page from its storage throws at the first use.
+  'blocked': async page => {
+    await page.evaluateOnNewDocument(() => {
+      Object.defineProperty(window, 'indexedDB', {
+        configurable: true,
+        get() { throw new DOMException('Access to storage is not allowed', 'SecurityError'); },
+      });
+    });
+  },
+  // Too small for a map (the browser's, for every page of the origin, until the test ends).
+  'full': async page => {
+    const session = await page.createCDPSession();
+    await session.send('Storage.overrideQuotaForOrigin', {origin: env.server.url, quotaSize: 1024});
+    return () => session.send('Storage.overrideQuotaForOrigin', {origin: env.server.url});
+  },
+};
+
+for (const [name, breakStorage] of Object.entries(broken)) {
+  test(`with the browser's storage ${name}, F2 says "not saved" and never "saved"`, async () => {
+    let mend;
+    const page = await openPage(env.browser, `${env.server.url}/`, {prepare: async p => { mend = await breakStorage(p); }});
+    const {shipped} = await edit(page);
+    await watchNotices(page);
+    await press(page, 'F2');
+    await page.waitForSelector('[role="alert"]:not([hidden])', {timeout: 10000});
+    const alert = await page.$eval('[role="alert"]', e => e.textContent);
+    assert.match(alert, /not saved: this browser's storage/);
+    assert.doesNotMatch(alert, /\/home\//);
+    await untilFrame(page, (await frames(page)) + 5);
+    await screenshot(page, `not-saved-${name}`);
+    const seen = await notices(page);
+    assert.ok(seen.length > 0 && seen.every(text => text.startsWith("not saved: this browser's storage")),
+              `the picture said: ${JSON.stringify(seen)}`);
+    await page.reload();
+    await untilFrame(page, 10);
+    assert.equal(await terrain(page), shipped, 'the edit was not kept');
+    assert.deepEqual(page.errors, []);
+    await mend?.();
+    await page.close();
+  });
+}
