@@ -17,7 +17,8 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"Escape", VK_ESCAPE},        {"Pause", VK_PAUSE},          {"KeyP", 'P'},
     {"PrintScreen", VK_SNAPSHOT}, {"F1", VK_F1},                {"F2", VK_F2},
     {"F3", VK_F3},                {"F12", VK_F12},              {"NumpadAdd", VK_ADD},
-    {"NumpadSubtract", VK_SUBTRACT},
+    {"NumpadSubtract", VK_SUBTRACT}, {"Equal", VK_OEM_PLUS},     {"Minus", VK_OEM_MINUS},
+    {"F9", VK_F9},
 };
 // clang-format on
 

@@ -16,6 +16,7 @@ TEST(KeyMapWebTest, EveryKeyTheGameReadsHasItsVirtualKey) {
       {"NumpadAdd", VK_ADD},      {"NumpadSubtract", VK_SUBTRACT}, {"Digit1", '1'}, {"Digit6", '6'},
       {"F1", VK_F1},              {"F3", VK_F3},             {"F12", VK_F12},        {"Pause", VK_PAUSE},
       {"KeyP", 'P'},              {"NumpadEnter", VK_RETURN}, {"AltLeft", VK_MENU},  {"PrintScreen", VK_SNAPSHOT},
+      {"Equal", VK_OEM_PLUS},     {"Minus", VK_OEM_MINUS},   {"F9", VK_F9},
   };
   // clang-format on
   for (const auto& [code, vk] : keys) EXPECT_EQ(VirtualKeyFromDomCode(code), vk) << code;
