@@ -25,12 +25,14 @@ constexpr THelpLine HelpLines[] = {
     {"Right click", "send them to the cell"},
     {"Esc", "cancel a walk; in free control, quit"},
     {"1 .. 6, keypad + -", "paint, raise, lower the cell"},
+    {"= -", "raise, lower the cell"},
     {"F1, F3", "this help, the frame-rate overlay"},
     {"F2", "save the map"},
     {"Pause or P", "pause"},
     {"Alt+Enter", "window or full screen"},
-    {"Print Screen", "save a screenshot"},
+    {"Print Screen, F9", "save a screenshot"},
     {"F12", "quit"},
+    {"Esc or F1", "close this help"},
 };
 constexpr int EffectColumn = 190;
 constexpr int LineHeight = 20;
@@ -45,11 +47,14 @@ void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
   canvas.Font.Size = 12;
   canvas.Font.Color = RGB(255, 255, 255);
   if (hold == THold::Paused) {
-    const int w = 160, h = 56;
+    const int w = 200, h = 76;
     Panel(canvas, (width - w) / 2, (height - h) / 2, (width + w) / 2, (height + h) / 2);
     canvas.Font.Size = 24;
     canvas.Font.Color = RGB(255, 240, 160);
-    canvas.TextOut(width / 2 - 46, height / 2 - 18, "PAUSE");
+    canvas.TextOut(width / 2 - 46, height / 2 - 28, "PAUSE");
+    canvas.Font.Size = 12;
+    canvas.Font.Color = RGB(200, 220, 255);
+    canvas.TextOut(width / 2 - 82, height / 2 + 12, "Pause, P or Esc: resume");
     return;
   }
   const int lines = static_cast<int>(std::size(HelpLines));

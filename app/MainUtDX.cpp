@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <stdexcept>
@@ -198,6 +199,10 @@ void TBasic::FormPaint() {
 void TBasic::FormKeyDown(int key) {
   if (FReplay) {
     // A replay's input is the recording's: the keyboard only ends or pauses it.
+    if (key == VK_ESCAPE && FHold != THold::None) {
+      SetHold(THold::None);
+      return;
+    }
     if (key == VK_F12 || key == VK_ESCAPE) Close();
     if (key == VK_PAUSE || key == 'P') SetHold(FHold == THold::Paused ? THold::None : THold::Paused);
     return;
@@ -211,8 +216,12 @@ void TBasic::FormKeyDown(int key) {
     case VK_PAUSE:
     case 'P': SetHold(FHold == THold::Paused ? THold::None : THold::Paused); break;
     case VK_F1: SetHold(FHold == THold::Help ? THold::None : THold::Help); break;
+    // Esc closes a panel; the game never sees it (SetHold forgets the keys pressed meanwhile).
+    case VK_ESCAPE: SetHold(THold::None); break;
     case VK_F3: Settings.ShowOverlay = !Settings.ShowOverlay; break;
-    case VK_SNAPSHOT: TakeScreenshot(); break;
+    // F9 too: desktops keep Print Screen for their own screenshot tool.
+    case VK_SNAPSHOT:
+    case VK_F9: TakeScreenshot(); break;
     default: break;
   }
 }
@@ -240,15 +249,29 @@ void TBasic::SetHold(THold hold) {
 void TBasic::TakeScreenshot() {
   if (!FBackBuffer) return;
   const bool held = FHoldScreen.Kept();
-  const uint16_t* pixels = held ? FHoldScreen.Pixels() : std::as_const(*FBackBuffer).Pixels();
-  const int pitch = held ? FHoldScreen.Width() : FBackBuffer->Pitch() / 2;
+  const std::vector<uint16_t> clean = held ? std::vector<uint16_t>() : PictureUnderNotice();
+  const uint16_t* pixels = held             ? FHoldScreen.Pixels()
+                           : !clean.empty() ? clean.data()
+                                            : std::as_const(*FBackBuffer).Pixels();
+  const int pitch = held || !clean.empty() ? FBackBuffer->Width() : FBackBuffer->Pitch() / 2;
   std::string reason;
   if (const auto path = SaveScreenshot(UserDataDirectory() / "screenshots", pixels, FBackBuffer->Width(),
                                        FBackBuffer->Height(), pitch, &reason)) {
     std::cout << "corvina: screenshot saved: " << PrintablePath(*path) << std::endl;
     PlatformFileWritten(path->string(), PlatformFileKind::Screenshot);
+    FNotice.Show("screenshot saved: " + path->filename().string(), PlatformTicks());
   } else {
     std::cerr << "corvina: screenshot not saved: " << reason << '\n';
+    FNotice.Show("screenshot not saved: " + reason, PlatformTicks());
+  }
+  ShowNoticeWhileHeld();
+}
+
+void TBasic::ShowNoticeWhileHeld() {
+  // Held frames do not draw themselves: show it at once.
+  if (FHold != THold::None && !FClosing) {
+    FHoldScreen.Draw(*this, FHold);
+    PresentBackBuffer();
   }
 }
 
@@ -278,19 +301,40 @@ void TBasic::MapKept(const TPlatformFileKept& kept) {
     std::cerr << "corvina: map not saved: " << kept.Detail << std::endl;
     FNotice.Show("not saved: " + kept.Detail, PlatformTicks());
   }
-  // Held frames do not draw themselves: show it at once.
-  if (FHold != THold::None && !FClosing) {
-    FHoldScreen.Draw(*this, FHold);
-    PresentBackBuffer();
-  }
+  ShowNoticeWhileHeld();
 }
 
 void TBasic::Unkept(int status) { FUnkept = std::max(FUnkept, status); }
 
 void TBasic::DecoratePicture() {
   if (!FBackCanvas || !FBackBuffer || !FNotice.Visible(PlatformTicks())) return;
-  const int width = FBackBuffer->Width(), height = FBackBuffer->Height();
+  const TDDSurface& back = *FBackBuffer;
+  const int width = back.Width(), height = back.Height(), pitch = back.Pitch() / 2;
+  const int top = std::max(0, height - TNotice::Height);
+  FUnderNotice.resize(static_cast<size_t>(height - top) * width);
+  for (int y = top; y < height; ++y) {
+    std::memcpy(&FUnderNotice[static_cast<size_t>(y - top) * width], back.Pixels() + static_cast<size_t>(y) * pitch,
+                width * 2u);
+  }
   DrawOverPicture(*FBackCanvas, [&](TDDCanvas& canvas) { FNotice.Draw(canvas, width, height); });
+  FNoticeSerial = back.Serial();
+  FNoticeVersion = back.Version();
+}
+
+std::vector<uint16_t> TBasic::PictureUnderNotice() const {
+  if (FUnderNotice.empty() || !FBackBuffer) return {};
+  const TDDSurface& back = *FBackBuffer;
+  // Drawn on since: whatever the notice covered is the game's again.
+  if (back.Serial() != FNoticeSerial || back.Version() != FNoticeVersion) return {};
+  const int width = back.Width(), height = back.Height(), pitch = back.Pitch() / 2;
+  const int top = std::max(0, height - TNotice::Height);
+  if (FUnderNotice.size() != static_cast<size_t>(height - top) * width) return {};
+  std::vector<uint16_t> picture(static_cast<size_t>(width) * height);
+  for (int y = 0; y < top; ++y) {
+    std::memcpy(&picture[static_cast<size_t>(y) * width], back.Pixels() + static_cast<size_t>(y) * pitch, width * 2u);
+  }
+  std::copy(FUnderNotice.begin(), FUnderNotice.end(), picture.begin() + static_cast<ptrdiff_t>(top) * width);
+  return picture;
 }
 
 // The window keeps its fixed border; closing the main window ends the program.

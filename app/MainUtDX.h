@@ -68,8 +68,8 @@ class TBasic : public TDisplay {
   // Asks the loop to end after the current event or frame.
   void Close();
 
-  // The program's own keys beside the game: pause and help hold the frames; Print Screen
-  // saves the game's picture; F2 saves the map.
+  // The program's own keys beside the game: pause and help hold the frames (Esc closes them);
+  // Print Screen or F9 saves the game's picture; F2 saves the map.
   void SetHold(THold hold);
   THold Hold() const { return FHold; }
   void TakeScreenshot();
@@ -111,6 +111,9 @@ class TBasic : public TDisplay {
 
  private:
   void CreateSoundPlayer();
+  void ShowNoticeWhileHeld();
+  // The back buffer's picture without the notice, rows of its width; empty when none is over it.
+  std::vector<uint16_t> PictureUnderNotice() const;
   void Dispatch(const TPlatformEvent& event);
   // At the end, while the world still stands: the recording ended, the replay judged, the map
   // saved, or its edits rescued.
@@ -129,6 +132,10 @@ class TBasic : public TDisplay {
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;
+  // The rows the notice covers in the back buffer as the game drew them, and the back buffer's
+  // serial and version once the notice was over them: a screenshot takes the game's rows.
+  std::vector<uint16_t> FUnderNotice;
+  uint64_t FNoticeSerial = 0, FNoticeVersion = 0;
   uint32_t FStartTicks = 0;
 };
 

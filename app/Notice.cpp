@@ -7,7 +7,7 @@
 namespace {
 constexpr size_t LineChars = 80;
 constexpr size_t KeptHead = 12;
-constexpr int LineHeight = 24;
+constexpr int LineHeight = TNotice::Height;
 }  // namespace
 
 void TNotice::Show(const std::string& text, uint32_t now) {

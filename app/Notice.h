@@ -10,6 +10,7 @@ class TDDCanvas;
 class TNotice {
  public:
   static constexpr uint32_t ShownMs = 2000;
+  static constexpr int Height = 24;  // the rows at the foot of the picture it covers
 
   // Shows `text` (cut to what a line holds) from `now`, the machine's clock in milliseconds.
   void Show(const std::string& text, uint32_t now);

@@ -76,9 +76,14 @@ void TSystem::EditMap(const TPoint& C) {
     FMap->SetCell(CellKind, C.X, C.Y, static_cast<uint8_t>(FPaintKind));
   }
   const int h = FMap->GetCell(CellHeight, C.X, C.Y);
-  if (KeyPressedSince(VK_ADD) && h < 9) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h + 1));
+  // The main row's "=" and "-" as well, for keyboards without a keypad; every key is read, so
+  // none keeps a press for later.
+  const bool keypadRaise = KeyPressedSince(VK_ADD), rowRaise = KeyPressedSince(VK_OEM_PLUS);
+  const bool keypadLower = KeyPressedSince(VK_SUBTRACT), rowLower = KeyPressedSince(VK_OEM_MINUS);
+  const bool raise = keypadRaise || rowRaise, lower = keypadLower || rowLower;
+  if (raise && h < 9) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h + 1));
   const int h2 = FMap->GetCell(CellHeight, C.X, C.Y);
-  if (KeyPressedSince(VK_SUBTRACT) && h2 > 0) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h2 - 1));
+  if (lower && h2 > 0) FMap->SetCell(CellHeight, C.X, C.Y, static_cast<uint8_t>(h2 - 1));
 }
 
 void TSystem::TrackSelection(const TPoint& P) {

@@ -34,5 +34,8 @@ enum : int {
   VK_F1 = 112,
   VK_F2 = 113,
   VK_F3 = 114,
+  VK_F9 = 120,
   VK_F12 = 123,
+  VK_OEM_PLUS = 187,   // "=" and "+" on the main row
+  VK_OEM_MINUS = 189,  // "-" and "_" on the main row
 };

@@ -17,6 +17,8 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
     case SDL_SCANCODE_KP_9: return VK_NUMPAD9;
     case SDL_SCANCODE_KP_PLUS: return VK_ADD;
     case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
     case SDL_SCANCODE_LEFT: return VK_LEFT;
     case SDL_SCANCODE_UP: return VK_UP;
     case SDL_SCANCODE_RIGHT: return VK_RIGHT;
@@ -33,6 +35,7 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
     case SDL_SCANCODE_F1: return VK_F1;
     case SDL_SCANCODE_F2: return VK_F2;
     case SDL_SCANCODE_F3: return VK_F3;
+    case SDL_SCANCODE_F9: return VK_F9;
     case SDL_SCANCODE_RETURN: return VK_RETURN;
     case SDL_SCANCODE_LALT:
     case SDL_SCANCODE_RALT: return VK_MENU;

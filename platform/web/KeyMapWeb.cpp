@@ -17,6 +17,7 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"Escape", VK_ESCAPE},        {"Pause", VK_PAUSE},          {"KeyP", 'P'},
     {"PrintScreen", VK_SNAPSHOT}, {"F1", VK_F1},                {"F2", VK_F2},
     {"F3", VK_F3},                {"NumpadAdd", VK_ADD},        {"NumpadSubtract", VK_SUBTRACT},
+    {"Equal", VK_OEM_PLUS},       {"Minus", VK_OEM_MINUS},      {"F9", VK_F9},
 };
 // clang-format on
 
@@ -44,7 +45,8 @@ int VirtualKeyFromDomButton(int button) {
   return 0;
 }
 
-bool KeptFromBrowser(std::string_view code) {
+bool KeptFromBrowser(std::string_view code, bool zoomModifier) {
+  if (zoomModifier && (code == "Equal" || code == "Minus")) return false;
   return VirtualKeyFromDomCode(code) != 0 || (code.size() == 6 && code.substr(0, 5) == "Digit");
 }
 

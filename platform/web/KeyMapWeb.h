@@ -13,8 +13,9 @@ int VirtualKeyFromDomCode(std::string_view code);
 int VirtualKeyFromDomButton(int button);
 // Whether the browser's own action for the key is suppressed: every key the game or the
 // program reads, and the whole number row. F12 is not among them: it is the browser's (its
-// developer tools), and Esc ends the game on the page.
-bool KeptFromBrowser(std::string_view code);
+// developer tools), and Esc ends the game on the page; nor are = and - held with Ctrl or Cmd
+// (`zoomModifier`), which zoom the page.
+bool KeptFromBrowser(std::string_view code, bool zoomModifier = false);
 
 // Feeds one key event into the latches. Returns the virtual key of a fresh press (not an
 // auto-repeat), else 0. Print Screen often reaches a page only as a release: a release

@@ -69,7 +69,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void*) {
   corvina_audio_resume();  // a key is the user's go-ahead for sound
   const int vk = LatchKeyWeb(e->code, type == EMSCRIPTEN_EVENT_KEYDOWN, e->repeat != 0, S().Keys);
   if (vk != 0) Push(TPlatformEventKind::KeyDown, vk);
-  return KeptFromBrowser(e->code);
+  return KeptFromBrowser(e->code, e->ctrlKey || e->metaKey);
 }
 
 EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* e, void*) {

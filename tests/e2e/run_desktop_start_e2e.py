@@ -3,8 +3,8 @@
 configuration, as a new user meets it): full screen started with the pointer resting inside the
 picture keeps its view for seconds and through Alt+Enter both ways, the game reading the pointer
 where it really is from the first frame (1920 x 1080 and 1280 x 800); a window asked for with
---scale opens wholly on the screen, centred, at the largest scale that fits. Exit 0 passed,
-1 failed, 77 skipped."""
+--scale opens wholly on the screen, centred, at the largest scale that fits; F9 saves a screenshot
+where openbox keeps Print Screen for itself. Exit 0 passed, 1 failed, 77 skipped."""
 
 import argparse
 import os
@@ -162,6 +162,39 @@ def scaled_window(xs, program, report, scale, fits):
         log.close()
 
 
+def f9_screenshot(xs, program, report):
+    """F9 in a window: a PNG under the data directory, its path printed."""
+    data = os.path.join(xs.out_dir, f"f9-data-{xs.display}")
+    shots = os.path.join(data, "corvina", "screenshots")
+    log = open(os.path.join(xs.out_dir, "f9.txt"), "w+")
+    proc, _ = xs.start_program([program, "--no-dialog", "--windowed"], xs.out_dir, dict(xs.env, XDG_DATA_HOME=data),
+                               log)
+    try:
+        time.sleep(1)
+        xs.hold_key("F9", 0.05)
+        try:
+            saved = wait_for(lambda: [n for n in os.listdir(shots) if n.endswith(".png")] if os.path.isdir(shots)
+                             else None, 10, "a screenshot file")
+        except AssertionError:
+            saved = []
+        head = b""
+        if saved:
+            with open(os.path.join(shots, saved[0]), "rb") as f:
+                head = f.read(8)
+        report.check("F9 under openbox as installed saves a PNG screenshot", len(saved) == 1 and head[1:4] == b"PNG",
+                     f"files: {saved}")
+    finally:
+        status, _ = xs.end_with_key(proc)
+        if status is None:
+            proc.kill()
+            proc.wait()
+        log.flush()
+        with open(log.name, errors="replace") as f:
+            said = f.read()
+        report.check("the screenshot's path is printed", "screenshot saved: " + shots in said, said[:300])
+        log.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--program", required=True)
@@ -180,6 +213,7 @@ def main():
         (1280, 800, "rest 1280 x 800", lambda xs: resting_full_screen(xs, program, report, (640, 400))),
         (1920, 1080, "--scale 2 on 1920 x 1080", lambda xs: scaled_window(xs, program, report, 2, 2)),
         (2560, 1440, "--scale 3 on 2560 x 1440", lambda xs: scaled_window(xs, program, report, 3, 2)),
+        (1280, 800, "F9 screenshot", lambda xs: f9_screenshot(xs, program, report)),
     )
     for w, h, name, step in cases:
         report.each_in_a_session(((name, step),),

@@ -30,6 +30,9 @@ TEST(ScriptParsing, KnowsTheGameKeysByName) {
   EXPECT_EQ(ParseKeyName("VK_NUMPAD7"), VK_NUMPAD7);
   EXPECT_EQ(ParseKeyName("VK_ADD"), VK_ADD);
   EXPECT_EQ(ParseKeyName("VK_F12"), VK_F12);
+  EXPECT_EQ(ParseKeyName("VK_OEM_PLUS"), VK_OEM_PLUS);
+  EXPECT_EQ(ParseKeyName("VK_OEM_MINUS"), VK_OEM_MINUS);
+  EXPECT_EQ(ParseKeyName("VK_F9"), VK_F9);
   EXPECT_EQ(ParseKeyName("1"), '1');
   EXPECT_EQ(ParseKeyName("6"), '6');
   EXPECT_EQ(ParseKeyName("7"), 7);  // a bare number beyond the digit keys is a key code

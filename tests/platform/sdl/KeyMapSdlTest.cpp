@@ -49,6 +49,10 @@ TEST(KeyMapSdlTest, TheWalkingAndCommandKeysHaveTheirVirtualCodes) {
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_PLUS), 107);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_MINUS), 109);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_F12), 123);
+  // Keyboards without a keypad or a Print Screen the desktop leaves to the game.
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_EQUALS), 187);
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_MINUS), 189);
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_F9), 120);
 }
 
 TEST(KeyMapSdlTest, EitherControlKeyIsControl) {

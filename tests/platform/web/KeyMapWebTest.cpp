@@ -16,6 +16,7 @@ TEST(KeyMapWebTest, EveryKeyTheGameReadsHasItsVirtualKey) {
       {"NumpadAdd", VK_ADD},      {"NumpadSubtract", VK_SUBTRACT}, {"Digit1", '1'}, {"Digit6", '6'},
       {"F1", VK_F1},              {"F3", VK_F3},             {"Pause", VK_PAUSE},
       {"KeyP", 'P'},              {"NumpadEnter", VK_RETURN}, {"AltLeft", VK_MENU},  {"PrintScreen", VK_SNAPSHOT},
+      {"Equal", VK_OEM_PLUS},     {"Minus", VK_OEM_MINUS},   {"F9", VK_F9},
   };
   // clang-format on
   for (const auto& [code, vk] : keys) EXPECT_EQ(VirtualKeyFromDomCode(code), vk) << code;
@@ -37,6 +38,11 @@ TEST(KeyMapWebTest, TheBrowserKeepsOnlyKeysNobodyHereReads) {
   // F12 opens the browser's developer tools; Esc ends the game.
   for (const char* code : {"F5", "F11", "F12", "KeyR", "Tab", "Digit", "Digit10"})
     EXPECT_FALSE(KeptFromBrowser(code)) << code;
+  // The game's = and - are the page's zoom with Ctrl (Cmd).
+  EXPECT_TRUE(KeptFromBrowser("Equal"));
+  EXPECT_FALSE(KeptFromBrowser("Equal", true));
+  EXPECT_FALSE(KeptFromBrowser("Minus", true));
+  EXPECT_TRUE(KeptFromBrowser("NumpadAdd", true));
 }
 
 TEST(KeyMapWebTest, PressesLatchOnceAndRepeatsAreNotNewPresses) {
