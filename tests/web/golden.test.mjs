@@ -33,8 +33,15 @@ test('a replay without &frames runs the script\'s own frames', async () => {
 // Replays of what a player hands the page: a recording cut short with &frames=N, and a file
 // that is no script, whose refusal names that file.
 test('&frames=N cuts a recording\'s replay to N frames', async () => {
-  const recording = map => ['# corvina recording', `# start clock=1000 map=${map}`, '40 tap VK_RIGHT',
-                            `# end frame=486 map=${map} p1=0,0,0 p2=0,0,0 p3=0,0,0 p4=0,0,0`, ''].join('\n');
+  // As the recorder writes one: a clock line first in every frame.
+  const recording = map => {
+    const lines = ['# corvina recording', `# start clock=1000 map=${map}`];
+    for (let frame = 1; frame <= 486; ++frame) {
+      lines.push(`${frame} clock ${1000 + (frame - 1) * 16}`);
+      if (frame === 40) lines.push('40 tap VK_RIGHT');
+    }
+    return [...lines, `# end frame=486 map=${map} p1=0,0,0 p2=0,0,0 p3=0,0,0 p4=0,0,0`, ''].join('\n');
+  };
   const title = async asked => {
     const page = await openPage(env.browser, `${env.server.url}/?replay=fixture/made.txt${asked ? `&frames=${asked}` : ''}`);
     await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
