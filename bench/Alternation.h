@@ -9,6 +9,8 @@
 struct TAlternation {
   double FirstUs = 0;   // median CPU microseconds of one run of the first workload
   double SecondUs = 0;  // the same for the second
+  // The spread of the rounds' ratios first / second: their lower quartile, median, upper quartile.
+  double RatioLow = 0, RatioMedian = 0, RatioHigh = 0;
 };
 
 inline double ThreadCpuUs() {
@@ -36,5 +38,9 @@ TAlternation Alternate(First first, Second second, int rounds = 41, int runs = 2
     for (int i = 0; i < runs; ++i) second();
     b.push_back((ThreadCpuUs() - t) / runs);
   }
-  return {MedianOf(a), MedianOf(b)};
+  std::vector<double> ratios;
+  for (size_t i = 0; i < a.size(); ++i) ratios.push_back(a[i] / b[i]);
+  std::sort(ratios.begin(), ratios.end());
+  return {MedianOf(a), MedianOf(b), ratios[ratios.size() / 4], ratios[ratios.size() / 2],
+          ratios[ratios.size() * 3 / 4]};
 }

@@ -1,6 +1,8 @@
 // Path search cost beside the plain reference search (bench/ReferenceSearch.h), timed in
-// alternation: one order's whole request over its 50 x 50 window, and the search alone on an
-// open 50 x 50 area flooded corner to corner. Counters: medians in CPU microseconds and ratios.
+// alternation: one order's whole request over its 50 x 50 window, the search alone on an open
+// 50 x 50 area flooded corner to corner, and on an order's window for a goal close by or walled
+// in. Counters: medians in CPU microseconds, ratios of the medians, and the quartiles of the
+// rounds' ratios.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -46,6 +48,8 @@ void BM_RequestBesideReference(benchmark::State& state) {
     state.counters["request_us"] = a.FirstUs;
     state.counters["reference_us"] = a.SecondUs;
     state.counters["request_over_reference"] = a.FirstUs / a.SecondUs;
+    state.counters["ratio_p25"] = a.RatioLow;
+    state.counters["ratio_p75"] = a.RatioHigh;
   }
   state.counters["steps"] = static_cast<double>(person.FPath.size());
   GameStop();
@@ -69,6 +73,51 @@ void BM_SearchBesideReference(benchmark::State& state) {
     state.counters["search_us"] = a.FirstUs;
     state.counters["reference_us"] = a.SecondUs;
     state.counters["search_over_reference"] = a.FirstUs / a.SecondUs;
+    state.counters["ratio_p25"] = a.RatioLow;
+    state.counters["ratio_p75"] = a.RatioHigh;
+  }
+}
+
+// The search alone, its set-up included, on the window an order cuts from the map, for the
+// requests whose cost is mostly fixed: a goal two cells away, and a goal walled in on all sides.
+void BM_ShortSearchBesideReference(benchmark::State& state) {
+  StartBenchWorld();
+  const TPerson& person = *World->Person(1);
+  const TPoint origin{person.FCellX - Window / 2, person.FCellY - Window / 2};
+  std::vector<uint8_t> window(Window * Window);
+  for (int r = 0; r < Window; ++r)
+    for (int c = 0; c < Window; ++c)
+      window[r * Window + c] =
+          World->FMap->IsOpenFor(person.FCellX, person.FCellY, origin.X + c, origin.Y + r, person.FId) ? 0 : 1;
+  GameStop();
+  const TPoint start{Window / 2, Window / 2};
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = 0; dx <= 2; ++dx) window[(start.Y + dy) * Window + start.X + dx] = 0;
+  const bool walled = state.range(0) == 1;
+  const TPoint goal = walled ? TPoint{start.X + 10, start.Y + 10} : TPoint{start.X + 2, start.Y + 1};
+  if (walled)
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (dx || dy) window[(goal.Y + dy) * Window + goal.X + dx] = 1;
+  const auto search = [&] {
+    TSearchPath s(Window, Window, window.data());
+    std::string path;
+    s.FindPath(start, goal, path);
+    return path;
+  };
+  if (search() != ReferencePath(Window, Window, window.data(), start, goal) || search().empty() != walled) {
+    state.SkipWithError("the search and the reference walk differently");
+    return;
+  }
+  for (auto _ : state) {
+    const TAlternation a = Alternate(
+        [&] { benchmark::DoNotOptimize(search()); },
+        [&] { benchmark::DoNotOptimize(ReferencePath(Window, Window, window.data(), start, goal)); }, 41, 200);
+    state.counters["search_us"] = a.FirstUs;
+    state.counters["reference_us"] = a.SecondUs;
+    state.counters["search_over_reference"] = a.FirstUs / a.SecondUs;
+    state.counters["ratio_p25"] = a.RatioLow;
+    state.counters["ratio_p75"] = a.RatioHigh;
   }
 }
 
@@ -90,4 +139,10 @@ void BM_RequestPath(benchmark::State& state) {
 
 BENCHMARK(BM_RequestBesideReference)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_SearchBesideReference)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ShortSearchBesideReference)
+    ->ArgName("walled")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_RequestPath);

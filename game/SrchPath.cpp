@@ -21,23 +21,35 @@ char BackStepDigit(int Code) {
 TSearchPath::TSearchPath(uint16_t Width, uint16_t Height, const uint8_t* Data)
     : FWidth(std::min<uint16_t>(Width, SearchGridSize)),
       FHeight(std::min<uint16_t>(Height, SearchGridSize)),
-      FStride(FWidth + 3) {
-  std::fill_n(FCells.begin(), static_cast<size_t>(FStride) * (FHeight + 3), Blocked);
-  for (int y = 0; y < Height; ++y) {
-    for (int x = 0; x < Width; ++x) {
-      const uint8_t value = *Data++;
-      if (x < FWidth && y < FHeight) FCells[Cell(x, y)] = value == 1 ? Blocked : 0;
-    }
-  }
-}
+      FData(Data),
+      FDataStride(Width),
+      FStride(FWidth + 3) {}
 
 bool TSearchPath::IsFree(int X, int Y) const {
-  return X >= 0 && X < FWidth && Y >= 0 && Y < FHeight && (FCells[Cell(X, Y)] & Blocked) == 0;
+  return X >= 0 && X < FWidth && Y >= 0 && Y < FHeight && FData[static_cast<ptrdiff_t>(Y) * FDataStride + X] != 1;
 }
 
-bool TSearchPath::Flood(int start, int goal) {
+void TSearchPath::LoadRow(int Row) {
+  uint8_t* cells = FCells.data() + static_cast<ptrdiff_t>(Row) * FStride;
+  if (Row == 0 || Row > FHeight) {
+    std::fill_n(cells, FStride, Blocked);
+    return;
+  }
+  const uint8_t* data = FData + static_cast<ptrdiff_t>(Row - 1) * FDataStride;
+  cells[0] = Blocked;
+  for (int x = 0; x < FWidth; ++x) cells[x + 1] = data[x] == 1 ? Blocked : 0;
+  cells[FWidth + 1] = cells[FWidth + 2] = Blocked;
+}
+
+bool TSearchPath::Flood(int start, int goal, int goalRow) {
   uint8_t* cells = FCells.data();
   const int s = FStride;
+  // The flood spreads a row at a time, so the rows it has reached are one band around the
+  // goal's; a row is copied afresh, dropping an earlier search's marks, as the band takes it in.
+  int top = goalRow - 1, bottom = goalRow + 1;
+  LoadRow(top);
+  LoadRow(goalRow);
+  LoadRow(bottom);
   int head = 0, tail = 0;
   cells[goal] |= GoalMark;
   FQueue[tail++] = static_cast<uint16_t>(goal);
@@ -52,6 +64,9 @@ bool TSearchPath::Flood(int start, int goal) {
   const auto unblocked = [&](int at) { return (cells[at] & Blocked) == 0; };
   while (head < tail) {
     const int c = FQueue[head++];
+    // A queued cell is free or the goal, so the rows above and below it lie within the border.
+    if (c < (top + 1) * s) LoadRow(--top);
+    if (c >= bottom * s) LoadRow(++bottom);
     if ((open(c - s) && mark(c - s, 4)) || (open(c + 1) && mark(c + 1, 2)) || (open(c + s) && mark(c + s, 1)) ||
         (open(c - 1) && mark(c - 1, 3)) ||
         (open(c - s - 1) && unblocked(c - 1) && unblocked(c - s) && mark(c - s - 1, 8)) ||
@@ -70,9 +85,7 @@ std::vector<uint8_t> TSearchPath::Search(const TPoint& Start, const TPoint& Goal
   if (Goal.X < 0 || Goal.X >= SearchGridSize || Goal.Y < 0 || Goal.Y >= SearchGridSize) return walk;
   if (Goal.X > FWidth || Goal.Y > FHeight || Start == Goal || !IsFree(Start.X, Start.Y)) return walk;
   const int start = Cell(Start.X, Start.Y), goal = Cell(Goal.X, Goal.Y);
-  std::for_each(FCells.begin(), FCells.begin() + static_cast<ptrdiff_t>(FStride) * (FHeight + 3),
-                [](uint8_t& c) { c &= Blocked; });
-  if (!Flood(start, goal)) return walk;
+  if (!Flood(start, goal, Goal.Y + 1)) return walk;
   for (int at = start; (FCells[at] & MarkBits) != GoalMark;) {
     const uint8_t code = FCells[at] & MarkBits;
     walk.push_back(code);

@@ -13,7 +13,8 @@ constexpr int SearchGridSize = 100;  // largest area searched, cells per side; g
 
 class TSearchPath {
  public:
-  // Data: Height rows of Width bytes, 1 = blocked. Sizes above 100 are limited to 100.
+  // Data: Height rows of Width bytes, 1 = blocked. Sizes above 100 are limited to 100. Data is
+  // read as the searches need it, so it must outlive the object and stay as it is.
   TSearchPath(uint16_t Width, uint16_t Height, const uint8_t* Data);
 
   // The digits of a shortest walk from Start to Goal, first step first; empty when
@@ -31,15 +32,23 @@ class TSearchPath {
  private:
   // The area in one flat array, one row after another, with a border of blocked cells: one
   // wide left and on top, two right and below, where the goal may lie just outside the area and
-  // be looked around from. Each cell: Blocked, and the mark the flood left (0 unreached).
+  // be looked around from. Each cell: Blocked, and the mark the flood left (0 unreached). A row
+  // is copied from the data only when a search first reaches it, so a short search costs what
+  // it touches, not the whole area.
+  static constexpr int MaxRows = SearchGridSize + 3;
   static constexpr int MaxStride = SearchGridSize + 3;
-  static constexpr int MaxCells = MaxStride * (SearchGridSize + 3);
+  static constexpr int MaxCells = MaxStride * MaxRows;
   static constexpr uint8_t Blocked = 0x80;
   int Cell(int X, int Y) const { return (Y + 1) * FStride + X + 1; }
+  // Copies row Row of the bordered area (0 = the border on top) from the data.
+  void LoadRow(int Row);
   // Floods from the goal until the start is marked; false when it never is.
-  bool Flood(int start, int goal);
+  bool Flood(int start, int goal, int goalRow);
 
+  const uint8_t* FData;
+  int FDataStride;  // bytes per row of FData: the width before limiting
   int FStride;
+  // Left unset: a row's cells are written when it is loaded, before anything reads them.
   std::array<uint8_t, MaxCells> FCells;
   std::array<uint16_t, MaxCells> FQueue;  // every cell enters at most once
 };

@@ -2,6 +2,7 @@
 // shortest-walk lengths against a plain breadth-first search on random grids.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <random>
 #include <vector>
@@ -179,35 +180,49 @@ TEST(SearchPathRandomGrids, WalksAreShortestValidAndNeverCutCorners) {
   EXPECT_GT(walksChecked, 100);
 }
 
-// The same digits as the plain reference search, on random grids of any size up to the limit,
-// with goals on the area's edge, just past it and far outside, blocked starts and goals, and
-// cell bytes other than 0 and 1 (free).
+// The same digits as the plain reference search, on random grids of any size up to the limit
+// and past it (only the first 100 columns and rows are searched), with goals close by, on the
+// area's edge, just past it and far outside, blocked starts and goals, cell bytes other than 0
+// and 1 (free), and several searches on one object, so none sees what an earlier one left.
 TEST(SearchPathRandomGrids, TheDigitsAreTheReferenceSearchs) {
   std::mt19937 rng(2024);
   int walks = 0;
   for (int round = 0; round < 600; ++round) {
-    const int w = round % 50 == 0 ? 100 : static_cast<int>(rng() % 60) + 1, h = static_cast<int>(rng() % 60) + 1;
+    const bool large = round % 50 == 0, oversized = round % 50 == 25;
+    const int w = large ? 100 : oversized ? 101 + static_cast<int>(rng() % 30) : static_cast<int>(rng() % 60) + 1;
+    const int h = oversized ? 101 + static_cast<int>(rng() % 30) : static_cast<int>(rng() % 60) + 1;
     const int density = static_cast<int>(rng() % 50);
     std::vector<uint8_t> cells(static_cast<size_t>(w) * h);
     for (auto& c : cells)
       c = static_cast<int>(rng() % 100) < density ? 1 : static_cast<uint8_t>(rng() % 8 == 0 ? 2 : 0);
+    // The area the search sees: the data cut to 100 x 100.
+    const int sw = std::min(w, SearchGridSize), sh = std::min(h, SearchGridSize);
+    std::vector<uint8_t> seen;
+    for (int y = 0; y < sh; ++y) seen.insert(seen.end(), cells.begin() + y * w, cells.begin() + y * w + sw);
     const auto place = [&] {
       const int pick = static_cast<int>(rng() % 10);
-      if (pick == 0) return TPoint{w, static_cast<int>(rng() % (h + 1))};      // on the edge past the area
-      if (pick == 1) return TPoint{static_cast<int>(rng() % (w + 2)), h + 1};  // further out
+      if (pick == 0) return TPoint{sw, static_cast<int>(rng() % (sh + 1))};      // on the edge past the area
+      if (pick == 1) return TPoint{static_cast<int>(rng() % (sw + 2)), sh + 1};  // further out
       if (pick == 2) return TPoint{static_cast<int>(rng() % 120) - 10, static_cast<int>(rng() % 120) - 10};
-      return TPoint{static_cast<int>(rng() % w), static_cast<int>(rng() % h)};
+      return TPoint{static_cast<int>(rng() % sw), static_cast<int>(rng() % sh)};
     };
-    const TPoint start = place(), goal = rng() % 7 == 0 ? start : place();
     TSearchPath search(static_cast<uint16_t>(w), static_cast<uint16_t>(h), cells.data());
-    std::string path = "unset";
-    search.FindPath(start, goal, path);
-    ASSERT_EQ(path, ReferencePath(w, h, cells.data(), start, goal))
-        << "round " << round << ": " << w << " x " << h << " from " << start.X << "," << start.Y << " to " << goal.X
-        << "," << goal.Y;
-    walks += !path.empty();
+    for (int request = 0; request < 6; ++request) {
+      const TPoint start = place();
+      const int near = static_cast<int>(rng() % 4);
+      const TPoint goal =
+          near == 0   ? start
+          : near == 1 ? TPoint{start.X + static_cast<int>(rng() % 5) - 2, start.Y + static_cast<int>(rng() % 5) - 2}
+                      : place();
+      std::string path = "unset";
+      search.FindPath(start, goal, path);
+      ASSERT_EQ(path, ReferencePath(sw, sh, seen.data(), start, goal))
+          << "round " << round << " request " << request << ": " << w << " x " << h << " from " << start.X << ","
+          << start.Y << " to " << goal.X << "," << goal.Y;
+      walks += !path.empty();
+    }
   }
-  EXPECT_GT(walks, 100);
+  EXPECT_GT(walks, 600);
 }
 
 }  // namespace
