@@ -71,6 +71,14 @@ def recorded_pointer(path):
     return said or [FRESH_POINTER]
 
 
+def end_program(xs, proc):
+    """Ends the program as a player does (F12), or kills it when it does not end."""
+    status, _ = xs.end_with_key(proc)
+    if status is None:
+        proc.kill()
+        proc.wait()
+
+
 def resting_full_screen(xs, program, report, point):
     """Full screen started with the pointer resting at point: no scrolling, ever, and the game's
     pointer where the real one is, in full screen and in the window Alt+Enter makes, which keeps
@@ -112,10 +120,7 @@ def resting_full_screen(xs, program, report, point):
         report.check(f"{size}: Alt+Enter both ways keeps the pointer over the same spot of the picture",
                      to_back_buffer(real, full) == spot, f"pointer at {real}, put at {point}")
     finally:
-        status, _ = xs.end_with_key(proc)
-        if status is None:
-            proc.kill()
-            proc.wait()
+        end_program(xs, proc)
         log.close()
     seen = sorted(set(recorded_pointer(recording)))
     report.check(f"{size}: the game reads the pointer where it is from the first frame, in both modes",
@@ -155,10 +160,7 @@ def scaled_window(xs, program, report, scale, fits):
                      (notice in said and f"using {fits}" in said and len(said.splitlines()) == 1) if fits < scale
                      else notice not in said, f"said: {said[:200]!r}")
     finally:
-        status, _ = xs.end_with_key(proc)
-        if status is None:
-            proc.kill()
-            proc.wait()
+        end_program(xs, proc)
         log.close()
 
 
@@ -184,10 +186,7 @@ def f9_screenshot(xs, program, report):
         report.check("F9 under openbox as installed saves a PNG screenshot", len(saved) == 1 and head[1:4] == b"PNG",
                      f"files: {saved}")
     finally:
-        status, _ = xs.end_with_key(proc)
-        if status is None:
-            proc.kill()
-            proc.wait()
+        end_program(xs, proc)
         log.flush()
         with open(log.name, errors="replace") as f:
             said = f.read()
