@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Activation.h"
+#include "app/DisplaySetup.h"
 #include "app/HoldScreen.h"
 #include "app/MapKeeper.h"
 #include "app/Notice.h"
@@ -18,10 +19,6 @@
 #include "record/Recorder.h"
 
 class TDXSound;
-
-// The message of a display set-up step that failed on the platform. Where the message ends
-// in " : " the number is -1, the platform's own failure result.
-std::string SetupFailureMessage(TPlatformDisplayStep step, bool fullScreen);
 
 class TBasic : public TDisplay {
  public:
@@ -112,9 +109,11 @@ class TBasic : public TDisplay {
  private:
   void CreateSoundPlayer();
   void ShowNoticeWhileHeld();
-  // The back buffer's picture without the notice, rows of its width; empty when none is over it.
-  std::vector<uint16_t> PictureUnderNotice() const;
+  // A key during a replay, whose input is the recording's.
+  void ReplayKeyDown(int key);
   void Dispatch(const TPlatformEvent& event);
+  // Once the game has started: the map as kept, the recording's first lines.
+  void StartSession();
   // At the end, while the world still stands: the recording ended, the replay judged, the map
   // saved, or its edits rescued.
   void FinishSession();
@@ -132,10 +131,6 @@ class TBasic : public TDisplay {
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;
-  // The rows the notice covers in the back buffer as the game drew them, and the back buffer's
-  // serial and version once the notice was over them: a screenshot takes the game's rows.
-  std::vector<uint16_t> FUnderNotice;
-  uint64_t FNoticeSerial = 0, FNoticeVersion = 0;
   uint32_t FStartTicks = 0;
 };
 

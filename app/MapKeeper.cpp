@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <sys/file.h>
 #include <system_error>
@@ -36,6 +37,18 @@ std::filesystem::path TMapKeeper::Path() const { return Named() ? FNamed : UserD
 void TMapKeeper::Kept(const TMap& map) { FKeptTerrain = TerrainCrc(map); }
 
 bool TMapKeeper::Unsaved(const TMap& map) const { return TerrainCrc(map) != FKeptTerrain; }
+
+std::string TMapKeeper::SayKept(const TPlatformFileKept& kept) const {
+  if (!kept.Kept) {
+    LogWarning("map not saved: " + kept.Detail);
+    return "not saved: " + kept.Detail;
+  }
+  const std::string where = kept.Detail.empty() ? PrintablePath(Path()) : kept.Detail;
+  std::cout << "corvina: map saved: " << where << std::endl;
+  if (!Named())
+    std::cout << "corvina: to play on it again: corvina --map " << ShellQuoted(Path().native()) << std::endl;
+  return "saved: " + where;
+}
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/FileDescriptor.h"
+#include "platform/Platform.h"
 
 class TMap;
 class TSystem;
@@ -37,6 +38,9 @@ class TMapKeeper {
   bool Save(const TSystem& world, std::string* reason);
   // Whether the last Save failed (the player asked for a save that did not happen).
   bool LastSaveFailed() const { return FLastSaveFailed; }
+  // Says on the console what became of the map Save wrote (a failure as a warning; a save to
+  // the data folder with the command that plays on it again); the notice line that says it.
+  std::string SayKept(const TPlatformFileKept& kept) const;
 
   // Writes the world's map, which Save could not keep, into a new file of the data folder
   // (MAP-rescue-YYYYMMDD-HHMMSS.DAT) and answers its path; nothing, with the reason in *reason,

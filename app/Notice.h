@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDDCanvas;
+class TDDSurface;
 
 class TNotice {
  public:
@@ -18,7 +20,17 @@ class TNotice {
   const std::string& Text() const { return FText; }
   void Draw(TDDCanvas& canvas, int width, int height) const;
 
+  // Draws the line over the back buffer `back` with its canvas, keeping aside the rows it covers.
+  void DrawOver(TDDCanvas& canvas, const TDDSurface& back);
+  // The back buffer's picture without the line, rows of its width; empty when the line is not over
+  // it (never drawn, or drawn on since).
+  std::vector<uint16_t> PictureUnder(const TDDSurface& back) const;
+
  private:
   std::string FText;
   uint32_t FSince = 0;
+  // The rows the line covers as the game drew them, and the back buffer's serial and version once
+  // the line was over them.
+  std::vector<uint16_t> FUnder;
+  uint64_t FSerial = 0, FVersion = 0;
 };

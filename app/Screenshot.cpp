@@ -1,12 +1,21 @@
 #include "app/Screenshot.h"
 
 #include <ctime>
+#include <iostream>
 #include <system_error>
+#include <utility>
+#include <vector>
 
+#include "app/HoldScreen.h"
+#include "app/Notice.h"
+#include "core/Log.h"
+#include "ddraw/DDraw.h"
+#include "platform/Platform.h"
 #include "util/AtomicFile.h"
 #include "util/PngWriter.h"
 #include "util/Printable.h"
 #include "util/TimeStamp.h"
+#include "util/UserDirs.h"
 
 std::string ScreenshotStem(int64_t when) { return "corvina-" + LocalTimeStamp(when); }
 
@@ -24,4 +33,21 @@ std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path&
     return std::nullopt;
   }
   return WriteNewFileAtomically(folder, ScreenshotStem(std::time(nullptr)), ".png", png, reason);
+}
+
+std::string TakeScreenshot(const TDDSurface& back, const THoldScreen& held, const TNotice& notice) {
+  const bool kept = held.Kept();
+  const std::vector<uint16_t> clean = kept ? std::vector<uint16_t>() : notice.PictureUnder(back);
+  const uint16_t* pixels = kept ? held.Pixels() : !clean.empty() ? clean.data() : back.Pixels();
+  const int pitch = kept || !clean.empty() ? back.Width() : back.Pitch() / 2;
+  std::string reason;
+  const auto path =
+      SaveScreenshot(UserDataDirectory() / "screenshots", pixels, back.Width(), back.Height(), pitch, &reason);
+  if (!path) {
+    LogWarning("screenshot not saved: " + reason);
+    return "screenshot not saved: " + reason;
+  }
+  std::cout << "corvina: screenshot saved: " << PrintablePath(*path) << std::endl;
+  PlatformFileWritten(path->string(), PlatformFileKind::Screenshot);
+  return "screenshot saved: " + path->filename().string();
 }

@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+class TDDSurface;
+class THoldScreen;
+class TNotice;
+
 // The name, without its extension, of a screenshot taken at `when` (seconds since the epoch,
 // local time): "corvina-YYYYMMDD-HHMMSS".
 std::string ScreenshotStem(int64_t when);
@@ -15,3 +19,8 @@ std::string ScreenshotStem(int64_t when);
 // The file written, or nothing with the reason in *reason.
 std::optional<std::filesystem::path> SaveScreenshot(const std::filesystem::path& folder, const uint16_t* pixels,
                                                     int width, int height, int pitchPixels, std::string* reason);
+
+// F9 or Print Screen: the game's picture (the held one, or the back buffer's without the notice
+// over it) saved into the user's screenshots folder, said on the console (a failure as a
+// warning) and to the platform. The notice line that says it.
+std::string TakeScreenshot(const TDDSurface& back, const THoldScreen& held, const TNotice& notice);

@@ -3,8 +3,10 @@
 
 #include <iostream>
 #include <memory>
+#include <span>
 
 #include "app/MainUtDX.h"
+#include "core/Settings.h"
 #include "game/World.h"
 #include "record/Recording.h"
 #include "util/Printable.h"
@@ -58,4 +60,12 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
               << std::endl;
   }
   return std::nullopt;
+}
+
+void StartRecording(TRecorder& recorder, const TSystem& world, uint32_t clock, int rateFrames) {
+  // A map from a file goes into the recording: the file may change, or not be where it is replayed.
+  const bool fromFile = !MapFileOverride.empty() || !Settings.UseResources;
+  const auto* cells = reinterpret_cast<const uint8_t*>(world.FMap->FCells);
+  recorder.Start(CurrentSwitches(MapFileOverride), clock, MapCrc(*world.FMap), rateFrames,
+                 fromFile ? std::span<const uint8_t>(cells, MapBytes) : std::span<const uint8_t>());
 }

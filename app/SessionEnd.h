@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+class TMapKeeper;
 class TRecorder;
 class TReplay;
 class TSystem;
@@ -29,3 +31,17 @@ int RescueEdits(const TSystem& world, const std::string& reason);
 // Says how the replay ended, `picture` shown last; its exit status: 0 as recorded, 1 it differs,
 // 2 the recording has no end line to judge it by.
 int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture);
+
+// What the end of a session calls for: the highest exit status of what it did not keep (0 when
+// it kept all), and the replay's verdict (JudgeReplay's; 0 without a replay).
+struct TSessionVerdict {
+  int Unkept = 0;
+  int Replay = 0;
+};
+
+// At the end, while the world still stands, after `frames` frames with `picture` (PictureCrc)
+// shown last: the recording ended, the replay judged, or else the map saved by `saveMap` where the
+// end is to save it (with --map, or after an F2 that failed), its edits rescued when that fails.
+TSessionVerdict EndSession(const TSystem& world, int frames, uint32_t picture, TRecorder* recorder,
+                           const TReplay* replay, const TMapKeeper& keeper,
+                           const std::function<bool(std::string*)>& saveMap);
