@@ -79,8 +79,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
       result.Action = TCommandLine::TAction::Version;
       return result;
     }
-    if (arg == "--no-dialog") {
-      result.NoDialog = true;
+    if (arg == "--no-dialog" || arg == "--reset-settings") {
+      (arg == "--no-dialog" ? result.NoDialog : result.ResetSettings) = true;
       continue;
     }
     if (arg == "--integer-scale" || arg == "--verbose") {
@@ -107,6 +107,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const TSetti
     if (file) continue;
     if (auto error = NumberSwitch(args, i, "--scale", 1, MaxWindowScale, result.Scale)) {
       if (!error->empty()) return Fail(result, *error);
+      result.ScaleGiven = true;
       continue;
     }
     if (auto error = NumberSwitch(args, i, "--fps", 0, MaxFramesPerSecond, result.FramesPerSecond)) {
@@ -147,10 +148,13 @@ std::string UsageText(const std::string& program) {
   line("--renderer R", "gpu, or surface (the window's own, scaled by the processor); auto:");
   line("", "the GPU unless it is a software rasterizer");
   line("--no-dialog", "print errors on standard error only (also CORVINA_NO_DIALOG=1)");
+  line("--reset-settings", "forget the settings the game remembers and start from the defaults");
   line("--help", "show this text");
   line("--version, -V", "show the version");
   text +=
-      "\nFull screen is the default.\n"
+      "\nFull screen is the default. The game remembers full screen or window, the window's size,\n"
+      "the overlay and the sound in $XDG_CONFIG_HOME/corvina/corvina.conf; a switch above applies\n"
+      "to its run only.\n"
       "\nKeys: keypad, arrows, Home, End, PgUp, PgDn walk; Ctrl jumps; Insert: next person;\n"
       "Esc cancels a path or, in free mode, ends; left drag selects, right click orders;\n"
       "1..6 paint and keypad +/- raise or lower the cell under the pointer; F12 ends.\n"

@@ -22,6 +22,8 @@ struct TCommandLine {
   std::string MapFile;            // --map: the map played on and saved to; empty: none named
   std::string RecordFile;         // --record: the recording written as the program runs
   std::string ReplayFile;         // --replay: the recording played back
+  bool ScaleGiven = false;        // --scale was given: the window's remembered size is not used
+  bool ResetSettings = false;     // --reset-settings: the remembered settings forgotten
   std::string Error;              // Action == Error: what was wrong, one line
 };
 

@@ -1,6 +1,5 @@
 // The main window's held frames: pause and the key help over the last picture.
 #include "app/MainUtDX.h"
-
 #include "platform/VirtualKeys.h"
 
 void TBasic::SetHold(THold hold) {

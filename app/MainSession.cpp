@@ -35,6 +35,7 @@ void TBasic::MapKept(const TPlatformFileKept& kept) {
 }
 
 void TBasic::StartSession() {
+  ShowFirstHint();
   if (!World) return;
   FKeeper.Kept(*World->FMap);
   if (FRecorder) StartRecording(*FRecorder, *World, FInput.Clock, FRateFrames);
@@ -43,6 +44,7 @@ void TBasic::StartSession() {
 void TBasic::Unkept(int status) { FUnkept = std::max(FUnkept, status); }
 
 void TBasic::DecoratePicture() {
+  WatchHint();
   if (FBackCanvas && FBackBuffer && FNotice.Visible(PlatformTicks())) FNotice.DrawOver(*FBackCanvas, *FBackBuffer);
 }
 

@@ -136,8 +136,11 @@ void TBasic::DDFormShow(bool fullScreenMode) {
   config.FramesPerSecond = FFramesPerSecond;
   config.Presenter = FPresenter;
   config.Title = Caption;
+  config.WindowWidth = FWindowSize.Width;
+  config.WindowHeight = FWindowSize.Height;
   OpenDisplay(std::move(config));
   FDisplayOpen = true;
+  FOpenedWindow = PlatformWindowedSize();
   // The platform hides the system pointer over its window: the game draws its own.
   CreateSurfaces(fullScreenMode, PixelKind565);
   EnterGame();
@@ -161,14 +164,14 @@ void TBasic::FormKeyDown(int key) {
     case VK_F12: Close(); break;
     case VK_F2: SaveMap(); break;
     case VK_RETURN:
-      if (PlatformAsyncKeyState(VK_MENU) & 0x8000) PlatformToggleFullScreen();
+      if (PlatformAsyncKeyState(VK_MENU) & 0x8000) ToggleFullScreen();
       break;
     case VK_PAUSE:
     case 'P': SetHold(FHold == THold::Paused ? THold::None : THold::Paused); break;
     case VK_F1: SetHold(FHold == THold::Help ? THold::None : THold::Help); break;
     // Esc closes a panel; the game never sees it (SetHold forgets the keys pressed meanwhile).
     case VK_ESCAPE: SetHold(THold::None); break;
-    case VK_F3: Settings.ShowOverlay = !Settings.ShowOverlay; break;
+    case VK_F3: ToggleOverlay(); break;
     // F9 too: desktops keep Print Screen for their own screenshot tool.
     case VK_SNAPSHOT:
     case VK_F9: TakeScreenshot(); break;
@@ -194,6 +197,7 @@ void TBasic::DDFormDestroy() {
   LeaveGame();
   ReleaseSurfaces();
   if (FDisplayOpen) {
+    RememberWindowSize();
     PlatformCloseDisplay();
     FDisplayOpen = false;
   }

@@ -19,6 +19,7 @@
 #include "record/Recorder.h"
 
 class TDXSound;
+class TUserSettings;
 
 class TBasic : public TDisplay {
  public:
@@ -75,7 +76,10 @@ class TBasic : public TDisplay {
   bool SaveMap(std::string* failure = nullptr);
   // What became of the map SaveMap wrote: said on the console and over the picture.
   void MapKept(const TPlatformFileKept& kept);
-  // The notice line over the picture (a save's).
+  // Alt+Enter and F3, remembered in the settings.
+  void ToggleFullScreen();
+  void ToggleOverlay();
+  // The notice line over the picture (a save's, the first start's hint).
   void DecoratePicture() override;
   const TNotice& Notice() const { return FNotice; }
 
@@ -91,6 +95,10 @@ class TBasic : public TDisplay {
   TPlatformDisplayConfig::TPresenter FPresenter = TPlatformDisplayConfig::TPresenter::Auto;
   int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
+  // The player's settings kept between runs, which the game's choices change; none (tests, the
+  // page) keeps nothing. The window's client area asked for; 0 x 0: from FScale.
+  TUserSettings* FUserSettings = nullptr;
+  TPlatformSize FWindowSize;
 
   // What the program keeps of a session: the map file (F2 saves it; with --map so does every
   // ordinary end), a recording made as the game runs, a recording replayed instead of the
@@ -111,6 +119,11 @@ class TBasic : public TDisplay {
   void ShowNoticeWhileHeld();
   // A key during a replay, whose input is the recording's.
   void ReplayKeyDown(int key);
+  // The window's size kept in the settings when the player changed it.
+  void RememberWindowSize();
+  // The key hint over the first start's picture, until it has been shown once in full.
+  void ShowFirstHint();
+  void WatchHint();
   void Dispatch(const TPlatformEvent& event);
   // Once the game has started: the map as kept, the recording's first lines.
   void StartSession();
@@ -126,8 +139,10 @@ class TBasic : public TDisplay {
   bool FFailed = false;
   bool FDisplayOpen = false;
   bool FGameStarted = false;
-  int FReplayStatus = 0;  // the replay's verdict: 0 as recorded, 1 differs, 2 not to be judged
-  int FUnkept = 0;        // the highest status of ExitMapRescued…ExitEditsLost that applies
+  int FReplayStatus = 0;        // the replay's verdict: 0 as recorded, 1 differs, 2 not to be judged
+  int FUnkept = 0;              // the highest status of ExitMapRescued…ExitEditsLost that applies
+  TPlatformSize FOpenedWindow;  // the windowed size as the display opened
+  bool FHintShown = false;
   THold FHold = THold::None;
   THoldScreen FHoldScreen;
   TNotice FNotice;

@@ -26,9 +26,16 @@ void TNotice::Show(const std::string& text, uint32_t now) {
     if (static_cast<unsigned char>(c) >= 0x80) c = '?';
   }
   FSince = now;
+  FShownMs = ShownMs;
 }
 
-bool TNotice::Visible(uint32_t now) const { return !FText.empty() && now - FSince < ShownMs; }
+void TNotice::ShowFor(const std::string& cp949, uint32_t now, uint32_t shownMs) {
+  FText = cp949;
+  FSince = now;
+  FShownMs = shownMs;
+}
+
+bool TNotice::Visible(uint32_t now) const { return !FText.empty() && now - FSince < FShownMs; }
 
 void TNotice::Draw(TDDCanvas& canvas, int width, int height) const {
   canvas.Brush = {TBrushStyle::Solid, RGB(16, 24, 40)};

@@ -16,6 +16,8 @@ class TNotice {
 
   // Shows `text` (cut to what a line holds) from `now`, the machine's clock in milliseconds.
   void Show(const std::string& text, uint32_t now);
+  // Shows the program's own `cp949` text as it is from `now` for `shownMs`.
+  void ShowFor(const std::string& cp949, uint32_t now, uint32_t shownMs);
   bool Visible(uint32_t now) const;
   const std::string& Text() const { return FText; }
   void Draw(TDDCanvas& canvas, int width, int height) const;
@@ -29,6 +31,7 @@ class TNotice {
  private:
   std::string FText;
   uint32_t FSince = 0;
+  uint32_t FShownMs = ShownMs;
   // The rows the line covers as the game drew them, and the back buffer's serial and version once
   // the line was over them.
   std::vector<uint16_t> FUnder;

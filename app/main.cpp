@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/MainUtDX.h"
 #include "app/Session.h"
+#include "app/UserSettings.h"
 #include "core/Settings.h"
 #include "platform/EndSignals.h"
 
@@ -20,6 +21,19 @@ int main(int argc, char** argv) {
   if (auto status = CommandLineExitStatus(line, "corvina", CORVINA_VERSION, std::cout, std::cerr)) {
     return *status;
   }
+  // The remembered choices, and the command line's switches over them for this run.
+  TUserSettings user(TUserSettings::DefaultPath(), ShippedChoices(ShippedSettings()));
+  if (line.ResetSettings) {
+    user.Reset();
+  } else {
+    user.Load();
+  }
+  const TUserChoices& chosen = user.Choices();
+  TSettings remembered = ShippedSettings();
+  remembered.FullScreen = chosen.FullScreen;
+  remembered.ShowOverlay = chosen.ShowOverlay;
+  remembered.SoundOn = chosen.SoundOn;
+  line = ParseCommandLine(args, remembered);
   Settings = line.Switches;
   // The platform reads the same variable tests set, so one switch serves both.
   if (line.NoDialog) setenv("CORVINA_NO_DIALOG", "1", 1);
@@ -29,7 +43,9 @@ int main(int argc, char** argv) {
   TBasic basic;
   if (auto status = PrepareSession(line, basic, std::cerr)) return *status;
   basic.FScale = line.Scale;
-  basic.FIntegerScale = line.IntegerScale;
+  basic.FIntegerScale = line.IntegerScale || chosen.IntegerScale;
+  if (!line.ScaleGiven) basic.FWindowSize = {chosen.WindowWidth, chosen.WindowHeight};
+  basic.FUserSettings = &user;
   basic.FFramesPerSecond = line.FramesPerSecond;
   basic.FVerbose = line.Verbose;
   using TPresenter = TPlatformDisplayConfig::TPresenter;

@@ -57,6 +57,10 @@ struct TPlatformDisplayConfig {
   int Height = 480;
   bool FullScreen = true;  // desktop full screen
   int Scale = 1;           // windowed: client area = back buffer x Scale, as far as the screen allows
+  // Windowed: the client area asked for instead (a size the player chose), as far as the screen
+  // allows; 0 x 0: from Scale.
+  int WindowWidth = 0;
+  int WindowHeight = 0;
   // The picture fills the output at its own aspect ("sharp": a whole-factor enlargement, then
   // filtered down); true keeps to whole factors, with bars.
   bool IntegerScale = false;
@@ -81,6 +85,14 @@ void PlatformLeaveFullScreen();
 // Switches between window and full screen while the game runs; answers whether it is now
 // full screen. The picture, the world and the frame count are untouched.
 bool PlatformToggleFullScreen();
+// The window's client area while windowed, or as it was when last windowed (as it will be when
+// full screen is left); 0 x 0 where the platform has no window of its own.
+struct TPlatformSize {
+  int Width = 0;
+  int Height = 0;
+  bool operator==(const TPlatformSize&) const = default;
+};
+TPlatformSize PlatformWindowedSize();
 // Shows one finished 16-bit frame (5-6-5, or 5-5-5 when rgb555), paced by the display. changed:
 // the rows that may differ from the frame presented before (null: any); a platform that keeps
 // the picture it showed may convert and send only those.

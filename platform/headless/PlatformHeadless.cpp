@@ -123,6 +123,7 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
 void PlatformCloseDisplay() {}
 void PlatformLeaveFullScreen() { S().FullScreen = false; }
 bool PlatformToggleFullScreen() { return S().FullScreen = !S().FullScreen; }
+TPlatformSize PlatformWindowedSize() { return {}; }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555, const TChangedRows*) {
   ++S().Presents;

@@ -124,11 +124,15 @@ void PlaceWindow(const TPlatformDisplayConfig& config, int scale) {
   if (top < 0 || left < 0 || bottom < 0 || right < 0) top = left = bottom = right = 0;
   const SDL_Rect usable = UsableBounds(SDL_GetWindowDisplayIndex(S().Window));
   const int fits = FittingScale(scale, config, usable, left + right, top + bottom);
-  if (fits < config.Scale) {
+  int width = config.Width * fits, height = config.Height * fits;
+  if (config.WindowWidth > 0 && config.WindowHeight > 0) {
+    // The player's own size, as far as the usable area holds it with the frame.
+    width = std::clamp(config.WindowWidth, config.Width / 2, std::max(config.Width / 2, usable.w - left - right));
+    height = std::clamp(config.WindowHeight, config.Height / 2, std::max(config.Height / 2, usable.h - top - bottom));
+  } else if (fits < config.Scale) {
     LogWarning("--scale " + std::to_string(config.Scale) + " does not fit this screen (" + std::to_string(usable.w) +
                " x " + std::to_string(usable.h) + " with the window's frame); using " + std::to_string(fits));
   }
-  const int width = config.Width * fits, height = config.Height * fits;
   const TPoint at =
       CentreWindow(MakeRect(usable.x, usable.y, usable.w, usable.h), width, height, left, top, right, bottom);
   SDL_SetWindowSize(S().Window, width, height);
@@ -141,6 +145,7 @@ void PlaceWindow(const TPlatformDisplayConfig& config, int scale) {
         return w == width && h == height && x == at.X && y == at.Y;
       },
       WindowManagerMs);
+  S().Windowed = {width, height};
 }
 
 // The picture's placement in the window as it is now.
@@ -231,8 +236,12 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   const int scale = FittingScale(config.Scale, config, UsableBounds(0), 0, 0);
   const Uint32 flags =
       SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (config.FullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  const SDL_Rect usable = UsableBounds(0);
+  const bool chosen = config.WindowWidth > 0 && config.WindowHeight > 0;
+  S().Windowed = {chosen ? std::min(config.WindowWidth, usable.w) : config.Width * scale,
+                  chosen ? std::min(config.WindowHeight, usable.h) : config.Height * scale};
   S().Window = SDL_CreateWindow(config.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                config.Width * scale, config.Height * scale, flags);
+                                S().Windowed.Width, S().Windowed.Height, flags);
   if (!S().Window) return Fail(TPlatformDisplayStep::Window, error);
   SetIcon(config);
   SDL_SetWindowMinimumSize(S().Window, config.Width / 2, config.Height / 2);
@@ -301,6 +310,7 @@ bool PlatformToggleFullScreen() {
   const TPoint pointer = PlatformCursorPos();
   int oldWidth = 0, oldHeight = 0;
   SDL_GetWindowSize(S().Window, &oldWidth, &oldHeight);
+  if (!S().FullScreen) S().Windowed = {oldWidth, oldHeight};
   // Free for the switch; confined again, to the new picture, at the next present.
   SdlConfinePointer({});
   if (SDL_SetWindowFullscreen(S().Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return S().FullScreen;
@@ -319,6 +329,11 @@ bool PlatformToggleFullScreen() {
   const TPoint spot = Placement().FromBackBuffer(pointer);
   SDL_WarpMouseGlobal(wx + spot.X, wy + spot.Y);
   return S().FullScreen;
+}
+
+TPlatformSize PlatformWindowedSize() {
+  if (S().Window && !S().FullScreen) SDL_GetWindowSize(S().Window, &S().Windowed.Width, &S().Windowed.Height);
+  return S().Windowed;
 }
 
 void PlatformShowError(const std::string& caption, const std::string& message) {

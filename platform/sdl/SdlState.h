@@ -7,6 +7,7 @@
 #include "platform/FramePacer.h"
 #include "platform/InputLatch.h"
 #include "platform/Letterbox.h"
+#include "platform/Platform.h"
 #include "platform/SharpScaler.h"
 
 struct TSdlState {
@@ -30,6 +31,7 @@ struct TSdlState {
   int BackWidth = 640;  // pixels
   int BackHeight = 480;
   bool FullScreen = false;
+  TPlatformSize Windowed;  // the client area when last seen windowed
   bool IntegerScale = false;
   TRect ConfinedTo;  // the pointer's rectangle in full screen; empty: free
   bool VideoUp = false;

@@ -181,6 +181,7 @@ void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 
 // The page always fills its window; full screen here is the browser's.
 bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
+TPlatformSize PlatformWindowedSize() { return {}; }  // the page's canvas follows the page
 
 // The canvas takes 32-bit pixels: the frame is converted as it is scaled, so the back buffer
 // stays the game's own.

@@ -19,6 +19,8 @@ class GameWindowTest : public ::testing::Test {
   void SetUp() override {
     // Map locks of this process only: tests running side by side, or a player's game, never meet.
     setenv("XDG_RUNTIME_DIR", Runtime.Path.c_str(), 1);
+    // Nor does a window under test meet the player's settings.
+    setenv("XDG_CONFIG_HOME", Runtime.Path.c_str(), 1);
     ResetProgramState();
     Start();
   }

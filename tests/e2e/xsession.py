@@ -5,6 +5,7 @@ import os
 import re
 import shutil
 import subprocess
+import tempfile
 import time
 
 REQUIRED_TOOLS = ("Xvfb", "xdotool", "import", "convert")
@@ -69,6 +70,8 @@ class XSession:
         self.display = free_display()
         self.env = dict(os.environ, DISPLAY=f":{self.display}")
         self.env.pop("WAYLAND_DISPLAY", None)
+        # Never the player's own settings; a launch given this folder gets a fresh one instead.
+        self.env["XDG_CONFIG_HOME"] = os.path.join(out_dir, f"config-{self.display}")
         self.procs = []
         self._log = open(os.path.join(out_dir, f"x{self.display}.log"), "w")
         try:
@@ -148,6 +151,8 @@ class XSession:
         server now and then refuses a connection; the program then says that no display could
         be opened and ends, and it is launched again, up to three times in all. A program
         without a window is never left running."""
+        if env.get("XDG_CONFIG_HOME") == self.env["XDG_CONFIG_HOME"]:
+            env = dict(env, XDG_CONFIG_HOME=self.fresh_settings())
         attempts = 3
         for attempt in range(1, attempts + 1):
             proc = subprocess.Popen(argv, cwd=cwd, env=env, stdout=log, stderr=log)
@@ -168,6 +173,17 @@ class XSession:
                         print(f"      {line}", flush=True)
                 log.seek(0)
                 log.truncate()
+
+    def fresh_settings(self, hint_seen=True):
+        """A settings folder of its own, so that no launch meets what an earlier one chose: that
+        of a player who has seen the first start's hint (whose five seconds would cover the foot
+        of the picture), or none at all."""
+        home = tempfile.mkdtemp(prefix="config-", dir=self.out_dir)
+        if hint_seen:
+            os.makedirs(os.path.join(home, "corvina"))
+            with open(os.path.join(home, "corvina", "corvina.conf"), "w") as f:
+                f.write("hint-seen = yes\n")
+        return home
 
     def window_geometry(self, wid):
         values = {}

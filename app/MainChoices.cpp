@@ -1,0 +1,46 @@
+// The main window's part in the player's settings: the choices made in the game remembered, the
+// first start's key hint.
+#include "app/MainUtDX.h"
+#include "app/UserSettings.h"
+#include "core/Settings.h"
+
+namespace {
+
+constexpr uint32_t HintMs = 5000;
+// "F1: keys · F12: quit", the dot in the canvas's code page.
+const std::string HintText = "F1: keys \xA1\xA4 F12: quit";
+
+}  // namespace
+
+void TBasic::ToggleFullScreen() {
+  // Leaving the window: its size as the player left it.
+  RememberWindowSize();
+  const bool full = PlatformToggleFullScreen();
+  if (FUserSettings) FUserSettings->SetFullScreen(full);
+}
+
+void TBasic::ToggleOverlay() {
+  Settings.ShowOverlay = !Settings.ShowOverlay;
+  if (FUserSettings) FUserSettings->SetOverlay(Settings.ShowOverlay);
+}
+
+void TBasic::RememberWindowSize() {
+  if (!FUserSettings) return;
+  const TPlatformSize size = PlatformWindowedSize();
+  if (size.Width > 0 && size.Height > 0 && !(size == FOpenedWindow))
+    FUserSettings->SetWindowSize(size.Width, size.Height);
+}
+
+void TBasic::ShowFirstHint() {
+  // A recording's pictures, and a replay's, are the game's alone.
+  if (!FUserSettings || FUserSettings->Choices().HintSeen || FRecorder || FReplay) return;
+  FNotice.ShowFor(HintText, PlatformTicks(), HintMs);
+  FHintShown = true;
+}
+
+void TBasic::WatchHint() {
+  if (!FHintShown || FNotice.Visible(PlatformTicks())) return;
+  FHintShown = false;
+  // Seen when nothing took its place before its time was up.
+  if (FNotice.Text() == HintText) FUserSettings->SetHintSeen();
+}
