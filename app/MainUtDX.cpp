@@ -15,6 +15,8 @@
 #include "app/OverPicture.h"
 #include "app/Screenshot.h"
 #include "app/SessionEnd.h"
+#include "app/SoundKeys.h"
+#include "core/Log.h"
 #include "core/Settings.h"
 #include "game/World.h"
 #include "platform/VirtualKeys.h"
@@ -148,6 +150,7 @@ void TBasic::FormCreate() {
 
 void TBasic::CreateSoundPlayer() {
   FSound = std::make_unique<TDXSound>();
+  if (!FSound->HasDevice()) LogWarning("no sound in this run: " + FSound->DeviceFailure());
   HostSound = FSound.get();
   LoadFootstep(*FSound, Settings.UseResources);
 }
@@ -197,6 +200,11 @@ void TBasic::FormPaint() {
 }
 
 void TBasic::FormKeyDown(int key) {
+  if (const auto said = PlayerSoundKey(key, FSound.get())) {
+    FNotice.Show(*said, PlatformTicks());
+    ShowNoticeWhileHeld();
+    return;
+  }
   if (FReplay) {
     // A replay's input is the recording's: the keyboard only ends or pauses it.
     if (key == VK_ESCAPE && FHold != THold::None) {
