@@ -21,6 +21,7 @@ constexpr THelpLine HelpLines[] = {
     {"PgUp, Home, End, PgDn", "the same"},
     {"Ctrl", "jump"},
     {"Insert", "next person"},
+    {"Space", "bring the view back to the person"},
     {"Left drag", "select persons"},
     {"Right click", "send them to the cell"},
     {"Esc", "cancel a walk; in free control, quit"},
@@ -31,11 +32,14 @@ constexpr THelpLine HelpLines[] = {
     {"Pause or P", "pause"},
     {"Alt+Enter", "window or full screen"},
     {"Print Screen, F9", "save a screenshot"},
+    {"M, 9, 0", "sound off or on, quieter, louder"},
+    {"Gamepad: d-pad, stick", "walk"},
+    {"A, shoulder, Y, Start", "jump, next person, view back, pause"},
     {"F12", "quit"},
     {"Esc or F1", "close this help"},
 };
 constexpr int EffectColumn = 190;
-constexpr int LineHeight = 20;
+constexpr int LineHeight = 18;
 
 void Panel(TDDCanvas& canvas, int left, int top, int right, int bottom) {
   canvas.Brush = {TBrushStyle::Solid, RGB(16, 24, 40)};

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/SessionEnd.h"
+#include "app/SoundKeys.h"
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "game/World.h"
@@ -111,6 +112,7 @@ void TBasic::FormCreate() {
 
 void TBasic::CreateSoundPlayer() {
   FSound = std::make_unique<TDXSound>();
+  if (!FSound->HasDevice()) LogWarning("no sound in this run: " + FSound->DeviceFailure());
   HostSound = FSound.get();
   LoadFootstep(*FSound, Settings.UseResources);
 }
@@ -156,6 +158,11 @@ void TBasic::FormPaint() {
 }
 
 void TBasic::FormKeyDown(int key) {
+  if (const auto said = PlayerSoundKey(key, FSound.get())) {
+    FNotice.Show(*said, PlatformTicks());
+    ShowNoticeWhileHeld();
+    return;
+  }
   if (FReplay) {
     ReplayKeyDown(key);
     return;

@@ -9,10 +9,12 @@
 #include "platform/GameInput.h"
 #include "platform/Platform.h"
 #include "res/Resources.h"
+#include "sound/DXSound1.h"
 
 void ResetProgramState() {
   // The world first: nothing of it may outlive the display it draws on.
   ResetGame();
+  ResetSoundVolume();
   ResetSettings();
   ResetLog();
   PlatformResetState();

@@ -7,6 +7,7 @@
 #include "game/FrameTiming.h"
 #include "game/Random.h"
 #include "platform/GameInput.h"
+#include "platform/VirtualKeys.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
 
@@ -153,6 +154,8 @@ void GameFrame() {
   // differ just before the frame is shown (or at the end, when it is not shown).
   TDrawJournal& journal = World->FJournal;
   TJournalScope kept(&journal);
+  // The way back from a free camera that has wandered off: the view follows the person again.
+  if (KeyPressedSince(VK_SPACE)) World->SetCameraFree(false);
   UpdateWorld(true, false);
   World->FMap->ClearLight();
   for (int i = 1; i <= PersonCount; ++i)

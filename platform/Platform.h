@@ -129,8 +129,9 @@ struct TPlatformPcm {
   int SamplesPerSec = 11025;
   int BitsPerSample = 8;  // 8 (unsigned) or 16 (signed little-endian)
 };
-// False when no device can be opened: the caller then stays silent.
-bool PlatformAudioOpen(int channels);
+// False when no device can be opened: the caller then stays silent, and *why (may be null) says
+// what stood in the way. What the audio libraries print while trying is not shown.
+bool PlatformAudioOpen(int channels, std::string* why = nullptr);
 void PlatformAudioClose();
 // A handle > 0 for the loaded sound, or 0 when it cannot be converted.
 int PlatformAudioLoad(const TPlatformPcm& pcm);

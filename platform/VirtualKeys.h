@@ -9,6 +9,7 @@ enum : int {
   VK_MENU = 18,  // Alt
   VK_PAUSE = 19,
   VK_ESCAPE = 27,
+  VK_SPACE = 32,  // brings the view back to the current person
   VK_PRIOR = 33,
   VK_NEXT = 34,
   VK_END = 35,

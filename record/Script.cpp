@@ -29,7 +29,7 @@ constexpr std::pair<std::string_view, int> KeyNames[] = {
     {"VK_F1", VK_F1},            {"VK_F2", VK_F2},            {"VK_F3", VK_F3},
     {"VK_CANCEL", 3},            {"VK_MBUTTON", 4},           {"VK_XBUTTON1", 5},
     {"VK_XBUTTON2", 6},          {"VK_F9", VK_F9},            {"VK_OEM_PLUS", VK_OEM_PLUS},
-    {"VK_OEM_MINUS", VK_OEM_MINUS},
+    {"VK_OEM_MINUS", VK_OEM_MINUS}, {"VK_SPACE", VK_SPACE},
 };
 // clang-format on
 

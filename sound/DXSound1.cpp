@@ -51,9 +51,32 @@ TPlatformPcm PcmOf(const std::vector<uint8_t>& data, const TWaveFormatEx& f) {
   return pcm;
 }
 
+TSoundVolume Volume;
+std::function<void(const TSoundVolume&)> VolumeListener;
+
 }  // namespace
 
-TDXSound::TDXSound() : FDeviceOpen(PlatformAudioOpen(MaxSlots)) {}
+const TSoundVolume& SoundVolume() { return Volume; }
+
+void SetSoundVolume(TSoundVolume volume) {
+  volume.Percent = std::clamp(volume.Percent, 0, 100);
+  if (volume == Volume) return;
+  Volume = volume;
+  if (VolumeListener) VolumeListener(Volume);
+}
+
+void SetSoundVolumeListener(std::function<void(const TSoundVolume&)> listener) { VolumeListener = std::move(listener); }
+
+void ResetSoundVolume() {
+  Volume = {};
+  VolumeListener = nullptr;
+}
+
+TDXSound::TDXSound() {
+  FGains.fill({255, 255});
+  FSent.fill({255, 255});  // a device opens unattenuated
+  FDeviceOpen = PlatformAudioOpen(MaxSlots, &FDeviceFailure);
+}
 
 TDXSound::~TDXSound() { Shutdown(); }
 
@@ -163,17 +186,37 @@ TDXSound::TGains TDXSound::PanGains(int pan) {
   return {attenuated, 255};
 }
 
+TDXSound::TGains TDXSound::AtVolume(TGains gains, const TSoundVolume& volume) {
+  const int percent = volume.Muted ? 0 : std::clamp(volume.Percent, 0, 100);
+  const auto scaled = [&](uint8_t gain) { return static_cast<uint8_t>((gain * percent + 50) / 100); };
+  return {scaled(gains.Left), scaled(gains.Right)};
+}
+
+void TDXSound::sendGains(int slot) {
+  const TGains gains = AtVolume(FGains[slot], SoundVolume());
+  FSent[slot] = gains;
+  PlatformAudioSetPanning(slot, gains.Left, gains.Right);
+}
+
 // The device's panning cannot fail, so there is no result to report.
 void TDXSound::SetPan(int slot, int pan) {
   if (!loaded(slot)) return;
   if (FPanWitness) FPanWitness(slot, pan);
-  const TGains gains = PanGains(pan);
-  PlatformAudioSetPanning(slot, gains.Left, gains.Right);
+  FGains[slot] = PanGains(pan);
+  sendGains(slot);
+}
+
+void TDXSound::ApplyVolume() {
+  for (int slot = 1; slot <= MaxSlots; ++slot) {
+    const TGains gains = AtVolume(FGains[slot], SoundVolume());
+    if (loaded(slot) && (gains.Left != FSent[slot].Left || gains.Right != FSent[slot].Right)) sendGains(slot);
+  }
 }
 
 void TDXSound::Play(int slot) {
   if (!loaded(slot)) return;
   Stop(slot);
+  ApplyVolume();  // the volume may have changed since the slot was last panned
   PlatformAudioPlay(slot, FBuffers[slot]);
 }
 

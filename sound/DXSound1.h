@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,21 @@ constexpr HRESULT DSERR_BUFFERLOST = static_cast<HRESULT>(0x88780096u);
 constexpr HRESULT DSERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x887800A0u);
 constexpr HRESULT DSERR_UNINITIALIZED = static_cast<HRESULT>(0x887800AAu);
 
+// How loud the player wants the sound: a share of full loudness in steps, and mute.
+struct TSoundVolume {
+  static constexpr int Step = 10;  // percent, one press of a volume key
+  int Percent = 100;               // 0..100
+  bool Muted = false;
+  bool operator==(const TSoundVolume&) const = default;
+};
+// The loudness every sound player of the program plays at. A program that keeps it across runs
+// sets it at start and learns of each change from the listener (one at a time; none: empty).
+const TSoundVolume& SoundVolume();
+void SetSoundVolume(TSoundVolume volume);  // the percent limited to 0..100
+void SetSoundVolumeListener(std::function<void(const TSoundVolume&)> listener);
+// Full loudness, not muted, no listener.
+void ResetSoundVolume();
+
 // The English text of a sound result code; "Unrecognized Error" for codes not in the table.
 std::string DSErrorString(HRESULT result);
 
@@ -48,8 +64,11 @@ class TDXSound {
   // Frees every slot and closes the device; afterwards the player is silent. Safe to repeat.
   void Shutdown();
 
-  // Whether an audio device is open (false: the silent player).
+  // Whether an audio device is open (false: the silent player), and if not, why not.
   bool HasDevice() const { return FDeviceOpen; }
+  const std::string& DeviceFailure() const { return FDeviceFailure; }
+  // Brings the sounds playing now to SoundVolume(); later plays take it by themselves.
+  void ApplyVolume();
 
   // Loads the embedded resource `name` of numeric type `resType`; the slot or -1.
   // Throws std::runtime_error for a missing resource, and when the device refuses the sound:
@@ -91,6 +110,8 @@ class TDXSound {
     uint8_t Right;
   };
   static TGains PanGains(int pan);
+  // The gains as heard at `volume`.
+  static TGains AtVolume(TGains gains, const TSoundVolume& volume);
 
   // Byte size of the slot's data block; 0 for a free or invalid slot.
   int WaveSize(int slot) const;
@@ -102,7 +123,12 @@ class TDXSound {
   int loadImage(const TWaveImage& image, const std::string& source);
   void freeSlot(int slot);
 
+  void sendGains(int slot);
+
   bool FDeviceOpen = false;                                  // audio device open; false: silent
+  std::string FDeviceFailure;                                // why no device opened
+  std::array<TGains, MaxSlots + 1> FGains{};                 // per slot: the pan's gains, at full volume
+  std::array<TGains, MaxSlots + 1> FSent{};                  // per slot: the gains the device has
   TPanWitness FPanWitness = nullptr;                         // told of every pan handed on
   std::array<std::vector<uint8_t>, MaxSlots + 1> FWaveData;  // per slot: PCM, index 0 unused
   std::array<int, MaxSlots + 1> FWaveSize{};                 // per slot: bytes of FWaveData

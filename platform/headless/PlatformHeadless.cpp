@@ -158,8 +158,9 @@ std::optional<TPlatformFileKept> PlatformFileWritten(const std::string&, Platfor
   return TPlatformFileKept{};
 }
 
-bool PlatformAudioOpen(int) {
+bool PlatformAudioOpen(int, std::string* why) {
   S().AudioOpen = S().AudioAvailable;
+  if (!S().AudioOpen && why) *why = "no audio device on this machine";
   return S().AudioOpen;
 }
 void PlatformAudioClose() {

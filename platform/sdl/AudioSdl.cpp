@@ -3,12 +3,17 @@
 // converted once to the output format when loaded.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
+#include "core/FileDescriptor.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -76,22 +81,51 @@ Uint8* Convert(const TPlatformPcm& pcm, int& outBytes) {
   return cvt.buf;
 }
 
+// While one lives, what is written to standard error goes nowhere: the sound servers and ALSA
+// tried on the way to a device print their own complaints there, several lines for one missing
+// card, and the program says in one line of its own what came of it.
+class TQuietErrors {
+ public:
+  TQuietErrors() : FSaved(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0)) {
+    const TFileDescriptor null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (!FSaved.IsOpen() || !null.IsOpen() || ::dup2(null.Get(), STDERR_FILENO) < 0) FQuiet = false;
+  }
+  ~TQuietErrors() {
+    if (FSaved.IsOpen() && FQuiet) ::dup2(FSaved.Get(), STDERR_FILENO);
+  }
+  TQuietErrors(const TQuietErrors&) = delete;
+  TQuietErrors& operator=(const TQuietErrors&) = delete;
+
+ private:
+  TFileDescriptor FSaved;
+  bool FQuiet = true;
+};
+
+bool Refuse(std::string* why, const std::string& what) {
+  if (why) *why = what;
+  return false;
+}
+
 }  // namespace
 
-bool PlatformAudioOpen(int channels) {
+bool PlatformAudioOpen(int channels, std::string* why) {
   PlatformAudioClose();
+  if (channels < 1) return Refuse(why, "no sound channels were asked for");
   // Audio brings SDL's event loop up, and with it SDL's signal handlers: the program has its own.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (channels < 1 || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   TAudioState& a = A();
+  std::fflush(stderr);
+  TQuietErrors quiet;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Refuse(why, std::string("no audio driver: ") + SDL_GetError());
   if (Mix_OpenAudio(OutputRate, AUDIO_S16LSB, OutputChannels, MixBufferFrames) != 0) {
+    const std::string error = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+    return Refuse(why, "the audio device did not open: " + error);
   }
   if (Mix_QuerySpec(&a.Rate, &a.Format, &a.Channels) == 0) {
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+    return Refuse(why, "the audio device gave no format");
   }
   Mix_AllocateChannels(channels + 1);
   a.Pans.assign(static_cast<size_t>(channels) + 1, TPanning{});

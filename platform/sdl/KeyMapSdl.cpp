@@ -42,6 +42,10 @@ int VirtualKeyFromScancode(SDL_Scancode scancode) {
     case SDL_SCANCODE_PAUSE: return VK_PAUSE;
     case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
     case SDL_SCANCODE_P: return 'P';
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_M: return 'M';
+    case SDL_SCANCODE_9: return '9';
+    case SDL_SCANCODE_0: return '0';
     default: break;
   }
   // "1".."6" on the main row: the virtual keys are their characters.

@@ -26,6 +26,7 @@ bool DialogsDisabled() {
 // Latches input and turns the events the main window handles into platform events.
 bool Translate(const SDL_Event& e, TPlatformEvent& out) {
   int vk = LatchInputEventSdl(e, S().Keys);
+  if (vk == 0) vk = S().Pads.Feed(e, S().Keys);
   if (vk != 0) {
     out = {TPlatformEventKind::KeyDown, vk};
     return true;
@@ -225,6 +226,8 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
     return TPlatformDisplayStep::Video;
   }
   S().VideoUp = true;
+  // A machine without controller support plays on the keyboard alone.
+  S().PadsUp = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   S().BackWidth = config.Width;
   S().BackHeight = config.Height;
   S().FullScreen = config.FullScreen;
@@ -288,7 +291,10 @@ void PlatformCloseDisplay() {
   if (S().Window) SDL_DestroyWindow(S().Window);
   S().Renderer = nullptr;
   S().Window = nullptr;
+  S().Pads.CloseAll(S().Keys);
   S().Keys.Clear();
+  if (S().PadsUp) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  S().PadsUp = false;
   if (S().VideoUp) {
     SDL_ShowCursor(SDL_ENABLE);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -9,6 +9,7 @@
 #include "platform/Letterbox.h"
 #include "platform/Platform.h"
 #include "platform/SharpScaler.h"
+#include "platform/sdl/PadSdl.h"
 
 struct TSdlState {
   SDL_Window* Window = nullptr;
@@ -36,6 +37,8 @@ struct TSdlState {
   TRect ConfinedTo;  // the pointer's rectangle in full screen; empty: free
   bool VideoUp = false;
   TInputLatch Keys;
+  TPadSdl Pads;         // game controllers, pressing keys in Keys
+  bool PadsUp = false;  // SDL's controller subsystem is running
 
   // Pace: the display's vertical sync when it is near the designed rate, else the pacer.
   bool DisplayPaced = false;

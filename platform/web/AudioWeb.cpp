@@ -12,7 +12,11 @@ void corvina_audio_stop(int channel);
 void corvina_audio_pan(int channel, int left, int right);
 }
 
-bool PlatformAudioOpen(int channels) { return channels >= 1 && corvina_audio_open(channels) != 0; }
+bool PlatformAudioOpen(int channels, std::string* why) {
+  if (channels >= 1 && corvina_audio_open(channels) != 0) return true;
+  if (why) *why = "the browser gave no audio context";
+  return false;
+}
 void PlatformAudioClose() { corvina_audio_close(); }
 
 int PlatformAudioLoad(const TPlatformPcm& pcm) {

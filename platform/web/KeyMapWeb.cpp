@@ -18,6 +18,7 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"PrintScreen", VK_SNAPSHOT}, {"F1", VK_F1},                {"F2", VK_F2},
     {"F3", VK_F3},                {"NumpadAdd", VK_ADD},        {"NumpadSubtract", VK_SUBTRACT},
     {"Equal", VK_OEM_PLUS},       {"Minus", VK_OEM_MINUS},      {"F9", VK_F9},
+    {"Space", VK_SPACE},
 };
 // clang-format on
 

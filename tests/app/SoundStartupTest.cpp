@@ -155,6 +155,48 @@ TEST_F(SoundStartup, WithoutAnAudioDeviceAMissingFootstepFileIsNoHindrance) {
   EXPECT_EQ(Run(), 0) << Errors;
   EXPECT_EQ(Frames, FrameLimit);
   EXPECT_TRUE(HeadlessAudioLog().empty());
+  EXPECT_TRUE(Errors.starts_with("corvina: no sound in this run: no audio device on this machine\n")) << Errors;
+}
+
+TEST_F(SoundStartup, TheVolumeKeysAndMuteReachEveryFootstepAreShownAndAreToldToTheirKeeper) {
+  CommandLine({"--sound"});
+  WalkDuringTheRun();
+  std::vector<TSoundVolume> told;
+  SetSoundVolumeListener([&](const TSoundVolume& v) { told.push_back(v); });
+  size_t quieter = 0, muted = 0;  // where the log stood at each change
+  std::vector<std::string> shown;
+  OnFrame = [&](int frame) {
+    if (frame == 2) HeadlessKeyDown(VK_PRIOR);
+    if (frame == 26) HeadlessKeyUp(VK_PRIOR);
+    if (frame == 8) {
+      quieter = HeadlessAudioLog().size();
+      HeadlessPushKeyDownEvent('9');
+      HeadlessPushKeyDownEvent('9');
+    }
+    if (frame == 14) {
+      muted = HeadlessAudioLog().size();
+      HeadlessPushKeyDownEvent('M');
+    }
+    if (frame == 9 || frame == 15) shown.push_back(Window.Notice().Text());
+  };
+  EXPECT_EQ(Run(), 0) << Errors;
+  constexpr int Expected[3] = {255, 204, 0};
+  std::vector<int> loudest[3];  // per stretch: the louder side of every pan the device got
+  const auto& log = HeadlessAudioLog();
+  for (size_t i = 0; i < log.size(); ++i) {
+    if (log[i].What == "pan") loudest[(i >= quieter) + (i >= muted)].push_back(std::max(log[i].Left, log[i].Right));
+  }
+  // Each key reaches the sound at once: the first 9 gives 90% before the second gives 80%.
+  ASSERT_FALSE(loudest[1].empty());
+  EXPECT_EQ(loudest[1].front(), 230);
+  loudest[1].erase(loudest[1].begin());
+  for (int stretch = 0; stretch < 3; ++stretch) {
+    ASSERT_GE(loudest[stretch].size(), 2u) << stretch;
+    for (int gain : loudest[stretch]) EXPECT_EQ(gain, Expected[stretch]) << stretch;
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"volume 80%", "sound muted"}));
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told.back(), (TSoundVolume{80, true}));
 }
 
 }  // namespace

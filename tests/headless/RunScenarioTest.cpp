@@ -92,6 +92,25 @@ TEST_F(RunnerScenario, InsertMakesTheNextPersonCurrent) {
 // With the free start camera on person 1 the view is (58, 46): person 1's selection box is
 // (311, 196)-(350, 256), person 3's (311, 224)-(350, 284), and the diamond of cell (52, 62)
 // is centred on (450, 194).
+TEST_F(RunnerScenario, SpaceBringsAViewScrolledAwayBackToTheCurrentPersonAndItFollowsAgain) {
+  // The pointer on the left edge scrolls the free camera away; back inside the picture, Space.
+  // Then person 2 becomes current: a following view goes with it. The view's cell lies at
+  // (+10, -16) from the cell the camera is on.
+  const auto f = Run("1 mouse 0 240\n31 mouse 320 240\n41 tap VK_SPACE\n51 tap VK_INSERT\n", 52);
+  const auto view = [&](int frame) { return std::pair{f[frame - 1]["view"][0].Int(), f[frame - 1]["view"][1].Int()}; };
+  const auto onPerson = [&](int frame, int id) {
+    const auto [x, y] = Cell(Person(f[frame - 1], id));
+    return std::pair{x + 10, y - 16};
+  };
+  EXPECT_EQ(view(1), onPerson(1, 1));
+  ASSERT_NE(view(40), onPerson(40, 1));
+  EXPECT_EQ(view(39), view(40)) << "a pointer resting inside the picture must not scroll";
+  EXPECT_TRUE(f[39]["camera"]["free"].Boolean);
+  EXPECT_FALSE(f[40]["camera"]["free"].Boolean);
+  EXPECT_EQ(view(41), onPerson(41, 1));
+  EXPECT_EQ(view(52), onPerson(52, 2));
+}
+
 TEST_F(RunnerScenario, ADraggedRectangleSelectsAndARightClickSendsThePersonAlongItsPath) {
   const auto f =
       Run("2 mouse 355 215\n"

@@ -36,7 +36,8 @@ TEST(ScriptParsing, KnowsTheGameKeysByName) {
   EXPECT_EQ(ParseKeyName("1"), '1');
   EXPECT_EQ(ParseKeyName("6"), '6');
   EXPECT_EQ(ParseKeyName("7"), 7);  // a bare number beyond the digit keys is a key code
-  EXPECT_EQ(ParseKeyName("VK_SPACE"), -1);
+  EXPECT_EQ(ParseKeyName("VK_SPACE"), VK_SPACE);
+  EXPECT_EQ(ParseKeyName("VK_TAB"), -1);
   EXPECT_EQ(ParseKeyName("0"), -1);
   EXPECT_EQ(ParseKeyName("256"), -1);
 }

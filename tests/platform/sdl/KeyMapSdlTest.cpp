@@ -60,11 +60,14 @@ TEST(KeyMapSdlTest, EitherControlKeyIsControl) {
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_RCTRL), VK_CONTROL);
 }
 
-TEST(KeyMapSdlTest, OnlyTheDigitsOneToSixOfTheMainRowAreMapped) {
+TEST(KeyMapSdlTest, OfTheMainRowOnlyTheDigitsOneToSixAndTheSoundKeysAreMapped) {
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_1), 49);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_6), 54);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_7), 0);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_0), 0);
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_9), '9');
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_0), '0');
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_M), 'M');
+  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_SPACE), VK_SPACE);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_A), 0);
   EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_F11), 0);
 }
