@@ -3,6 +3,7 @@
 #include "app/MainUtDX.h"
 #include "app/UserSettings.h"
 #include "core/Settings.h"
+#include "sound/DXSound1.h"
 
 namespace {
 
@@ -29,6 +30,17 @@ void TBasic::RememberWindowSize() {
   const TPlatformSize size = PlatformWindowedSize();
   if (size.Width > 0 && size.Height > 0 && !(size == FOpenedWindow))
     FUserSettings->SetWindowSize(size.Width, size.Height);
+}
+
+void TBasic::RememberSound() {
+  if (!FUserSettings) return;
+  const TUserChoices& chosen = FUserSettings->Choices();
+  SetSoundVolume({chosen.Volume, chosen.Mute});
+  if (FSound) FSound->ApplyVolume();
+  SetSoundVolumeListener([settings = FUserSettings](const TSoundVolume& volume) {
+    settings->SetVolume(volume.Percent);
+    settings->SetMute(volume.Muted);
+  });
 }
 
 void TBasic::ShowFirstHint() {

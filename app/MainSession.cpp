@@ -35,6 +35,7 @@ void TBasic::MapKept(const TPlatformFileKept& kept) {
 }
 
 void TBasic::StartSession() {
+  RememberSound();
   ShowFirstHint();
   if (!World) return;
   FKeeper.Kept(*World->FMap);

@@ -122,6 +122,8 @@ class TBasic : public TDisplay {
   // The window's size kept in the settings when the player changed it.
   void RememberWindowSize();
   // The key hint over the first start's picture, until it has been shown once in full.
+  // The remembered volume and mute applied, and every change the player makes remembered.
+  void RememberSound();
   void ShowFirstHint();
   void WatchHint();
   void Dispatch(const TPlatformEvent& event);

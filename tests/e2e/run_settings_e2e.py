@@ -82,14 +82,17 @@ def choices_survive_a_restart(xs, program, report):
         game.xs.xdo("key", "alt+Return")
         report.check("Alt+Enter makes a window", game.wait_full_screen(False), game.size())
         game.xs.xdo("key", "F3")
+        game.xs.xdo("key", "9")
+        game.xs.xdo("key", "m")
         game.xs.xdo("windowsize", game.wid, 900, 700)
         wait_for(lambda: game.size() != (640, 480), 10, "the window resized")
         resized = game.size()
     finally:
         status, said = game.end()
     kept = settings(home)
-    report.check("Alt+Enter, F3 and the window's size are in the file",
+    report.check("Alt+Enter, F3, the volume, mute and the window's size are in the file",
                  kept.get("fullscreen") == "no" and kept.get("overlay") == "no" and
+                 kept.get("volume") == "90" and kept.get("mute") == "yes" and
                  kept.get("window") == f"{resized[0]}x{resized[1]}", f"{kept}; status {status}; said {said[:300]!r}")
 
     game = Game(xs, program, home, "second")
