@@ -2,7 +2,10 @@
 # libpng and zlib come from scripts/web-libs.sh's prefix, built from the very sources the native
 # build links; the face is the one the page carries, so no fontconfig is asked; no SDL.
 set(CORVINA_WEB_LIBS "" CACHE PATH "Prefix of the WebAssembly libraries (scripts/web-libs.sh)")
-set(CORVINA_WEB_FACE /usr/share/fonts/truetype/nanum/NanumGothic.ttf CACHE FILEPATH "The face the page carries")
+set(CORVINA_WEB_FACE /usr/share/fonts/truetype/nanum/NanumGothic.ttf CACHE FILEPATH
+    "The face the page carries, cut down to what the game draws")
+set(CORVINA_WEB_FACE_LICENCE /usr/share/doc/fonts-nanum/copyright CACHE FILEPATH
+    "The face's Debian copyright file, whose OFL text goes beside it")
 set(CORVINA_MKASSETS "" CACHE FILEPATH "The asset generator built for this machine (it runs at build time)")
 foreach(lib freetype harfbuzz png16 z)
   if(NOT EXISTS ${CORVINA_WEB_LIBS}/lib/lib${lib}.a)
@@ -25,8 +28,8 @@ set(PNG_LIBRARY ${CORVINA_WEB_LIBS}/lib/libpng16.a CACHE FILEPATH "")
 set(PNG_PNG_INCLUDE_DIR ${CORVINA_WEB_LIBS}/include CACHE PATH "")
 set(ZLIB_LIBRARY ${CORVINA_WEB_LIBS}/lib/libz.a CACHE FILEPATH "")
 set(ZLIB_INCLUDE_DIR ${CORVINA_WEB_LIBS}/include CACHE PATH "")
-# Where the page's data puts the face (web/CMakeLists.txt packs it there).
-set(CORVINA_WEB_FACE_PATH /fonts/NanumGothic.ttf)
+# Where the page puts the face it fetched (web/index.html) before the program starts.
+set(CORVINA_WEB_FACE_PATH /fonts/corvina-face.ttf)
 add_library(PkgConfig::FONTCONFIG INTERFACE IMPORTED)
 target_compile_definitions(PkgConfig::FONTCONFIG INTERFACE CORVINA_FACE_FILE="${CORVINA_WEB_FACE_PATH}")
 

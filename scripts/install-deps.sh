@@ -5,6 +5,8 @@
 #                                       installed files (scripts/test.sh); the default
 #   scripts/install-deps.sh --e2e       also the X server tools of the end-to-end tests
 #   scripts/install-deps.sh --package   build the Debian package and check it (scripts/package.sh)
+#   scripts/install-deps.sh --web       also the browser build (scripts/web-build.sh): emscripten,
+#                                       fontTools to cut the page's face down, brotli to compress it
 # Several modes may be given together.
 set -euo pipefail
 
@@ -31,12 +33,15 @@ test_packages=(
   libgmock-dev
   libbenchmark-dev
   fonts-dejavu-core
+  python3-fonttools
+  brotli
   desktop-file-utils
   appstream
   man-db
 )
 e2e_packages=(xvfb xdotool x11-apps x11-utils imagemagick openbox)
 package_packages=(dpkg-dev lintian desktop-file-utils appstream man-db)
+web_packages=(emscripten node-acorn dpkg-dev python3 python3-fonttools brotli)
 
 packages=("${run_packages[@]}")
 (($# == 0)) && set -- --test
@@ -46,7 +51,8 @@ for mode in "$@"; do
     --test) packages+=("${test_packages[@]}") ;;
     --e2e) packages+=("${test_packages[@]}" "${e2e_packages[@]}") ;;
     --package) packages+=("${package_packages[@]}") ;;
-    *) echo "usage: $0 [--run | --test | --e2e | --package]..." >&2; exit 2 ;;
+    --web) packages+=("${web_packages[@]}") ;;
+    *) echo "usage: $0 [--run | --test | --e2e | --package | --web]..." >&2; exit 2 ;;
   esac
 done
 

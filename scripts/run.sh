@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Corvina and starts it in a window (pass --fullscreen for the shipped full-screen mode;
-# any other switches of the program may follow, see README).
+# any other switches of the program may follow, see docs/command-line.md).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" --run

@@ -1,26 +1,18 @@
 #!/usr/bin/env bash
-# Builds the game for the browser into build-web/: index.html, corvina.js, .wasm and .data (the
-# game), and corvina-replay.* (the page's replay mode). Installs what it needs: the native
-# build's packages (its asset generator runs at build time), Debian's emscripten with
-# node-acorn, and FreeType, HarfBuzz, zlib and libpng for WebAssembly built from Debian's
-# sources (cached in build-web/work/libs). Then: scripts/web-serve.sh.
+# Builds the game for the browser into build-web/: index.html, corvina.js and .wasm (the game),
+# corvina-replay.* (the page's replay mode), the face both draw with, cut down to what they draw
+# (corvina-face.ttf, its licence in OFL.txt), favicon.png, and compressed twins of them. Installs
+# what it needs (scripts/install-deps.sh --web): the native build's packages (its asset
+# generator runs at build time), Debian's emscripten with node-acorn, fontTools and brotli; and
+# builds FreeType, HarfBuzz, zlib and libpng for WebAssembly from Debian's sources (cached in
+# build-web/work/libs). Then: scripts/web-serve.sh.
 # Usage: scripts/web-build.sh [OUT]   (OUT defaults to build-web)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build-web}")
 work="$out/work"
 
-scripts/install-deps.sh
-web_packages=(emscripten node-acorn dpkg-dev)
-installed=$(dpkg-query -W -f='${Status}\n' "${web_packages[@]}" 2>/dev/null | grep -c "install ok installed" || true)
-if ((installed < ${#web_packages[@]})); then
-  echo "Installing: ${web_packages[*]}"
-  sudo_cmd=""
-  [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${web_packages[@]}" \
-    >/dev/null
-fi
+scripts/install-deps.sh --test --web
 source scripts/web-env.sh
 
 echo "== FreeType, HarfBuzz, zlib and libpng for WebAssembly"
@@ -37,7 +29,13 @@ emcmake cmake -S . -B "$work/wasm" -DCMAKE_BUILD_TYPE=Release -DCORVINA_TESTS=OF
   -DCORVINA_WEB_OUT="$out" >/dev/null
 cmake --build "$work/wasm" -j2 --target corvina-web corvina-replay
 
-page=("$out/index.html" "$out/corvina.js" "$out/corvina.wasm" "$out/corvina.data")
-bytes=$(cat "${page[@]}" | wc -c)
-gzipped=$(cat "${page[@]}" | gzip -9 | wc -c)
-echo "Page written to $out: $((bytes / 1024)) KiB to download ($((gzipped / 1024)) KiB compressed)"
+scripts/web-compress.sh "$out"
+page=(index.html corvina.js corvina.wasm corvina-face.ttf favicon.png)
+bytes=0 wire=0
+for f in "${page[@]}"; do
+  bytes=$((bytes + $(stat -c %s "$out/$f")))
+  twin="$out/$f"
+  for coding in br gz; do [[ -f "$out/$f.$coding" ]] && { twin="$out/$f.$coding"; break; }; done
+  wire=$((wire + $(stat -c %s "$twin")))
+done
+echo "Page written to $out: $((bytes / 1024)) KiB, $((wire / 1024)) KiB over the wire as scripts/web-serve.sh serves it"

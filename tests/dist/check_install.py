@@ -117,6 +117,8 @@ def check_metainfo(r, prefix, datadir, app_id):
             root.findtext("launchable") == "corvina.desktop")
     r.check("metadata: provides both programs",
             sorted(b.text for b in root.findall("provides/binary")) == ["corvina", "corvina-headless"])
+    r.check("metadata: the project's licence MIT, the metadata's CC0-1.0",
+            root.findtext("project_license") == "MIT" and root.findtext("metadata_license") == "CC0-1.0")
     image = root.findtext("screenshots/screenshot/image") or ""
     r.check("metadata: a screenshot", image.endswith("/screenshots/corvina-1.png"), image)
 
@@ -136,9 +138,25 @@ def check_manual_pages(r, prefix, mandir, bindir):
                     all(f".SH {s}" in text for s in ("OPTIONS", "KEYS", "FILES", "ENVIRONMENT", "EXIT STATUS")))
 
 
+def licence_matches(copyright_path):
+    """The copyright file's Expat stanza says, word for word, what the top LICENSE grants."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "LICENSE"), encoding="utf-8") as f:
+        grant = f.read().split("\n\n", 2)[2]
+    with open(copyright_path, encoding="utf-8") as f:
+        text = f.read()
+    if not text.startswith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"):
+        return False
+    stanza = text.split("\nLicense: Expat\n", 2)
+    if len(stanza) != 3 or "\nFiles: *\n" not in stanza[0]:
+        return False
+    body = "\n".join("" if line == " ." else line[1:] for line in stanza[2].splitlines())
+    return " ".join(body.split()) == " ".join(grant.split())
+
+
 def check_documents(r, prefix, docdir, version):
     copyright_path = os.path.join(prefix, docdir, "copyright")
-    r.check("copyright installed", os.path.isfile(copyright_path), copyright_path)
+    if r.check("copyright installed", os.path.isfile(copyright_path), copyright_path):
+        r.check("copyright: machine-readable, under the licence LICENSE holds", licence_matches(copyright_path))
     changelog = os.path.join(prefix, docdir, "changelog.gz")
     first = ""
     if os.path.isfile(changelog):

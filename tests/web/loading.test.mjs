@@ -2,11 +2,13 @@
 // expected, and a panel that says what went wrong, with a Reload button, for a file of the page
 // that cannot be downloaded, a crash inside the game and a browser without WebAssembly.
 import assert from 'node:assert/strict';
+import {spawn} from 'node:child_process';
 import fs from 'node:fs';
+import net from 'node:net';
 import path from 'node:path';
 import {test} from 'node:test';
 
-import {frames, openPage, pageDir, screenshot, untilFrame, useBrowser} from './page.mjs';
+import {frames, openPage, pageDir, screenshot, sourceDir, untilFrame, useBrowser} from './page.mjs';
 
 const env = useBrowser();
 
@@ -16,7 +18,7 @@ async function failure(page) {
 }
 
 test('loading shows the bytes loaded of the bytes expected', async t => {
-  const expected = ['corvina.js', 'corvina.wasm', 'corvina.data'].reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
+  const expected = ['corvina.js', 'corvina.wasm', 'corvina-face.ttf'].reduce((sum, f) => sum + fs.statSync(path.join(pageDir, f)).size, 0);
   // Slow enough to see the bar move: about three seconds for the page.
   env.server.bytesPerSecond = expected / 3;
   t.after(() => { env.server.bytesPerSecond = 0; });
@@ -36,7 +38,7 @@ test('loading shows the bytes loaded of the bytes expected', async t => {
   await page.close();
 });
 
-for (const file of ['corvina.js', 'corvina.wasm', 'corvina.data']) {
+for (const file of ['corvina.js', 'corvina.wasm', 'corvina-face.ttf']) {
   test(`a ${file} that cannot be downloaded is said so, with a way to try again`, async () => {
     const page = await openPage(env.browser, `${env.server.url}/`, {prepare: async p => {
       await p.setRequestInterception(true);
@@ -75,5 +77,48 @@ test('a browser without WebAssembly is told so', async () => {
     prepare: p => p.evaluateOnNewDocument(() => { delete window.WebAssembly; }),
   });
   assert.match(await failure(page), /WebAssembly/);
+  await page.close();
+});
+
+// As scripts/web-serve.sh serves it, everything the game page loads comes compressed: at most
+// 1.5 MB over the wire and 3 MB once decoded, the one face among it, and the tab has its icon.
+test('the game page served by web-serve.sh is a small download', async t => {
+  const port = await new Promise(resolve => {
+    const probe = net.createServer().listen(0, '127.0.0.1', () => {
+      const {port} = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+  const server = spawn(path.join(sourceDir, 'scripts/web-serve.sh'), [pageDir, String(port)], {stdio: ['ignore', 'pipe', 'inherit']});
+  t.after(() => server.kill());
+  // Listening once a connection is taken (the twins are made before the server starts).
+  for (let connected = false; !connected;) {
+    connected = await new Promise(resolve => {
+      const socket = net.connect(port, '127.0.0.1', () => { socket.end(); resolve(true); });
+      socket.on('error', () => setTimeout(resolve, 100, false));
+    });
+  }
+  const sizes = new Map();
+  const page = await openPage(env.browser, 'about:blank');
+  const network = await page.target().createCDPSession();
+  await network.send('Network.enable');
+  await network.send('Network.setCacheDisabled', {cacheDisabled: true});
+  const urls = new Map();
+  network.on('Network.responseReceived', e => urls.set(e.requestId, {url: e.response.url, coding: e.response.headers['content-encoding'] || e.response.headers['Content-Encoding']}));
+  network.on('Network.dataReceived', e => { const s = sizes.get(e.requestId) || {wire: 0, decoded: 0}; s.decoded += e.dataLength; sizes.set(e.requestId, s); });
+  network.on('Network.loadingFinished', e => { const s = sizes.get(e.requestId) || {wire: 0, decoded: 0}; s.wire = e.encodedDataLength; sizes.set(e.requestId, s); });
+  await page.goto(`http://127.0.0.1:${port}/`);
+  await untilFrame(page, 10);
+  const files = [...sizes].map(([id, s]) => ({...urls.get(id), ...s})).filter(f => /^https?:/.test(f.url || ''));
+  const wire = files.reduce((sum, f) => sum + f.wire, 0);
+  const decoded = files.reduce((sum, f) => sum + f.decoded, 0);
+  console.log(`the game page: ${wire} bytes over the wire, ${decoded} decoded: ${JSON.stringify(files)}`);
+  assert.ok(wire <= 1.5e6, `${wire} bytes over the wire`);
+  assert.ok(decoded <= 3e6, `${decoded} bytes decoded`);
+  for (const name of ['corvina.js', 'corvina.wasm', 'corvina-face.ttf']) {
+    assert.ok(files.some(f => f.url.endsWith(`/${name}`) && /^(br|gzip)$/.test(f.coding)), `${name} came compressed`);
+  }
+  const icon = await page.evaluate(() => fetch(document.querySelector('link[rel=icon]').href).then(r => [r.status, r.headers.get('Content-Type')]));
+  assert.deepEqual(icon, [200, 'image/png']);
   await page.close();
 });

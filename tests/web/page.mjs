@@ -17,7 +17,7 @@ const nodeModules = path.resolve(process.env.CORVINA_NODE_MODULES || path.join(p
 const puppeteer = createRequire(path.join(nodeModules, 'index.js'))('puppeteer-core');
 
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-               '.data': 'application/octet-stream', '.txt': 'text/plain'};
+               '.ttf': 'font/ttf', '.png': 'image/png', '.txt': 'text/plain'};
 
 // Texts a test serves at /fixture/NAME (a script, a recording), set before the page asks.
 export const fixtures = new Map();
