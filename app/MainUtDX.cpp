@@ -449,7 +449,8 @@ void TBasic::FinishSession() {
   if (!World) return;
   if (FRecorder && !EndRecording(*FRecorder, *World, FFramesRun)) Unkept(ExitRecordingIncomplete);
   if (FReplay) {
-    FReplayStatus = JudgeReplay(*FReplay, *World, FFramesRun, FBackBuffer ? PictureCrc(*FBackBuffer) : 0);
+    FReplayPicture = FBackBuffer ? PictureCrc(*FBackBuffer) : 0;
+    FReplayStatus = JudgeReplay(*FReplay, *World, FFramesRun, FReplayPicture, &FReplayVerdict);
     return;
   }
   // Without --map the end saves only what the player asked F2 to save and it could not.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/MainUtDX.h"
+#include "core/Settings.h"
 #include "game/World.h"
 #include "record/Recording.h"
 #include "util/Printable.h"
@@ -57,5 +58,20 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
     std::cout << "corvina: recording into " << PrintablePath(window.FRecorder->PartialPath()) << " until the game ends"
               << std::endl;
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplayRefusal(const std::string& file) {
+  std::string error;
+  const auto script = LoadScriptFile(file, &error);
+  if (!script) return error;
+  const TSettings settings = Settings;
+  const std::string mapFile = MapFileOverride;
+  const auto map = PrepareReplay(file, script->Recording, &error);
+  Settings = settings;
+  ApplyScreenSize();
+  MapFileOverride = mapFile;
+  if (!map) return error;
+  if (!script->Recording.End) return PrintablePath(file) + " has no end line: the recording did not end cleanly";
   return std::nullopt;
 }

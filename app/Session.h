@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "app/CommandLine.h"
 
@@ -13,3 +14,8 @@ class TBasic;
 // command line's), and gives `window` its map keeper, recorder or replay. Nothing when the
 // program may run; else its exit status (2), the reason written to `err`.
 std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std::ostream& err);
+
+// Why the recording in `file` cannot be replayed to a verdict here, as corvina-headless --verify
+// refuses it (not a recording, damaged, no end line, its map not at hand); nothing when it can.
+// The running program is left as it was: its switches and map are put back.
+std::optional<std::string> ReplayRefusal(const std::string& file);

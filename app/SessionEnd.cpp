@@ -32,9 +32,10 @@ int RescueEdits(const TSystem& world, const std::string& reason) {
   return ExitMapRescued;
 }
 
-int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture) {
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture, std::string* said) {
   int status = 0;
   const std::string verdict = replay.Verdict(world, frames, picture, status);
+  if (said) *said = verdict;
   (status != 0 ? std::cerr : std::cout) << "corvina: " << verdict << std::endl;
   return status;
 }

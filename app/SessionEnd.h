@@ -27,5 +27,5 @@ bool EndRecording(TRecorder& recorder, const TSystem& world, int frames);
 int RescueEdits(const TSystem& world, const std::string& reason);
 
 // Says how the replay ended, `picture` shown last; its exit status: 0 as recorded, 1 it differs,
-// 2 the recording has no end line to judge it by.
-int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture);
+// 2 the recording has no end line to judge it by. The words said also go to *said when given.
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture, std::string* said = nullptr);
