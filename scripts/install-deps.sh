@@ -5,6 +5,7 @@
 #                                       installed files (scripts/test.sh); the default
 #   scripts/install-deps.sh --e2e       also the X server tools of the end-to-end tests
 #   scripts/install-deps.sh --package   build the Debian package and check it (scripts/package.sh)
+#   scripts/install-deps.sh --web       the browsers the page's tests drive (tests/web/run.sh)
 # Several modes may be given together.
 set -euo pipefail
 
@@ -37,6 +38,8 @@ test_packages=(
 )
 e2e_packages=(xvfb xdotool x11-apps x11-utils imagemagick openbox)
 package_packages=(dpkg-dev lintian desktop-file-utils appstream man-db)
+# Chromium over the DevTools protocol, Firefox ESR over WebDriver BiDi.
+web_packages=(chromium firefox-esr)
 
 packages=("${run_packages[@]}")
 (($# == 0)) && set -- --test
@@ -46,7 +49,8 @@ for mode in "$@"; do
     --test) packages+=("${test_packages[@]}") ;;
     --e2e) packages+=("${test_packages[@]}" "${e2e_packages[@]}") ;;
     --package) packages+=("${package_packages[@]}") ;;
-    *) echo "usage: $0 [--run | --test | --e2e | --package]..." >&2; exit 2 ;;
+    --web) packages+=("${web_packages[@]}") ;;
+    *) echo "usage: $0 [--run | --test | --e2e | --package | --web]..." >&2; exit 2 ;;
   esac
 done
 
