@@ -56,6 +56,8 @@ void TBasic::FinishSession() {
                                              [this](std::string* reason) { return SaveMap(reason); });
   Unkept(verdict.Unkept);
   FReplayStatus = verdict.Replay;
+  FReplayVerdict = verdict.ReplaySaid;
+  FReplayPicture = picture;
 }
 
 void TBasic::ReplayKeyDown(int key) {

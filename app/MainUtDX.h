@@ -84,6 +84,9 @@ class TBasic : public TDisplay {
   const TNotice& Notice() const { return FNotice; }
 
   bool Closing() const { return FClosing; }
+  // After a replay's end: what it said (as corvina --replay prints it) and its last picture's CRC.
+  const std::string& ReplayVerdict() const { return FReplayVerdict; }
+  uint32_t ReplayPicture() const { return FReplayPicture; }
   bool GameStarted() const { return FGameStarted; }
 
   TActivation FPump;
@@ -142,6 +145,8 @@ class TBasic : public TDisplay {
   bool FDisplayOpen = false;
   bool FGameStarted = false;
   int FReplayStatus = 0;        // the replay's verdict: 0 as recorded, 1 differs, 2 not to be judged
+  std::string FReplayVerdict;
+  uint32_t FReplayPicture = 0;
   int FUnkept = 0;              // the highest status of ExitMapRescued…ExitEditsLost that applies
   TPlatformSize FOpenedWindow;  // the windowed size as the display opened
   bool FHintShown = false;

@@ -69,3 +69,18 @@ void StartRecording(TRecorder& recorder, const TSystem& world, uint32_t clock, i
   recorder.Start(CurrentSwitches(MapFileOverride), clock, MapCrc(*world.FMap), rateFrames,
                  fromFile ? std::span<const uint8_t>(cells, MapBytes) : std::span<const uint8_t>());
 }
+
+std::optional<std::string> ReplayRefusal(const std::string& file) {
+  std::string error;
+  const auto script = LoadScriptFile(file, &error);
+  if (!script) return error;
+  const TSettings settings = Settings;
+  const std::string mapFile = MapFileOverride;
+  const auto map = PrepareReplay(file, script->Recording, &error);
+  Settings = settings;
+  ApplyScreenSize();
+  MapFileOverride = mapFile;
+  if (!map) return error;
+  if (!script->Recording.End) return PrintablePath(file) + " has no end line: the recording did not end cleanly";
+  return std::nullopt;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "app/CommandLine.h"
 
@@ -20,3 +21,8 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
 // The recording's first lines once the game has started on `world`: the switches, the clock and
 // the map, and the map's cells themselves when they come from a file.
 void StartRecording(TRecorder& recorder, const TSystem& world, uint32_t clock, int rateFrames);
+
+// Why the recording in `file` cannot be replayed to a verdict here, as corvina-headless --verify
+// refuses it (not a recording, damaged, no end line, its map not at hand); nothing when it can.
+// The running program is left as it was: its switches and map are put back.
+std::optional<std::string> ReplayRefusal(const std::string& file);

@@ -34,9 +34,10 @@ int RescueEdits(const TSystem& world, const std::string& reason) {
   return ExitMapRescued;
 }
 
-int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture) {
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture, std::string* said) {
   int status = 0;
   const std::string verdict = replay.Verdict(world, frames, picture, status);
+  if (said) *said = verdict;
   if (status != 0) {
     LogWarning(verdict);
   } else {
@@ -51,7 +52,7 @@ TSessionVerdict EndSession(const TSystem& world, int frames, uint32_t picture, T
   TSessionVerdict verdict;
   if (recorder && !EndRecording(*recorder, world, frames)) verdict.Unkept = ExitRecordingIncomplete;
   if (replay) {
-    verdict.Replay = JudgeReplay(*replay, world, frames, picture);
+    verdict.Replay = JudgeReplay(*replay, world, frames, picture, &verdict.ReplaySaid);
     return verdict;
   }
   // Without --map the end saves only what the player asked F2 to save and it could not.

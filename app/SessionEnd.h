@@ -29,14 +29,15 @@ bool EndRecording(TRecorder& recorder, const TSystem& world, int frames);
 int RescueEdits(const TSystem& world, const std::string& reason);
 
 // Says how the replay ended, `picture` shown last; its exit status: 0 as recorded, 1 it differs,
-// 2 the recording has no end line to judge it by.
-int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture);
+// 2 the recording has no end line to judge it by. The words said also go to *said when given.
+int JudgeReplay(const TReplay& replay, const TSystem& world, int frames, uint32_t picture, std::string* said = nullptr);
 
 // What the end of a session calls for: the highest exit status of what it did not keep (0 when
 // it kept all), and the replay's verdict (JudgeReplay's; 0 without a replay).
 struct TSessionVerdict {
   int Unkept = 0;
   int Replay = 0;
+  std::string ReplaySaid;  // the replay's verdict in words
 };
 
 // At the end, while the world still stands, after `frames` frames with `picture` (PictureCrc)

@@ -19,6 +19,7 @@ constexpr std::string_view SwitchesPrefix = "# switches:";
 constexpr std::string_view StartPrefix = "# start ";
 constexpr std::string_view EndPrefix = "# end ";
 constexpr std::string_view MapDataPrefix = "# map-data ";
+constexpr std::string_view MadeByPrefix = "# made-by ";
 constexpr size_t MapDataLineChars = 76;
 constexpr char Base64Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -179,6 +180,8 @@ TRecording ReadRecording(std::string_view text) {
       started = true;
     } else if (line.starts_with(EndPrefix)) {
       error = r.End ? "a second end line" : ReadEnd(line.substr(EndPrefix.size()), r);
+    } else if (line.starts_with(MadeByPrefix)) {
+      r.MadeBy = std::string(line.substr(MadeByPrefix.size()));
     } else if (line.starts_with(MapDataPrefix)) {
       if (r.MapData.size() > MapBytes || !AddBase64(line.substr(MapDataPrefix.size()), r.MapData, group, digits)) {
         error = "the map kept in the recording is damaged";
@@ -248,6 +251,18 @@ void ApplyRecordedSwitches(const TRecordedSwitches& s) {
   ApplyScreenSize();
 }
 
+#ifndef CORVINA_VERSION
+#define CORVINA_VERSION "unknown"
+#endif
+
+std::string RecordingMaker() {
+#ifdef __EMSCRIPTEN__
+  return "corvina " CORVINA_VERSION " web";
+#else
+  return "corvina " CORVINA_VERSION " linux";
+#endif
+}
+
 std::string RecordingHeader(const TRecordedSwitches& s, uint32_t startClock, uint32_t startMap,
                             std::span<const uint8_t> mapData) {
   std::string switches;
@@ -265,6 +280,9 @@ std::string RecordingHeader(const TRecordedSwitches& s, uint32_t startClock, uin
   header += std::to_string(startClock);
   header += " map=";
   header += Hex8(startMap);
+  header += "\n";
+  header += MadeByPrefix;
+  header += RecordingMaker();
   header += "\n";
   const std::string data = Base64(mapData);
   for (size_t i = 0; i < data.size(); i += MapDataLineChars) {

@@ -4,6 +4,7 @@
 //   # corvina recording
 //   # switches: --high-res --map /home/me/maps/MAP.DAT
 //   # start clock=123456 map=1a2b3c4d
+//   # made-by corvina 0.1.0 linux
 //   # map-data AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA
 //   ...
 //   1 clock 123456
@@ -14,7 +15,8 @@
 // timing, overlay shown, map editing on, the map it carries); a map is last and runs to the line's
 // end. A map that came from a file is kept in the recording, base64 in the map-data lines, as
 // it was when the game started: the replay plays on that copy wherever it is run, whatever
-// became of the file. "pN=X,Y,D" is person N's cell and facing.
+// became of the file. "pN=X,Y,D" is person N's cell and facing. The made-by line names the build
+// and the platform that recorded it; recordings from before it was written still replay.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +67,7 @@ struct TRecording {
   uint32_t StartMap = 0;           // the map's CRC-32 when the game started
   std::vector<uint8_t> MapData;    // the map as it started, when kept; its CRC-32 is StartMap
   std::optional<TFinalState> End;  // nothing: the recording did not end cleanly
+  std::string MadeBy;              // "corvina 0.1.0 web", as written; empty in older recordings
   int EndLineNumber = 0;           // the end line's, when there is one
   std::string Error;               // empty, or "line N: ..." for a line that cannot be honoured
 };
@@ -84,6 +87,9 @@ int RecordingLength(const TRecording& recording, int lastEventFrame);
 TRecordedSwitches CurrentSwitches(const std::string& mapFile);
 // Sets Settings as the switches say (the map is the caller's).
 void ApplyRecordedSwitches(const TRecordedSwitches& switches);
+
+// The program and platform this build records as ("corvina 0.1.0 linux").
+std::string RecordingMaker();
 
 // The header lines, each ended by '\n'; `mapData` (the map's bytes at the start) kept when given.
 std::string RecordingHeader(const TRecordedSwitches& switches, uint32_t startClock, uint32_t startMap,

@@ -6,7 +6,8 @@
 #   scripts/install-deps.sh --e2e       also the X server tools of the end-to-end tests
 #   scripts/install-deps.sh --package   build the Debian package and check it (scripts/package.sh)
 #   scripts/install-deps.sh --web       also the browser build (scripts/web-build.sh): emscripten,
-#                                       fontTools to cut the page's face down, brotli to compress it
+#                                       fontTools to cut the page's face down, brotli to compress it,
+#                                       and the browsers the page's tests drive (tests/web/run.sh)
 # Several modes may be given together.
 set -euo pipefail
 
@@ -41,7 +42,8 @@ test_packages=(
 )
 e2e_packages=(xvfb xdotool x11-apps x11-utils imagemagick openbox)
 package_packages=(dpkg-dev lintian desktop-file-utils appstream man-db)
-web_packages=(emscripten node-acorn dpkg-dev python3 python3-fonttools brotli)
+# Chromium over the DevTools protocol, Firefox ESR over WebDriver BiDi.
+web_packages=(emscripten node-acorn dpkg-dev python3 python3-fonttools brotli chromium firefox-esr)
 
 packages=("${run_packages[@]}")
 (($# == 0)) && set -- --test

@@ -289,7 +289,8 @@ mergeInto(LibraryManager.library, {
     } catch (e) {
       return;
     }
-    var url = URL.createObjectURL(new Blob([bytes], {type: 'image/png'}));
+    var type = /\.png$/i.test(file) ? 'image/png' : 'application/octet-stream';
+    var url = URL.createObjectURL(new Blob([bytes], {type: type}));
     var link = document.createElement('a');
     link.href = url;
     link.download = file.substring(file.lastIndexOf('/') + 1);

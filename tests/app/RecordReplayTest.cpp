@@ -9,6 +9,8 @@
 
 #include "GameWindow.h"
 #include "app/Session.h"
+#include "core/Settings.h"
+#include "game/World.h"
 #include "headless/HeadlessRunner.h"
 #include "platform/GameInput.h"
 #include "platform/VirtualKeys.h"
@@ -168,6 +170,8 @@ TEST_F(RecordReplay, ARecordingCutAnywhereInItsLast200BytesIsRefusedNeverJudged)
     EXPECT_EQ(status, 2) << "cut at " << size << ": " << verdict;
     EXPECT_NE(verdict.find(cut.back() == '\n' ? "has no end line" : "is cut short"), std::string::npos)
         << "cut at " << size << ": " << verdict;
+    // The page asks before it replays, and refuses with the same words.
+    EXPECT_EQ(ReplayRefusal(Path.string()).value_or("(accepted)"), verdict) << "cut at " << size;
 
     // The program's own replay: refused before the window, or, cut between two lines, played
     // and then not judged.
@@ -187,4 +191,13 @@ TEST_F(RecordReplay, ARecordingCutAnywhereInItsLast200BytesIsRefusedNeverJudged)
       EXPECT_NE(Err.find("has no end line"), std::string::npos) << Out << Err;
     }
   }
+  // Asking leaves the game that asks as it was, though the recording wants another screen.
+  std::string otherScreen = recording.substr(0, recording.rfind("# end "));
+  otherScreen.insert(otherScreen.find("# switches:") + 11, " --high-res");
+  std::ofstream(Path, std::ios::trunc | std::ios::binary) << otherScreen;
+  MapFileOverride = "/kept/MAP.DAT";
+  Settings.HighRes = false;
+  EXPECT_NE(ReplayRefusal(Path.string()).value_or("").find("has no end line"), std::string::npos);
+  EXPECT_FALSE(Settings.HighRes);
+  EXPECT_EQ(MapFileOverride, "/kept/MAP.DAT");
 }

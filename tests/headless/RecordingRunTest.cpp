@@ -99,21 +99,21 @@ TEST_F(RecordingRun, RefusesWhatItCannotHonour) {
 // turn and ends at N: an end line past what the file holds is refused before a frame runs
 // (a file of 142 bytes claiming 100000000 frames would run for hours).
 TEST_F(RecordingRun, FramesTheFileCannotHoldAreRefusedNamingTheLine) {
-  const std::string head = RecordingHeader({}, 0, OwnMap);
+  const std::string head = RecordingHeader({}, 0, OwnMap);  // four lines, the made-by line last
   const std::string persons = " map=00000000 p1=0,0,0 p2=0,0,0 p3=0,0,0 p4=0,0,0\n";
   const std::string rec = Path.string() + ": ";
   THeadlessOptions verify;
   verify.Verify = true;
   const std::string huge = head + "1 clock 0\n# end frame=100000000" + persons;
   EXPECT_EQ(Prepared(huge, verify),
-            rec + "line 5: the end line says 100000000 frames, but the recording holds clock lines for 1");
+            rec + "line 6: the end line says 100000000 frames, but the recording holds clock lines for 1");
   EXPECT_EQ(Prepared(huge, {}), Prepared(huge, verify)) << "a replay without --verify runs as long";
   EXPECT_EQ(Prepared(head + "1 clock 0\n3 clock 32\n# end frame=3" + persons, verify),
-            rec + "line 5: frame 3's clock line follows frame 1's; a recording has one for every frame in turn");
+            rec + "line 6: frame 3's clock line follows frame 1's; a recording has one for every frame in turn");
   EXPECT_EQ(Prepared(head + "1 clock 0\n2 down VK_LEFT\n2 clock 16\n# end frame=2" + persons, verify),
-            rec + "line 5: an event of frame 2 before that frame's clock line");
+            rec + "line 6: an event of frame 2 before that frame's clock line");
   EXPECT_EQ(Prepared(head + "1 clock 0\n2 clock 16\n# end frame=1" + persons, verify),
-            rec + "line 6: the end line says 1 frames, but the recording holds clock lines for 2");
+            rec + "line 7: the end line says 1 frames, but the recording holds clock lines for 2");
   EXPECT_EQ(Prepared(head + "# end frame=0" + persons, verify), "runs") << "a recording of no frame";
   EXPECT_EQ(Prepared(head + "1 clock 0\n1 down VK_LEFT\n2 clock 16\n# end frame=2" + persons, verify), "runs");
   EXPECT_EQ(Prepared(head + "1 clock 0\n2 clock 16\n", {}), "runs") << "no end: the events say how long";

@@ -34,6 +34,16 @@ TEST(Recording, TheHeaderAndTheEndReadBackAsWritten) {
   EXPECT_EQ(r.MapData, map);
   ASSERT_TRUE(r.End);
   EXPECT_EQ(*r.End, end);
+  // The maker is said, and a recording from before it was is read the same without it.
+  EXPECT_EQ(r.MadeBy, RecordingMaker());
+  EXPECT_TRUE(RecordingMaker().starts_with("corvina ") && RecordingMaker().ends_with(" linux")) << RecordingMaker();
+  std::string older = text;
+  older.erase(older.find("# made-by"), older.find('\n', older.find("# made-by")) - older.find("# made-by") + 1);
+  const TRecording old = ReadRecording(older);
+  EXPECT_EQ(old.Error, "");
+  EXPECT_EQ(old.MadeBy, "");
+  EXPECT_EQ(old.MapData, map);
+  EXPECT_EQ(old.End, r.End);
 
   const TRecording plain = ReadRecording(RecordingHeader(TRecordedSwitches{}, 0, 7) + "1 clock 0\n");
   EXPECT_EQ(plain.Error, "");

@@ -67,9 +67,15 @@ export async function serve() {
   return served;
 }
 
-export async function launch() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'corvina-chromium-'));
-  const browser = await puppeteer.launch({
+// Debian's Chromium, or (`name` 'firefox') Firefox ESR driven over WebDriver BiDi.
+export async function launch(name = 'chromium') {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `corvina-${name}-`));
+  const browser = name === 'firefox' ? await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: true,
+    userDataDir: profile,
+  }) : await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     userDataDir: profile,
@@ -86,11 +92,11 @@ export async function launch() {
 }
 
 // The server and the browser for a test file's tests: env.server, env.browser.
-export function useBrowser() {
+export function useBrowser(name = 'chromium') {
   const env = {};
   before(async () => {
     env.server = await serve();
-    env.browser = await launch();
+    env.browser = await launch(name);
   });
   after(async () => {
     await env.browser?.close();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The browser tests: the page that scripts/web-build.sh wrote, in Debian's Chromium driven by
-# puppeteer-core (installed here, into the page's work folder). Screenshots go to
-# build-web/work/test-shots.
+# The browser tests: the page that scripts/web-build.sh wrote, in Debian's Chromium (and Firefox
+# ESR, over WebDriver BiDi) driven by puppeteer-core (installed here, into the page's work
+# folder). Screenshots go to build-web/work/test-shots.
 # Usage: tests/web/run.sh [PAGE_DIR]   (PAGE_DIR defaults to build-web)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,12 +10,8 @@ if [[ ! -f "$CORVINA_WEB_DIR/corvina.js" ]]; then
   echo "web tests: no page in $CORVINA_WEB_DIR: run scripts/web-build.sh first" >&2
   exit 1
 fi
-if ! dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed"; then
-  sudo_cmd=""
-  [[ $(id -u) -ne 0 ]] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends chromium >/dev/null
-fi
+# Chromium and Firefox ESR.
+"$here/../../scripts/install-deps.sh" --web
 node_dir="$CORVINA_WEB_DIR/work/node"
 if [[ ! -d "$node_dir/node_modules/puppeteer-core" ]]; then
   mkdir -p "$node_dir"
