@@ -257,6 +257,8 @@ void TBasic::RunFrame() {
   }
   if (FRecorder) FRecorder->BeforeFrame(FFramesRun, FInput, FRateFrames, Settings.ShowOverlay);
   FGameFrame();
+  // For timing the start from outside (bench/present/present_cpu.py).
+  if (FVerbose && FFramesRun == 1) std::fprintf(stderr, "corvina: first frame shown\n");
   if (FRecorder) FRecorder->AfterFrame(FInput, FRateFrames);
   if (CloseRequested || (FReplay && FFramesRun >= FReplay->Frames())) Close();
 }

@@ -6,13 +6,6 @@
 
 namespace {
 
-uint32_t Blend(uint32_t p, uint32_t q, uint32_t w) {
-  if (w == 0) return p;
-  const uint32_t rb = (((p & 0xFF00FFu) * (256 - w) + (q & 0xFF00FFu) * w) >> 8) & 0xFF00FFu;
-  const uint32_t g = (((p & 0x00FF00u) * (256 - w) + (q & 0x00FF00u) * w) >> 8) & 0x00FF00u;
-  return rb | g;
-}
-
 // 5- and 6-bit components widened to 8 bits by repeating their top bits, eight pixels at a
 // time in lanes the compiler maps to the registers it has.
 typedef uint16_t TSource8 __attribute__((vector_size(16)));
@@ -82,7 +75,13 @@ void TSharpScaler::Prepare(int srcWidth, int srcHeight, int destWidth, int destH
   FWhole = destWidth == srcWidth * factor && destHeight == srcHeight * factor ? factor : 0;
   FCols = Taps(srcWidth, destWidth, factor);
   FRows = Taps(srcHeight, destHeight, factor);
-  FWide.assign(static_cast<size_t>(srcWidth), 0);
+  FColA.clear();
+  FColW.clear();
+  for (const TTap& t : FCols) {
+    FColA.push_back(t.A);
+    FColW.push_back(t.W);
+  }
+  FWide.assign(static_cast<size_t>(srcWidth) + 1, 0);
   for (auto& line : FLine) line.assign(static_cast<size_t>(destWidth), 0);
   FLineRow[0] = FLineRow[1] = -1;
 }
@@ -93,10 +92,7 @@ const uint32_t* TSharpScaler::ScaledRow(const uint16_t* src, int srcPitch, bool 
   }
   WidenRow(src + static_cast<size_t>(row) * srcPitch, FWide.data(), FSrcWidth, rgb555);
   uint32_t* out = FLine[slot].data();
-  for (size_t x = 0; x < FCols.size(); ++x) {
-    const TTap& t = FCols[x];
-    out[x] = Blend(FWide[t.A], FWide[t.B], t.W);
-  }
+  FKernels->BlendColumns(FWide.data(), FColA.data(), FColW.data(), out, DestWidth());
   FLineRow[slot] = row;
   return out;
 }
@@ -119,7 +115,7 @@ void TSharpScaler::ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, ui
       continue;
     }
     WidenRow(in, FWide.data(), FSrcWidth, rgb555);
-    for (int x = 0; x < FSrcWidth; ++x) std::fill_n(out + static_cast<size_t>(x) * k, k, FWide[static_cast<size_t>(x)]);
+    FKernels->Repeat(FWide.data(), FSrcWidth, k, out);
     for (int i = 1; i < k; ++i)
       std::memcpy(out + static_cast<size_t>(i) * destPitch, out, DestWidth() * sizeof(uint32_t));
   }
@@ -136,13 +132,7 @@ void TSharpScaler::Scale(const uint16_t* src, int srcPitch, bool rgb555, uint32_
   }
   if (layout == TLayout::Xrgb) return;
   // The canvas wants the bytes R, G, B, A: red and blue change places, alpha full.
-  for (int y = 0; y < DestHeight(); ++y) {
-    uint32_t* row = dest + static_cast<size_t>(y) * destPitch;
-    for (int x = 0; x < DestWidth(); ++x) {
-      const uint32_t p = row[x];
-      row[x] = 0xFF000000u | (p & 0x00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
-    }
-  }
+  for (int y = 0; y < DestHeight(); ++y) FKernels->ToRgbaBytes(dest + static_cast<size_t>(y) * destPitch, DestWidth());
 }
 
 void TSharpScaler::ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
@@ -160,7 +150,7 @@ void TSharpScaler::ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555,
     if (t.W == 0) {
       std::copy(a, a + FCols.size(), out);
     } else {
-      for (size_t x = 0; x < FCols.size(); ++x) out[x] = Blend(a[x], b[x], t.W);
+      FKernels->BlendRows(a, b, t.W, out, DestWidth());
     }
   }
 }

@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "platform/ChangedRows.h"
+#include "platform/ScaleKernels.h"
 
 class TSharpScaler {
  public:
+  // The row loops: the widest the processor runs unless told otherwise (all draw alike).
+  explicit TSharpScaler(TScaleKernel kernel = FastestScaleKernel()) : FKernels(&ScaleKernelsOf(kernel)) {}
   // For a source of srcWidth x srcHeight drawn into destWidth x destHeight (all positive).
   void Prepare(int srcWidth, int srcHeight, int destWidth, int destHeight);
   // 16-bit source pixels (5-6-5, or 5-5-5 when rgb555) into 32-bit 0x00RRGGBB pixels; pitches in pixels.
@@ -45,12 +48,16 @@ class TSharpScaler {
   void ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
                      const TChangedRows* changed);
 
+  const TScaleKernels* FKernels;
   int FSrcWidth = 0;
   int FSrcHeight = 0;
   int FWhole = 0;  // the whole factor the destination is the source enlarged by; 0: none
   std::vector<TTap> FCols;
   std::vector<TTap> FRows;
-  std::vector<uint32_t> FWide;  // one source row in 32 bits
+  // FCols for the column loop: A, and B's weight (B is A + 1 wherever it weighs anything).
+  std::vector<int32_t> FColA;
+  std::vector<uint16_t> FColW;
+  std::vector<uint32_t> FWide;  // one source row in 32 bits, and a pixel past it
   std::vector<uint32_t> FLine[2];
   int FLineRow[2] = {-1, -1};
 };

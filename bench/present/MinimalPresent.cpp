@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     if (surface != nullptr) {
       SDL_BlitSurface(picture, nullptr, surface, nullptr);
       SDL_UpdateWindowSurface(window);
-      ++frames;
+      if (++frames == 1) std::fprintf(stderr, "minimal-present: first frame shown\n");
     }
     next += period;
     const int64_t now = NowNs();

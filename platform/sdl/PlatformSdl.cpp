@@ -252,11 +252,16 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   // presentation is paced by the clock.
   const bool vsync = config.FramesPerSecond == 60 && SdlRefreshNearPace(S().Window);
   using TPresenter = TPlatformDisplayConfig::TPresenter;
-  if (config.Presenter != TPresenter::Surface) {
+  // Without a GPU the window's own surface is chosen at once: a GPU renderer on a software
+  // rasterizer costs several times as much, and making one only to find that out is most of
+  // the start and of the memory.
+  const bool softwareOnly =
+      config.Presenter == TPresenter::Auto && SdlProbeGpu(S().Window) == TGpuVerdict::SoftwareOnly;
+  if (config.Presenter != TPresenter::Surface && !softwareOnly) {
     S().Renderer = SDL_CreateRenderer(S().Window, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (!S().Renderer) return Fail(TPlatformDisplayStep::Renderer, error);
   }
-  // A GPU renderer on a software rasterizer costs several times the window's own surface.
+  // The probe could not tell, and the renderer says it is one after all.
   if (S().Renderer && config.Presenter == TPresenter::Auto && SdlRendererIsSoftware(S().Renderer)) {
     SDL_DestroyRenderer(S().Renderer);
     S().Renderer = nullptr;

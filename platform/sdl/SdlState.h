@@ -58,6 +58,9 @@ void SdlReleasePresentation();
 void SdlStartPacing(int framesPerSecond, bool vsyncAsked);
 // Whether the display's refresh lies near the designed pace, so its vertical sync can pace.
 bool SdlRefreshNearPace(SDL_Window* window);
+// What can be told of the GPU before any renderer is made.
+enum class TGpuVerdict { SoftwareOnly, Unknown };
+TGpuVerdict SdlProbeGpu(SDL_Window* window);
 // Whether the renderer draws by software (SDL's own, or OpenGL on a software rasterizer).
 bool SdlRendererIsSoftware(SDL_Renderer* renderer);
 // Confines the pointer to the picture in full screen, frees it otherwise.

@@ -4,6 +4,7 @@ checked on screenshots, windowed and full screen. Exit 0 passed, 1 failed, 77 sk
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -102,6 +103,16 @@ def check_window_icon(run, report):
     said = (r.stdout or r.stderr).strip().splitlines()
     report.check("the window carries the program's 64 x 64 icon", "Icon (64 x 64)" in r.stdout,
                  said[0][:100] if said else "xprop said nothing")
+
+
+def check_no_opengl_loaded(run, report):
+    """The virtual X server offers no direct rendering, so OpenGL could only draw on the
+    processor: the window's own surface is chosen without OpenGL ever being loaded to ask."""
+    with open(f"/proc/{run.proc.pid}/maps") as f:
+        libraries = {line.split()[-1] for line in f if line.rstrip().endswith(".so") or ".so." in line}
+    gl = sorted(os.path.basename(path) for path in libraries
+                if re.search(r"lib(GL|EGL|GLX|GLdispatch|LLVM|gallium)\b|_dri\.so", os.path.basename(path)))
+    report.check("no OpenGL loaded without a GPU", not gl, ", ".join(gl) or "none")
 
 
 def check_picture_geometry(run, report, pic_scaled):
@@ -305,6 +316,7 @@ def main():
             run = Run(xs, mode, argv, cwd, args.out)
             if not fullscreen:
                 check_window_icon(run, report)
+                check_no_opengl_loaded(run, report)
             scenario(run, report, click)
         except Exception as e:  # a harness failure is a test failure with its reason
             report.check(f"{mode} run", False, f"{type(e).__name__}: {e}")
