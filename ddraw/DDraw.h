@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "gfx/blit/KeyPicture.h"
-#include "gfx/blit/PictureTable.h"
+#include "blit/KeyPicture.h"
+#include "blit/PictureTable.h"
 
 constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
 constexpr HRESULT DD_OK = 0;

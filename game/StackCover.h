@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "gfx/blit/PictureCut.h"
+#include "blit/PictureCut.h"
 
 class TSystem;
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/Types.h"
-#include "gfx/blit/PictureCut.h"
+#include "blit/PictureCut.h"
 
 class TTile {
  public:

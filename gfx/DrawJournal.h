@@ -21,7 +21,7 @@
 
 #include "core/Types.h"
 #include "ddraw/DDraw.h"
-#include "gfx/blit/PictureCut.h"
+#include "blit/PictureCut.h"
 
 class TDrawJournal {
  public:

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "gfx/blit/Attributes.h"
-#include "gfx/blit/PictureCut.h"
+#include "blit/Attributes.h"
+#include "blit/PictureCut.h"
 
 // The moves of one size.
 struct TPictureMoves {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "gfx/blit/Attributes.h"
-#include "gfx/blit/KeyPicture.h"
+#include "blit/Attributes.h"
+#include "blit/KeyPicture.h"
 
 class TPictureTable {
  public:
