@@ -14,7 +14,7 @@ class DisplayTest : public GfxTest {
   void SetUp() override {
     GfxTest::SetUp();
     for (int i = 1; i <= 2; ++i) {
-      TBmpSpec s;
+      TTestBitmap s;
       s.Width = 16;
       s.Height = 8;
       s.Colours = {0x000000, 0xFF8040, 0x20C0FF};
