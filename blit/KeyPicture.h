@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
-#include "core/Types.h"
 #include "blit/Attributes.h"
 #include "blit/PictureCut.h"
+#include "core/Types.h"
 
 // The moves of one size.
 struct TPictureMoves {

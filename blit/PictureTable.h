@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/Types.h"
 #include "blit/Attributes.h"
 #include "blit/KeyPicture.h"
+#include "core/Types.h"
 
 class TPictureTable {
  public:

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/Types.h"
 #include "blit/KeyPicture.h"
 #include "blit/PictureTable.h"
+#include "core/Types.h"
 
 constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
 constexpr HRESULT DD_OK = 0;

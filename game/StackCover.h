@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/Types.h"
 #include "blit/PictureCut.h"
+#include "core/Types.h"
 
 class TSystem;
 

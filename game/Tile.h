@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "core/Types.h"
 #include "blit/PictureCut.h"
+#include "core/Types.h"
 
 class TTile {
  public:
