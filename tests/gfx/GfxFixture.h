@@ -57,7 +57,7 @@ class GfxTest : public ::testing::Test {
   TDDSurface& Back() { return *display->FBackBuffer; }
   TDDSurface& Sheet(int i) { return *display->FSheets[i]; }
   static uint16_t At(const TDDSurface& s, int x, int y) { return s.Pixels()[y * (s.Pitch() / 2) + x]; }
-  static void Set(TDDSurface& s, int x, int y, uint16_t v) { s.Pixels()[y * (s.Pitch() / 2) + x] = v; }
+  static void Set(TDDSurface& s, int x, int y, uint16_t v) { s.WritePixels(y, y + 1)[y * (s.Pitch() / 2) + x] = v; }
   static void Fill(TDDSurface& s, TRect r, uint16_t v) {
     for (int y = r.Top; y < r.Bottom; ++y)
       for (int x = r.Left; x < r.Right; ++x) Set(s, x, y, v);
