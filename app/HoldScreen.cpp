@@ -93,7 +93,7 @@ void THoldScreen::Draw(TDisplay& display, THold hold) const {
   }
   TDDSurface& back = *display.FBackBuffer;
   const int pitch = back.Pitch() / 2;
-  uint16_t* pixels = back.Pixels();
+  uint16_t* pixels = back.WritePixels(0, FHeight);
   for (int y = 0; y < FHeight; ++y) {
     std::memcpy(pixels + static_cast<size_t>(y) * pitch, &FPixels[static_cast<size_t>(y) * FWidth], FWidth * 2u);
   }

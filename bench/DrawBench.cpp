@@ -77,7 +77,7 @@ struct TOurs {
     display.FBackBuffer = MakeBackBuffer(640, 480, PixelKind565);
     display.FSheets[1] = std::make_unique<TDDSurface>(640, 480, PixelKind565);
     const auto px = MakeSheetPixels();
-    std::memcpy(display.FSheets[1]->Pixels(), px.data(), px.size() * 2);
+    std::memcpy(display.FSheets[1]->WritePixels(0, 480), px.data(), px.size() * 2);
     display.FSheets[1]->SetColorKey(0, 0);
     display.FSheets[1]->PrepareKeyRuns();
     display.FPixelKind = PixelKind565;

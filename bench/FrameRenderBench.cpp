@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <functional>
-#include <utility>
 #include <vector>
 
 #include "bench/Alternation.h"
@@ -31,7 +30,7 @@ void BM_Frame(benchmark::State& state) {
     game.Step();
     rows += World->FRedrawChanged ? World->FJournal.DrawnRows() : ScreenHeight;
     ++n;
-    benchmark::DoNotOptimize(std::as_const(*game.display.FBackBuffer).Pixels());
+    benchmark::DoNotOptimize(game.display.FBackBuffer->Pixels());
   }
   state.counters["rows_drawn"] = rows / n;
 }

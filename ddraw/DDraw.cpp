@@ -15,37 +15,17 @@ uint64_t NextSerial() {
 
 }  // namespace
 
-size_t TDDSurface::StoragePixels(int width, int height, int pitchPixels, int guardPixels) {
-  const int guard = std::max(guardPixels, 0);
-  return guard + static_cast<size_t>(std::max(std::max(width, 0) + guard, pitchPixels)) * std::max(height, 0);
-}
-
 TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels,
                        std::shared_ptr<uint16_t[]> memory)
-    : FWidth(std::max(width, 0)),
-      FHeight(std::max(height, 0)),
-      FPixelKind(pixelKind),
-      FGuard(std::max(guardPixels, 0)),
-      FStride(std::max(FWidth + FGuard, pitchPixels)),
-      FStorage(StoragePixels(width, height, pitchPixels, guardPixels)),
-      FPixels(memory != nullptr ? std::move(memory)
-                                : std::shared_ptr<uint16_t[]>(std::make_unique<uint16_t[]>(FStorage))),
-      FSerial(NextSerial()),
-      FBandVersion(static_cast<size_t>((FHeight + RowBand - 1) / RowBand), FVersion) {}
-
-void TDDSurface::MarkRowsChanged(int from, int to) {
-  ++FVersion;
-  from = std::max(from, 0);
-  to = std::min(to, FHeight);
-  if (from >= to) return;
-  std::fill(FBandVersion.begin() + from / RowBand, FBandVersion.begin() + (to - 1) / RowBand + 1, FVersion);
-}
+    : FBuffer(width, height, pitchPixels, guardPixels, std::move(memory)),
+      FChanges(height, NextSerial()),
+      FPixelKind(pixelKind) {}
 
 void TDDSurface::LoseSurface() {
   FLost = true;
-  MarkChanged();
+  FChanges.MarkAll();
   // Lost video memory comes back with garbage; make that visible rather than silently kept.
-  std::fill_n(FPixels.get(), FStorage, uint16_t{0xA5A5});
+  std::fill_n(FBuffer.Storage(), FBuffer.StorageSize(), uint16_t{0xA5A5});
 }
 
 HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags, int rowsFrom, int rowsTo) {
@@ -58,10 +38,10 @@ HRESULT TDDSurface::Lock(DDSURFACEDESC* desc, uint32_t flags, int rowsFrom, int 
   FLockRowsFrom = rowsFrom;
   FLockRowsTo = rowsTo;
   if (FWriteLocked) MarkRowsChanged(rowsFrom, rowsTo);
-  desc->dwWidth = FWidth;
-  desc->dwHeight = FHeight;
+  desc->dwWidth = Width();
+  desc->dwHeight = Height();
   desc->lPitch = Pitch();
-  desc->lpSurface = Origin();
+  desc->lpSurface = FBuffer.Origin();
   return DD_OK;
 }
 
@@ -112,33 +92,15 @@ void FillPixels(uint16_t* d, size_t n, uint16_t colour) {
 
 }  // namespace
 
-void TDDSurface::PrepareKeyRuns() {
-  EnsureWholeRuns();
-  // Pictures known from before a reload are encoded again now, not in the middle of a frame.
-  FPictures.ForEach([&](const TRect& r, TKeyPicture& p) {
-    const int stride = p.MoveStride;
-    p.Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, p.Cut);
-    if (stride != 0) p.PrepareMoves(stride);
-    p.SourceVersion = FVersion;
-  });
-}
-
 const TKeyPicture* TDDSurface::KeyPicture(const TRect& r, int dstStride, const TPictureCut& cut) {
-  if (!FHasColorKey || !FUseRuns || dstStride <= 0) return nullptr;
-  if (r.Left >= r.Right || r.Top >= r.Bottom || !RectInside(r, TRect{0, 0, FWidth, FHeight})) return nullptr;
-  bool made = false;
-  TKeyPicture& p = FPictures.Obtain(r, cut.Id(), made);
-  if (made || p.SourceVersion != FVersion) {
-    p.Build(Origin(), FStride, r, FColorKeyLow, FColorKeyHigh, cut);
-    p.SourceVersion = FVersion;
-  }
-  p.PrepareMoves(dstStride);
-  return &p;
+  if (!FHasColorKey || !FKeyRuns.On() || dstStride <= 0) return nullptr;
+  if (r.Left >= r.Right || r.Top >= r.Bottom || !RectInside(r, TRect{0, 0, Width(), Height()})) return nullptr;
+  return &FKeyRuns.Picture(FBuffer, FKey, r, cut, dstStride, Version());
 }
 
 void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const {
   for (int row = r.Top; row < r.Bottom; ++row) {
-    const uint16_t* s = pixels + static_cast<size_t>(row) * FStride;
+    const uint16_t* s = pixels + static_cast<size_t>(row) * FBuffer.Stride();
     uint16_t* d = dst + static_cast<ptrdiff_t>(row - r.Top) * dstStride - r.Left;
     for (int col = r.Left; col < r.Right; ++col) {
       if (IsOpaque(s[col])) d[col] = s[col];
@@ -146,20 +108,14 @@ void TDDSurface::CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstSt
   }
 }
 
-void TDDSurface::EnsureWholeRuns() {
-  if (FWholeVersion == FVersion) return;
-  FWhole.Build(Origin(), FStride, TRect{0, 0, FWidth, FHeight}, FColorKeyLow, FColorKeyHigh);
-  FWholeVersion = FVersion;
-}
-
 void TDDSurface::CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r) {
-  if (!FUseRuns) {
-    CopyKeyedPlain(Origin(), dst, dstStride, r);
+  if (!FKeyRuns.On()) {
+    CopyKeyedPlain(FBuffer.Origin(), dst, dstStride, r);
     return;
   }
-  EnsureWholeRuns();
-  FWhole.PrepareMoves(dstStride);
-  CopyPart(FWhole, r, dst);
+  TKeyPicture& whole = FKeyRuns.Whole(FBuffer, FKey, Version());
+  whole.PrepareMoves(dstStride);
+  CopyPart(whole, r, dst);
 }
 
 void TDDSurface::CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom,
@@ -189,26 +145,28 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
   }
   const int w = r.Right - r.Left;
   const int h = r.Bottom - r.Top;
-  if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->FWidth || r.Bottom > src->FHeight || x < 0 ||
-      y < 0 || x > FWidth - w || y > FHeight - h) {
+  if (w <= 0 || h <= 0 || r.Left < 0 || r.Top < 0 || r.Right > src->Width() || r.Bottom > src->Height() || x < 0 ||
+      y < 0 || x > Width() - w || y > Height() - h) {
     return DDERR_INVALIDRECT;
   }
   MarkRowsChanged(y, y + h);
-  uint16_t* d = Origin() + static_cast<size_t>(y) * FStride + x;
+  const int stride = FBuffer.Stride();
+  uint16_t* d = FBuffer.At(x, y);
   if (srcColorKey && src->FHasColorKey && src != this) {
-    src->CopyKeyed(d, FStride, r, picture, LeftRoom(x), RightRoom(x + w), cut);
+    src->CopyKeyed(d, stride, r, picture, LeftRoom(x), RightRoom(x + w), cut);
     return DD_OK;
   }
   if (srcColorKey && src->FHasColorKey) {  // onto itself: rows may overlap, go through a copy
-    const std::vector<uint16_t> copy(FPixels.get(), FPixels.get() + FStorage);
-    EachCutPart(r, picture, cut, FStride,
-                [&](const TRect& part, ptrdiff_t at) { CopyKeyedPlain(copy.data() + FGuard, d + at, FStride, part); });
+    const std::vector<uint16_t> copy(FBuffer.Storage(), FBuffer.Storage() + FBuffer.StorageSize());
+    EachCutPart(r, picture, cut, stride, [&](const TRect& part, ptrdiff_t at) {
+      CopyKeyedPlain(copy.data() + FBuffer.Guard(), d + at, stride, part);
+    });
     return DD_OK;
   }
   for (int row = 0; row < h; ++row) {
     const int sr = (src == this && y > r.Top) ? h - 1 - row : row;  // overlap-safe order
-    const uint16_t* s = src->Origin() + static_cast<size_t>(r.Top + sr) * src->FStride + r.Left;
-    std::memmove(d + static_cast<ptrdiff_t>(sr) * FStride, s, static_cast<size_t>(w) * 2);
+    const uint16_t* s = src->FBuffer.At(r.Left, r.Top + sr);
+    std::memmove(d + static_cast<ptrdiff_t>(sr) * stride, s, static_cast<size_t>(w) * 2);
   }
   return DD_OK;
 }
@@ -216,20 +174,20 @@ HRESULT TDDSurface::BltFastCommon(int x, int y, TDDSurface* src, const TRect& r,
 HRESULT TDDSurface::BltFill(const TRect* dstRect, uint16_t colour) {
   if (FLocked || FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
-  TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
+  TRect r = dstRect ? *dstRect : TRect{0, 0, Width(), Height()};
   MarkRowsChanged(r.Top, r.Bottom);
   r.Left = std::max(r.Left, 0);
   r.Top = std::max(r.Top, 0);
-  r.Right = std::min(r.Right, FWidth);
-  r.Bottom = std::min(r.Bottom, FHeight);
+  r.Right = std::min(r.Right, Width());
+  r.Bottom = std::min(r.Bottom, Height());
   if (r.Left >= r.Right || r.Top >= r.Bottom) return DD_OK;
-  if (r.Left == 0 && r.Right == FStride) {  // whole rows without padding: one run of pixels
-    FillPixels(Origin() + static_cast<size_t>(r.Top) * FStride, static_cast<size_t>(FStride) * (r.Bottom - r.Top),
-               colour);
+  const int stride = FBuffer.Stride();
+  if (r.Left == 0 && r.Right == stride) {  // whole rows without padding: one run of pixels
+    FillPixels(FBuffer.At(0, r.Top), static_cast<size_t>(stride) * (r.Bottom - r.Top), colour);
     return DD_OK;
   }
   for (int y = r.Top; y < r.Bottom; ++y)
-    FillPixels(Origin() + static_cast<size_t>(y) * FStride + r.Left, static_cast<size_t>(r.Right - r.Left), colour);
+    FillPixels(FBuffer.At(r.Left, y), static_cast<size_t>(r.Right - r.Left), colour);
   return DD_OK;
 }
 
@@ -238,21 +196,22 @@ HRESULT TDDSurface::Blt(const TRect* dstRect, TDDSurface* src) {
   if (FLocked || FDCHeld || src->FLocked || src->FDCHeld) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   if (HRESULT hr = src->Gate(); hr != DD_OK) return hr;
-  const TRect r = dstRect ? *dstRect : TRect{0, 0, FWidth, FHeight};
+  const TRect r = dstRect ? *dstRect : TRect{0, 0, Width(), Height()};
   const int64_t w = static_cast<int64_t>(r.Right) - r.Left;
   const int64_t h = static_cast<int64_t>(r.Bottom) - r.Top;
-  if (w <= 0 || h <= 0 || src->FWidth <= 0 || src->FHeight <= 0) return DDERR_INVALIDRECT;
+  const int srcWidth = src->Width(), srcHeight = src->Height();
+  if (w <= 0 || h <= 0 || srcWidth <= 0 || srcHeight <= 0) return DDERR_INVALIDRECT;
   MarkRowsChanged(r.Top, r.Bottom);
-  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, FHeight); ++y) {
-    const int64_t sy = (y - static_cast<int64_t>(r.Top)) * src->FHeight / h;
-    const uint16_t* s = src->Origin() + static_cast<size_t>(sy) * src->FStride;
-    uint16_t* d = Origin() + static_cast<size_t>(y) * FStride;
-    const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, FWidth);
-    if (w == src->FWidth) {  // no scaling across: the row as it is (the windowed present)
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, Height()); ++y) {
+    const int64_t sy = (y - static_cast<int64_t>(r.Top)) * srcHeight / h;
+    const uint16_t* s = src->FBuffer.At(0, static_cast<int>(sy));
+    uint16_t* d = FBuffer.At(0, y);
+    const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, Width());
+    if (w == srcWidth) {  // no scaling across: the row as it is (the windowed present)
       if (x1 > x0) std::memcpy(d + x0, s + (x0 - r.Left), static_cast<size_t>(x1 - x0) * 2);
       continue;
     }
-    for (int x = x0; x < x1; ++x) d[x] = s[(x - static_cast<int64_t>(r.Left)) * src->FWidth / w];
+    for (int x = x0; x < x1; ++x) d[x] = s[(x - static_cast<int64_t>(r.Left)) * srcWidth / w];
   }
   return DD_OK;
 }
@@ -269,11 +228,11 @@ HRESULT TDDSurface::GetDC(TSurfaceDC** dc, bool callerMarksRows) {
   if (FLocked) return DDERR_SURFACEBUSY;
   if (HRESULT hr = Gate(); hr != DD_OK) return hr;
   if (callerMarksRows) {
-    ++FVersion;
+    FChanges.MarkUnplaced();
   } else {
-    MarkChanged();
+    FChanges.MarkAll();
   }
-  FDC = TSurfaceDC{Origin(), Pitch(), FWidth, FHeight, FPixelKind, RowsFrom(), RowsTo()};
+  FDC = TSurfaceDC{FBuffer.Origin(), Pitch(), Width(), Height(), FPixelKind, RowsFrom(), RowsTo()};
   FDCHeld = true;
   *dc = &FDC;
   return DD_OK;
@@ -297,9 +256,8 @@ HRESULT TDDSurface::Restore() {
 HRESULT TDDSurface::SetColorKey(uint16_t low, uint16_t high) {
   if (FLost) return DDERR_SURFACELOST;
   FHasColorKey = true;
-  FColorKeyLow = low;
-  FColorKeyHigh = std::max(low, high);
-  MarkChanged();
+  FKey = TKeyRange{low, std::max(low, high)};
+  FChanges.MarkAll();
   return DD_OK;
 }
 

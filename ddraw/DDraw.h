@@ -2,6 +2,8 @@
 // written for: 16-bit pixels with a pitch, Lock/Unlock, keyed BltFast, Blt (fill, copy),
 // Flip, GetDC/ReleaseDC, Restore, SetColorKey, GetPixelFormat. Tests can make a surface
 // busy for a number of calls or lost, so the retry and restore paths run for real.
+// A surface is its pixels (TPixelBuffer), what changed in them (TChangeTracker) and the
+// encodings for keyed copies (TKeyRunCache), behind the API's contract.
 #pragma once
 
 #include <algorithm>
@@ -11,9 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "blit/KeyPicture.h"
 #include "core/Types.h"
-#include "gfx/blit/KeyPicture.h"
-#include "gfx/blit/PictureTable.h"
+#include "ddraw/ChangeTracker.h"
+#include "ddraw/KeyRunCache.h"
+#include "ddraw/PixelBuffer.h"
 
 constexpr HRESULT MakeDDResult(uint32_t code) { return static_cast<HRESULT>(0x88760000u + code); }
 constexpr HRESULT DD_OK = 0;
@@ -79,10 +83,12 @@ class TDDSurface {
   TDDSurface(int width, int height, int pixelKind, int pitchPixels = 0, int guardPixels = 0,
              std::shared_ptr<uint16_t[]> memory = nullptr);
   // The pixels a surface of these measures keeps, guard and padding included.
-  static size_t StoragePixels(int width, int height, int pitchPixels = 0, int guardPixels = 0);
+  static size_t StoragePixels(int width, int height, int pitchPixels = 0, int guardPixels = 0) {
+    return TPixelBuffer::StoragePixels(width, height, pitchPixels, guardPixels);
+  }
 
-  int Width() const { return FWidth; }
-  int Height() const { return FHeight; }
+  int Width() const { return FBuffer.Width(); }
+  int Height() const { return FBuffer.Height(); }
   int PixelKind() const { return FPixelKind; }
 
   // Whole-surface lock. DDERR_SURFACEBUSY while a DC is held, DDERR_SURFACELOST when lost,
@@ -146,63 +152,52 @@ class TDDSurface {
   // Fail every Lock with this result (0: off), for locks that fail for good.
   void InjectLockFailure(HRESULT result) { FLockFailure = result; }
 
-  // Direct access for presentation, tests and loaders that own the surface. The writable
-  // form marks the contents changed: write before the next keyed copy from this surface.
-  uint16_t* Pixels() {
-    MarkChanged();
-    return Origin();
+  // Direct access for presentation, tests and loaders that own the surface, outside the
+  // API's locks. Reading marks nothing; a writer names the rows [fromRow, toRow) it changes,
+  // which are marked now: write before the next keyed copy from this surface.
+  const uint16_t* Pixels() const { return FBuffer.Origin(); }
+  uint16_t* WritePixels(int fromRow, int toRow) {
+    MarkRowsChanged(fromRow, toRow);
+    return FBuffer.Origin();
   }
-  // The same for a writer that changes rows [rowsFrom, rowsTo) only.
-  uint16_t* Pixels(int rowsFrom, int rowsTo) {
-    MarkRowsChanged(rowsFrom, rowsTo);
-    return Origin();
-  }
-  const uint16_t* Pixels() const { return Origin(); }
-  int Pitch() const { return FStride * 2; }  // bytes
-  uint16_t ColorKey() const { return FColorKeyLow; }
-  uint16_t ColorKeyHigh() const { return FColorKeyHigh; }
+  int Pitch() const { return FBuffer.Stride() * 2; }  // bytes
+  uint16_t ColorKey() const { return FKey.Low; }
+  uint16_t ColorKeyHigh() const { return FKey.High; }
   bool HasColorKey() const { return FHasColorKey; }
   // Whether a keyed copy from this surface draws pixel value p.
-  bool IsOpaque(uint16_t p) const { return !FHasColorKey || p < FColorKeyLow || p > FColorKeyHigh; }
+  bool IsOpaque(uint16_t p) const { return !FHasColorKey || p < FKey.Low || p > FKey.High; }
 
   // Builds the opaque-run encoding for keyed copies now, of the whole surface and of every
   // picture encoded before (loaders call it after filling or reloading a sheet); otherwise
   // the first keyed copy after a change builds what it needs.
-  void PrepareKeyRuns();
-  bool KeyRunsReady() const { return FWholeVersion == FVersion; }
-  // Counts changes of the contents: what was worked out from the pixels stays true while it
-  // is unchanged.
-  uint64_t Version() const { return FVersion; }
-  // Different for every surface the program made.
-  uint64_t Serial() const { return FSerial; }
-  // Rows are watched in bands of RowBand: whether a row of band b changed after version v
-  // (a lock for writing, a copy, a fill, a lost surface). What watches it remembers the
-  // version it last saw.
-  static constexpr int RowBand = 16;
-  int RowBands() const { return static_cast<int>(FBandVersion.size()); }
-  bool BandChangedSince(int band, uint64_t version) const { return FBandVersion[static_cast<size_t>(band)] > version; }
+  void PrepareKeyRuns() { FKeyRuns.EncodeAll(FBuffer, FKey, Version()); }
+  bool KeyRunsReady() const { return FKeyRuns.WholeReady(Version()); }
+  // What changed and where drawing may go (see TChangeTracker).
+  const TChangeTracker& Changes() const { return FChanges; }
+  uint64_t Version() const { return FChanges.Version(); }
+  uint64_t Serial() const { return FChanges.Serial(); }
+  static constexpr int RowBand = TChangeTracker::RowBand;
+  int RowBands() const { return FChanges.RowBands(); }
+  bool BandChangedSince(int band, uint64_t version) const { return FChanges.BandChangedSince(band, version); }
   // Rows [from, to) (clipped to the surface) changed outside the surface's own operations.
-  void MarkRowsChanged(int from, int to);
+  void MarkRowsChanged(int from, int to) { FChanges.MarkRows(from, to); }
   // Drawing keeps to rows [from, to) while the window is set: the drawing routines and the
   // device context clip to it (a lock still hands out every row). The whole surface again
   // after ClearRowWindow.
-  void SetRowWindow(int from, int to) {
-    FRowsFrom = from;
-    FRowsTo = to;
-  }
-  void ClearRowWindow() { SetRowWindow(0, INT_MAX); }
-  int RowsFrom() const { return std::clamp(FRowsFrom, 0, FHeight); }
-  int RowsTo() const { return std::clamp(FRowsTo, RowsFrom(), FHeight); }
+  void SetRowWindow(int from, int to) { FChanges.SetRowWindow(from, to); }
+  void ClearRowWindow() { FChanges.ClearRowWindow(); }
+  int RowsFrom() const { return FChanges.RowsFrom(); }
+  int RowsTo() const { return FChanges.RowsTo(); }
   // false: keyed copies from this surface test every pixel (the reference path), and
   // KeyPicture answers null.
-  void UseKeyRuns(bool on) { FUseRuns = on; }
+  void UseKeyRuns(bool on) { FKeyRuns.SetOn(on); }
   // The pre-encoded opaque runs of rectangle r of this colour-keyed surface, within the cut,
   // moves cut for a destination of dstStride pixels; encoded on first use and again after
   // every change. Null when r is empty or reaches past the surface, without a colour key, or
   // with the runs switched off. Valid until the next call or change: when too many pictures
   // are kept, all are forgotten and encoded again as they are asked for.
   const TKeyPicture* KeyPicture(const TRect& r, int dstStride, const TPictureCut& cut = NoCut);
-  size_t KeyPictureCount() const { return FPictures.Count(); }
+  size_t KeyPictureCount() const { return FKeyRuns.PictureCount(); }
 
  private:
   // Shared gate of every operation: injected faults, lost state.
@@ -214,81 +209,57 @@ class TDDSurface {
     }
     return FLost ? DDERR_SURFACELOST : DD_OK;
   }
-  // Every change of the contents makes the encodings stale.
-  void MarkChanged() { MarkRowsChanged(0, FHeight); }
   HRESULT BltFastCommon(int x, int y, TDDSurface* src, const TRect& r, bool srcColorKey, const TRect* picture,
                         const TPictureCut& cut);
   // The kept picture of r when it is encoded for the current contents and prepared for a
   // destination of dstStride pixels; null otherwise (KeyPicture then makes it ready).
-  const TKeyPicture* ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const;
+  CORVINA_INLINE const TKeyPicture* ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const {
+    return FHasColorKey ? FKeyRuns.Ready(r, cutId, dstStride, Version()) : nullptr;
+  }
   // Columns left of a copy starting at column x, and right of one ending before column end,
   // that may be overwritten: the guard's, at a side edge.
-  int LeftRoom(int x) const { return x == 0 ? FGuard : 0; }
-  int RightRoom(int end) const { return end == FWidth ? FGuard : 0; }
+  int LeftRoom(int x) const { return x == 0 ? FBuffer.Guard() : 0; }
+  int RightRoom(int end) const { return end == Width() ? FBuffer.Guard() : 0; }
   // Rectangle r of pixels (laid out as this surface's) to dst, testing every pixel.
   void CopyKeyedPlain(const uint16_t* pixels, uint16_t* dst, int dstStride, const TRect& r) const;
-  void EnsureWholeRuns();
   // leftRoom, rightRoom: columns left and right of the copy that may be overwritten.
   void CopyKeyed(uint16_t* dst, int dstStride, const TRect& r, const TRect* picture, int leftRoom, int rightRoom,
                  const TPictureCut& cut);
   // Rectangle r without a kept picture: through the whole surface's runs, or pixel by pixel
   // with the runs off.
   void CopyKeyedUnkept(uint16_t* dst, int dstStride, const TRect& r);
-  // Pixel (0, 0).
-  uint16_t* Origin() { return FPixels.get() + FGuard; }
-  const uint16_t* Origin() const { return FPixels.get() + FGuard; }
-  int FWidth;
-  int FHeight;
+  TPixelBuffer FBuffer;
+  TChangeTracker FChanges;
+  TKeyRunCache FKeyRuns;
   int FPixelKind;
-  int FGuard;       // slack pixels before the first row and at least as many right of each row
-  int FStride;      // pixels per row in FPixels
-  size_t FStorage;  // pixels in FPixels: FGuard pixels, then the rows
-  std::shared_ptr<uint16_t[]> FPixels;
   bool FLocked = false;
   bool FLost = false;
   bool FDCHeld = false;
   TSurfaceDC FDC;
   bool FHasColorKey = false;
-  uint16_t FColorKeyLow = 0;
-  uint16_t FColorKeyHigh = 0;
+  TKeyRange FKey;
   int FBusyCalls = 0;
   int FLoseEvery = 0;
   int FCallCount = 0;
   HRESULT FLockFailure = 0;
   bool FWriteLocked = false;  // the lock handed out may write: a change when it ends
-  uint64_t FVersion = 1;      // counts changes of the contents
-  uint64_t FSerial;
-  std::vector<uint64_t> FBandVersion;  // per band of rows, the version of its last change
-  int FLockRowsFrom = 0;               // the rows the lock handed out may change
+  int FLockRowsFrom = 0;      // the rows the lock handed out may change
   int FLockRowsTo = 0;
-  int FRowsFrom = 0;  // the row window
-  int FRowsTo = INT_MAX;
-  uint64_t FWholeVersion = 0;  // the version FWhole encodes
-  TKeyPicture FWhole;          // the whole surface, for copies of any rectangle
-  TPictureTable FPictures;
-  bool FUseRuns = true;
 };
-
-CORVINA_INLINE const TKeyPicture* TDDSurface::ReadyPicture(const TRect& r, uint32_t cutId, int dstStride) const {
-  if (!FHasColorKey || !FUseRuns) return nullptr;
-  const TKeyPicture* p = FPictures.Find(r, cutId);
-  return p == nullptr || p->SourceVersion != FVersion || p->MoveStride != dstStride ? nullptr : p;
-}
 
 template <class Op>
 CORVINA_INLINE bool TDDSurface::DrawReadyPicture(int x, int y, const TDDSurface& src, const TRect& r,
                                                  const TRect& picture, const Op& op, const TPictureCut& cut) {
   const int w = r.Right - r.Left, h = r.Bottom - r.Top;
-  if (&src == this || !Quiet() || !src.Quiet() || w <= 0 || h <= 0 || x < 0 || y < 0 || x > FWidth - w ||
-      y > FHeight - h || !RectInside(r, picture)) {
+  if (&src == this || !Quiet() || !src.Quiet() || w <= 0 || h <= 0 || x < 0 || y < 0 || x > Width() - w ||
+      y > Height() - h || !RectInside(r, picture)) {
     return false;
   }
   // A kept picture lies inside its surface, and so does r.
-  const TKeyPicture* p = src.ReadyPicture(picture, cut.Id(), FStride);
+  const TKeyPicture* p = src.ReadyPicture(picture, cut.Id(), FBuffer.Stride());
   if (p == nullptr) return false;
   MarkRowsChanged(y, y + h);
-  const TPicturePart part =
-      PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w), Origin() + static_cast<size_t>(y) * FStride + x);
+  const TPicturePart part = PicturePart(*p, r, picture, LeftRoom(x), RightRoom(x + w), FBuffer.At(x, y));
   DrawPicturePart(*p, part.Part.Left, part.Part.Top, part.Part.Right, part.Part.Bottom, part.Dst, op);
   return true;
 }

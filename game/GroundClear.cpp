@@ -52,7 +52,7 @@ void TGroundClear::Clear(TDDSurface& surface, const std::vector<TGroundRow>& row
   const auto before = [](size_t at) { return [at](const TSpan& s) { return s.At < at; }; };
   const auto first = std::partition_point(FSpans.begin(), FSpans.end(), before(from * stride));
   const auto end = std::partition_point(first, FSpans.end(), before(to * stride));
-  uint16_t* pixels = surface.Pixels(from, to);
+  uint16_t* pixels = surface.WritePixels(from, to);
   for (auto span = first; span != end; ++span) std::memset(pixels + span->At, 0, span->Pixels * 2);
 }
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "blit/PictureCut.h"
 #include "core/Types.h"
-#include "gfx/blit/PictureCut.h"
 
 class TSystem;
 

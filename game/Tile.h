@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "blit/PictureCut.h"
 #include "core/Types.h"
-#include "gfx/blit/PictureCut.h"
 
 class TTile {
  public:

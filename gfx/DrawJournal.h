@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
+#include "blit/PictureCut.h"
 #include "core/Types.h"
 #include "ddraw/DDraw.h"
-#include "gfx/blit/PictureCut.h"
 
 class TDrawJournal {
  public:

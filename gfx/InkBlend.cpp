@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "gfx/blit/Attributes.h"
+#include "blit/Attributes.h"
 
 namespace {
 

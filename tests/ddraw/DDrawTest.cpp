@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ddraw/DDraw.h"
@@ -33,7 +34,7 @@ TEST_F(SurfaceTest, APaddedPitchKeepsRowsApart) {
   EXPECT_EQ(desc.lPitch, 10);
   padded.Unlock();
   TDDSurface src(3, 2, PixelKind565);
-  std::fill(src.Pixels(), src.Pixels() + 6, uint16_t{7});
+  std::fill_n(src.WritePixels(0, src.Height()), 6, uint16_t{7});
   ASSERT_EQ(padded.BltFast(0, 0, &src, TRect{0, 0, 3, 2}, false), DD_OK);
   EXPECT_EQ(padded.Pixels()[5], 7);
   EXPECT_EQ(padded.Pixels()[3], 0);
@@ -99,7 +100,7 @@ TEST_F(SurfaceTest, BltFastRefusesRectanglesOutsideEitherSurface) {
 
 TEST_F(SurfaceTest, AColourKeyRangeSkipsEveryValueInIt) {
   TDDSurface src(4, 1, PixelKind565), dest(4, 1, PixelKind565);
-  for (int i = 0; i < 4; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
+  for (int i = 0; i < 4; ++i) src.WritePixels(0, src.Height())[i] = static_cast<uint16_t>(i + 1);
   src.SetColorKey(2, 3);
   ASSERT_EQ(dest.BltFast(0, 0, &src, TRect{0, 0, 4, 1}, true), DD_OK);
   EXPECT_EQ(dest.Pixels()[0], 1);
@@ -110,7 +111,7 @@ TEST_F(SurfaceTest, AColourKeyRangeSkipsEveryValueInIt) {
 
 TEST_F(SurfaceTest, BltOfTheSameWidthCopiesRowsAndKeepsToTheSurface) {
   TDDSurface src(8, 2, PixelKind565);
-  for (int i = 0; i < 16; ++i) src.Pixels()[i] = static_cast<uint16_t>(i + 1);
+  for (int i = 0; i < 16; ++i) src.WritePixels(0, src.Height())[i] = static_cast<uint16_t>(i + 1);
   const TRect to{-2, 1, 6, 5};  // two columns and one row past the edges, twice as high
   ASSERT_EQ(surface.Blt(&to, &src), DD_OK);
   EXPECT_EQ(surface.Pixels()[0 * 8 + 0], 0);
@@ -138,8 +139,8 @@ TEST_F(SurfaceTest, FillsOfEveryKindOfValueCoverExactlyTheRectangle) {
 
 TEST_F(SurfaceTest, BltStretchesTheWholeSourceNearestPixel) {
   TDDSurface src(2, 1, PixelKind565);
-  src.Pixels()[0] = 1;
-  src.Pixels()[1] = 2;
+  src.WritePixels(0, src.Height())[0] = 1;
+  src.WritePixels(0, src.Height())[1] = 2;
   ASSERT_EQ(surface.Blt(nullptr, &src), DD_OK);
   EXPECT_EQ(surface.Pixels()[3], 1);
   EXPECT_EQ(surface.Pixels()[4], 2);
@@ -182,7 +183,7 @@ class KeyRunsTest : public ::testing::Test {
   void SetUp() override {
     std::mt19937 rng(11);
     for (int i = 0; i < 200 * 100; ++i) {
-      sheet.Pixels()[i] = (rng() % 4 == 0) ? 0 : static_cast<uint16_t>(rng() | 1);
+      sheet.WritePixels(0, sheet.Height())[i] = (rng() % 4 == 0) ? 0 : static_cast<uint16_t>(rng() | 1);
     }
     sheet.SetColorKey(0, 0);
   }
@@ -215,12 +216,29 @@ TEST_F(KeyRunsTest, AWritableLockOrDeviceContextRebuildsTheRunsOnTheNextCopy) {
   ASSERT_EQ(sheet.GetDC(&dc), DD_OK);
   dc->Pixels[0] = 0;
   sheet.ReleaseDC(dc);
-  dest.Pixels()[0] = 0x1111;
+  dest.WritePixels(0, dest.Height())[0] = 0x1111;
   ASSERT_EQ(dest.BltFast(0, 0, &sheet, TRect{0, 0, 1, 1}, true), DD_OK);
   EXPECT_EQ(dest.Pixels()[0], 0x1111);
 }
 
 // A sheet with short runs in its upper half and long ones (past 16 pixels) in its lower half.
+
+// Reading the pixels changes nothing; a writer's rows, and only their band, count as changed.
+TEST_F(KeyRunsTest, ReadingPixelsMarksNothingAndAWriterMarksOnlyTheRowsItNames) {
+  sheet.PrepareKeyRuns();
+  const uint64_t seen = sheet.Version();
+  EXPECT_EQ(sheet.Pixels()[0], std::as_const(sheet).Pixels()[0]);
+  EXPECT_EQ(sheet.Version(), seen);
+  EXPECT_TRUE(sheet.KeyRunsReady());
+  sheet.WritePixels(20, 21)[20 * (sheet.Pitch() / 2)] = 0x4321;
+  EXPECT_FALSE(sheet.KeyRunsReady());
+  for (int band = 0; band < sheet.RowBands(); ++band) {
+    EXPECT_EQ(sheet.BandChangedSince(band, seen), band == 20 / TDDSurface::RowBand) << band;
+  }
+  TDDSurface dest(1, 1, PixelKind565);
+  ASSERT_EQ(dest.BltFast(0, 0, &sheet, TRect{0, 20, 1, 21}, true), DD_OK);
+  EXPECT_EQ(dest.Pixels()[0], 0x4321);
+}
 class PictureRunsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -228,7 +246,7 @@ class PictureRunsTest : public ::testing::Test {
     for (int y = 0; y < 100; ++y) {
       for (int x = 0; x < 200; ++x) {
         const bool hole = y < 50 ? rng() % 4 == 0 : rng() % 29 == 0;
-        sheet.Pixels()[y * 200 + x] = hole ? 0 : static_cast<uint16_t>(rng() | 1);
+        sheet.WritePixels(0, sheet.Height())[y * 200 + x] = hole ? 0 : static_cast<uint16_t>(rng() | 1);
       }
     }
     sheet.SetColorKey(0, 0);
@@ -303,7 +321,7 @@ TEST_F(PictureRunsTest, EachPictureIsEncodedOnceUntilTheSheetChanges) {
   EXPECT_EQ(sheet.KeyPicture(r, 640), first);
   EXPECT_EQ(sheet.KeyPictureCount(), 1u);
   TDDSurface dest(60, 35, PixelKind565);
-  sheet.Pixels()[60 * 200 + 10] = 0x1234;  // a write marks every encoding stale
+  sheet.WritePixels(60, 61)[60 * 200 + 10] = 0x1234;  // a write marks every encoding stale
   ASSERT_EQ(dest.BltFastPicture(0, 0, &sheet, r, r), DD_OK);
   EXPECT_EQ(dest.Pixels()[0], 0x1234);
   EXPECT_EQ(sheet.KeyPictureCount(), 1u);

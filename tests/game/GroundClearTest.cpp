@@ -44,7 +44,8 @@ TEST(GroundClear, ClearsWhatNoCoveringDiamondHoldsAndKeepsTheRest) {
     const int columns = 17;
     const auto view = View(49, {static_cast<int>(rng() % 120) - 60, static_cast<int>(rng() % 56) - 28}, rng,
                            round % 4 == 0 ? 0 : static_cast<int>(round % 4) * 3);
-    for (int y = 0; y < 600; ++y) std::fill_n(surface.Pixels() + y * (surface.Pitch() / 2), 800, Stale);
+    for (int y = 0; y < 600; ++y)
+      std::fill_n(surface.WritePixels(0, surface.Height()) + y * (surface.Pitch() / 2), 800, Stale);
     TGroundClear().Clear(surface, view, columns);
     const auto heldBy = [&](int x, int y, int reach) {
       const int top = view.front().Centre.Y;
@@ -84,7 +85,7 @@ TEST(GroundClear, AClearKeptFromFrameToFrameClearsAsAFreshOne) {
     const int width = frame % 8 < 4 ? 640 : 800, height = frame % 8 < 4 ? 480 : 600;
     TDDSurface fresh(width, height, PixelKind565, 0, 64), again(width, height, PixelKind565, 0, frame / 3 % 2 * 64);
     for (TDDSurface* s : {&fresh, &again}) {
-      for (int y = 0; y < height; ++y) std::fill_n(s->Pixels() + y * (s->Pitch() / 2), width, Stale);
+      for (int y = 0; y < height; ++y) std::fill_n(s->WritePixels(0, s->Height()) + y * (s->Pitch() / 2), width, Stale);
     }
     TGroundClear().Clear(fresh, view, 15);
     kept.Clear(again, view, 15);
@@ -101,12 +102,12 @@ TEST(GroundClear, RowsNotLaidAsTheViewOrABusySurfaceAreClearedWhole) {
   auto view = View(41, {0, 0}, rng, 0);
   view[7].Centre.Y += 1;
   TDDSurface surface(640, 480, PixelKind565);
-  std::fill_n(surface.Pixels(), 640 * 480, Stale);
+  std::fill_n(surface.WritePixels(0, surface.Height()), 640 * 480, Stale);
   TGroundClear().Clear(surface, view, 15);
   EXPECT_EQ(std::count(surface.Pixels(), surface.Pixels() + 640 * 480, Stale), 0);
 
   view[7].Centre.Y -= 1;
-  std::fill_n(surface.Pixels(), 640 * 480, Stale);
+  std::fill_n(surface.WritePixels(0, surface.Height()), 640 * 480, Stale);
   TSurfaceDC* dc = nullptr;
   ASSERT_EQ(surface.GetDC(&dc), DD_OK);
   TGroundClear().Clear(surface, view, 15);  // a held context: the whole clear, which waits on it

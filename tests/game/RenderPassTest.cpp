@@ -231,7 +231,7 @@ class RenderPixelsTest : public GameTest {
     for (int i = 1; i <= 2; ++i) {
       display->FSheets[i] = std::make_unique<TDDSurface>(640, 480, PixelKind565);
       display->FSheets[i]->SetColorKey(0, 0);
-      uint16_t* px = display->FSheets[i]->Pixels();
+      uint16_t* px = display->FSheets[i]->WritePixels(0, 480);
       std::fill(px, px + 640 * 480, static_cast<uint16_t>(0xF800));
     }
     display->FBackCanvas = std::make_unique<TDDCanvas>(display->FBackBuffer.get());

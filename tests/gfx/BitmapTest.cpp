@@ -8,8 +8,8 @@ namespace {
 
 class BitmapTest : public ::testing::Test {
  protected:
-  static TBmpSpec Sample8() {
-    TBmpSpec s;
+  static TTestBitmap Sample8() {
+    TTestBitmap s;
     s.Width = 3;
     s.Height = 2;
     s.Colours = {0x000000, 0xFF0000, 0x00FF00};
@@ -35,7 +35,7 @@ TEST_F(BitmapTest, EightBitFileAndResourceDecodeToTheSameTopDownIndices) {
 }
 
 TEST_F(BitmapTest, ANegativeHeightStoresTheTopRowFirst) {
-  TBmpSpec s = Sample8();
+  TTestBitmap s = Sample8();
   s.Height = -2;
   ASSERT_TRUE(Resource(MakeBmp(s, false))) << error;
   EXPECT_EQ(bitmap.Height, 2);
@@ -43,7 +43,7 @@ TEST_F(BitmapTest, ANegativeHeightStoresTheTopRowFirst) {
 }
 
 TEST_F(BitmapTest, FourBitRowsWithPaddingDecodeBothNibbles) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 5;
   s.Height = 2;
   s.Bits = 4;
@@ -54,7 +54,7 @@ TEST_F(BitmapTest, FourBitRowsWithPaddingDecodeBothNibbles) {
 }
 
 TEST_F(BitmapTest, TwentyFourBitPixelsComeOutAsRedGreenBlue) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 2;
   s.Height = 1;
   s.Bits = 24;
@@ -99,7 +99,7 @@ TEST_F(BitmapTest, AbsurdDimensionsAreRefusedBeforeAnyAllocation) {
 }
 
 TEST_F(BitmapTest, AnIndexPastTheColourTableIsRefused) {
-  TBmpSpec s = Sample8();
+  TTestBitmap s = Sample8();
   s.Pixels[4] = 9;
   EXPECT_FALSE(File(MakeBmp(s, true)));
   EXPECT_NE(error.find("index 9"), std::string::npos);

@@ -68,7 +68,7 @@ TEST_F(CanvasTest, WithoutAContextDrawingIsRefused) {
 }
 
 TEST_F(CanvasTest, TheClearBrushDrawsOnlyTheOutlineInThePenColour) {
-  std::fill(surface.Pixels(), surface.Pixels() + 200 * 60, uint16_t{0x0001});
+  std::fill_n(surface.WritePixels(0, surface.Height()), 200 * 60, uint16_t{0x0001});
   canvas.Pen.Color = RGB(0, 255, 100);
   canvas.Brush.Style = TBrushStyle::Clear;
   canvas.Rectangle(10, 10, 20, 15);
@@ -96,7 +96,7 @@ TEST_F(CanvasTest, TextIsTheSamePixelsEveryTimeAndClippedToTheSurface) {
   canvas.Release();
   const std::vector<uint16_t> first(surface.Pixels(), surface.Pixels() + 200 * 60);
   EXPECT_GT(Lit(surface), 20);
-  std::fill(surface.Pixels(), surface.Pixels() + 200 * 60, uint16_t{0});
+  std::fill_n(surface.WritePixels(0, surface.Height()), 200 * 60, uint16_t{0});
   canvas.TextOut(2, 2, "FPS : 60.00");
   canvas.TextOut(190, 50, "clipped at the corner");
   canvas.Release();

@@ -38,8 +38,8 @@ class LoaderTest : public GfxTest {
     SetResourceTableForTesting(table);
   }
   // A 2 x 1 picture of one colour at index 1 (index 0 at the left).
-  static TBmpSpec TwoPixels(uint32_t colour) {
-    TBmpSpec s;
+  static TTestBitmap TwoPixels(uint32_t colour) {
+    TTestBitmap s;
     s.Width = 2;
     s.Height = 1;
     s.Colours = {0x000000, colour};
@@ -101,7 +101,7 @@ TEST_F(LoaderTest, AColourTooDarkForTheFormatStaysOpaque) {
 }
 
 TEST_F(LoaderTest, TwentyFourBitBlackIsTransparentAndOtherColoursConvert) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 3;
   s.Height = 1;
   s.Bits = 24;
@@ -138,7 +138,7 @@ TEST_F(LoaderTest, ARefusedFileIsReportedOnceAndTreatedAsNotFound) {
 }
 
 TEST_F(LoaderTest, PaletteComesFromAWholeTableOfTheSheet) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 1;
   s.Height = 1;
   for (uint32_t i = 0; i < 256; ++i) s.Colours.push_back((i << 16) | ((255 - i) << 8) | 7 | 0x5A000000u);
@@ -152,7 +152,7 @@ TEST_F(LoaderTest, PaletteComesFromAWholeTableOfTheSheet) {
 }
 
 TEST_F(LoaderTest, ASixteenColourResourceLeavesTheRestOnTheRamp) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 1;
   s.Height = 1;
   s.Bits = 4;
@@ -167,7 +167,7 @@ TEST_F(LoaderTest, ASixteenColourResourceLeavesTheRestOnTheRamp) {
 }
 
 TEST_F(LoaderTest, ATwentyFourBitResourceGivesThePureRamp) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 1;
   s.Height = 1;
   s.Bits = 24;
@@ -183,7 +183,7 @@ TEST_F(LoaderTest, ATwentyFourBitResourceGivesThePureRamp) {
 }
 
 TEST_F(LoaderTest, APaletteFileSwapsTheTableAndKeepsTheFourthByte) {
-  TBmpSpec s;
+  TTestBitmap s;
   s.Width = 1;
   s.Height = 1;
   s.Colours = {0x11223344u | 0x99000000u, 0x00AABBCC};

@@ -14,7 +14,7 @@ class DisplayTest : public GfxTest {
   void SetUp() override {
     GfxTest::SetUp();
     for (int i = 1; i <= 2; ++i) {
-      TBmpSpec s;
+      TTestBitmap s;
       s.Width = 16;
       s.Height = 8;
       s.Colours = {0x000000, 0xFF8040, 0x20C0FF};
@@ -165,7 +165,7 @@ TEST_F(DisplayTest, TheBackBufferIsPresentedFromThePlatformsFrameMemoryWithoutAC
   const TDDSurface& back = Back();
   for (int y = 0; y < 480; ++y)
     std::copy_n(back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2), 640,
-                own.Pixels() + static_cast<size_t>(y) * (own.Pitch() / 2));
+                own.WritePixels(0, own.Height()) + static_cast<size_t>(y) * (own.Pitch() / 2));
   PlatformPresent(own.Pixels(), own.Pitch(), 640, 480, false);
   EXPECT_EQ(HeadlessLastFrame().Pixels, shown);
 

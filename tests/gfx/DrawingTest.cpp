@@ -193,10 +193,11 @@ using TSheetCall = std::tuple<int, int, TRect, bool>;
 
 // Upper half: short runs between many holes; lower half: runs mostly longer than 16 pixels.
 void FillWithRuns(TDDSurface& sheet, std::mt19937& rng) {
+  uint16_t* pixels = sheet.WritePixels(0, sheet.Height());
   for (int y = 0; y < sheet.Height(); ++y)
     for (int x = 0; x < sheet.Width(); ++x) {
       const bool hole = y < sheet.Height() / 2 ? rng() % 3 == 0 : rng() % 23 == 0;
-      sheet.Pixels()[y * (sheet.Pitch() / 2) + x] = hole ? 0 : static_cast<uint16_t>(rng());
+      pixels[y * (sheet.Pitch() / 2) + x] = hole ? 0 : static_cast<uint16_t>(rng());
     }
 }
 

@@ -57,7 +57,7 @@ class GfxTest : public ::testing::Test {
   TDDSurface& Back() { return *display->FBackBuffer; }
   TDDSurface& Sheet(int i) { return *display->FSheets[i]; }
   static uint16_t At(const TDDSurface& s, int x, int y) { return s.Pixels()[y * (s.Pitch() / 2) + x]; }
-  static void Set(TDDSurface& s, int x, int y, uint16_t v) { s.Pixels()[y * (s.Pitch() / 2) + x] = v; }
+  static void Set(TDDSurface& s, int x, int y, uint16_t v) { s.WritePixels(y, y + 1)[y * (s.Pitch() / 2) + x] = v; }
   static void Fill(TDDSurface& s, TRect r, uint16_t v) {
     for (int y = r.Top; y < r.Bottom; ++y)
       for (int x = r.Left; x < r.Right; ++x) Set(s, x, y, v);
@@ -85,7 +85,7 @@ class GfxTest : public ::testing::Test {
 };
 
 // An uncompressed BMP in memory: 4 or 8 bits with a colour table, or 24 bits.
-struct TBmpSpec {
+struct TTestBitmap {
   int Width = 4;
   int Height = 3;  // negative: top row first
   int Bits = 8;
@@ -99,7 +99,7 @@ inline void PutLe(std::vector<uint8_t>& out, size_t at, uint32_t v, int bytes) {
 }
 
 // Without the 14-byte file header (the resource form) unless withFileHeader.
-inline std::vector<uint8_t> MakeBmp(const TBmpSpec& s, bool withFileHeader) {
+inline std::vector<uint8_t> MakeBmp(const TTestBitmap& s, bool withFileHeader) {
   const int h = s.Height < 0 ? -s.Height : s.Height;
   const size_t stride = ((static_cast<size_t>(s.Width) * s.Bits + 31) / 32) * 4;
   const size_t head = withFileHeader ? 14 : 0;

@@ -74,7 +74,7 @@ TEST(HiddenRows, TheClearUnderCoveredGroundLeavesNoStalePixelFromAnyView) {
   ForEachRoughView(3, {60, 28}, [&](int view, bool highRes) {
     TDDSurface& back = *Display->FBackBuffer;
     const auto drawnOver = [&](uint16_t stale) {
-      std::fill_n(back.Pixels() - BackBufferGuard,
+      std::fill_n(back.WritePixels(0, back.Height()) - BackBufferGuard,
                   TDDSurface::StoragePixels(back.Width(), back.Height(), 0, BackBufferGuard), stale);
       World->DrawWorld();
       return VisiblePixels(back);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "gfx/blit/KeyPicture.h"
+#include "blit/KeyPicture.h"
 
 // A cut of a picture h rows high and w wide: spans that may be empty, reach past either side or
 // be given the wrong way round, and sometimes fewer rows than the picture has.

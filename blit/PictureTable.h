@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "blit/Attributes.h"
+#include "blit/KeyPicture.h"
 #include "core/Types.h"
-#include "gfx/blit/Attributes.h"
-#include "gfx/blit/KeyPicture.h"
 
 class TPictureTable {
  public:

@@ -1,4 +1,4 @@
-#include "gfx/blit/PictureTable.h"
+#include "blit/PictureTable.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "gfx/blit/PictureCut.h"
+#include "blit/PictureCut.h"
 
 #include <atomic>
 #include <utility>

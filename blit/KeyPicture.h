@@ -12,9 +12,9 @@
 #include <cstring>
 #include <vector>
 
+#include "blit/Attributes.h"
+#include "blit/PictureCut.h"
 #include "core/Types.h"
-#include "gfx/blit/Attributes.h"
-#include "gfx/blit/PictureCut.h"
 
 // The moves of one size.
 struct TPictureMoves {

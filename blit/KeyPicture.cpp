@@ -1,5 +1,5 @@
 // Encoding a keyed picture into its moves and runs.
-#include "gfx/blit/KeyPicture.h"
+#include "blit/KeyPicture.h"
 
 void TKeyPicture::Build(const uint16_t* src, int stride, const TRect& r, uint16_t keyLow, uint16_t keyHigh,
                         const TPictureCut& cut) {

@@ -1,0 +1,56 @@
+// What changed in a surface's pixels, and where drawing may go. Every change counts up a
+// version; rows are watched in bands of RowBand, each remembering the version of its last
+// change, so a watcher that keeps the version it last saw learns which bands to look at again.
+// The row window limits where drawing routines and device contexts draw.
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+class TChangeTracker {
+ public:
+  static constexpr int RowBand = 16;
+
+  explicit TChangeTracker(int height, uint64_t serial)
+      : FHeight(std::max(height, 0)),
+        FSerial(serial),
+        FBandVersion(static_cast<size_t>((FHeight + RowBand - 1) / RowBand), FVersion) {}
+
+  // Counts changes of the contents: what was worked out from the pixels stays true while it is
+  // unchanged.
+  uint64_t Version() const { return FVersion; }
+  // Different for every surface the program made.
+  uint64_t Serial() const { return FSerial; }
+  int RowBands() const { return static_cast<int>(FBandVersion.size()); }
+  bool BandChangedSince(int band, uint64_t version) const { return FBandVersion[static_cast<size_t>(band)] > version; }
+
+  // Rows [from, to) (clipped to the surface) changed.
+  void MarkRows(int from, int to) {
+    ++FVersion;
+    from = std::max(from, 0);
+    to = std::min(to, FHeight);
+    if (from >= to) return;
+    std::fill(FBandVersion.begin() + from / RowBand, FBandVersion.begin() + (to - 1) / RowBand + 1, FVersion);
+  }
+  void MarkAll() { MarkRows(0, FHeight); }
+  // A change whose rows are marked by whoever makes it, one by one.
+  void MarkUnplaced() { ++FVersion; }
+
+  void SetRowWindow(int from, int to) {
+    FRowsFrom = from;
+    FRowsTo = to;
+  }
+  void ClearRowWindow() { SetRowWindow(0, INT_MAX); }
+  int RowsFrom() const { return std::clamp(FRowsFrom, 0, FHeight); }
+  int RowsTo() const { return std::clamp(FRowsTo, RowsFrom(), FHeight); }
+
+ private:
+  int FHeight;
+  uint64_t FVersion = 1;
+  uint64_t FSerial;
+  std::vector<uint64_t> FBandVersion;  // per band of rows, the version of its last change
+  int FRowsFrom = 0;
+  int FRowsTo = INT_MAX;
+};
