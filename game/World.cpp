@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "game/FrameTiming.h"
 #include "game/Random.h"
+#include "gfx/Display.h"
 #include "platform/GameInput.h"
 #include "res/Resources.h"
 #include "sound/DXSound1.h"
@@ -26,6 +27,15 @@ TSystem::~TSystem() = default;
 TPerson* TSystem::Person(int Index) const {
   if (Index < 1 || Index > PersonCount) return nullptr;
   return dynamic_cast<TPerson*>(FActors[Index].get());
+}
+
+void TSystem::DrawFrame() {
+  TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
+  if (back != nullptr) {
+    FRenderer.Draw(FFrame, *back, FRedrawChanged);
+  } else {
+    FFrame.Restart();
+  }
 }
 
 void TSystem::PlacePersons() {
@@ -149,10 +159,17 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
 
 void GameFrame() {
   if (!World) return;
-  // The whole frame's drawing is kept, from the world to the overlay, and drawn where it can
-  // differ just before the frame is shown (or at the end, when it is not shown).
-  TDrawJournal& journal = World->FJournal;
-  TJournalScope kept(&journal);
+  // The whole frame, from the world to the overlay, goes onto one list, drawn where it can
+  // differ just before the frame is shown. One not shown (no display, or a throw) is let go.
+  TSystem& world = *World;
+  world.FFrameOpen = true;
+  struct TFrameClose {
+    TSystem& World;
+    ~TFrameClose() {
+      World.FFrameOpen = false;
+      World.FFrame.Restart();
+    }
+  } close{world};
   UpdateWorld(true, false);
   World->FMap->ClearLight();
   for (int i = 1; i <= PersonCount; ++i)
@@ -160,10 +177,9 @@ void GameFrame() {
   for (int i = PersonCount + 1; i <= ActorCount; ++i) {
     if (!World->FActors[i]) continue;
     World->FActors[i]->Update();
-    World->FActors[i]->Draw(TPoint{200, 200});
+    World->FActors[i]->Draw(world.FFrame, TPoint{200, 200});
   }
   FinishFrame();
-  if (journal.Surface() != nullptr) journal.Finish();
 }
 
 uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }
