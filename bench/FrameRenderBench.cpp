@@ -28,7 +28,7 @@ void BM_Frame(benchmark::State& state) {
   double rows = 0, n = 0;
   for (auto _ : state) {
     game.Step();
-    rows += World->FRedrawChanged ? World->FJournal.DrawnRows() : ScreenHeight;
+    rows += World->FRedrawChanged ? World->FRenderer.DrawnRows() : ScreenHeight;
     ++n;
     benchmark::DoNotOptimize(game.display.FBackBuffer->Pixels());
   }

@@ -24,10 +24,10 @@ struct TTileDraw {
 class TRecordingTile : public TTile {
  public:
   TRecordingTile(const TTile& real, std::vector<TTileDraw>& log) : TTile(real.FSheet, real.FSourceRect), FLog(log) {}
-  void Draw(const TPoint& P) override { Whole(P); }
-  void DrawShaded(const TPoint& P, bool) override { Whole(P); }
-  void DrawSeeThrough(const TPoint&) override {}
-  void DrawRows(const TPoint& P, int From, int To, TShade, const TPictureCut& Cut) override {
+  void Draw(TFrameList&, const TPoint& P) override { Whole(P); }
+  void DrawShaded(TFrameList&, const TPoint& P, bool) override { Whole(P); }
+  void DrawSeeThrough(TFrameList&, const TPoint&) override {}
+  void DrawRows(TFrameList&, const TPoint& P, int From, int To, TShade, const TPictureCut& Cut) override {
     const TRect& r = FSourceRect;
     const TPoint c = PictureCorner(P, r.Right - r.Left, r.Bottom - r.Top);
     const TPoint at{c.X, c.Y + From};

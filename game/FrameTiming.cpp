@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Settings.h"
+#include "game/World.h"
 #include "gfx/Overlay.h"
 
 void FollowFrameRate(double framesPerSecond) {
@@ -15,5 +16,9 @@ void FollowFrameRate(double framesPerSecond) {
 void FinishFrame() {
   const bool measured = CountFrame();
   if (measured && Settings.AutoTiming) FollowFrameRate(FramesPerSecond);
-  PresentFrame(measured);
+  if (World != nullptr && World->FFrameOpen) {
+    PresentFrame(measured, World->FFrame, World->FRenderer, World->FRedrawChanged);
+  } else {
+    PresentFrame(measured);
+  }
 }

@@ -22,8 +22,8 @@ class TPerson : public TSprite {
   TPerson(int Id, int FrameKind, int FigureMode);
 
   // Shadow and picture; P is the middle of the picture's bottom edge on the ground.
-  void Draw(const TPoint& P) override;
-  void DrawSeeThrough(const TPoint& P) override;
+  void Draw(TFrameList& Frame, const TPoint& P) override;
+  void DrawSeeThrough(TFrameList& Frame, const TPoint& P) override;
   int GetFrameIndex() override;
   bool Update() override;
 
@@ -41,7 +41,8 @@ class TPerson : public TSprite {
   void ClearSpeech();
   void HoldSpeech(int Ms);
   void Say(std::string_view Text, TColor Colour);
-  void DrawSpeech(int X, int Y);
+  // Adds the speech lines to Frame, and ends the speech once its time is up.
+  void DrawSpeech(TFrameList& Frame, int X, int Y);
 
   uint8_t FDirection = 0;              // facing 0..3: 0 DX<0, 1 DY>0, 2 DY<0, 3 DX>0
   int FStep = 0;                       // animation picture 0..2
@@ -72,5 +73,5 @@ class TPerson : public TSprite {
   void SpeakLines();
   void EndOrder();
   bool IsCurrent() const;
-  void DrawPicture(const TPoint& P);
+  void DrawPicture(TFrameList& Frame, const TPoint& P);
 };

@@ -8,6 +8,7 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "gfx/FrameList.h"
 #include "platform/GameInput.h"
 
 namespace {
@@ -29,20 +30,21 @@ const TSheetFrame* FrameOf(TPerson& p) {
 
 }  // namespace
 
-void TPerson::Draw(const TPoint& P) {
+void TPerson::Draw(TFrameList& Frame, const TPoint& P) {
   if (Display) Display->UnlockBackBuffer();
-  TDDSurface* dest = BackBuffer();
-  if (FShadow && SheetOf(1) && dest)
-    BlendSprite(P.X - 14, P.Y - 17, ShadowPicture, SheetOf(1), dest, FMoving ? -30 : -50, bmAdd);
-  DrawPicture(P);
+  if (FShadow && SheetOf(1) && BackBuffer()) {
+    Frame.Add(TSpritePicture{
+        TSpritePicture::Blend, bmAdd, P.X - 14, P.Y - 17, ShadowPicture, FMoving ? -30 : -50, {SheetOf(1)}});
+  }
+  DrawPicture(Frame, P);
 }
 
-void TPerson::DrawPicture(const TPoint& P) {
+void TPerson::DrawPicture(TFrameList& Frame, const TPoint& P) {
   const TSheetFrame* f = FrameOf(*this);
   if (!f) return;
   int x = P.X, y = P.Y - FLift;
   if (FOpacity == 100 && FAddLevel == 100 && FBrightness == 0) {
-    DrawKeyed(x, y, f->Sheet, f->Rect, false);
+    Frame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y, f->Sheet, f->Rect, false));
     return;
   }
   TDDSurface* source = SheetOf(f->Sheet);
@@ -50,19 +52,21 @@ void TPerson::DrawPicture(const TPoint& P) {
   if (!source || !dest) return;
   TRect r = f->Rect;
   ClipToScreen(x, y, r, false);
-  if (FOpacity != 100)
-    BlendSprite(x, y, r, source, dest, static_cast<int>(std::nearbyint(FOpacity * 1.28)), bmAlpha);
-  else if (FAddLevel != 100)
-    BlendSprite(x, y, r, source, dest, FAddLevel, bmAdd);
-  else
-    BrightenSprite(x, y, r, source, dest, FBrightness);
+  if (FOpacity != 100) {
+    const int level = static_cast<int>(std::nearbyint(FOpacity * 1.28));
+    Frame.Add(TSpritePicture{TSpritePicture::Blend, bmAlpha, x, y, r, level, {source}});
+  } else if (FAddLevel != 100) {
+    Frame.Add(TSpritePicture{TSpritePicture::Blend, bmAdd, x, y, r, FAddLevel, {source}});
+  } else {
+    Frame.Add(TSpritePicture{TSpritePicture::Brighten, bmAlpha, x, y, r, FBrightness, {source}});
+  }
 }
 
-void TPerson::DrawSeeThrough(const TPoint& P) {
+void TPerson::DrawSeeThrough(TFrameList& Frame, const TPoint& P) {
   if (FAddLevel != 100 || FOpacity != 100) return;
   const TSheetFrame* f = FrameOf(*this);
   if (!f) return;
-  DrawStippled(P.X, P.Y - FLift, f->Sheet, f->Rect, false, FBrightness);
+  Frame.Add(TSheetPicture::Of(TSheetPicture::Stippled, P.X, P.Y - FLift, f->Sheet, f->Rect, false, NoCut, FBrightness));
 }
 
 void TPerson::GetSelectRect(TRect& R) const {
@@ -90,17 +94,17 @@ void TPerson::Say(std::string_view Text, TColor Colour) {
   }
 }
 
-void TPerson::DrawSpeech(int X, int Y) {
+void TPerson::DrawSpeech(TFrameList& Frame, int X, int Y) {
   if (FSpeech[0].Text.empty()) return;
   TDDCanvas* canvas = Display ? Display->FBackCanvas.get() : nullptr;
   if (canvas) {
-    TCanvasRelease release(*canvas);
+    const int points = canvas->Font.Size;
     for (size_t i = 0; i < FSpeech.size() && !FSpeech[i].Text.empty(); ++i) {
       const int y = Y + LinePixels * static_cast<int>(i);
-      canvas->Font.Color = 0;
-      canvas->TextOut(X + 1, y + 1, FSpeech[i].Text);
+      // A shadow a pixel down and right, then the line in its colour.
+      Frame.Add(TTextLine{X + 1, y + 1, points, 0, FSpeech[i].Text});
+      Frame.Add(TTextLine{X, y, points, FSpeech[i].Colour, FSpeech[i].Text});
       canvas->Font.Color = FSpeech[i].Colour;
-      canvas->TextOut(X, y, FSpeech[i].Text);
     }
   }
   // Compared as a difference, so the expiry also holds across the clock's wrap.

@@ -5,6 +5,7 @@
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "gfx/FrameList.h"
 #include "platform/GameInput.h"
 #include "platform/VirtualKeys.h"
 
@@ -90,8 +91,11 @@ void TSystem::TrackSelection(const TPoint& P) {
   const bool leftDown = KeyDownNow(VK_LBUTTON);
   if (leftDown && FDragging) {
     if (Display && Display->FBackCanvas) {
-      TCanvasRelease release(*Display->FBackCanvas);
-      Display->FBackCanvas->Rectangle(FDragStart.X, FDragStart.Y, P.X, P.Y);
+      const TDDCanvas& canvas = *Display->FBackCanvas;
+      FFrame.Add(TBox{{FDragStart.X, FDragStart.Y, P.X, P.Y},
+                      canvas.Pen.Color,
+                      canvas.Brush.Color,
+                      canvas.Brush.Style == TBrushStyle::Solid});
     }
   } else if (leftDown) {
     FDragging = true;
@@ -116,10 +120,10 @@ void TSystem::TrackSelection(const TPoint& P) {
 void TSystem::DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0) {
   if (!FDragging) {
     const int x = B.X - s0.X - 2, y = B.Y - s0.Y + 3;
-    if (hC > 0) DrawKeyed(x, y, 1, GroundMarker, true);
-    DrawKeyed(x, y - 13 * hC, 1, CellMarker, true);
+    if (hC > 0) FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y, 1, GroundMarker, true));
+    FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y - 13 * hC, 1, CellMarker, true));
   }
-  DrawKeyed(P.X, P.Y, 1, PointerPicture(FCursorPhase), true);
+  FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, P.X, P.Y, 1, PointerPicture(FCursorPhase), true));
 }
 
 void TSystem::HandlePointer() {
@@ -137,4 +141,5 @@ void TSystem::HandlePointer() {
   if (Settings.MapEditing) EditMap(C);
   TrackSelection(P);
   DrawPointerPictures(P, B, hC, s0);
+  if (!FFrameOpen) DrawFrame();
 }

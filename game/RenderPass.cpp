@@ -1,6 +1,5 @@
 // TSystem::DrawWorld: terrain stacks under the fog in screen-row order, persons, the
 // see-through pass, selection marks and speech.
-#include <optional>
 #include <vector>
 
 #include "core/Settings.h"
@@ -10,6 +9,7 @@
 #include "gfx/DDUtils.h"
 #include "gfx/Display.h"
 #include "gfx/Drawing.h"
+#include "gfx/FrameList.h"
 
 namespace {
 
@@ -33,18 +33,20 @@ TPoint StepOffset(const TPerson& p) {
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
-// What the clear under the view depends on.
-uint64_t GroundKey(const std::vector<TGroundRow>& rows, int columns) {
-  uint64_t h = static_cast<uint64_t>(columns);
+// Everything the clear under the view depends on, word for word.
+std::vector<uint64_t> GroundInputs(const std::vector<TGroundRow>& rows, int columns) {
+  std::vector<uint64_t> words;
+  words.reserve(2 * rows.size() + 1);
+  words.push_back(static_cast<uint64_t>(columns));
   for (const TGroundRow& r : rows) {
-    h = TDrawJournal::Mix(h, TDrawJournal::Pair(r.Centre.X, r.Centre.Y));
-    h = TDrawJournal::Mix(h, r.Covers);
+    words.push_back(static_cast<uint64_t>(static_cast<uint32_t>(r.Centre.X)) << 32 | static_cast<uint32_t>(r.Centre.Y));
+    words.push_back(r.Covers);
   }
-  return h;
+  return words;
 }
 
-void DrawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light, const TLevelRows* rows,
-                   const TStackCover& cover) {
+void DrawTileStack(TFrameList& frame, TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light,
+                   const TLevelRows* rows, const TStackCover& cover) {
   const bool water = slot.Code / 4 == WaterKind;
   const bool lit = light == 2 || (water && light == 1);
   const int base = anchor.Y + (water ? LevelPixels : 0);
@@ -53,16 +55,16 @@ void DrawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, in
     const TPoint p{anchor.X, base - LevelPixels * level};
     if (rows != nullptr && (rows[level].From != 0 || rows[level].To != height || rows[level].Cut != 0)) {
       if (rows[level].From < rows[level].To) {
-        tile.DrawRows(p, rows[level].From, rows[level].To,
+        tile.DrawRows(frame, p, rows[level].From, rows[level].To,
                       lit          ? TTile::Lit
                       : light == 0 ? TTile::Half
                                    : TTile::ThreeQuarters,
                       cover.Cut(rows[level].Cut));
       }
     } else if (lit) {
-      tile.Draw(p);
+      tile.Draw(frame, p);
     } else {
-      tile.DrawShaded(p, light == 0);
+      tile.DrawShaded(frame, p, light == 0);
     }
   }
 }
@@ -70,7 +72,10 @@ void DrawTileStack(TTile& tile, const TPoint& anchor, const TStackSlot& slot, in
 // One frame's person list and the cell drawing that fills it.
 class TCellPainter {
  public:
-  TCellPainter(TSystem& world, TPoint off) : FWorld(world), FMap(*world.FMap), FOff(off) { FListed.reserve(MaxListed); }
+  TCellPainter(TSystem& world, TFrameList& frame, TPoint off)
+      : FWorld(world), FMap(*world.FMap), FFrame(frame), FOff(off) {
+    FListed.reserve(MaxListed);
+  }
 
   // Cell (cx, cy) when anything of it is drawn; null off the map or under the fog.
   const TMapCell* PaintedCell(int cx, int cy) const {
@@ -99,7 +104,7 @@ class TCellPainter {
     const int h = cell->Height;
     const int occ = cell->Occupant;
     if (v.Stack.Code >= 0) {
-      DrawTileStack(*FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
+      DrawTileStack(FFrame, *FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
     }
     if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
@@ -122,26 +127,28 @@ class TCellPainter {
   // See-through figures, selection marks and speech over everything drawn.
   void Finish() {
     for (TListedPerson& entry : FListed) {
-      entry.Who->DrawSeeThrough(entry.Anchor);
+      entry.Who->DrawSeeThrough(FFrame, entry.Anchor);
       entry.Anchor.Y -= entry.Who->FLift;
     }
     for (const TListedPerson& entry : FListed) {
       const TPerson& p = *entry.Who;
       if (!(FWorld.FSelected & (1u << (p.FId & 7)))) continue;
       const TRect mark = MakeRect(416 + 12 * Random(10), 0, 12, 12);
-      DrawKeyed(entry.Anchor.X + p.FWidth / 2 - 12, entry.Anchor.Y - p.FHeight + 10, 1, mark, false);
+      FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, entry.Anchor.X + p.FWidth / 2 - 12,
+                                   entry.Anchor.Y - p.FHeight + 10, 1, mark, false));
     }
-    for (const TListedPerson& entry : FListed) entry.Who->DrawSpeech(entry.Anchor.X, entry.Anchor.Y - 100);
+    for (const TListedPerson& entry : FListed) entry.Who->DrawSpeech(FFrame, entry.Anchor.X, entry.Anchor.Y - 100);
   }
 
  private:
   void Add(TPerson* p, const TPoint& anchor) {
-    p->Draw(anchor);
+    p->Draw(FFrame, anchor);
     if (FListed.size() < MaxListed) FListed.push_back({anchor, p});
   }
 
   TSystem& FWorld;
   TMap& FMap;
+  TFrameList& FFrame;
   TPoint FOff;
   std::vector<TListedPerson> FListed;
 };
@@ -165,7 +172,7 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
-  TCellPainter painter(*this, off);
+  TCellPainter painter(*this, FFrame, off);
   FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewSlot> view;
@@ -194,16 +201,10 @@ void TSystem::DrawWorld() {
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
-  TDDSurface* back = Display ? Display->FBackBuffer.get() : nullptr;
-  // Inside a kept frame the frame's scope keeps the drawing on, up to the presentation.
-  const bool inFrame = FJournal.InScope();
-  const bool kept = back && FRedrawChanged &&
-                    FJournal.Begin(*back, GroundKey(ground, columns),
-                                   [this, back, ground, columns] { FGroundClear.Clear(*back, ground, columns); });
-  if (!kept) FJournal.Forget();
-  std::optional<TJournalScope> scope;
-  if (!inFrame) scope.emplace(kept ? &FJournal : nullptr);
-  if (back && !kept) FGroundClear.Clear(*back, ground, columns);
+  std::vector<uint64_t> inputs = GroundInputs(ground, columns);
+  FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
+    FGroundClear.Clear(back, ground, columns);
+  });
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
@@ -221,5 +222,5 @@ void TSystem::DrawWorld() {
     }
   }
   painter.Finish();
-  if (kept && !inFrame) FJournal.Finish();
+  if (!FFrameOpen) DrawFrame();
 }

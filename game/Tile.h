@@ -7,22 +7,25 @@
 #include "blit/PictureCut.h"
 #include "core/Types.h"
 
+class TFrameList;
+
 class TTile {
  public:
   // FWidth/FHeight := the rectangle's extent plus one, kept in 16 bits (wrapping).
   TTile(int Sheet, const TRect& Rect);
   virtual ~TTile() = default;
 
-  // P is the middle of the picture's bottom edge; all three clip and skip colour 0.
-  virtual void Draw(const TPoint& P);
-  virtual void DrawSeeThrough(const TPoint& P);
+  // Each adds its drawing to Frame. P is the middle of the picture's bottom edge; all three clip
+  // and skip colour 0.
+  virtual void Draw(TFrameList& Frame, const TPoint& P);
+  virtual void DrawSeeThrough(TFrameList& Frame, const TPoint& P);
   // Dark: half brightness; else three quarters.
-  virtual void DrawShaded(const TPoint& P, bool Dark);
+  virtual void DrawShaded(TFrameList& Frame, const TPoint& P, bool Dark);
   // Only picture rows [From, To), each where Draw or DrawShaded would put it, and of them only
   // the columns Cut leaves (its rows count from From); a tile that draws in another way
   // overrides this too.
   enum TShade { Lit, ThreeQuarters, Half };
-  virtual void DrawRows(const TPoint& P, int From, int To, TShade Shade, const TPictureCut& Cut);
+  virtual void DrawRows(TFrameList& Frame, const TPoint& P, int From, int To, TShade Shade, const TPictureCut& Cut);
 
   uint16_t FWidth = 0;   // pixels, one more than the picture is wide
   uint16_t FHeight = 0;  // pixels, one more than the picture is high

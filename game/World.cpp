@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "game/FrameTiming.h"
 #include "game/Random.h"
+#include "gfx/Display.h"
 #include "platform/GameInput.h"
 #include "platform/VirtualKeys.h"
 #include "res/Resources.h"
@@ -27,6 +28,15 @@ TSystem::~TSystem() = default;
 TPerson* TSystem::Person(int Index) const {
   if (Index < 1 || Index > PersonCount) return nullptr;
   return dynamic_cast<TPerson*>(FActors[Index].get());
+}
+
+void TSystem::DrawFrame() {
+  TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
+  if (back != nullptr) {
+    FRenderer.Draw(FFrame, *back, FRedrawChanged);
+  } else {
+    FFrame.Restart();
+  }
 }
 
 void TSystem::PlacePersons() {
@@ -150,10 +160,17 @@ void UpdateWorld(bool WithPointer, bool WithOverlay) {
 
 void GameFrame() {
   if (!World) return;
-  // The whole frame's drawing is kept, from the world to the overlay, and drawn where it can
-  // differ just before the frame is shown (or at the end, when it is not shown).
-  TDrawJournal& journal = World->FJournal;
-  TJournalScope kept(&journal);
+  // The whole frame, from the world to the overlay, goes onto one list, drawn where it can
+  // differ just before the frame is shown. One not shown (no display, or a throw) is let go.
+  TSystem& world = *World;
+  world.FFrameOpen = true;
+  struct TFrameClose {
+    TSystem& World;
+    ~TFrameClose() {
+      World.FFrameOpen = false;
+      World.FFrame.Restart();
+    }
+  } close{world};
   // The way back from a free camera that has wandered off: the view follows the person again.
   if (KeyPressedSince(VK_SPACE)) World->SetCameraFree(false);
   UpdateWorld(true, false);
@@ -163,10 +180,9 @@ void GameFrame() {
   for (int i = PersonCount + 1; i <= ActorCount; ++i) {
     if (!World->FActors[i]) continue;
     World->FActors[i]->Update();
-    World->FActors[i]->Draw(TPoint{200, 200});
+    World->FActors[i]->Draw(world.FFrame, TPoint{200, 200});
   }
   FinishFrame();
-  if (journal.Surface() != nullptr) journal.Finish();
 }
 
 uint16_t KeyState(int VK) { return GameHasFocus() ? GameAsyncKeyState(VK) : 0; }

@@ -12,7 +12,7 @@
 #include "game/Person.h"
 #include "game/StackCover.h"
 #include "game/Tile.h"
-#include "gfx/DrawJournal.h"
+#include "gfx/FrameList.h"
 
 class TDXSound;
 
@@ -44,6 +44,9 @@ class TSystem {
   bool RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoint);
   // Person i (1..4) or nullptr.
   TPerson* Person(int Index) const;
+  // Draws what FFrame holds onto the back buffer (only the rows that can differ unless
+  // FRedrawChanged is off) and empties it.
+  void DrawFrame();
   // Moves persons 1..4 to their start cells on FMap; one without a start cell stays.
   void PlacePersons();
   // FMap's projection for the current view (FViewX, FViewY).
@@ -78,7 +81,11 @@ class TSystem {
   TGroundClear FGroundClear;  // the clear under the view's ground, kept from frame to frame
   // false: every row of the world drawn every frame, not only those that can differ.
   bool FRedrawChanged = true;
-  TDrawJournal FJournal;    // the frame's drawing of the last frame, by band
+  // What the frame draws, added by the render pass and the pointer; drawn when the frame is shown
+  // while FFrameOpen (GameFrame), else at the end of each of them.
+  TFrameList FFrame;
+  bool FFrameOpen = false;
+  TFrameRenderer FRenderer;  // draws FFrame against the last frame drawn
 
  private:
   bool ScrollAtEdges(const TPoint& P);

@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "gfx/Display.h"
-#include "gfx/DrawJournal.h"
 #include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
@@ -33,20 +32,12 @@ void TDDCanvas::Release() {
 }
 
 void TDDCanvas::TextOut(int x, int y, std::string_view cp949) {
-  if (TDrawJournal* journal = RecordingJournal(FSurface)) {
-    journal->AddText(x, y, cp949, Font.Size, Font.Color);
-    return;
-  }
   RequireDC();
   const int rows = DrawTextCp949(*FDC, x, y, cp949, Font.Size, Font.Color);
   FSurface->MarkRowsChanged(y, y + rows);
 }
 
 void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
-  if (TDrawJournal* journal = RecordingJournal(FSurface)) {
-    journal->AddRectangle({left, top, right, bottom}, Pen.Color, Brush.Color, Brush.Style == TBrushStyle::Solid);
-    return;
-  }
   RequireDC();
   const TSurfaceDC& dc = *FDC;
   if (left > right) std::swap(left, right);

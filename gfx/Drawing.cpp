@@ -9,14 +9,11 @@
 
 #include "core/Settings.h"
 #include "gfx/Display.h"
-#include "gfx/DrawJournal.h"
 #include "gfx/PixelFormat.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
 
 namespace {
-
-TDDSurface* BackBuffer() { return Display != nullptr ? Display->FBackBuffer.get() : nullptr; }
 
 uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
 uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
@@ -518,16 +515,10 @@ bool BeginSpriteJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface
 }  // namespace
 
 void DrawKeyed(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
-  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
-    return j->AddSheet(TDrawJournal::TKind::Keyed, x, y, sheet, rect, atCorner, cut, 0);
-  }
   KeyedSheetCopy(x, y, sheet, rect, atCorner, cut);
 }
 
 void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int brightness) {
-  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
-    return j->AddSheet(TDrawJournal::TKind::Stippled, x, y, sheet, r, atCorner, NoCut, brightness);
-  }
   TJob job;
   if (!BeginSheetJob(x, y, sheet, r, atCorner, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;
@@ -546,23 +537,14 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
 }
 
 void DrawHalfBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
-  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
-    return j->AddSheet(TDrawJournal::TKind::HalfBright, x, y, sheet, r, atCorner, cut, 0);
-  }
   if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, HalfOp(), cut);
 }
 
 void DrawThreeQuarterBright(int x, int y, int sheet, const TRect& r, bool atCorner, const TPictureCut& cut) {
-  if (TDrawJournal* j = RecordingJournal(BackBuffer())) {
-    return j->AddSheet(TDrawJournal::TKind::ThreeQuarterBright, x, y, sheet, r, atCorner, cut, 0);
-  }
   if (Display != nullptr) DrawShadedPicture(x, y, sheet, r, atCorner, ThreeQuarterOp(), cut);
 }
 
 void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level) {
-  if (TDrawJournal* j = RecordingJournal(dest)) {
-    return j->AddSprite(TDrawJournal::TKind::AddClipped, x, y, r, source, level, 0);
-  }
   TJob job;
   if (!BeginJob(x, y, r, source, dest, true, job)) return;
   EachOpaqueIn(job, [&](auto format, int, int, uint16_t s, uint16_t& d) { AddPixel<decltype(format)>(s, d, level); });
@@ -570,9 +552,6 @@ void AddBlendClipped(int x, int y, const TRect& r, TDDSurface* source, TDDSurfac
 }
 
 void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int level, TBlendMode mode) {
-  if (TDrawJournal* j = RecordingJournal(dest)) {
-    return j->AddSprite(TDrawJournal::TKind::Blend, x, y, r, source, level, mode);
-  }
   TJob job;
   if (!BeginSpriteJob(x, y, r, source, dest, level, job)) return;
   switch (mode) {
@@ -598,9 +577,6 @@ void BlendSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* d
 }
 
 void BrightenSprite(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest, int brightness) {
-  if (TDrawJournal* j = RecordingJournal(dest)) {
-    return j->AddSprite(TDrawJournal::TKind::Brighten, x, y, r, source, brightness, 0);
-  }
   TJob job;
   if (!BeginSpriteJob(x, y, r, source, dest, brightness, job)) return;
   const int f = std::clamp(brightness, -64, 64) + 64;

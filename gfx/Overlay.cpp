@@ -6,7 +6,7 @@
 
 #include "core/Settings.h"
 #include "gfx/Display.h"
-#include "gfx/DrawJournal.h"
+#include "gfx/FrameList.h"
 #include "platform/GameInput.h"
 
 double FramesPerSecond = 0;
@@ -43,13 +43,14 @@ struct TOverlayLines {
   }
 };
 
-void WriteOverlay(TDDCanvas& canvas) {
+void AddOverlay(TFrameList& frame, TDDCanvas& canvas) {
   static TOverlayLines lines;
   lines.Follow();
   canvas.Font.Color = RGB(255, 255, 255);
-  canvas.TextOut(0, 0, lines.FpsLine);
-  canvas.TextOut(0, 20, lines.WalkLine);
-  canvas.TextOut(0, 40, lines.FaceLine);
+  const int points = canvas.Font.Size;
+  frame.Add(TTextLine{0, 0, points, canvas.Font.Color, lines.FpsLine});
+  frame.Add(TTextLine{0, 20, points, canvas.Font.Color, lines.WalkLine});
+  frame.Add(TTextLine{0, 40, points, canvas.Font.Color, lines.FaceLine});
 }
 
 }  // namespace
@@ -68,15 +69,17 @@ bool CountFrame() {
 }
 
 void PresentFrame(bool measured) {
+  TFrameList frame;
+  TFrameRenderer renderer;
+  PresentFrame(measured, frame, renderer, false);
+}
+
+void PresentFrame(bool measured, TFrameList& frame, TFrameRenderer& renderer, bool changedOnly) {
   TDisplay* display = Display;
   if (display == nullptr) return;
   Shown = measured && display->FBackCanvas;
-  if (Shown) {
-    TCanvasRelease release(*display->FBackCanvas);
-    WriteOverlay(*display->FBackCanvas);
-  }
-  // A frame that was kept is drawn before it is shown.
-  if (TDrawJournal* journal = RecordingJournal(display->FBackBuffer.get())) journal->Finish();
+  if (Shown) AddOverlay(frame, *display->FBackCanvas);
+  if (display->FBackBuffer) renderer.Draw(frame, *display->FBackBuffer, changedOnly);
   display->PresentBackBuffer();
 }
 

@@ -19,6 +19,7 @@ class PersonTest : public GameTest {
     GameTest::SetUp();
     StartGameOn(Map_);
   }
+  TFrameList frame;  // what the speech adds
   // One frame of person 1 alone.
   void Frame(int count = 1) {
     for (int i = 0; i < count; ++i) {
@@ -376,10 +377,10 @@ TEST_F(PersonTest, SpeechIsClearedWhenDrawnAtOrAfterItsTime) {
   P(1).Say("hi", 0);
   P(1).HoldSpeech(1000);
   HeadlessSetClock(5999);
-  P(1).DrawSpeech(0, 0);
+  P(1).DrawSpeech(frame, 0, 0);
   EXPECT_EQ(P(1).FSpeech[0].Text, "hi");
   HeadlessSetClock(6000);
-  P(1).DrawSpeech(0, 0);
+  P(1).DrawSpeech(frame, 0, 0);
   EXPECT_TRUE(P(1).FSpeech[0].Text.empty());
   EXPECT_EQ(P(1).FSpeechUntil, 0);
 }
@@ -389,10 +390,10 @@ TEST_F(PersonTest, SpeechHeldAcrossTheClocksWrapStaysForItsTime) {
   P(1).Say("hi", 0);
   P(1).HoldSpeech(1000);
   HeadlessSetClock(0x100u);
-  P(1).DrawSpeech(0, 0);
+  P(1).DrawSpeech(frame, 0, 0);
   EXPECT_EQ(P(1).FSpeech[0].Text, "hi");
   HeadlessSetClock(0x2E8u);
-  P(1).DrawSpeech(0, 0);
+  P(1).DrawSpeech(frame, 0, 0);
   EXPECT_TRUE(P(1).FSpeech[0].Text.empty());
 }
 

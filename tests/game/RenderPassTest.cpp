@@ -33,15 +33,17 @@ std::vector<PersonDraw> personDraws;
 class RecordingTile : public TTile {
  public:
   RecordingTile(int code, const TRect& r) : TTile(1, r), FCode(code) {}
-  void Draw(const TPoint& p) override { tileDraws.push_back({FCode, p, Way::Plain}); }
-  void DrawShaded(const TPoint& p, bool dark) override { tileDraws.push_back({FCode, p, dark ? Way::Dark : Way::Dim}); }
+  void Draw(TFrameList&, const TPoint& p) override { tileDraws.push_back({FCode, p, Way::Plain}); }
+  void DrawShaded(TFrameList&, const TPoint& p, bool dark) override {
+    tileDraws.push_back({FCode, p, dark ? Way::Dark : Way::Dim});
+  }
   int FCode;
 };
 
 class RecordingPerson : public TPerson {
  public:
   using TPerson::TPerson;
-  void Draw(const TPoint& p) override { personDraws.push_back({FId, p}); }
+  void Draw(TFrameList&, const TPoint& p) override { personDraws.push_back({FId, p}); }
 };
 
 class RenderPassTest : public GameTest {

@@ -202,7 +202,7 @@ class MarkerActor : public TSprite {
     ++updates;
     return true;
   }
-  void Draw(const TPoint& p) override { drawnAt.push_back(p); }
+  void Draw(TFrameList&, const TPoint& p) override { drawnAt.push_back(p); }
   int updates = 0;
   std::vector<TPoint> drawnAt;
 };

@@ -40,7 +40,7 @@ TRun RunScene(const fs::path& script, bool changedOnly, bool overlay) {
   for (bool more = true; more;) {
     if (World != nullptr) World->FRedrawChanged = changedOnly;
     more = headless.Step([&](const std::string& line) { run.Trace.push_back(line); });
-    if (World != nullptr) run.RowsDrawn += World->FJournal.DrawnRows();
+    if (World != nullptr) run.RowsDrawn += World->FRenderer.DrawnRows();
   }
   Settings.ShowOverlay = overlayBefore;
   return run;

@@ -91,9 +91,13 @@ TEST(HiddenRows, TheClearUnderCoveredGroundLeavesNoStalePixelFromAnyView) {
 class CountingTile : public TTile {
  public:
   CountingTile(const TTile& t, int& rows, int& pixels) : TTile(t.FSheet, t.FSourceRect), FRows(rows), FPixels(pixels) {}
-  void Draw(const TPoint& p) override { DrawRows(p, 0, FSourceRect.Bottom - FSourceRect.Top, Lit, NoCut); }
-  void DrawShaded(const TPoint& p, bool) override { DrawRows(p, 0, FSourceRect.Bottom - FSourceRect.Top, Lit, NoCut); }
-  void DrawRows(const TPoint&, int from, int to, TShade, const TPictureCut& cut) override {
+  void Draw(TFrameList& f, const TPoint& p) override {
+    DrawRows(f, p, 0, FSourceRect.Bottom - FSourceRect.Top, Lit, NoCut);
+  }
+  void DrawShaded(TFrameList& f, const TPoint& p, bool) override {
+    DrawRows(f, p, 0, FSourceRect.Bottom - FSourceRect.Top, Lit, NoCut);
+  }
+  void DrawRows(TFrameList&, const TPoint&, int from, int to, TShade, const TPictureCut& cut) override {
     FRows += to - from;
     const TDDSurface& sheet = *Display->FSheets[FSheet];
     for (int row = from; row < to; ++row) {

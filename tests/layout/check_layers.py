@@ -57,7 +57,7 @@ RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folder
 GRAPHICS = ("blit", "ddraw", "gfx")
 # Circles among graphics files that predate this check, each as its files (a file is a header
 # and its source together). A circle found must lie inside one of these; they may only shrink.
-KNOWN_CIRCLES = ({"gfx/DDCanvas", "gfx/DDUtils", "gfx/Display", "gfx/DrawJournal", "gfx/Drawing"},)
+KNOWN_CIRCLES = ({"gfx/DDCanvas", "gfx/DDUtils", "gfx/Display", "gfx/Drawing"},)
 QUOTED_INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 
 
