@@ -119,9 +119,9 @@ def full_screen(xs, program, report, shots):
         # Print Screen while paused: the game's own picture, without the panel.
         p.key("Print")
         folder = os.path.join(shots, "corvina", "screenshots")
-        files = wait_until(lambda: sorted(os.listdir(folder)) if os.path.isdir(folder) else [], bool, 10)
-        if files:
-            wait_until(lambda: os.path.join(folder, files[-1]) in p.said(), bool, 5)
+        # The program names the file once it is whole (until then a hidden temporary file).
+        wait_until(lambda: "screenshot saved: " + folder in p.said(), bool, 10)
+        files = sorted(n for n in os.listdir(folder) if not n.startswith(".")) if os.path.isdir(folder) else []
         if files:
             saved = os.path.join(shots, "corvina", "screenshots", files[-1])
             size = magick("identify", "-format", "%wx%h", saved).stdout
