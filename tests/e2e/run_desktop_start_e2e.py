@@ -9,6 +9,7 @@ where openbox keeps Print Screen for itself. Exit 0 passed, 1 failed, 77 skipped
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -168,6 +169,7 @@ def f9_screenshot(xs, program, report):
     """F9 in a window: a PNG under the data directory, its path printed."""
     data = os.path.join(xs.out_dir, f"f9-data-{xs.display}")
     shots = os.path.join(data, "corvina", "screenshots")
+    shutil.rmtree(data, ignore_errors=True)  # an earlier run's screenshot is not this one's
     log = open(os.path.join(xs.out_dir, "f9.txt"), "w+")
     proc, wid = xs.start_program([program, "--no-dialog", "--windowed"], xs.out_dir,
                                  dict(xs.env, XDG_DATA_HOME=data), log)
