@@ -248,7 +248,7 @@ def check_minimize_and_restore(run, report):
                  f"{frac:.0%} drawn after the restore")
 
 
-def check_program_without_display(program, report):
+def check_program_without_display(program, report, out_dir):
     """Early exits of the command line, and a display that cannot be opened."""
     def run(*args, env=None):
         return subprocess.run([program, *args], capture_output=True, text=True, timeout=30, env=env)
@@ -263,7 +263,8 @@ def check_program_without_display(program, report):
     report.check("--version exits 0", r.returncode == 0 and r.stdout.startswith("corvina "),
                  f"status {r.returncode}, {r.stdout.strip()!r}")
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    env.update(SDL_VIDEODRIVER="x11", CORVINA_NO_DIALOG="1")
+    # Its own data folder: the user's map may be in use by a Corvina running meanwhile.
+    env.update(SDL_VIDEODRIVER="x11", CORVINA_NO_DIALOG="1", XDG_DATA_HOME=os.path.join(out_dir, "data-no-display"))
     start = time.monotonic()
     r = run("--windowed", env=env)
     report.check("no display: the set-up message and status 1, at once",
@@ -310,7 +311,7 @@ def main():
 
     report = Report()
     print("without a display:", flush=True)
-    check_program_without_display(program, report)
+    check_program_without_display(program, report, args.out)
     for mode in modes:
         fullscreen = mode == "fullscreen"
         print(f"{mode}:", flush=True)
