@@ -41,7 +41,7 @@ std::optional<std::string> RecordingTargetRefusal(const std::filesystem::path& r
 }
 
 TRecorder::TRecorder(const std::filesystem::path& path)
-    : FPath(path), FFile(std::make_unique<TAtomicFile>(path, TOldFile::Drop, TPartial::Visible)) {
+    : FPath(path), FFile(std::make_unique<TAtomicFile>(path, TOldFile::Forget, TPartial::Visible)) {
   Fail();
 }
 

@@ -28,7 +28,7 @@ constexpr size_t RandomDigits = 16;
 constexpr size_t ShortNameRoom = 64;
 // As many links as the system itself follows before it gives up.
 constexpr int MaxLinks = 40;
-// Temporary files named by process number, as earlier versions made them, count as abandoned
+// Temporary files named by process number, as earlier versions made them, count as left behind
 // once this old: those versions' writes took moments.
 constexpr time_t OldStyleStaleSeconds = 3600;
 // Names tried by WriteNewFileAtomically before it gives up.
@@ -125,7 +125,7 @@ void TakeOwnerAndMode(int fd, const struct stat& old) {
 }
 
 // The file at `path` when no live writer holds it (its lock free): it is removed.
-bool RemoveIfAbandoned(const fs::path& path) {
+bool RemoveIfLeftBehind(const fs::path& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat opened {
@@ -164,12 +164,12 @@ void RemoveLeftovers(const fs::path& target) {
     if (entry.starts_with(head)) {
       const std::string_view rest = std::string_view(entry).substr(head.size());
       if (rest.size() == RandomDigits && IsHex(rest)) {
-        RemoveIfAbandoned(it->path());
+        RemoveIfLeftBehind(it->path());
       } else if (rest.size() == RandomDigits + 1 && rest.back() == '~' && IsHex(rest.substr(0, RandomDigits))) {
         // A .bak's second name lives only while its writer's temporary file is there, locked.
         const fs::path writer = folder / entry.substr(0, entry.size() - 1);
         struct stat info {};
-        if ((lstat(writer.c_str(), &info) != 0 && errno == ENOENT) || RemoveIfAbandoned(writer)) {
+        if ((lstat(writer.c_str(), &info) != 0 && errno == ENOENT) || RemoveIfLeftBehind(writer)) {
           unlink(it->path().c_str());
         }
       }

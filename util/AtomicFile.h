@@ -25,7 +25,8 @@
 
 // What becomes of the file a write replaces.
 enum class TOldFile {
-  Drop,
+  // Forgotten: the new file simply takes its name.
+  Forget,
   // Kept whole as "NAME.bak" beside it (an older one replaced) before the new file takes its
   // place: a hard link, or a copy where the file system has none, so NAME is never missing.
   // Where the folder cannot hold a name that long, the write goes on without one.
@@ -54,7 +55,7 @@ std::filesystem::path WriteTargetOf(const std::filesystem::path& path);
 // puts there the path and the system's reason:
 // "shot.png: cannot write the file: No space left on device".
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
-                         std::string* reason = nullptr, TOldFile old = TOldFile::Drop);
+                         std::string* reason = nullptr, TOldFile old = TOldFile::Forget);
 
 // The whole of `bytes` as a new file in `folder` named `stem` + `extension` or, when that name is
 // taken, `stem`-2 + `extension`, -3 and so on: the name is claimed (by a hard link, or an
@@ -68,7 +69,8 @@ std::optional<std::filesystem::path> WriteNewFileAtomically(const std::filesyste
 class TAtomicFile {
  public:
   // Creates the temporary file at once; a failure there shows in Write, Commit and Reason.
-  explicit TAtomicFile(std::filesystem::path path, TOldFile old = TOldFile::Drop, TPartial partial = TPartial::Hidden);
+  explicit TAtomicFile(std::filesystem::path path, TOldFile old = TOldFile::Forget,
+                       TPartial partial = TPartial::Hidden);
   // Without a successful Commit the temporary file goes (but see TPartial::Visible) and `path`
   // stays as it was.
   ~TAtomicFile();
@@ -100,7 +102,7 @@ class TAtomicFile {
 
   std::filesystem::path FPath;    // as given: the name in messages
   std::filesystem::path FTarget;  // the file replaced: FPath with its links followed
-  TOldFile FOld = TOldFile::Drop;
+  TOldFile FOld = TOldFile::Forget;
   TPartial FPartial = TPartial::Hidden;
   std::filesystem::path FTemp;  // while it exists and is not yet renamed
   int FFd = -1;                 // while Write and Commit may go on

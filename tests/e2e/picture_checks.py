@@ -1,6 +1,8 @@
 """Measurements on back-buffer pictures (5-6-5 pixels): how much of the village is drawn, how
 far the view moved between two pictures, and whether a spot changed."""
 
+from xsession import wait_until
+
 
 def channels(p):
     return (p >> 11) << 3, ((p >> 5) & 63) << 2, (p & 31) << 3
@@ -92,3 +94,21 @@ def changed_fraction(first, second, rect):
     total = (right - left) * (bottom - top)
     diff = sum(1 for y in range(top, bottom) for x in range(left, right) if first.at(x, y) != second.at(x, y))
     return diff / total
+
+
+def matching_share(first, second, region, exclude=()):
+    """Share of the drawn pixels of first, sampled over region (left, top, right, bottom) less the
+    exclude rectangles, that second has alike at the same place."""
+    pixels = _samples(first, region, 5, exclude)
+    return sum(1 for x, y in pixels if second.at(x, y) == first.at(x, y)) / max(len(pixels), 1)
+
+
+def settled(take, ok=lambda pic: True, region=(40, 70, 600, 440), exclude=(), timeout=15):
+    """take()'s picture once ok holds of it and the view has come to rest: two pictures in a row
+    alike but for persons walking about. After timeout, the last picture, for the check to judge."""
+    last = [take()]
+
+    def sample():
+        previous, last[0] = last[0], take()
+        return last[0], matching_share(previous, last[0], region, exclude) > 0.9 and ok(last[0])
+    return wait_until(sample, lambda s: s[1], timeout, step=0.05)[0]

@@ -9,6 +9,7 @@ where openbox keeps Print Screen for itself. Exit 0 passed, 1 failed, 77 skipped
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -97,7 +98,7 @@ def resting_full_screen(xs, program, report, point):
         except AssertionError as e:
             report.check(f"{size}: full screen starts on the village, not run off the map", False, str(e))
             return
-        time.sleep(REST_SECONDS)
+        time.sleep(REST_SECONDS)  # the span at rest that is checked
         ok, detail = same_view(first, picture(xs, f"rest-{xs.width}-2-after-rest", full))
         report.check(f"{size}: the view stays while the pointer rests in full screen", ok, detail)
 
@@ -168,11 +169,14 @@ def f9_screenshot(xs, program, report):
     """F9 in a window: a PNG under the data directory, its path printed."""
     data = os.path.join(xs.out_dir, f"f9-data-{xs.display}")
     shots = os.path.join(data, "corvina", "screenshots")
+    shutil.rmtree(data, ignore_errors=True)  # an earlier run's screenshot is not this one's
     log = open(os.path.join(xs.out_dir, "f9.txt"), "w+")
-    proc, _ = xs.start_program([program, "--no-dialog", "--windowed"], xs.out_dir, dict(xs.env, XDG_DATA_HOME=data),
-                               log)
+    proc, wid = xs.start_program([program, "--no-dialog", "--windowed"], xs.out_dir,
+                                 dict(xs.env, XDG_DATA_HOME=data), log)
     try:
-        time.sleep(1)
+        # F9 once the window is placed and the game runs in it (it has the focus by then).
+        x, y, _, _ = xs.settled_geometry(wid)
+        map_shown(xs, "f9-window", (x, y, BACK_W, BACK_H))
         xs.hold_key("F9", 0.05)
         try:
             saved = wait_for(lambda: [n for n in os.listdir(shots) if n.endswith(".png")] if os.path.isdir(shots)

@@ -15,7 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import XSession, missing_tools  # noqa: E402
+from xsession import XSession, missing_tools, wait_until  # noqa: E402
 
 SKIP = 77
 GONE_WITHIN = 2.0     # seconds from the signal to an empty process group
@@ -88,6 +88,13 @@ def group_gone(pgid):
     return False
 
 
+def ended(proc, pgid):
+    """Whether the program has ended and its group is empty, reaping what ended meanwhile."""
+    proc.poll()
+    reap_orphans(pgid, proc.pid)
+    return proc.returncode is not None and group_gone(pgid)
+
+
 def dialog_shown(xs, title):
     """The dialog's window exists (its name is UTF-8, which xdotool's search does not read)."""
     r = subprocess.run(["xwininfo", "-root", "-tree"], env=xs.env, capture_output=True, text=True)
@@ -111,12 +118,11 @@ def run_case(xs, case, program, work):
     pgid = proc.pid
     problems = []
     try:
-        deadline = time.monotonic() + DIALOG_WITHIN
-        while proc.poll() is None and not dialog_shown(xs, case.title) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        if proc.poll() is not None or not dialog_shown(xs, case.title):
+        # The dialog's window shows, its process beside the program's.
+        up = lambda: dialog_shown(xs, case.title) and len(group_members(pgid)) >= 2  # noqa: E731
+        wait_until(lambda: proc.poll() is not None or up(), bool, DIALOG_WITHIN, step=0.2)
+        if proc.poll() is not None or not up():
             return [f"no dialog {case.title!r} came up (program status {proc.poll()})"]
-        time.sleep(0.3)
         if case.target == "program":
             os.kill(proc.pid, case.sig)
         else:
@@ -125,12 +131,7 @@ def run_case(xs, case, program, work):
                 return [f"expected one dialog process beside the program, found: {group_members(pgid)}"]
             os.kill(helpers[0], case.sig)
         sent = time.monotonic()
-        while time.monotonic() - sent < GONE_WITHIN:
-            proc.poll()
-            reap_orphans(pgid, proc.pid)
-            if proc.returncode is not None and group_gone(pgid):
-                break
-            time.sleep(0.05)
+        wait_until(lambda: ended(proc, pgid), bool, GONE_WITHIN, step=0.05)
         if proc.returncode is None:
             problems.append(f"the program still runs {GONE_WITHIN} s after the signal")
         elif proc.returncode != case.status:
@@ -144,8 +145,7 @@ def run_case(xs, case, program, work):
         if not group_gone(pgid):
             os.killpg(pgid, signal.SIGKILL)
         proc.wait()
-        time.sleep(0.1)
-        reap_orphans(pgid, proc.pid)
+        wait_until(lambda: ended(proc, pgid), bool, 5, step=0.05)
         log.seek(0)
         said = log.read().strip()
         log.close()

@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import picture_checks as pc  # noqa: E402
 from proc_cpu import cpu_seconds  # noqa: E402,F401  (run_desktop_e2e takes it from here too)
-from xsession import XSession, missing_tools  # noqa: E402
+from xsession import XSession, missing_tools, wait_for, wait_until  # noqa: E402
 
 SKIP = 77
 BACK_W, BACK_H = 640, 480
@@ -68,12 +68,12 @@ class Run:
         self.mode = mode
         self.stderr = open(os.path.join(out_dir, f"{mode}-stderr.txt"), "w")
         self.proc, self.wid = xs.start_program(argv, cwd, xs.env, self.stderr)
-        time.sleep(2.0)  # the window settles (full screen) and the first frames run
-        x, y, w, h = xs.window_geometry(self.wid)
+        x, y, w, h = xs.settled_geometry(self.wid, (xs.width, xs.height) if mode == "fullscreen" else None)
         self.scale, bx, by = letterbox(w, h)
         self.origin = (x + bx, y + by)
         self.rect = (x + bx, y + by, BACK_W * self.scale, BACK_H * self.scale)
         self.shots = 0
+        self.settle("shown", lambda pic: pc.drawn_fraction(pic) > 0.3)
 
     def screen(self, bx, by):
         """A back-buffer pixel's centre on the screen."""
@@ -89,6 +89,10 @@ class Run:
         if full is not None:
             full.append(pic)
         return pic.crop(0, 0, BACK_W, BACK_H, self.scale)
+
+    def settle(self, name, ok=lambda pic: True, timeout=15):
+        """The picture once ok holds of it and the view has come to rest."""
+        return pc.settled(lambda: self.shot(name), ok, exclude=[OVERLAY, CENTRE_PERSON], timeout=timeout)
 
     def stop(self):
         if self.proc.poll() is None:
@@ -143,30 +147,26 @@ def scenario(run, report, click_offset):
     check_picture_geometry(run, report, a)
 
     run.move(BACK_W // 2, BACK_H // 2 + 60)
-    time.sleep(0.3)
-    a = run.shot("before-walk")
+    a = run.settle("before-walk")
     run.xs.hold_key("Up", 0.25)
-    time.sleep(1.0)
-    b = run.shot("after-walk")
+    b = run.settle("after-walk", lambda pic: view_moved(a, pic))
     dx, dy, score = pc.estimate_shift(a, b, (40, 70, 600, 440), 400, 200, [OVERLAY, CENTRE_PERSON])
     report.check("held Up arrow: person 1 walks up, the view follows", dy >= 28 and abs(dx) <= 30 and score > 0.5,
                  f"scene moved ({dx:+d}, {dy:+d}) px, {score:.0%} of pixels match")
 
     run.xs.hold_key("Insert", 0.2)
-    time.sleep(1.0)
-    c = run.shot("after-insert")
+    c = run.settle("after-insert", lambda pic: view_moved(b, pic))
     dx, dy, score = pc.estimate_shift(b, c, (40, 70, 600, 440), 600, 300, [OVERLAY, CENTRE_PERSON])
     report.check("Insert: the camera moves to person 2", abs(dx) + abs(dy) >= 60 and score > 0.4,
                  f"scene moved ({dx:+d}, {dy:+d}) px, {score:.0%} of pixels match")
 
     # Select the person in the middle (person 2 now) and send it to a cell nearby.
     run.xs.drag(run.screen(250, 150), run.screen(410, 320))
-    time.sleep(0.3)
+    time.sleep(run.xs.HAND)
     target = (FOLLOWED[0] + click_offset[0], FOLLOWED[1] + click_offset[1])
     run.xs.right_click(*run.screen(*target))
     run.move(BACK_W // 2, BACK_H // 2 + 60)
-    time.sleep(3.0)
-    d = run.shot("after-order")
+    d = run.settle("after-order", lambda pic: view_moved(c, pic), timeout=20)
     dx, dy, score = pc.estimate_shift(c, d, (40, 70, 600, 440), 400, 200, [OVERLAY, CENTRE_PERSON])
     want = (-click_offset[0], -click_offset[1])
     near = abs(dx - want[0]) <= 45 and abs(dy - want[1]) <= 45
@@ -181,14 +181,19 @@ def scenario(run, report, click_offset):
                    (BACK_W // 2 + 30, BACK_H // 2 + 100)]
     for attempt, paint_at in enumerate(paint_cells, start=1):
         run.move(*paint_at)
-        time.sleep(0.3)
         # Inside the cell's diamond, left of the pointer tip and clear of the pointer picture.
         spot = (paint_at[0] - 44, paint_at[1] - 4, paint_at[0] - 16, paint_at[1] + 3)
-        looks = []
-        for key in ("1", "4", "1"):
+        looks = [run.settle("before-paint")]
+        # Each key shows as the spot changing, and the second 1 as the first 1 again; the first
+        # may find the cell painted so already, and then its shorter wait runs out.
+        for key, like, timeout in (("1", None, 3), ("4", None, 10), ("1", 1, 10)):
             run.xs.hold_key(key, 0.3)
-            time.sleep(0.4)
-            looks.append(run.shot(f"paint-{key}"))
+            if like is None:
+                ok = lambda pic, before=looks[-1]: pc.changed_fraction(before, pic, spot) > 0.3  # noqa: E731
+            else:
+                ok = lambda pic, first=looks[like]: pc.changed_fraction(first, pic, spot) < 0.1  # noqa: E731
+            looks.append(wait_until(lambda: run.shot(f"paint-{key}"), ok, timeout))
+        looks = looks[1:]
         first_vs_second = pc.changed_fraction(looks[0], looks[1], spot)
         first_vs_third = pc.changed_fraction(looks[0], looks[2], spot)
         if first_vs_second > 0.3 and first_vs_third < 0.1:
@@ -212,37 +217,49 @@ def check_edge_scroll_outside(run, report):
     # Clear of the overlay text, which is drawn pixels too.
     area = lambda pic: pic.crop(0, 70, BACK_W, BACK_H - 70)
     before = pc.drawn_centre_x(area(run.shot("before-edge")))
-    run.xs.move(run.origin[0] - 60, run.origin[1] + BACK_H // 2)
-    time.sleep(0.15)
-    run.move(BACK_W // 2, BACK_H // 2 + 60)
-    time.sleep(0.3)
-    after = pc.drawn_centre_x(area(run.shot("after-edge")))
+    # The pointer rests outside this long: the view scrolls meanwhile.
+    run.xs.touch((run.origin[0] - 60, run.origin[1] + BACK_H // 2), 0.15, run.screen(BACK_W // 2, BACK_H // 2 + 60))
+    after = pc.drawn_centre_x(area(run.settle("after-edge", lambda pic: pc.drawn_centre_x(area(pic)) != before)))
     moved = None if before is None or after is None else after - before
     report.check("pointer left of the window scrolls the view", moved is not None and moved > 30,
                  f"drawn scene's centre moved {moved if moved is None else f'{moved:+.0f}'} px")
+
+
+def view_moved(before, pic):
+    """Whether the view left where before shows it (most pictures of the scene differ)."""
+    return pc.matching_share(before, pic, (40, 70, 600, 440), [OVERLAY, CENTRE_PERSON]) < 0.9
+
+
+def cpu_steady(pid, span=0.2):
+    """Whether the process used almost no processor over span seconds."""
+    start = cpu_seconds(pid)
+    time.sleep(span)
+    return cpu_seconds(pid) - start < 0.01
 
 
 def check_minimize_and_restore(run, report):
     """Minimized, the pump is detached and the program waits without using the processor;
     activated again, frames run (paced, so a little processor) and the village is drawn again."""
     run.xs.xdo("windowminimize", run.wid)
-    time.sleep(0.5)
+    wait_for(lambda: run.xs.minimized(run.wid), 10, "minimized window")
+    # The program hears of it a moment later: its processor time comes to rest.
+    wait_until(lambda: cpu_steady(run.proc.pid), bool, 5)
     start = cpu_seconds(run.proc.pid)
-    time.sleep(1.5)
+    time.sleep(1.5)  # the span measured
     idle = cpu_seconds(run.proc.pid) - start
     run.xs.xdo("windowactivate", run.wid)
-    time.sleep(1.0)
+    wait_for(lambda: not run.xs.minimized(run.wid), 10, "restored window")
+    frac = pc.drawn_fraction(run.settle("restored", lambda pic: pc.drawn_fraction(pic) > 0.3))
     start = cpu_seconds(run.proc.pid)
-    time.sleep(1.0)
+    time.sleep(1.0)  # the span measured
     busy = cpu_seconds(run.proc.pid) - start
-    frac = pc.drawn_fraction(run.shot("restored"))
     report.check("minimized: no frames and no processor used; restored: frames again",
                  idle < 0.1 and busy > max(0.003, 3 * idle) and frac > 0.3,
                  f"{idle:.4f} s of processor in 1.5 s minimized, {busy:.4f} s in 1 s restored, "
                  f"{frac:.0%} drawn after the restore")
 
 
-def check_program_without_display(program, report):
+def check_program_without_display(program, report, out_dir):
     """Early exits of the command line, and a display that cannot be opened."""
     def run(*args, env=None):
         return subprocess.run([program, *args], capture_output=True, text=True, timeout=30, env=env)
@@ -257,7 +274,8 @@ def check_program_without_display(program, report):
     report.check("--version exits 0", r.returncode == 0 and r.stdout.startswith("corvina "),
                  f"status {r.returncode}, {r.stdout.strip()!r}")
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    env.update(SDL_VIDEODRIVER="x11", CORVINA_NO_DIALOG="1")
+    # Its own data folder: the user's map may be in use by a Corvina running meanwhile.
+    env.update(SDL_VIDEODRIVER="x11", CORVINA_NO_DIALOG="1", XDG_DATA_HOME=os.path.join(out_dir, "data-no-display"))
     start = time.monotonic()
     r = run("--windowed", env=env)
     report.check("no display: the set-up message and status 1, at once",
@@ -304,7 +322,7 @@ def main():
 
     report = Report()
     print("without a display:", flush=True)
-    check_program_without_display(program, report)
+    check_program_without_display(program, report, args.out)
     for mode in modes:
         fullscreen = mode == "fullscreen"
         print(f"{mode}:", flush=True)

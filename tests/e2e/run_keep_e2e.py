@@ -16,7 +16,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from run_e2e import Report  # noqa: E402
-from xsession import XSession, missing_tools  # noqa: E402
+from picture_checks import changed_fraction, drawn_fraction, settled  # noqa: E402
+from xsession import XSession, missing_tools, wait_until  # noqa: E402
 
 SKIP = 77
 BACK_W, BACK_H = 640, 480
@@ -43,19 +44,28 @@ class Program:
         self.xs = xs
         self.log = open(os.path.join(xs.out_dir, f"keep-{name}.txt"), "w+")
         self.proc, wid = xs.start_program(argv, xs.out_dir, xs.env, self.log)
-        time.sleep(1.5)
-        self.x, self.y, _, _ = xs.window_geometry(wid)
+        self.x, self.y, _, _ = xs.settled_geometry(wid)
+        wait_until(lambda: self.picture("keep-start"), lambda pic: drawn_fraction(pic) > 0.3, 15)
 
     def move(self, bx, by):
         self.xs.move(self.x + bx, self.y + by)
-        time.sleep(0.2)
+        time.sleep(self.xs.HAND)
 
     def key(self, key, hold=0.05):
         self.xs.hold_key(key, hold)
-        time.sleep(0.3)
+        time.sleep(self.xs.HAND)
 
     def picture(self, name):
         return self.xs.screenshot(name, (self.x, self.y, BACK_W, BACK_H))
+
+    def raise_cell(self, bx, by, name):
+        """Keypad + over the cell at (bx, by), waiting until the cell shows it (before a save or a
+        signal that would otherwise come first)."""
+        spot = (bx - 40, by - 40, bx + 40, by + 20)
+        self.move(bx, by)
+        before = settled(lambda: self.picture(f"{name}-before"), region=spot)
+        self.key("KP_Add")
+        wait_until(lambda: self.picture(f"{name}-raised"), lambda pic: changed_fraction(before, pic, spot) > 0.05, 10)
 
     def wait(self, timeout=30):
         try:
@@ -79,17 +89,16 @@ def notice_share(pic):
 def keep_map(xs, args, work, original, report):
     path = os.path.join(work, "my.dat")
     run = Program(xs, [args.program, "--windowed", "--no-dialog", "--map", path], "map")
-    for bx, by in RAISED[:2]:
-        run.move(bx, by)
-        run.key("KP_Add")
+    for i, (bx, by) in enumerate(RAISED[:2]):
+        run.raise_cell(bx, by, f"keep-cell-{i}")
     run.key("F2")
-    shown = notice_share(run.picture("keep-notice"))
-    time.sleep(2.5)
-    gone = notice_share(run.picture("keep-notice-gone"))
+    shown = notice_share(wait_until(lambda: run.picture("keep-notice"), lambda pic: notice_share(pic) > 0.5, 10))
+    seen = time.monotonic()
+    gone = notice_share(wait_until(lambda: run.picture("keep-notice-gone"), lambda pic: notice_share(pic) < 0.1, 10))
     report.check("F2: the notice is shown, then gone after two seconds", shown > 0.5 and gone < 0.1,
-                 f"{shown:.0%} of the foot strip in the notice's colour, {gone:.0%} three seconds later")
-    run.move(*RAISED[2])
-    run.key("KP_Add")
+                 f"{shown:.0%} of the foot strip in the notice's colour, {gone:.0%} "
+                 f"{time.monotonic() - seen:.1f} s later")
+    run.raise_cell(*RAISED[2], "keep-cell-2")
     run.proc.send_signal(signal.SIGTERM)
     status = run.wait()
     said = run.said()
@@ -110,15 +119,14 @@ def record_and_replay(xs, args, work, report):
     run.key("Up", 0.6)                      # held: person 1 walks
     run.move(280, 170)
     xs.drag((run.x + 280, run.y + 170), (run.x + 390, run.y + 320))  # sweeps person 1
-    time.sleep(0.3)
+    time.sleep(xs.HAND)
     xs.right_click(run.x + 200, run.y + 300)  # sends it there
-    time.sleep(1.0)
     run.move(420, 200)
     run.key("KP_Add")                        # an edit
     run.key("5", 0.2)
-    time.sleep(0.5)
-    run.key("F12")
-    status = run.wait()
+    status, _ = xs.end_with_key(run.proc, timeout=30)
+    if status is None:
+        run.wait(timeout=0)
     report.check("the recorded session ends", status == 0, f"status {status}; {run.said().strip()[-200:]}")
     with open(path) as f:
         recording = f.read()

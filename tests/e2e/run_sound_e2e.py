@@ -17,7 +17,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import picture_checks as pc  # noqa: E402
 from run_e2e import Report, letterbox, prepare_files  # noqa: E402
-from xsession import XSession, missing_tools  # noqa: E402
+from xsession import XSession, missing_tools, wait_until  # noqa: E402
 
 SKIP = 77
 BACK_W, BACK_H = 640, 480
@@ -115,12 +115,12 @@ class Program:
     def start(self):
         """Starts the program and waits for its window."""
         self.proc, wid = self.xs.start_program(self.argv, self.cwd, self.env, self.stderr)
-        time.sleep(2.0)  # the first frames run and the view settles
-        x, y, w, h = self.xs.window_geometry(wid)
+        x, y, w, h = self.xs.settled_geometry(wid)
         scale, bx, by = letterbox(w, h)
         if scale != 1:
             raise RuntimeError(f"windowed picture at scale {scale}")
         self.origin = (x + bx, y + by)
+        self.settle("shown", lambda pic: pc.drawn_fraction(pic) > 0.3)
 
     def screen(self, bx, by):
         return self.origin[0] + int(bx), self.origin[1] + int(by)
@@ -132,6 +132,17 @@ class Program:
         self.shots += 1
         return self.xs.screenshot(f"sound-{self.name}-{self.shots:02d}-{label}",
                                   (*self.origin, BACK_W, BACK_H))
+
+    def settle(self, label, ok=lambda pic: True, timeout=15):
+        """The picture once ok holds of it and the view has come to rest."""
+        return pc.settled(lambda: self.shot(label), ok, exclude=[OVERLAY], timeout=timeout)
+
+    def audio_after(self, start, seconds, timeout=15):
+        """The audio from byte start once the device has written `seconds` of it: the disk driver
+        writes at the device's pace, which a busy machine slows."""
+        want = start + int(seconds * RATE) * FRAME_BYTES
+        wait_until(lambda: audio_bytes(self.audio), lambda size: size >= want, timeout)
+        return Audio(self.audio, start, want)
 
     def end_with_f12(self):
         """F12, then the exit status and the seconds it took (None when it did not end)."""
@@ -164,11 +175,9 @@ def scroll_person_to(run, report, low, high):
         if low <= person_x <= high:
             break
         edge = BACK_W - 1 if person_x > high else 0
-        run.move(edge, BACK_H // 2)
-        time.sleep(0.05)
-        run.move(*MIDDLE)
-        time.sleep(0.4)
-        now = run.shot(f"scroll-{attempt}")
+        # The pointer rests on the edge this long: the view scrolls meanwhile.
+        run.xs.touch(run.screen(edge, BACK_H // 2), 0.05, run.screen(*MIDDLE))
+        now = run.settle(f"scroll-{attempt}")
         dx, dy, score = pc.estimate_shift(start, now, scene, 420, 60, [OVERLAY])
         if score < 0.3:
             report.check(f"{run.name}: the scene moved measurably", False, f"only {score:.0%} of pixels match")
@@ -190,7 +199,8 @@ def order_walks(run, person_x, rows):
     for target_y in (y - 28 * rows, y, y + 28 * rows, y):
         run.xs.right_click(*run.screen(feet_x, target_y))
         run.move(*MIDDLE)
-        time.sleep(1.0)
+        # Person 1 walks `rows` cells there: the order's footsteps, in the audio of the walk.
+        run.audio_after(audio_bytes(run.audio), 1.0)
     return start
 
 
@@ -199,11 +209,11 @@ def order_walks(run, person_x, rows):
 def walk_by_key(run, report):
     """Person 1 walks by a held key; the camera follows it, so it stays at the centre."""
     run.move(*MIDDLE)
-    time.sleep(0.5)
+    run.settle("before-key-walk")
     before = audio_bytes(run.audio)
     run.xs.hold_key("Up", 1.0)
-    time.sleep(0.4)
-    m = Audio(run.audio, before).measure()
+    # The second held and the steps that end after it.
+    m = run.audio_after(before, 1.4).measure()
     print(f"    held key: {m}", flush=True)
     run.shot("after-key-walk")
     report.check("held key: footsteps recorded", m["sounding_s"] >= 0.3,
@@ -219,8 +229,7 @@ def walk_by_order(run, report, side):
     up and down its column: the footsteps are louder on that side."""
     run.xs.drag(run.screen(*SELECT[0]), run.screen(*SELECT[1]))
     run.move(*MIDDLE)
-    time.sleep(0.3)
-    run.shot("selected")
+    run.settle("selected")
     low, high = (60, 200) if side == "left" else (400, 540)
     person_x = scroll_person_to(run, report, low, high)
     if person_x is None:
@@ -268,8 +277,7 @@ def silent_runs(xs, report, program, cwd, extra):
             run.start()
             run.move(*MIDDLE)
             run.xs.hold_key("Up", 1.0)
-            time.sleep(0.3)
-            moved = pc.drawn_fraction(run.shot("walked")) > 0.3
+            moved = pc.drawn_fraction(run.settle("walked")) > 0.3
             status, elapsed = run.end_with_f12()
             report.check(f"{name}: the game runs and F12 ends it with status 0", moved and status == 0,
                          f"village drawn: {moved}; status {status} after {elapsed:.2f} s")

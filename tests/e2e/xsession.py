@@ -5,8 +5,12 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from waiting import wait_for, wait_until  # noqa: E402,F401  (the scripts take them from here)
 
 REQUIRED_TOOLS = ("Xvfb", "xdotool", "import", "convert")
 
@@ -20,18 +24,6 @@ def free_display():
         if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
             return n
     raise RuntimeError("no free X display number between :99 and :199")
-
-
-def wait_for(condition, timeout, what, step=0.1):
-    """condition()'s first true answer, asked every step seconds until timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        answer = condition()
-        if answer:
-            return answer
-        if time.monotonic() >= deadline:
-            raise AssertionError(f"no {what} within {timeout} s")
-        time.sleep(step)
 
 
 class Picture:
@@ -72,6 +64,10 @@ class XSession:
         self.env.pop("WAYLAND_DISPLAY", None)
         # Never the player's own settings; a launch given this folder gets a fresh one instead.
         self.env["XDG_CONFIG_HOME"] = os.path.join(out_dir, f"config-{self.display}")
+        # A data folder of the session's own: the programs keep their map there, so each run starts
+        # from the shipped map, whatever else runs the program on this machine meanwhile.
+        self.env["XDG_DATA_HOME"] = os.path.join(out_dir, f"data-{self.display}")
+        shutil.rmtree(self.env["XDG_DATA_HOME"], ignore_errors=True)
         self.procs = []
         self._log = open(os.path.join(out_dir, f"x{self.display}.log"), "w")
         try:
@@ -102,13 +98,11 @@ class XSession:
         self.procs.append(subprocess.Popen(argv, env=env or self.env, stdout=self._log, stderr=self._log))
 
     def _wait_for_server(self):
-        deadline = time.time() + 15
-        while time.time() < deadline:
-            if subprocess.run(["xdotool", "getmouselocation"], env=self.env,
-                              capture_output=True).returncode == 0:
-                return
-            time.sleep(0.2)
-        raise RuntimeError(f"X server :{self.display} did not start")
+        try:
+            wait_for(lambda: subprocess.run(["xdotool", "getmouselocation"], env=self.env,
+                                            capture_output=True).returncode == 0, 15, "answer", step=0.2)
+        except AssertionError:
+            raise RuntimeError(f"X server :{self.display} did not start") from None
 
     def _wait_for_window_manager(self):
         """Until a window manager has announced itself on the root window."""
@@ -134,17 +128,15 @@ class XSession:
 
     def find_window(self, name, timeout=40, proc=None):
         """The first visible window named name; gives up early when proc has ended."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if proc is not None and proc.poll() is not None:
-                break
+        def search():
             r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                                env=self.env, capture_output=True, text=True)
-            ids = r.stdout.split()
-            if ids:
-                return ids[0]
-            time.sleep(0.2)
-        raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+            return r.stdout.split()
+        ids = wait_until(search, lambda ids: ids or (proc is not None and proc.poll() is not None), timeout,
+                         step=0.2)
+        if not ids:
+            raise AssertionError(f"no visible window named {name!r} within {timeout} s")
+        return ids[0]
 
     def start_program(self, argv, cwd, env, log, title="^Corvina Project$", timeout=20):
         """Starts the program and waits for its window: (process, window id). A busy virtual X
@@ -192,6 +184,22 @@ class XSession:
             values[key] = int(value) if value.lstrip("-").isdigit() else value
         return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
 
+    def settled_geometry(self, wid, size=None, timeout=15):
+        """The window's geometry once it stops changing (the same twice in a row) and, when size
+        (width, height) is given, has that size: a window manager places and resizes a new window
+        a moment after it shows."""
+        last = [None]
+
+        def sample():
+            previous, last[0] = last[0], self.window_geometry(wid)
+            return last[0] if last[0] == previous and (size is None or tuple(last[0][2:]) == tuple(size)) else None
+        return wait_until(sample, bool, timeout, step=0.2) or last[0]
+
+    def minimized(self, wid):
+        """Whether the window is iconic (its WM_STATE), as a window manager minimizes it."""
+        r = subprocess.run(["xprop", "-id", str(wid), "WM_STATE"], env=self.env, capture_output=True, text=True)
+        return "Iconic" in r.stdout
+
     def frame_geometry(self, wid):
         """The window as the screen shows it, the window manager's frame included: (left, top,
         width, height), and the client area's (x, y, width, height) in screen points."""
@@ -207,40 +215,50 @@ class XSession:
         return (x - left, y - top, w + left + right, h + top + bottom), client
 
     def hold_key(self, key, seconds):
-        self.xdo("keydown", key)
-        time.sleep(seconds)
-        self.xdo("keyup", key)
+        # One xdotool for the press and the release: starting a second one takes a busy machine
+        # longer than many a hold.
+        self.xdo("keydown", key, "sleep", seconds, "keyup", key)
 
     def end_with_key(self, proc, key="F12", timeout=10):
         """Presses key, then waits for proc: its exit status (None when it did not end) and the
-        seconds it took."""
+        seconds it took. The key comes up once the program has ended (or given up on): a program
+        that ends on the press has taken its window, and the focus, away before the release."""
         start = time.monotonic()
-        self.hold_key(key, 0.05)
+        self.xdo("keydown", key)
         try:
             status = proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             status = None
+        subprocess.run(["xdotool", "keyup", key], env=self.env, capture_output=True)
         return status, time.monotonic() - start
+
+    # Input comes at the pace of a hand, each event in a frame of its own: these pauses are part of
+    # the input, not waits for the program.
+    HAND = 0.15
 
     def move(self, x, y):
         self.xdo("mousemove", int(x), int(y))
 
+    def touch(self, point, seconds, back):
+        """The pointer at point for seconds, then at back (one xdotool, as for hold_key)."""
+        self.xdo("mousemove", *map(int, point), "sleep", seconds, "mousemove", *map(int, back))
+
     def drag(self, start, end, steps=8):
         self.move(*start)
-        time.sleep(0.15)
+        time.sleep(self.HAND)
         self.xdo("mousedown", 1)
-        time.sleep(0.15)
+        time.sleep(self.HAND)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps, start[1] + (end[1] - start[1]) * i / steps)
             time.sleep(0.04)
-        time.sleep(0.15)
+        time.sleep(self.HAND)
         self.xdo("mouseup", 1)
 
     def right_click(self, x, y):
         self.move(x, y)
-        time.sleep(0.15)
+        time.sleep(self.HAND)
         self.xdo("mousedown", 3)
-        time.sleep(0.1)
+        time.sleep(self.HAND)
         self.xdo("mouseup", 3)
 
     def screenshot(self, name, rect=None):

@@ -69,7 +69,7 @@ TEST_F(RecorderTest, WritesTheClockEachFrameAndEachChangeOnceAsTheGameSawIt) {
     machine.Release('3');
     live.Cursor = {10, 20};
     frame(4, -47, true);
-    machine.Press(VK_CONTROL);  // pressed during a pause, whose end drops the presses
+    machine.Press(VK_CONTROL);  // pressed during a pause, whose end forgets the presses
     take();
     machine.Query(VK_CONTROL);
     live.Keys.Forget(VK_CONTROL);

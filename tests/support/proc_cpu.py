@@ -13,3 +13,15 @@ def cpu_seconds(pid):
         except (FileNotFoundError, ProcessLookupError):
             pass  # a thread that ended in between
     return total / 1e9
+
+
+def waiting_seconds(pid):
+    """Time the process's threads have spent ready to run while others had the processor."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[1])
+        except (FileNotFoundError, ProcessLookupError):
+            pass
+    return total / 1e9
