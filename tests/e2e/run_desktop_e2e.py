@@ -4,7 +4,6 @@ manager): full screen filling the height, the pointer held in the picture, a win
 the screen and follows resizing, Alt+Enter both ways, Print Screen, pause, help, the overlay
 key and the pace. Exit 0 passed, 1 failed, 77 skipped."""
 
-import argparse
 import os
 import re
 import subprocess
@@ -15,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from run_e2e import Report, cpu_seconds  # noqa: E402  (and the support folder on the path)
 from proc_cpu import waiting_seconds  # noqa: E402
-from xsession import XSession, missing_tools, wait_until  # noqa: E402
+from xsession import desktop_arguments, XSession, wait_until  # noqa: E402
 
 SKIP = 77
 SCREEN_W, SCREEN_H = 1280, 800
@@ -221,16 +220,9 @@ def pace(xs, program, report):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    missing = missing_tools(("openbox", "xprop"))
-    if missing:
-        print(f"SKIPPED: the desktop test needs {', '.join(missing)}")
+    args = desktop_arguments(__doc__, "desktop", ("openbox", "xprop"))
+    if args is None:
         return SKIP
-    os.makedirs(args.out, exist_ok=True)
     report = Report()
     with tempfile.TemporaryDirectory() as shots:
         report.each_in_a_session((("full screen", lambda xs: full_screen(xs, args.program, report, shots)),

@@ -6,7 +6,6 @@ where it really is from the first frame (1920 x 1080 and 1280 x 800); a window a
 --scale opens wholly on the screen, centred, at the largest scale that fits; F9 saves a screenshot
 where openbox keeps Print Screen for itself. Exit 0 passed, 1 failed, 77 skipped."""
 
-import argparse
 import os
 import re
 import shutil
@@ -17,7 +16,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from picture_checks import drawn_fraction, estimate_shift  # noqa: E402
 from run_e2e import Report  # noqa: E402
-from xsession import Picture, XSession, missing_tools, wait_for  # noqa: E402
+from xsession import desktop_arguments, Picture, XSession, wait_for  # noqa: E402
 
 SKIP = 77
 BACK_W, BACK_H = 640, 480
@@ -199,17 +198,10 @@ def f9_screenshot(xs, program, report):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    program = os.path.abspath(args.program)
-    missing = missing_tools(("openbox", "xprop", "xwininfo"))
-    if missing:
-        print(f"SKIPPED: the desktop start test needs {', '.join(missing)}")
+    args = desktop_arguments(__doc__, "desktop start", ("openbox", "xprop", "xwininfo"))
+    if args is None:
         return SKIP
-    os.makedirs(args.out, exist_ok=True)
+    program = args.program
     report = Report()
     cases = (
         (1920, 1080, "rest 1920 x 1080", lambda xs: resting_full_screen(xs, program, report, (700, 540))),

@@ -5,13 +5,12 @@ once, a switch on the command line is not remembered, a damaged file is warned a
 and its good lines still count, and --reset-settings starts afresh. Exit 0 passed, 1 failed, 77
 skipped."""
 
-import argparse
 import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from run_e2e import Report  # noqa: E402
-from xsession import XSession, missing_tools, wait_for  # noqa: E402
+from xsession import desktop_arguments, XSession, wait_for  # noqa: E402
 
 SKIP = 77
 SCREEN = (1280, 800)
@@ -139,17 +138,10 @@ def damaged_file(xs, program, report):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    program = os.path.abspath(args.program)
-    missing = missing_tools(("openbox", "xprop", "xwininfo"))
-    if missing:
-        print(f"SKIPPED: the settings test needs {', '.join(missing)}")
+    args = desktop_arguments(__doc__, "settings", ("openbox", "xprop", "xwininfo"))
+    if args is None:
         return SKIP
-    os.makedirs(args.out, exist_ok=True)
+    program = args.program
     report = Report()
     for name, step in (("settings survive a restart", choices_survive_a_restart), ("a damaged file", damaged_file)):
         report.each_in_a_session(((name, lambda xs, step=step: step(xs, program, report)),),

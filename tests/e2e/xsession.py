@@ -1,6 +1,7 @@
 """An X session for the end-to-end test: a virtual X server, an optional window manager,
 xdotool input and screenshots read back as 5-6-5 pixels."""
 
+import argparse
 import os
 import re
 import shutil
@@ -17,6 +18,24 @@ REQUIRED_TOOLS = ("Xvfb", "xdotool", "import", "convert")
 
 def missing_tools(extra=()):
     return [t for t in (*REQUIRED_TOOLS, *extra) if shutil.which(t) is None]
+
+
+def desktop_arguments(description, test_name, tools):
+    """The switches a desktop check takes (--program, --mkassets accepted and unused, --out), its
+    out folder made and the program's path made absolute; None, SKIPPED said, when the X tools
+    or `tools` are missing."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--mkassets", help="unused; accepted like the other end-to-end tests")
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    missing = missing_tools(tools)
+    if missing:
+        print(f"SKIPPED: the {test_name} test needs {', '.join(missing)}")
+        return None
+    args.program = os.path.abspath(args.program)
+    os.makedirs(args.out, exist_ok=True)
+    return args
 
 
 def free_display():
