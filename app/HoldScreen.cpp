@@ -62,7 +62,7 @@ void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
     return;
   }
   const int lines = static_cast<int>(std::size(HelpLines));
-  const int w = std::min(width - 20, 480), h = lines * LineHeight + 20;
+  const int w = std::min(width - 20, 500), h = lines * LineHeight + 20;
   const int left = (width - w) / 2, top = (height - h) / 2;
   Panel(canvas, left, top, left + w, top + h);
   for (int i = 0; i < lines; ++i) {
