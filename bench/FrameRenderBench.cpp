@@ -23,12 +23,12 @@ bool HighResOf(const benchmark::State& state) { return state.range(1) != 0; }
 // rows_drawn: the rows of the world drawn per frame.
 void BM_Frame(benchmark::State& state) {
   TBenchGame game(SceneOf(state), HighResOf(state));
-  World->FTrimHidden = state.range(2) != 0;
-  World->FRedrawChanged = state.range(3) != 0;
+  World->FView.FTrimHidden = state.range(2) != 0;
+  World->FView.FRedrawChanged = state.range(3) != 0;
   double rows = 0, n = 0;
   for (auto _ : state) {
     game.Step();
-    rows += World->FRedrawChanged ? World->FRenderer.DrawnRows() : ScreenHeight;
+    rows += World->FView.FRedrawChanged ? World->FView.FRenderer.DrawnRows() : ScreenHeight;
     ++n;
     benchmark::DoNotOptimize(game.display.FBackBuffer->Pixels());
   }
@@ -74,7 +74,7 @@ void BM_ScrollingFrameBesideFullRedraw(benchmark::State& state) {
   int step = 0;
   const auto scrolled = [&](bool changedOnly) {
     return [&, changedOnly] {
-      World->FRedrawChanged = changedOnly;
+      World->FView.FRedrawChanged = changedOnly;
       World->FScrollX = ++step % 2;
       game.Step();
     };

@@ -16,8 +16,8 @@ void FollowFrameRate(double framesPerSecond) {
 void FinishFrame() {
   const bool measured = CountFrame();
   if (measured && Settings.AutoTiming) FollowFrameRate(FramesPerSecond);
-  if (World != nullptr && World->FFrameOpen) {
-    PresentFrame(measured, World->FFrame, World->FRenderer, World->FRedrawChanged);
+  if (World != nullptr && World->FView.FFrameOpen) {
+    PresentFrame(measured, World->FView.FFrame, World->FView.FRenderer, World->FView.FRedrawChanged);
   } else {
     PresentFrame(measured);
   }

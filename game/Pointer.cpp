@@ -92,10 +92,10 @@ void TSystem::TrackSelection(const TPoint& P) {
   if (leftDown && FDragging) {
     if (Display && Display->FBackCanvas) {
       const TDDCanvas& canvas = *Display->FBackCanvas;
-      FFrame.Add(TBox{{FDragStart.X, FDragStart.Y, P.X, P.Y},
-                      canvas.Pen.Color,
-                      canvas.Brush.Color,
-                      canvas.Brush.Style == TBrushStyle::Solid});
+      FView.FFrame.Add(TBox{{FDragStart.X, FDragStart.Y, P.X, P.Y},
+                            canvas.Pen.Color,
+                            canvas.Brush.Color,
+                            canvas.Brush.Style == TBrushStyle::Solid});
     }
   } else if (leftDown) {
     FDragging = true;
@@ -120,10 +120,10 @@ void TSystem::TrackSelection(const TPoint& P) {
 void TSystem::DrawPointerPictures(const TPoint& P, const TPoint& B, int hC, const TPoint& s0) {
   if (!FDragging) {
     const int x = B.X - s0.X - 2, y = B.Y - s0.Y + 3;
-    if (hC > 0) FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y, 1, GroundMarker, true));
-    FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y - 13 * hC, 1, CellMarker, true));
+    if (hC > 0) FView.FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y, 1, GroundMarker, true));
+    FView.FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, x, y - 13 * hC, 1, CellMarker, true));
   }
-  FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, P.X, P.Y, 1, PointerPicture(FCursorPhase), true));
+  FView.FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, P.X, P.Y, 1, PointerPicture(FCursorPhase), true));
 }
 
 void TSystem::HandlePointer() {
@@ -141,5 +141,5 @@ void TSystem::HandlePointer() {
   if (Settings.MapEditing) EditMap(C);
   TrackSelection(P);
   DrawPointerPictures(P, B, hC, s0);
-  if (!FFrameOpen) DrawFrame();
+  if (!FView.FFrameOpen) FView.DrawFrame();
 }

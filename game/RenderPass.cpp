@@ -172,8 +172,8 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
-  TCellPainter painter(*this, FFrame, off);
-  FCover.Sync();
+  TCellPainter painter(*this, FView.FFrame, off);
+  FView.FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewSlot> view;
   view.reserve(static_cast<size_t>(columns) * rows);
@@ -196,14 +196,14 @@ void TSystem::DrawWorld() {
     for (int j = 0; j < columns; ++j) {
       const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
       TStackSlot stack = painter.StackAt(cx, cy);
-      if (FTrimHidden) stack.Cover = FCover.Pack(*this, stack);
-      if (FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
+      if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
+      if (FView.FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
       view.push_back({cx, cy, x0 + 60 * j, yr, stack});
     }
   }
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
-  FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
-    FGroundClear.Clear(back, ground, columns);
+  FView.FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
+    FView.FGroundClear.Clear(back, ground, columns);
   });
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
@@ -218,9 +218,9 @@ void TSystem::DrawWorld() {
       front[FrontLeft] = at(row + 1, odd ? j : j - 1);
       front[FrontRight] = at(row + 1, odd ? j + 1 : j);
       front[Front] = at(row + 2, j);
-      painter.Paint(v, FCover.Rows(v.Stack.Cover, front), FCover);
+      painter.Paint(v, FView.FCover.Rows(v.Stack.Cover, front), FView.FCover);
     }
   }
   painter.Finish();
-  if (!FFrameOpen) DrawFrame();
+  if (!FView.FFrameOpen) FView.DrawFrame();
 }

@@ -30,15 +30,6 @@ TPerson* TSystem::Person(int Index) const {
   return dynamic_cast<TPerson*>(FActors[Index].get());
 }
 
-void TSystem::DrawFrame() {
-  TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
-  if (back != nullptr) {
-    FRenderer.Draw(FFrame, *back, FRedrawChanged);
-  } else {
-    FFrame.Restart();
-  }
-}
-
 void TSystem::PlacePersons() {
   if (!FMap) return;
   for (int n = 1; n <= PersonCount; ++n) {
@@ -163,12 +154,12 @@ void GameFrame() {
   // The whole frame, from the world to the overlay, goes onto one list, drawn where it can
   // differ just before the frame is shown. One not shown (no display, or a throw) is let go.
   TSystem& world = *World;
-  world.FFrameOpen = true;
+  world.FView.FFrameOpen = true;
   struct TFrameClose {
     TSystem& World;
     ~TFrameClose() {
-      World.FFrameOpen = false;
-      World.FFrame.Restart();
+      World.FView.FFrameOpen = false;
+      World.FView.FFrame.Restart();
     }
   } close{world};
   // The way back from a free camera that has wandered off: the view follows the person again.
@@ -180,7 +171,7 @@ void GameFrame() {
   for (int i = PersonCount + 1; i <= ActorCount; ++i) {
     if (!World->FActors[i]) continue;
     World->FActors[i]->Update();
-    World->FActors[i]->Draw(world.FFrame, TPoint{200, 200});
+    World->FActors[i]->Draw(world.FView.FFrame, TPoint{200, 200});
   }
   FinishFrame();
 }

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "game/GroundClear.h"
 #include "game/Map.h"
 #include "game/Person.h"
-#include "game/StackCover.h"
 #include "game/Tile.h"
-#include "gfx/FrameList.h"
+#include "game/WorldView.h"
 
 class TDXSound;
 
@@ -44,9 +42,6 @@ class TSystem {
   bool RequestPath(int Index, const TPoint& Cell, const TPoint& ScreenPoint);
   // Person i (1..4) or nullptr.
   TPerson* Person(int Index) const;
-  // Draws what FFrame holds onto the back buffer (only the rows that can differ unless
-  // FRedrawChanged is off) and empties it.
-  void DrawFrame();
   // Moves persons 1..4 to their start cells on FMap; one without a start cell stays.
   void PlacePersons();
   // FMap's projection for the current view (FViewX, FViewY).
@@ -75,17 +70,7 @@ class TSystem {
   std::unique_ptr<TTile> FTiles[24];                   // index kind * 4 + edge variant
   TSheetFrame FFrames[FrameKinds + 1][FramesPerKind];  // [1..5][0..48]
   std::unique_ptr<TSprite> FActors[ActorCount + 1];    // [1..104]; all assigned ones owned
-  // false: every row of every block is drawn, also where later blocks cover it in full.
-  bool FTrimHidden = true;
-  TStackCover FCover;
-  TGroundClear FGroundClear;  // the clear under the view's ground, kept from frame to frame
-  // false: every row of the world drawn every frame, not only those that can differ.
-  bool FRedrawChanged = true;
-  // What the frame draws, added by the render pass and the pointer; drawn when the frame is shown
-  // while FFrameOpen (GameFrame), else at the end of each of them.
-  TFrameList FFrame;
-  bool FFrameOpen = false;
-  TFrameRenderer FRenderer;  // draws FFrame against the last frame drawn
+  TWorldView FView;                                    // the drawing's caches for the camera
 
  private:
   bool ScrollAtEdges(const TPoint& P);

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
+#include "gfx/SurfaceRetry.h"
 #include "gfx/TextRenderer.h"
 
 TDDCanvas::TDDCanvas(TDDSurface* surface) : FSurface(surface) {

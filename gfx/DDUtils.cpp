@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "core/Log.h"
-#include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
+#include "gfx/SurfaceRetry.h"
 #include "res/Resources.h"
 #include "util/Printable.h"
 

@@ -6,7 +6,7 @@
 
 #include "core/Settings.h"
 #include "gfx/DDUtils.h"
-#include "gfx/Drawing.h"
+#include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 #include "platform/GameInput.h"
 #include "platform/Platform.h"
@@ -37,11 +37,12 @@ std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind)
       PlatformFrameMemory(TDDSurface::StoragePixels(width, height, 0, BackBufferGuard)));
 }
 
-TDisplay::TDisplay() = default;
+TDisplay::TDisplay() { SurfaceRetry = this; }
 
 TDisplay::~TDisplay() {
   ReleaseSurfaces();
   if (Display == this) Display = nullptr;
+  if (SurfaceRetry == this) SurfaceRetry = nullptr;
 }
 
 void TDisplay::CreateSurfaces(bool fullScreen, int pixelKind) {

@@ -9,6 +9,7 @@
 
 #include "ddraw/DDraw.h"
 #include "gfx/DDCanvas.h"
+#include "gfx/SurfaceRetry.h"
 
 // The back buffer's slack beside its rows: ground blocks cut by a side of the screen are
 // drawn whole into it, the fast way, rather than clipped column by column.
@@ -17,7 +18,7 @@ constexpr int BackBufferGuard = 64;
 // A back buffer as the display makes it.
 std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind);
 
-class TDisplay {
+class TDisplay : public TSurfaceRetry {
  public:
   TDisplay();
   virtual ~TDisplay();
@@ -30,25 +31,8 @@ class TDisplay {
   // Releases everything CreateSurfaces made (unlocking first). Safe to call twice.
   void ReleaseSurfaces();
 
-  // The retry rule: true = done (success or give up), false = repeat the call.
-  bool CheckResult(HRESULT hr);
-  // Repeats call() until CheckResult accepts its result, which it returns. A busy surface is
-  // waited for up to RetryLimit attempts; a surface that is lost again at once after every
-  // restore is given up after RestoreLimit restores, so the call is dropped for this frame
-  // instead of reloading the sheets without end.
-  template <class Call>
-  HRESULT Retry(Call&& call) {
-    HRESULT hr = call();
-    int restores = 0;
-    for (int attempt = 1; attempt < RetryLimit; ++attempt) {
-      if (hr == DDERR_SURFACELOST && ++restores > RestoreLimit) break;
-      if (CheckResult(hr)) break;
-      hr = call();
-    }
-    return hr;
-  }
-  static constexpr int RetryLimit = 100000;
-  static constexpr int RestoreLimit = 3;
+  // The retry rule: a lost surface restores every surface and reloads the sheets.
+  bool CheckResult(HRESULT hr) override;
   HRESULT RestoreSurfaces();
   void ReloadSheets();
   void LockBackBuffer();
@@ -89,9 +73,3 @@ std::string SheetName(const std::string& base, int index);
 // The one display of the running program (nil before set-up). Its owner sets it after making
 // the display; a display being destroyed clears it when it points to that display.
 extern TDisplay* Display;
-
-// call() under the running display's retry rule; once when there is no display.
-template <class Call>
-HRESULT RetryOnDisplay(Call&& call) {
-  return Display != nullptr ? Display->Retry(call) : call();
-}

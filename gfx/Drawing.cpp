@@ -11,34 +11,9 @@
 #include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
 
-int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
-
 namespace {
 
-uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
 uint8_t Clamp31(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 31)); }
-
-// PackRgb of one layout, in the shape of the MakeColor variable.
-template <int Kind>
-uint16_t PackRgbAs(uint8_t r, uint8_t g, uint8_t b) {
-  return PackRgb(Kind, r, g, b);
-}
-void SplitPixel555(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
-  r = (p >> 10) & 31;
-  g = (p >> 5) & 31;
-  b = p & 31;
-}
-void SplitPixel565(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
-  r = (p >> 11) & 31;
-  g = (p >> 6) & 31;
-  b = p & 31;
-}
-void ComposePixel555(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
-  p = static_cast<uint16_t>((Limit31(r) << 10) | (Limit31(g) << 5) | Limit31(b));
-}
-void ComposePixel565(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
-  p = static_cast<uint16_t>((Limit31(r) << 11) | (Limit31(g) << 6) | Limit31(b));
-}
 
 // Stores into the back buffer through its long-lived lock; nothing when the lock failed.
 void StorePixel(int x, int y, uint16_t value) {
@@ -50,10 +25,6 @@ void StorePixel(int x, int y, uint16_t value) {
   auto* row = static_cast<uint8_t*>(desc.lpSurface) + static_cast<ptrdiff_t>(y) * desc.lPitch;
   reinterpret_cast<uint16_t*>(row)[x] = value;
 }
-void PutPixel555(int x, int y, uint16_t colour) {
-  StorePixel(x, y, static_cast<uint16_t>((colour & 31) | ((colour >> 1) & 0xFFE0)));
-}
-void PutPixel565(int x, int y, uint16_t colour) { StorePixel(x, y, colour); }
 
 // Locked pixels of one surface; Stride in pixels.
 struct TLocked {
@@ -390,27 +361,11 @@ bool InsideClip(int x, int y, const TRect& r) {
 
 }  // namespace
 
-uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b) = PackRgbAs<PixelKind555>;
-void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) = SplitPixel555;
-void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) = ComposePixel555;
-void (*PutPixel)(int x, int y, uint16_t colour565) = PutPixel555;
-
-void SelectPixelFormat(uint8_t code) {
-  if (code == 2 || code == 4) {
-    MakeColor = PackRgbAs<PixelKind565>;
-    SplitPixel = SplitPixel565;
-    ComposePixel = ComposePixel565;
-    PutPixel = PutPixel565;
-  } else if (code == 3) {
-    MakeColor = PackRgbAs<PixelKind555>;
-    SplitPixel = SplitPixel555;
-    ComposePixel = ComposePixel555;
-    PutPixel = PutPixel555;
-  }
-  ClipMinX = 0;
-  ClipMaxX = ScreenWidth;
-  ClipMinY = 0;
-  ClipMaxY = ScreenHeight;
+void PutPixel(int x, int y, uint16_t colour565) {
+  if (SelectedPixelKind == PixelKind565)
+    StorePixel(x, y, colour565);
+  else
+    StorePixel(x, y, static_cast<uint16_t>((colour565 & 31) | ((colour565 >> 1) & 0xFFE0)));
 }
 
 void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) { ClipInline(x, y, r, atCorner); }

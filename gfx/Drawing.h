@@ -6,20 +6,13 @@
 
 #include "core/Types.h"
 #include "ddraw/DDraw.h"
+#include "gfx/PixelFormat.h"
 
 enum TBlendMode : uint8_t { bmAlpha = 0, bmAdd = 1, bmGlowRed = 2, bmGlowGreen = 3, bmGlowBlue = 4 };
 
-// The clip rectangle of the surface routines (max exclusive).
-extern int ClipMinX, ClipMaxX, ClipMinY, ClipMaxY;
-
-// Pixel-format function set, chosen by SelectPixelFormat.
-extern uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b);
-extern void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b);
-extern void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p);
-extern void (*PutPixel)(int x, int y, uint16_t colour565);
-
-// 2 or 4: 5-6-5; 3: 5-5-5; else unchanged. Then the clip rectangle := the screen.
-void SelectPixelFormat(uint8_t code);
+// Writes a 5-6-5 colour into the back buffer as the selected pixel format stores it, leaving
+// the back buffer locked; nothing outside the screen.
+void PutPixel(int x, int y, uint16_t colour565);
 
 // The top-left corner of a width x height picture whose anchor is the middle of its bottom edge.
 inline TPoint PictureCorner(const TPoint& anchor, int width, int height) {

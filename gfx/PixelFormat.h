@@ -1,5 +1,6 @@
 // Converting 8-bit-per-component colours to and from the 16-bit surface formats (by pixel
-// kind: 2 = 5-6-5, 3 = 5-5-5, 4 = 5-6-5 with red in the low bits).
+// kind: 2 = 5-6-5, 3 = 5-5-5, 4 = 5-6-5 with red in the low bits), and the pixel format the
+// drawing routines work in, chosen at run time with the clip rectangle.
 #pragma once
 
 #include <cstdint>
@@ -35,4 +36,36 @@ inline void UnpackRgb(int kind, uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) 
     r = kind == PixelKindBgr565 ? low : high;
     b = kind == PixelKindBgr565 ? high : low;
   }
+}
+
+// The clip rectangle of the surface routines (max exclusive).
+extern int ClipMinX, ClipMaxX, ClipMinY, ClipMaxY;
+
+// Pixel-format function set, chosen by SelectPixelFormat. Components are 5-bit.
+extern uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b);
+extern void (*SplitPixel)(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b);
+extern void (*ComposePixel)(uint8_t r, uint8_t g, uint8_t b, uint16_t& p);
+// PixelKind565 or PixelKind555: the layout of the set selected now.
+extern int SelectedPixelKind;
+
+// 2 or 4: 5-6-5; 3: 5-5-5; else unchanged. Then the clip rectangle := the screen.
+void SelectPixelFormat(uint8_t code);
+
+// The two sets' split and compose, here so a per-pixel loop can call them directly.
+inline uint8_t Limit31(uint8_t v) { return v > 31 ? 31 : v; }
+inline void SplitPixel555(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
+  r = (p >> 10) & 31;
+  g = (p >> 5) & 31;
+  b = p & 31;
+}
+inline void SplitPixel565(uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) {
+  r = (p >> 11) & 31;
+  g = (p >> 6) & 31;
+  b = p & 31;
+}
+inline void ComposePixel555(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
+  p = static_cast<uint16_t>((Limit31(r) << 10) | (Limit31(g) << 5) | Limit31(b));
+}
+inline void ComposePixel565(uint8_t r, uint8_t g, uint8_t b, uint16_t& p) {
+  p = static_cast<uint16_t>((Limit31(r) << 11) | (Limit31(g) << 6) | Limit31(b));
 }

@@ -38,9 +38,9 @@ TRun RunScene(const fs::path& script, bool changedOnly, bool overlay) {
   const bool overlayBefore = Settings.ShowOverlay;
   Settings.ShowOverlay = overlay;
   for (bool more = true; more;) {
-    if (World != nullptr) World->FRedrawChanged = changedOnly;
+    if (World != nullptr) World->FView.FRedrawChanged = changedOnly;
     more = headless.Step([&](const std::string& line) { run.Trace.push_back(line); });
-    if (World != nullptr) run.RowsDrawn += World->FRenderer.DrawnRows();
+    if (World != nullptr) run.RowsDrawn += World->FView.FRenderer.DrawnRows();
   }
   Settings.ShowOverlay = overlayBefore;
   return run;

@@ -16,7 +16,7 @@
 namespace {
 
 std::vector<uint16_t> DrawnFrame(bool trim) {
-  World->FTrimHidden = trim;
+  World->FView.FTrimHidden = trim;
   World->DrawWorld();
   return VisiblePixels(*Display->FBackBuffer);
 }
@@ -123,7 +123,7 @@ TEST(HiddenRows, FlatLitGroundDrawsLittleMoreThanTheTopsAndARaisedColumnLessThan
   World->FCameraX = World->FCameraY = 50;
   const auto drawnRows = [&](bool trim) {
     rows = 0;
-    World->FTrimHidden = trim;
+    World->FView.FTrimHidden = trim;
     World->DrawWorld();
     return rows;
   };

@@ -1,0 +1,3 @@
+#include "gfx/SurfaceRetry.h"
+
+TSurfaceRetry* SurfaceRetry = nullptr;
