@@ -38,6 +38,34 @@ for (const browserName of ['chromium', 'firefox']) {
   describe(browserName, () => {
     const env = useBrowser(browserName);
 
+    // First: in Firefox a page opened after a download (the test below) now and then runs no frame.
+    test('a damaged recording or map is refused with its reason and the game goes on', async () => {
+      const page = await openPage(env.browser, env.server.url);
+      await untilFrame(page, 20);
+      await page.evaluate(() => { window.samePage = true; });
+      const terrain = await page.evaluate(() => Module._corvina_terrain());
+      const text = fs.readFileSync(desktopRecording, 'utf8');
+      // Cut inside a line, as a full disk leaves a recording.
+      const cut = scratchFile('cut.txt', text.slice(0, text.indexOf('\n', text.length / 2) - 3));
+      await (await page.$('#recording-file')).uploadFile(cut);
+      assert.match(await refusal(page), /^cut\.txt was refused: cut\.txt: line \d+: the recording is cut short in this line$/);
+      // No end line: nothing to verify it by.
+      await page.click('#refused button');
+      const endless = scratchFile('endless.txt', text.replace(/^# end .*\n/m, ''));
+      await (await page.$('#recording-file')).uploadFile(endless);
+      assert.match(await refusal(page), /endless\.txt has no end line/);
+      await page.click('#refused button');
+      await (await page.$('#map-file')).uploadFile(scratchFile('bad.dat', 'not a map'));
+      assert.match(await refusal(page), /^bad\.dat was refused: .*bad\.dat.*not a map, and is left as it is$/);
+      const before = await frames(page);
+      await untilFrame(page, before + 30);
+      assert.equal(await page.evaluate(() => window.samePage), true);
+      assert.equal(await page.evaluate(() => Module._corvina_terrain()), terrain);
+      assert.doesNotMatch(await page.title(), /^corvina done/);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
     test('a desktop recording opened in the page ends with the native picture, as recorded', async () => {
       const page = await openPage(env.browser, env.server.url);
       await untilFrame(page, 20);
@@ -101,31 +129,5 @@ for (const browserName of ['chromium', 'firefox']) {
       await page.close();
     });
 
-    test('a damaged recording or map is refused with its reason and the game goes on', async () => {
-      const page = await openPage(env.browser, env.server.url);
-      await untilFrame(page, 20);
-      await page.evaluate(() => { window.samePage = true; });
-      const terrain = await page.evaluate(() => Module._corvina_terrain());
-      const text = fs.readFileSync(desktopRecording, 'utf8');
-      // Cut inside a line, as a full disk leaves a recording.
-      const cut = scratchFile('cut.txt', text.slice(0, text.indexOf('\n', text.length / 2) - 3));
-      await (await page.$('#recording-file')).uploadFile(cut);
-      assert.match(await refusal(page), /^cut\.txt was refused: cut\.txt: line \d+: the recording is cut short in this line$/);
-      // No end line: nothing to verify it by.
-      await page.click('#refused button');
-      const endless = scratchFile('endless.txt', text.replace(/^# end .*\n/m, ''));
-      await (await page.$('#recording-file')).uploadFile(endless);
-      assert.match(await refusal(page), /endless\.txt has no end line/);
-      await page.click('#refused button');
-      await (await page.$('#map-file')).uploadFile(scratchFile('bad.dat', 'not a map'));
-      assert.match(await refusal(page), /^bad\.dat was refused: .*bad\.dat.*not a map, and is left as it is$/);
-      const before = await frames(page);
-      await untilFrame(page, before + 30);
-      assert.equal(await page.evaluate(() => window.samePage), true);
-      assert.equal(await page.evaluate(() => Module._corvina_terrain()), terrain);
-      assert.doesNotMatch(await page.title(), /^corvina done/);
-      assert.deepEqual(page.errors, []);
-      await page.close();
-    });
   });
 }
