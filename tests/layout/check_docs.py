@@ -8,6 +8,9 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_report import Problems, run_check  # noqa: E402
+
 README_LIMIT = 10_000
 HOW_TO_PLAY_LIMIT = 4_000
 LINK = re.compile(r"\]\(([^)#\s]+)(?:#[^)]*)?\)")
@@ -35,9 +38,8 @@ def table_rows(text):
     return [line for line in text.splitlines() if line.startswith("|") and not line.startswith("|---")]
 
 
-def main():
-    root = sys.argv[1]
-    problems = []
+def docs_problems(root):
+    problems = Problems()
     readme = read(os.path.join(root, "README.md"))
     if len(readme) >= README_LIMIT:
         problems.append(f"README.md has {len(readme)} characters; it should stay under {README_LIMIT}")
@@ -66,12 +68,8 @@ def main():
                 problems.append(f"docs/bad-input.md names {fixture}.{case}{cut}, which no test under tests/ is")
     if named < 10:
         problems.append(f"docs/bad-input.md: only {named} tests named; the table was not read")
-
-    for p in problems:
-        print(p)
-    print("passed" if not problems else f"FAILED: {len(problems)} problem(s)")
-    return 1 if problems else 0
+    return problems
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_check(docs_problems, ["ROOT"]))

@@ -14,6 +14,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from check_report import Problems, run_check  # noqa: E402
+
 
 def free_port():
     with socket.socket() as s:
@@ -39,8 +42,7 @@ def decoded(headers, body):
     return body
 
 
-def main():
-    root, work = sys.argv[1], sys.argv[2]
+def serve_problems(root, work):
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     page = {"index.html": b"<!DOCTYPE html><title>Corvina</title>" + b"<p>the page</p>" * 400,
@@ -51,12 +53,8 @@ def main():
     port = free_port()
     server = subprocess.Popen([os.path.join(root, "scripts", "web-serve.sh"), work, str(port)],
                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    problems = []
-
-    def check(what, ok, detail=""):
-        if not ok:
-            problems.append(f"{what} {detail}".strip())
-
+    problems = Problems()
+    check = problems.check
     try:
         for _ in range(300):
             try:
@@ -96,11 +94,8 @@ def main():
     finally:
         server.terminate()
         server.wait(timeout=10)
-    for p in problems:
-        print(p)
-    print("passed" if not problems else f"FAILED: {len(problems)} problem(s)")
-    return 1 if problems else 0
+    return problems
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_check(serve_problems, ["ROOT", "WORK"]))
