@@ -15,10 +15,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from picture_checks import drawn_fraction, estimate_shift  # noqa: E402
-from run_e2e import Report  # noqa: E402
-from xsession import desktop_arguments, Picture, XSession, wait_for  # noqa: E402
+from run_e2e import desktop_main  # noqa: E402
+from xsession import Picture, wait_for  # noqa: E402
 
-SKIP = 77
 BACK_W, BACK_H = 640, 480
 OVERLAY = (0, 0, 200, 70)  # the frame-rate text, back-buffer pixels
 FRESH_POINTER = (320, 240)  # a fresh input's pointer: a recording names the pointer once it differs
@@ -198,23 +197,12 @@ def f9_screenshot(xs, program, report):
 
 
 def main():
-    args = desktop_arguments(__doc__, "desktop start", ("openbox", "xprop", "xwininfo"))
-    if args is None:
-        return SKIP
-    program = args.program
-    report = Report()
-    cases = (
+    return desktop_main(__doc__, "desktop start", ("openbox", "xprop", "xwininfo"), lambda program, report: (
         (1920, 1080, "rest 1920 x 1080", lambda xs: resting_full_screen(xs, program, report, (700, 540))),
         (1280, 800, "rest 1280 x 800", lambda xs: resting_full_screen(xs, program, report, (640, 400))),
         (1920, 1080, "--scale 2 on 1920 x 1080", lambda xs: scaled_window(xs, program, report, 2, 2)),
         (2560, 1440, "--scale 3 on 2560 x 1440", lambda xs: scaled_window(xs, program, report, 3, 2)),
-        (1280, 800, "F9 screenshot", lambda xs: f9_screenshot(xs, program, report)),
-    )
-    for w, h, name, step in cases:
-        report.each_in_a_session(((name, step),),
-                                 lambda w=w, h=h: XSession(w, h, args.out, window_manager="default"))
-    return report.status(f"screenshots in {args.out}")
-
+        (1280, 800, "F9 screenshot", lambda xs: f9_screenshot(xs, program, report))), "screenshots")
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import picture_checks as pc  # noqa: E402
 from proc_cpu import cpu_seconds  # noqa: E402,F401  (run_desktop_e2e takes it from here too)
-from xsession import XSession, missing_tools, wait_for, wait_until  # noqa: E402
+from xsession import desktop_arguments, XSession, missing_tools, wait_for, wait_until  # noqa: E402
 
 SKIP = 77
 BACK_W, BACK_H = 640, 480
@@ -53,6 +53,20 @@ class Report:
         failed = self.failed()
         print(f"{len(self.rows) - len(failed)} of {len(self.rows)} checks passed; {where}")
         return 1 if failed else 0
+
+
+def desktop_main(description, test_name, tools, cases, where):
+    """The whole of a desktop check under openbox as installed: its switches, then each
+    (width, height, name, step) of cases(program, report) on a screen of that size of its own;
+    the exit status, 77 when skipped. where names what the logs in --out hold."""
+    args = desktop_arguments(description, test_name, tools)
+    if args is None:
+        return SKIP
+    report = Report()
+    for w, h, name, step in cases(args.program, report):
+        report.each_in_a_session(((name, step),),
+                                 lambda w=w, h=h: XSession(w, h, args.out, window_manager="default"))
+    return report.status(f"{where} in {args.out}")
 
 
 def letterbox(out_w, out_h):

@@ -9,10 +9,9 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from run_e2e import Report  # noqa: E402
-from xsession import desktop_arguments, XSession, wait_for  # noqa: E402
+from run_e2e import desktop_main  # noqa: E402
+from xsession import wait_for  # noqa: E402
 
-SKIP = 77
 SCREEN = (1280, 800)
 
 
@@ -138,16 +137,9 @@ def damaged_file(xs, program, report):
 
 
 def main():
-    args = desktop_arguments(__doc__, "settings", ("openbox", "xprop", "xwininfo"))
-    if args is None:
-        return SKIP
-    program = args.program
-    report = Report()
-    for name, step in (("settings survive a restart", choices_survive_a_restart), ("a damaged file", damaged_file)):
-        report.each_in_a_session(((name, lambda xs, step=step: step(xs, program, report)),),
-                                 lambda: XSession(*SCREEN, args.out, window_manager="default"))
-    return report.status(f"logs in {args.out}")
-
+    return desktop_main(__doc__, "settings", ("openbox", "xprop", "xwininfo"), lambda program, report: (
+        (*SCREEN, "settings survive a restart", lambda xs: choices_survive_a_restart(xs, program, report)),
+        (*SCREEN, "a damaged file", lambda xs: damaged_file(xs, program, report))), "logs")
 
 if __name__ == "__main__":
     sys.exit(main())
