@@ -11,6 +11,7 @@
 #include <iostream>
 #include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
 
 #include "core/Log.h"
@@ -75,7 +76,24 @@ std::string Holder(int fd) {
   return !pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos ? pid : "";
 }
 
+// Whether fd is the file the name leads to now.
+bool SameFile(int fd, const std::filesystem::path& name) {
+  struct stat held {
+  }, named{};
+  return fstat(fd, &held) == 0 && stat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
 }  // namespace
+
+THeldLock::THeldLock(std::unique_ptr<TFileDescriptor> fd, std::filesystem::path path)
+    : FFd(std::move(fd)), FPath(std::move(path)), FOwner(getpid()) {}
+
+THeldLock::~THeldLock() {
+  // Removed before it is let go: whoever opens the name later makes a new file, and whoever had
+  // the old one open finds it gone once it gets the lock.
+  if (getpid() == FOwner && SameFile(FFd->Get(), FPath)) unlink(FPath.c_str());
+}
 
 std::optional<std::string> TMapKeeper::Lock() {
 #ifdef __EMSCRIPTEN__
@@ -92,21 +110,27 @@ std::optional<std::string> TMapKeeper::Lock() {
   std::snprintf(name, sizeof name, "map-%016llx.lock", static_cast<unsigned long long>(PathKey(canonical.native())));
   for (const auto& folder : {UserLockDirectory(), UserDataDirectory() / "locks"}) {
     std::filesystem::create_directories(folder, ec);
-    auto lock = std::make_unique<TFileDescriptor>(open((folder / name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!lock->IsOpen()) continue;
-    if (flock(lock->Get(), LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK) continue;
-      const std::string holder = Holder(lock->Get());
-      return PrintablePath(path) + ": another Corvina" + (holder.empty() ? "" : " (process " + holder + ")") +
-             " is using this map; end it first, or play on another file";
+    const std::filesystem::path file = folder / name;
+    // A holder that ends removes the file while it still holds it; a program that opened the file
+    // just before and locks it after holds a file no longer there, and opens the name again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      auto lock = std::make_unique<TFileDescriptor>(open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+      if (!lock->IsOpen()) break;
+      if (flock(lock->Get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) break;
+        const std::string holder = Holder(lock->Get());
+        return PrintablePath(path) + ": another Corvina" + (holder.empty() ? "" : " (process " + holder + ")") +
+               " is using this map; end it first, or play on another file";
+      }
+      if (!SameFile(lock->Get(), file)) continue;
+      // Who holds it, for the refusal of the next one, and which map, for whoever looks.
+      const std::string said = std::to_string(getpid()) + "\n" + canonical.native() + "\n";
+      if (ftruncate(lock->Get(), 0) != 0 || pwrite(lock->Get(), said.data(), said.size(), 0) < 0) {
+        // The lock holds all the same; the next program's refusal just names no process.
+      }
+      FLock = std::make_unique<THeldLock>(std::move(lock), file);
+      return std::nullopt;
     }
-    // Who holds it, for the refusal of the next one, and which map, for whoever looks.
-    const std::string said = std::to_string(getpid()) + "\n" + canonical.native() + "\n";
-    if (ftruncate(lock->Get(), 0) != 0 || pwrite(lock->Get(), said.data(), said.size(), 0) < 0) {
-      // The lock holds all the same; the next program's refusal just names no process.
-    }
-    FLock = std::move(lock);
-    return std::nullopt;
   }
   LogWarning("cannot lock " + PrintablePath(path) + ": another Corvina could play on it at the same time");
   return std::nullopt;

@@ -14,6 +14,21 @@
 class TMap;
 class TSystem;
 
+// A lock file this process holds: removed, while still held, when it goes, so that clean ends
+// leave no lock files behind. A program that dies leaves its file, unlocked, for the next to take.
+class THeldLock {
+ public:
+  THeldLock(std::unique_ptr<TFileDescriptor> fd, std::filesystem::path path);
+  ~THeldLock();
+  THeldLock(const THeldLock&) = delete;
+  THeldLock& operator=(const THeldLock&) = delete;
+
+ private:
+  std::unique_ptr<TFileDescriptor> FFd;
+  std::filesystem::path FPath;
+  int FOwner;  // the process that took it: a forked child lets it be
+};
+
 class TMapKeeper {
  public:
   // `named`: the file given to --map; empty when none was.
@@ -51,7 +66,7 @@ class TMapKeeper {
   std::filesystem::path FNamed;
   uint32_t FKeptTerrain = 0;
   bool FLastSaveFailed = false;
-  std::unique_ptr<TFileDescriptor> FLock;  // held while it is open
+  std::unique_ptr<THeldLock> FLock;
 };
 
 // The CRC-32 of every cell's kind and height: what an edit changes and a save keeps.

@@ -291,8 +291,16 @@ TEST_F(MapKeeping, ASecondProgramOnTheSameMapIsRefusedThroughAnyPathToIt) {
               std::string::npos)
         << said;
   }
-  // Once the first program is gone the map is free again.
+  // Once the first program is gone the map is free again, and its lock file gone with it.
+  const auto LockFiles = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Dir.Path / "run" / "corvina"))
+      names.push_back(entry.path().filename());
+    return names;
+  };
+  ASSERT_EQ(LockFiles().size(), 1u);
   Start();
+  EXPECT_EQ(LockFiles(), std::vector<std::string>{});
   EXPECT_EQ(Prepare(*Window, Dir.Path / "link.dat", nullptr), std::nullopt);
 
   // Without --map, the data folder's MAP.DAT is the map F2 saves to.
@@ -303,6 +311,8 @@ TEST_F(MapKeeping, ASecondProgramOnTheSameMapIsRefusedThroughAnyPathToIt) {
     EXPECT_EQ(Prepare(second, {}, &said), 2);
     EXPECT_NE(said.find("corvina/MAP.DAT: another Corvina"), std::string::npos) << said;
   }
+  Start();
+  EXPECT_EQ(LockFiles(), std::vector<std::string>{});
 
   // A map in a folder that is not there could never be saved: refused at the start.
   std::string said;
