@@ -34,6 +34,16 @@ size_t SequenceLength(std::string_view s) {
   return n;
 }
 
+// The length of what starts `s` and is shown as it is: a printable ASCII byte, or a UTF-8
+// sequence other than U+0080..U+009F (terminals take some of those, CSI and OSC, as controls);
+// 0 for a byte to escape.
+size_t ShownLength(std::string_view s) {
+  const auto c = static_cast<unsigned char>(s[0]);
+  const size_t n = SequenceLength(s);
+  const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(s[1]) < 0xA0;
+  return n > 0 && !c1 ? n : c >= 0x20 && c < 0x7F ? 1 : 0;
+}
+
 void AppendEscaped(std::string& out, unsigned char c) {
   switch (c) {
     case '\0': out += "\\0"; return;
@@ -59,27 +69,19 @@ std::string Printable(std::string_view text, size_t maxChars) {
       out += "…";
       break;
     }
-    const auto c = static_cast<unsigned char>(text[i]);
-    const size_t n = SequenceLength(text.substr(i));
-    // U+0080..U+009F: terminals take some of them (CSI, OSC) as controls.
-    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-    if (n > 0 && !c1) {
+    const size_t n = ShownLength(text.substr(i));
+    if (n > 0 && text[i] != '\\') {
       out.append(text.substr(i, n));
       i += n;
       continue;
     }
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      AppendEscaped(out, c);
-    }
+    AppendEscaped(out, static_cast<unsigned char>(text[i]));
     ++i;
   }
   return out;
 }
 
 std::string ShellQuoted(std::string_view text) {
-  static constexpr char Hex[] = "0123456789abcdef";
   std::string out = "'";
   bool quoted = true;  // inside '…' now
   const auto Quote = [&](bool open) {
@@ -87,24 +89,31 @@ std::string ShellQuoted(std::string_view text) {
     quoted = open;
   };
   for (size_t i = 0; i < text.size();) {
-    const size_t n = SequenceLength(text.substr(i));
-    const auto c = static_cast<unsigned char>(text[i]);
-    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-    if (n > 0 && !c1) {
-      Quote(true);
-      out.append(text.substr(i, n));
+    const size_t n = ShownLength(text.substr(i));
+    if (n > 0) {
+      Quote(text[i] != '\'');
+      out += text[i] == '\'' ? "\\'" : text.substr(i, n);
       i += n;
-    } else if (c >= 0x20 && c < 0x7F) {
-      Quote(c != '\'');
-      out += c == '\'' ? "\\'" : std::string(1, static_cast<char>(c));
-      ++i;
+    } else if (text.find_first_not_of('\n', i) == std::string_view::npos) {
+      // $(…) drops the line breaks that end it: these go in quotes as they are, and draw nothing.
+      Quote(true);
+      out += text.substr(i);
+      break;
     } else {
+      // Bytes no terminal should see, as printf's octal escapes, which bash and dash both take
+      // (dash has no $'…'); a run ending in a line break takes the next byte along.
       Quote(false);
-      out += "$'\\x";
-      out += Hex[c >> 4];
-      out += Hex[c & 15];
-      out += '\'';
-      ++i;
+      out += "\"$(printf '";
+      for (bool lineBreak = false; i < text.size() && (lineBreak || ShownLength(text.substr(i)) == 0); ++i) {
+        if (text.find_first_not_of('\n', i) == std::string_view::npos) break;
+        const auto c = static_cast<unsigned char>(text[i]);
+        lineBreak = c == '\n';
+        out += '\\';
+        out += static_cast<char>('0' + (c >> 6));
+        out += static_cast<char>('0' + ((c >> 3) & 7));
+        out += static_cast<char>('0' + (c & 7));
+      }
+      out += "')\"";
     }
   }
   if (quoted) out += '\'';

@@ -20,6 +20,7 @@ std::string Printable(std::string_view text, size_t maxChars = EchoedWordChars);
 std::string PrintablePath(const std::filesystem::path& path);
 
 // `text` as one word a shell takes back exactly when the line is pasted: in single quotes, a quote
-// as \', and every byte Printable would escape as $'\xHH' (bash, zsh, ksh and the current POSIX
-// shell take that form) so that no control byte reaches the terminal. Never cut.
+// as \', and the bytes Printable would escape as "$(printf '\ooo')" (bash, dash and every POSIX
+// shell take that form) so that no control byte reaches the terminal, but for line breaks that
+// end the word, left in its quotes. Never cut.
 std::string ShellQuoted(std::string_view text);
