@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "game/World.h"
 #include "record/Recording.h"
+#include "res/Resources.h"
 #include "util/Printable.h"
 
 namespace {
@@ -51,6 +52,16 @@ std::optional<int> PrepareSession(const TCommandLine& line, TBasic& window, std:
     // that is no file at all.
     if (const auto refusal = RecordingTargetRefusal(line.RecordFile, window.FKeeper.Path())) {
       return err << "corvina: cannot record: " << *refusal << '\n', 2;
+    }
+    if (!Settings.UseResources) {
+      const std::string dir = ProgramDirectory();
+      for (const char* name : {"MAP.DAT", "Walk.Wav"}) {
+        if (NamesSameFile(line.RecordFile, FindLooseFile(dir, name).value_or(dir + name))) {
+          return err << "corvina: cannot record: " << PrintablePath(line.RecordFile)
+                     << " is read by --use-files; it is left as it is\n",
+                 2;
+        }
+      }
     }
     window.FRecorder = std::make_unique<TRecorder>(line.RecordFile);
     if (window.FRecorder->Failed()) {

@@ -13,9 +13,9 @@ namespace {
 constexpr uint32_t FlushEveryMs = 1000;
 constexpr size_t FlushAtBytes = 1 << 16;
 
-// Whether `a` and `b` name one file: the same file where both are there, else the same path once
-// links, "." and ".." are taken away.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+}  // namespace
+
+bool NamesSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   struct stat sa {};
   struct stat sb {};
   const bool hasA = stat(a.c_str(), &sa) == 0, hasB = stat(b.c_str(), &sb) == 0;
@@ -27,16 +27,14 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   return plain(a) == plain(b);
 }
 
-}  // namespace
-
 std::optional<std::string> RecordingTargetRefusal(const std::filesystem::path& record,
                                                   const std::filesystem::path& map) {
   if (auto refusal = WriteTargetRefusal(record)) return refusal;
   std::filesystem::path bak = WriteTargetOf(map);
   bak += ".bak";
   const std::string name = PrintablePath(record);
-  if (SameFile(record, map)) return name + " is the map file the game keeps; it is left as it is";
-  if (SameFile(record, bak)) return name + " is the map file's previous version (.bak); it is left as it is";
+  if (NamesSameFile(record, map)) return name + " is the map file the game keeps; it is left as it is";
+  if (NamesSameFile(record, bak)) return name + " is the map file's previous version (.bak); it is left as it is";
   return std::nullopt;
 }
 

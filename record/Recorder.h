@@ -19,6 +19,10 @@
 #include "record/Recording.h"
 #include "util/AtomicFile.h"
 
+// Whether `a` and `b` name one file: the same file where either is there, else the same path once
+// links, "." and ".." are taken away.
+bool NamesSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Why `record` cannot be the file a recording goes to while `map` is the map file the game keeps
 // (the one given to --map, or the data folder's): it is no regular file, or it is that map or its
 // .bak by any of their names. Nothing, when it can; the reason names `record`.

@@ -14,7 +14,9 @@
 
 #include "GameWindow.h"
 #include "app/Session.h"
+#include "core/Settings.h"
 #include "game/Map.h"
+#include "res/Resources.h"
 #include "util/ScratchPath.h"
 
 namespace fs = std::filesystem;
@@ -89,4 +91,15 @@ TEST_F(RecordTarget, AFifoOrADeviceIsRefusedAtOnceByItsKind) {
   EXPECT_EQ(Prepare({}, "/dev/null"), 2);
   EXPECT_NE(Said.find("is a character device"), std::string::npos) << Said;
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(RecordTarget, TheMapAndFootstepBesideTheProgramAreRefusedWithUseFiles) {
+  const std::string dir = ProgramDirectory();
+  for (const char* name : {"MAP.DAT", "Walk.Wav"}) {
+    const bool there = fs::exists(dir + name);
+    Settings.UseResources = false;  // --use-files
+    EXPECT_EQ(Prepare({}, dir + name), 2) << name;
+    EXPECT_EQ(Said, "corvina: cannot record: " + dir + name + " is read by --use-files; it is left as it is\n");
+    EXPECT_EQ(fs::exists(dir + name), there) << name;
+  }
 }
