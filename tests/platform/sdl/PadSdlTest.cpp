@@ -61,7 +61,8 @@ class PadSdlTest : public ::testing::Test {
   SDL_Joystick* Stick = nullptr;
 };
 
-TEST_F(PadSdlTest, TheDpadOrElseTheLeftStickHoldsOneOfTheEightKeypadDirections) {
+TEST_F(PadSdlTest, DirectionsAndButtonsAreTheGameKeysUntilThePadIsPulledOut) {
+  // The d-pad or else the left stick holds one of the eight keypad directions.
   const auto dpad = [&](SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(Stick, b, down); };
   const auto stick = [&](int x, int y) {
     SDL_JoystickSetVirtualAxis(Stick, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(x));
@@ -81,9 +82,8 @@ TEST_F(PadSdlTest, TheDpadOrElseTheLeftStickHoldsOneOfTheEightKeypadDirections) 
   EXPECT_EQ(Walking(), VK_NUMPAD2);
   stick(0, 0);
   EXPECT_EQ(Walking(), 0);
-}
 
-TEST_F(PadSdlTest, ButtonsPressTheGameKeysStartPausesAndPullingThePadOutLetsGo) {
+  // Buttons press the game's keys, Start pauses, and pulling the pad out lets go of all of them.
   Button(SDL_CONTROLLER_BUTTON_A, true);
   Button(SDL_CONTROLLER_BUTTON_A, false);
   EXPECT_TRUE(Keys.Pressed(VK_CONTROL) && !Keys.IsDown(VK_CONTROL)) << "a press not yet seen stays";
