@@ -35,6 +35,22 @@ async function press(page, command, key) {
   return count;
 }
 
+// A gate on the page's animation frames: once the game has run frame `at`, the next waits for
+// corvinaGate.holdAfter(a later frame, or 0 for none). The driver takes about a frame to deliver
+// an event (WebDriver BiDi more), so a frame's events are handed over with the frames held after it.
+const holdFrames = page => page.evaluateOnNewDocument(() => {
+  const next = window.requestAnimationFrame.bind(window);
+  const gate = window.corvinaGate = {at: 0, waiting: []};
+  window.requestAnimationFrame = callback => next(time => {
+    if (gate.at && Module._corvina_frames() >= gate.at) return gate.waiting.push(callback);
+    callback(time);
+  });
+  gate.holdAfter = frame => {
+    gate.at = frame;
+    gate.waiting.splice(0).forEach(callback => next(callback));
+  };
+});
+
 // Plays the scene's events on the page as the game's frames come, each just after the frame
 // before the one the script gives it, moved `start` frames later. Answers start, and the
 // events that reached the page too late for their frame (the browser was busy).
@@ -51,12 +67,17 @@ async function play(page, scene) {
       addEventListener(type, () => arrivals.push(Module._corvina_frames()), true);
     }
   });
-  // Just after a frame's end, with most of a frame's time left for the first events.
-  const start = (await frames(page)) + 1;
+  // Each event's frame counts from frame start + event.frame: the gate holds the frame before.
+  const start = await page.evaluate(first => {
+    const next = Module._corvina_frames() + 1;
+    corvinaGate.holdAfter(next + first - 1);
+    return next;
+  }, scene.events[0].frame);
   await untilFrame(page, start);
   const due = [];
   for (const event of scene.events) {
-    const frame = start + event.frame - 1;  // so that it counts from frame start + event.frame
+    const frame = start + event.frame - 1;
+    await page.evaluate(f => corvinaGate.at !== f && corvinaGate.holdAfter(f), frame);
     await untilFrame(page, frame);
     if (event.command === 'mouse') {
       await page.mouse.move(Number(event.args[0]), Number(event.args[1]));
@@ -66,6 +87,7 @@ async function play(page, scene) {
       for (let i = 0; i < count; i++) due.push(frame);
     }
   }
+  await page.evaluate(() => corvinaGate.holdAfter(0));
   const arrivals = await page.evaluate(() => arrivals);
   return {start, late: due.filter((frame, i) => arrivals[i] !== frame).length, due, arrivals};
 }
@@ -89,7 +111,7 @@ for (const browserName of ['chromium', 'firefox']) {
         // A run whose events the browser delivered late proves nothing: it is tried again.
         let run, actual;
         for (let attempt = 1; ; attempt++) {
-          const page = await openPage(env.browser, `${env.server.url}/`);
+          const page = await openPage(env.browser, `${env.server.url}/`, {prepare: holdFrames});
           run = await play(page, scene);
           actual = await settled(page, run.start + scene.frames + settle);
           await screenshot(page, `${browserName}-played-${name}`);
