@@ -1,6 +1,7 @@
 // The game in a page: the main window's life on the browser's loop, one game frame per
 // animation frame at the designed pace, the user's folder kept in the browser's storage (the
 // map saved there is the one played on next time), and the ended screen when the game is over.
+// The game starts when the page's start panel says the player asked for it (corvina_play).
 // The page may instead start a game that is recorded, or replay a recording the player chose, as
 // corvina --record and --replay do; the files the player hands it come in through Chosen.
 #include <emscripten/emscripten.h>
@@ -69,6 +70,16 @@ EM_JS(void, corvina_page_recorded, (const char* path), {
 });
 
 EM_JS(void, corvina_page_reload, (), { location.reload(); });
+
+// The game is ready to start: the page's start panel starts it with corvina_play, at the
+// player's click (a page without one starts it at once).
+EM_JS(void, corvina_page_ask_start, (), {
+  if (Module.corvinaAskStart) {
+    Module.corvinaAskStart();
+  } else {
+    Module._corvina_play();
+  }
+});
 // clang-format on
 
 namespace {
@@ -214,6 +225,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_check_recording(const char* 
 extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_import_map(const char* name) {
   static std::string refusal;
   refusal.clear();
+  if (!Game) return "the game has not started yet";
   try {
     const std::string path = ChosenFile(name);
     if (const auto refused = MapFileRefusal(path)) {
@@ -245,8 +257,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void corvina_end_game() {
   if (Game && Game->GameStarted()) Game->Close();
 }
 
+// Starts the game, once: the page calls it when the player has asked to play. Inside the
+// player's click, the sound it opens may play at once.
+extern "C" EMSCRIPTEN_KEEPALIVE void corvina_play() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  Begin();
+}
+
 int main() {
   Settings = ShippedSettings();
-  corvina_storage_open(UserDataDirectory().c_str(), Begin);
+  corvina_storage_open(UserDataDirectory().c_str(), [] { corvina_page_ask_start(); });
   return 0;
 }

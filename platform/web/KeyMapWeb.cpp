@@ -19,6 +19,8 @@ constexpr std::pair<std::string_view, int> Keys[] = {
     {"F3", VK_F3},                {"NumpadAdd", VK_ADD},        {"NumpadSubtract", VK_SUBTRACT},
     {"Equal", VK_OEM_PLUS},       {"Minus", VK_OEM_MINUS},      {"F9", VK_F9},
     {"Space", VK_SPACE},
+    // The sound keys, as on the desktop.
+    {"KeyM", 'M'},                {"Digit9", '9'},              {"Digit0", '0'},
 };
 // clang-format on
 

@@ -1,6 +1,6 @@
 // What the browser tests share: the page and the golden scripts served on 127.0.0.1, Debian's
-// Chromium started headless with a fresh profile, the scenes read as the headless runner does,
-// and the page's hooks (its frame count and trace).
+// Chromium or Firefox ESR started headless with a fresh profile, the scenes read as the headless
+// runner does, and the page's hooks (its frame count and trace).
 import fs from 'node:fs';
 import http from 'node:http';
 import {createRequire} from 'node:module';
@@ -106,13 +106,19 @@ export function useBrowser(name = 'chromium') {
 }
 
 // A page of the picture's own size, so a back-buffer pixel is a page pixel. `prepare(page)`
-// runs before the page is loaded (to break the browser's storage, say).
-export async function openPage(browser, url, {width = 640, height = 480, prepare} = {}) {
+// runs before the page is loaded (to break the browser's storage, say). The start panel is
+// passed as soon as it shows, unless `play` is false.
+export async function openPage(browser, url, {width = 640, height = 480, prepare, play = true} = {}) {
   const page = await browser.newPage();
   await page.setViewport({width, height, deviceScaleFactor: 1});
   const errors = [];
   page.on('pageerror', error => errors.push(error.message));
   page.errors = errors;
+  if (play) {
+    await page.evaluateOnNewDocument(() => {
+      addEventListener('corvina-start', () => document.querySelector('#start .play').click());
+    });
+  }
   if (prepare) await prepare(page);
   await page.goto(url);
   await page.bringToFront();

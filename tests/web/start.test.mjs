@@ -1,0 +1,85 @@
+// The page's own start and end, and the desktop's keys on it, in Chromium and in Firefox: the
+// game waits for the start panel's click, which may fill the screen and lets the sound play;
+// Esc ends it with Play again; = and - raise and lower cells, M mutes, 9 and 0 set the volume.
+import assert from 'node:assert/strict';
+import {describe, test} from 'node:test';
+
+import {frames, notice, openPage, screenshot, untilFrame, useBrowser} from './page.mjs';
+
+const terrain = page => page.evaluate(() => Module._corvina_terrain() >>> 0);
+
+// Holds a key for a few frames, so the game sees it whatever the browser's timing.
+async function press(page, key) {
+  await page.keyboard.down(key);
+  await untilFrame(page, (await frames(page)) + 3);
+  await page.keyboard.up(key);
+  await untilFrame(page, (await frames(page)) + 3);
+}
+
+// The sound's channels, each as the larger of its two gains.
+const gains = page => page.evaluate(() => Module.corvinaAudio.channels.map(c => Math.max(c.left.gain.value, c.right.gain.value)));
+
+for (const browserName of ['chromium', 'firefox']) {
+  describe(browserName, () => {
+    const env = useBrowser(browserName);
+
+    test('the game starts at the start panel\'s click, in full screen and with sound, and Esc offers Play again', async () => {
+      const page = await openPage(env.browser, `${env.server.url}/`, {play: false});
+      await page.waitForSelector('#start:not([hidden])', {timeout: 60000});
+      await screenshot(page, `${browserName}-start`);
+      assert.equal(await page.$eval('#loading', e => getComputedStyle(e).display), 'none');
+      await new Promise(resolve => setTimeout(resolve, 300));
+      assert.equal(await frames(page), 0, 'no game before the click');
+
+      await page.click('#start .full-screen');
+      await untilFrame(page, 10);
+      await page.waitForFunction(() => document.fullscreenElement === document.documentElement, {timeout: 5000});
+      // Firefox here has no audio device: its sound never runs, click or not.
+      if (browserName === 'chromium') {
+        await page.waitForFunction(() => Module.corvinaAudio.context.state === 'running', {timeout: 5000});
+      }
+      assert.deepEqual(await page.$eval('#start', e => [e.hidden, document.activeElement.tagName]), [true, 'BODY'],
+                       'the panel gone, and no button left to take the keys');
+      await page.evaluate(() => document.exitFullscreen());
+      await page.waitForFunction(() => !document.fullscreenElement, {timeout: 5000});
+
+      await page.keyboard.press('Escape');
+      await page.waitForSelector('#ended:not([hidden])', {timeout: 5000});
+      assert.match(await page.$eval('#ended button', b => b.textContent), /Play again/);
+      // The new game asked for starts at once: no second click.
+      await Promise.all([page.waitForNavigation(), page.click('#ended button')]);
+      await untilFrame(page, 10);
+      assert.equal(await page.$eval('#start', e => e.hidden), true);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+    test('= and - raise and lower the cell under the pointer, M mutes and 9 and 0 set the volume', async () => {
+      const page = await openPage(env.browser, `${env.server.url}/`);
+      // Past the slow first frames; the pointer over the middle of the map.
+      await untilFrame(page, 60);
+      await page.mouse.move(320, 240);
+      await untilFrame(page, 65);
+      const shipped = await terrain(page);
+      await press(page, 'Equal');
+      const raised = await terrain(page);
+      assert.notEqual(raised, shipped, '= raised the cell');
+      await press(page, 'Minus');
+      assert.equal(await terrain(page), shipped, '- lowered it back');
+
+      await press(page, 'KeyM');
+      assert.equal(await notice(page), 'sound muted');
+      const muted = await gains(page);
+      const playing = muted.flatMap((gain, channel) => (gain === 0 ? [channel] : []));
+      assert.ok(playing.length > 0, `the footstep's channel is silent: ${muted}`);
+      await press(page, 'Digit9');
+      assert.equal(await notice(page), 'volume 90%');
+      const quieter = await gains(page);
+      for (const channel of playing) assert.ok(quieter[channel] > 0.8 && quieter[channel] < 0.95, `channel ${channel}: ${quieter}`);
+      await press(page, 'Digit0');
+      assert.equal(await notice(page), 'volume 100%');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+  });
+}
