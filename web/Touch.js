@@ -28,7 +28,9 @@
     '  background: rgba(40, 40, 52, 0.7); border: 1px solid #667; color: #ccd; font-size: 20px; }',
     '#touch-pad span { display: flex; align-items: center; justify-content: center; border-radius: 50%; }',
     '#touch-pad span.held { background: #ffe9a0; color: #000; } #touch-pad.walking { opacity: 1; }',
-    '#touch-notice[hidden], #touch-pad[hidden] { display: none; }',
+    // Only over a running game: the loading, failure and end panels keep the page's middle.
+    '#touch-notice[hidden], #touch-pad[hidden], body:not(.running) #touch-notice, body:not(.running) #touch-pad {',
+    '  display: none; }',
     // A phone upright: the picture across the whole width at the top, the words and the pad beneath.
     '@media (orientation: portrait) {',
     '  body.touch #canvas { height: 75vw; }',
