@@ -30,7 +30,7 @@ emcmake cmake -S . -B "$work/wasm" -DCMAKE_BUILD_TYPE=Release -DCORVINA_TESTS=OF
 cmake --build "$work/wasm" -j2 --target corvina-web corvina-replay
 
 scripts/web-compress.sh "$out"
-page=(index.html corvina.js corvina.wasm corvina-face.ttf favicon.png)
+page=(index.html Touch.js corvina.js corvina.wasm corvina-face.ttf favicon.png)
 bytes=0 wire=0
 for f in "${page[@]}"; do
   bytes=$((bytes + $(stat -c %s "$out/$f")))

@@ -67,14 +67,17 @@ export async function serve() {
   return served;
 }
 
-// Debian's Chromium, or (`name` 'firefox') Firefox ESR driven over WebDriver BiDi.
-export async function launch(name = 'chromium') {
+// Debian's Chromium, or (`name` 'firefox') Firefox ESR driven over WebDriver BiDi. `coarse`:
+// Firefox's pointer is a finger (Chromium's follows a page's touch emulation, see openPage).
+export async function launch(name = 'chromium', {coarse = false} = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `corvina-${name}-`));
   const browser = name === 'firefox' ? await puppeteer.launch({
     browser: 'firefox',
     executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
     headless: true,
     userDataDir: profile,
+    extraPrefsFirefox: coarse ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1,
+                                'dom.w3c_touch_events.enabled': 1} : {},
   }) : await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -92,11 +95,11 @@ export async function launch(name = 'chromium') {
 }
 
 // The server and the browser for a test file's tests: env.server, env.browser.
-export function useBrowser(name = 'chromium') {
+export function useBrowser(name = 'chromium', options = {}) {
   const env = {};
   before(async () => {
     env.server = await serve();
-    env.browser = await launch(name);
+    env.browser = await launch(name, options);
   });
   after(async () => {
     await env.browser?.close();
@@ -107,10 +110,11 @@ export function useBrowser(name = 'chromium') {
 
 // A page of the picture's own size, so a back-buffer pixel is a page pixel. `prepare(page)`
 // runs before the page is loaded (to break the browser's storage, say). The start panel is
-// passed as soon as it shows, unless `play` is false.
-export async function openPage(browser, url, {width = 640, height = 480, prepare, play = true} = {}) {
+// passed as soon as it shows, unless `play` is false. `touch`: a phone's screen, where the
+// browser can emulate one.
+export async function openPage(browser, url, {width = 640, height = 480, prepare, play = true, touch = false} = {}) {
   const page = await browser.newPage();
-  await page.setViewport({width, height, deviceScaleFactor: 1});
+  await page.setViewport({width, height, deviceScaleFactor: 1, ...(touch ? {hasTouch: true, isMobile: true} : {})});
   const errors = [];
   page.on('pageerror', error => errors.push(error.message));
   page.errors = errors;
