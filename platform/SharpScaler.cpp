@@ -75,6 +75,10 @@ void TSharpScaler::Prepare(int srcWidth, int srcHeight, int destWidth, int destH
   FWhole = destWidth == srcWidth * factor && destHeight == srcHeight * factor ? factor : 0;
   FCols = Taps(srcWidth, destWidth, factor);
   FRows = Taps(srcHeight, destHeight, factor);
+  FHome.assign(static_cast<size_t>(srcHeight), -1);
+  for (size_t y = FRows.size(); y-- > 0;) {
+    if (FRows[y].W == 0) FHome[FRows[y].A] = static_cast<int>(y);
+  }
   FColA.clear();
   FColW.clear();
   for (const TTap& t : FCols) {
@@ -86,14 +90,22 @@ void TSharpScaler::Prepare(int srcWidth, int srcHeight, int destWidth, int destH
   FLineRow[0] = FLineRow[1] = -1;
 }
 
-const uint32_t* TSharpScaler::ScaledRow(const uint16_t* src, int srcPitch, bool rgb555, int row, int slot) {
+const uint32_t* TSharpScaler::ScaledRow(const uint16_t* src, int srcPitch, bool rgb555, int row, int slot,
+                                        uint32_t* dest, int destPitch, int y, const TChangedRows* changed) {
   for (int s = 0; s < 2; ++s) {
-    if (FLineRow[s] == row) return FLine[s].data();
+    if (FLineRow[s] == row) return FLinePlace[s];
   }
   WidenRow(src + static_cast<size_t>(row) * srcPitch, FWide.data(), FSrcWidth, rgb555);
+  // Scaled straight into the destination row that is this row alone, when that row is still to
+  // be written here: copying it there afterwards would cost a quarter of the scaling.
   uint32_t* out = FLine[slot].data();
+  const int home = FHome[static_cast<size_t>(row)];
+  if (home >= y && (changed == nullptr || DestRowChanged(home, *changed))) {
+    out = dest + static_cast<size_t>(home) * destPitch;
+  }
   FKernels->BlendColumns(FWide.data(), FColA.data(), FColW.data(), out, DestWidth());
   FLineRow[slot] = row;
+  FLinePlace[slot] = out;
   return out;
 }
 
@@ -144,11 +156,12 @@ void TSharpScaler::ScaleFiltered(const uint16_t* src, int srcPitch, bool rgb555,
     if (changed != nullptr && !DestRowChanged(static_cast<int>(y), *changed)) continue;
     // Row A in the slot it had, row B in the other: consecutive destination rows share them.
     const int slotA = FLineRow[1] == t.A ? 1 : 0;
-    const uint32_t* a = ScaledRow(src, srcPitch, rgb555, t.A, slotA);
-    const uint32_t* b = t.W == 0 ? a : ScaledRow(src, srcPitch, rgb555, t.B, 1 - slotA);
+    const int row = static_cast<int>(y);
+    const uint32_t* a = ScaledRow(src, srcPitch, rgb555, t.A, slotA, dest, destPitch, row, changed);
+    const uint32_t* b = t.W == 0 ? a : ScaledRow(src, srcPitch, rgb555, t.B, 1 - slotA, dest, destPitch, row, changed);
     uint32_t* out = dest + y * static_cast<size_t>(destPitch);
     if (t.W == 0) {
-      std::copy(a, a + FCols.size(), out);
+      if (a != out) std::copy(a, a + FCols.size(), out);
     } else {
       FKernels->BlendRows(a, b, t.W, out, DestWidth());
     }

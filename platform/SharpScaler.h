@@ -40,8 +40,11 @@ class TSharpScaler {
     uint16_t W = 0;
   };
   static std::vector<TTap> Taps(int src, int dest, int factor);
-  // Source row `row` widened to 32 bits and scaled across into the cache line `slot`.
-  const uint32_t* ScaledRow(const uint16_t* src, int srcPitch, bool rgb555, int row, int slot);
+  // Source row `row` widened to 32 bits and scaled across, kept as the line `slot`: in the
+  // slot's own memory, or in the destination row made from that row alone when one at or
+  // below destination row y is to be written.
+  const uint32_t* ScaledRow(const uint16_t* src, int srcPitch, bool rgb555, int row, int slot, uint32_t* dest,
+                            int destPitch, int y, const TChangedRows* changed);
   // The destination as the source enlarged FWhole times.
   void ScaleWhole(const uint16_t* src, int srcPitch, bool rgb555, uint32_t* dest, int destPitch,
                   const TChangedRows* changed);
@@ -60,4 +63,6 @@ class TSharpScaler {
   std::vector<uint32_t> FWide;  // one source row in 32 bits, and a pixel past it
   std::vector<uint32_t> FLine[2];
   int FLineRow[2] = {-1, -1};
+  const uint32_t* FLinePlace[2] = {nullptr, nullptr};  // where each line lies now
+  std::vector<int> FHome;  // per source row, the first destination row made from it alone; -1: none
 };

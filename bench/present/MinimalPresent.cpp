@@ -2,6 +2,8 @@
 // without a GPU: the window's own surface (X shared memory), SDL's blit from a 5-6-5 picture
 // into it, and a sleep to the next frame's time. The yardstick for the game's presentation
 // (bench/present/present_cpu.py); it prints the frames it showed when it is closed or signalled.
+//   corvina-minimal-present [WIDTH HEIGHT [fullscreen]]  (fullscreen: the desktop's full screen,
+//   the picture drawn at its own size into its corner)
 #include <SDL.h>
 #include <time.h>
 
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -27,7 +30,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "minimal-present: %s\n", SDL_GetError());
     return 1;
   }
-  SDL_Window* window = SDL_CreateWindow("minimal", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+  const bool fullScreen = argc > 3 && std::strcmp(argv[3], "fullscreen") == 0;
+  SDL_Window* window = SDL_CreateWindow("minimal", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                        fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, width, height, 16, SDL_PIXELFORMAT_RGB565);
   if (window == nullptr || picture == nullptr) {
     std::fprintf(stderr, "minimal-present: %s\n", SDL_GetError());

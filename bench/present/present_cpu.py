@@ -4,7 +4,14 @@ at the same pace (corvina-minimal-present), both in a window of a virtual X serv
 GPU, so the game picks the window's own surface by itself (SDL_RENDER_DRIVER=opengl in the
 environment makes it load OpenGL to find that out, as it once did).
 
-  present_cpu.py [--build DIR] [--high-res] [--rounds N] [--warm-up W] [--window S] [-- GAME ARGS]
+  present_cpu.py [--build DIR] [--high-res | --full-screen WxH [--walk]] [--rounds N] [--warm-up W]
+                 [--window S] [-- GAME ARGS]
+
+--full-screen puts both in full screen on a screen of that size under openbox (as a player has
+it: the game's picture scaled by the processor to the screen's height, the minimal program's
+picture of the screen's size converted into it each frame). --walk holds the arrow keys through
+the measured window, Down and Up in turn, so that person 1 walks and the view follows it: the
+frame that changes most, every frame.
 
 Each round runs each program once, the programs in alternation. The processor time of all of a
 program's threads (the kernel's scheduler clock, to the nanosecond) is read when it has run for W
@@ -53,9 +60,24 @@ def resident_mib(pid):
     raise RuntimeError(f"no resident size for process {pid}")
 
 
-def per_frame(args, warm_up, window, env):
+def hold_keys(env, stop, every=1.0):
+    """Holds Down and Up in turn, each `every` seconds, until stop is set; none is left held. On
+    the shipped map person 1 starts with a wall above and open ground below for about a second
+    and a half: it walks down and back, never stopped."""
+    keys = ("Down", "Up")
+    turn = 0
+    while not stop.is_set():
+        key = keys[turn % 2]
+        subprocess.run(["xdotool", "keydown", key], env=env, check=False)
+        stop.wait(every)
+        subprocess.run(["xdotool", "keyup", key], env=env, check=False)
+        turn += 1
+
+
+def per_frame(args, warm_up, window, env, walk=False):
     """Milliseconds of processor time per frame shown, over `window` seconds after `warm_up`;
-    seconds from launch to the first frame shown; resident MiB after `warm_up`."""
+    seconds from launch to the first frame shown; resident MiB after `warm_up`. walk: the arrow
+    keys held from a second before the measured window to its end."""
     started = time.monotonic()
     proc = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     lines, first_frame = [], []
@@ -68,11 +90,21 @@ def per_frame(args, warm_up, window, env):
 
     reader = threading.Thread(target=read_errors)
     reader.start()
-    time.sleep(warm_up)
+    stop, walker = threading.Event(), None
+    if walk:
+        time.sleep(max(0.0, warm_up - 1.0))
+        walker = threading.Thread(target=hold_keys, args=(env, stop))
+        walker.start()
+        time.sleep(min(1.0, warm_up))
+    else:
+        time.sleep(warm_up)
     cpu0, t0 = cpu_seconds(proc.pid), time.monotonic()
     resident = resident_mib(proc.pid)
     time.sleep(window)
     cpu1, t1 = cpu_seconds(proc.pid), time.monotonic()
+    if walker:
+        stop.set()
+        walker.join()
     proc.send_signal(signal.SIGTERM)
     _, status, _ = os.wait4(proc.pid, 0)
     reader.join()
@@ -104,6 +136,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(os.path.dirname(__file__), "..", "..", "build"))
     parser.add_argument("--high-res", action="store_true", help="800 x 600 instead of 640 x 480")
+    parser.add_argument("--full-screen", metavar="WxH", help="both in full screen on a screen of this size")
+    parser.add_argument("--walk", action="store_true", help="person 1 walks through the measured window")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--warm-up", type=float, default=2.0, help="seconds before the measurement")
     parser.add_argument("--window", type=float, default=5.0, help="seconds measured")
@@ -114,27 +148,50 @@ def main():
     for program in (game, minimal):
         if not os.access(program, os.X_OK):
             sys.exit(f"present_cpu.py: {program} is not built")
-    if shutil.which("Xvfb") is None:
-        sys.exit("present_cpu.py: needs Xvfb (apt-get install xvfb)")
+    needed = ["Xvfb"] + (["openbox", "xprop"] if o.full_screen else []) + (["xdotool"] if o.walk else [])
+    if any(shutil.which(tool) is None for tool in needed):
+        sys.exit(f"present_cpu.py: needs {', '.join(needed)} (scripts/install-deps.sh --e2e)")
     width, height = (800, 600) if o.high_res else (640, 480)
+    screen = "1280x1024"
+    if o.full_screen:
+        if not re.fullmatch(r"\d+x\d+", o.full_screen):
+            sys.exit(f"present_cpu.py: --full-screen wants WIDTHxHEIGHT, not {o.full_screen!r}")
+        screen = o.full_screen
+        width, height = (int(n) for n in screen.split("x"))
     display = free_display()
-    server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", f"{screen}x24", "-nolisten", "tcp"],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window_manager = None
     # A map of its own: another game running on this account holds the usual one.
     data = tempfile.mkdtemp(prefix="present_cpu-")
     env = dict(os.environ, DISPLAY=f":{display}", CORVINA_NO_DIALOG="1", XDG_DATA_HOME=data)
     env.pop("WAYLAND_DISPLAY", None)
     try:
         time.sleep(1.0)
-        game_args = [game, "--windowed", "--verbose", "--no-dialog"] + (["--high-res"] if o.high_res else [])
-        game_args += o.game_args
+        if o.full_screen:
+            # Full screen is the window manager's to give: openbox binding no keys of its own.
+            config = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e",
+                                  "openbox-rc.xml")
+            window_manager = subprocess.Popen(["openbox", "--config-file", config], env=env,
+                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(150):
+                r = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True,
+                                   text=True)
+                if "window id" in r.stdout:
+                    break
+                time.sleep(0.1)
+            else:
+                raise RuntimeError("openbox did not start")
+        game_args = [game, "--fullscreen" if o.full_screen else "--windowed", "--verbose", "--no-dialog"]
+        game_args += (["--high-res"] if o.high_res else []) + o.game_args
+        least_args = [minimal, str(width), str(height)] + (["fullscreen"] if o.full_screen else [])
         ours, least = [], []
         round_, tries = 0, 0
         while round_ < o.rounds:
             tries += 1
             try:
-                game_run = per_frame(game_args, o.warm_up, o.window, env)
-                least_run = per_frame([minimal, str(width), str(height)], o.warm_up, o.window, env)
+                game_run = per_frame(game_args, o.warm_up, o.window, env, o.walk)
+                least_run = per_frame(least_args, o.warm_up, o.window, env, o.walk)
             except ShortOfPace as e:
                 if tries >= 3 * o.rounds:
                     raise
@@ -145,11 +202,15 @@ def main():
             round_ += 1
             print(f"round {round_}: game {ours[-1][0]:.3f} ms, {ours[-1][1]:.3f} s, {ours[-1][2]:.1f} MiB; "
                   f"minimal {least[-1][0]:.3f} ms, {least[-1][1]:.3f} s, {least[-1][2]:.1f} MiB", flush=True)
-        for i, (title, unit) in enumerate([(f"CPU per frame at {width} x {height}", "ms"),
+        case = f"{'full screen ' if o.full_screen else ''}{width} x {height}{', walking' if o.walk else ''}"
+        for i, (title, unit) in enumerate([(f"CPU per frame, {case}", "ms"),
                                            ("Launch to the first frame shown", "s"),
                                            ("Resident memory", "MiB")]):
             compare(f"{title}, {o.rounds} rounds:", [r[i] for r in ours], [r[i] for r in least], unit)
     finally:
+        if window_manager:
+            window_manager.terminate()
+            window_manager.wait()
         server.terminate()
         server.wait()
         shutil.rmtree(data, ignore_errors=True)

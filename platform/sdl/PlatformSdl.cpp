@@ -115,13 +115,14 @@ int FittingScale(int requested, const TPlatformDisplayConfig& config, const SDL_
 // frame included (known only once shown), and centred there; a word when the scale is cut.
 void PlaceWindow(const TPlatformDisplayConfig& config, int scale) {
   int top = 0, left = 0, bottom = 0, right = 0;
-  // The window manager tells the frame a moment after the window is shown; none comes without one.
+  // The window manager tells the frame a moment after the window is shown; none comes without
+  // one, and waiting for it would be most of the start.
   PumpUntil(
       [&] {
         return SDL_GetWindowBordersSize(S().Window, &top, &left, &bottom, &right) == 0 &&
                top + left + bottom + right > 0;
       },
-      FrameMs);
+      SdlWindowManagerRunning(S().Window) ? FrameMs : 0);
   if (top < 0 || left < 0 || bottom < 0 || right < 0) top = left = bottom = right = 0;
   const SDL_Rect usable = UsableBounds(SDL_GetWindowDisplayIndex(S().Window));
   const int fits = FittingScale(scale, config, usable, left + right, top + bottom);

@@ -68,3 +68,6 @@ void SdlConfinePointer(const TRect& picture);
 // The pointer in window points (it may lie outside the window) as the window system has it
 // now; false where that cannot be asked (not X11), and SDL's reading is all there is.
 bool SdlPointerInWindow(SDL_Window* window, int& x, int& y);
+// Whether a window manager runs (one that tells the frame it puts around windows); true where
+// that cannot be asked.
+bool SdlWindowManagerRunning(SDL_Window* window);
