@@ -162,9 +162,11 @@ def main():
     server = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", f"{screen}x24", "-nolisten", "tcp"],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     window_manager = None
-    # A map of its own: another game running on this account holds the usual one.
+    # A map and settings of its own: another game on this account holds the usual map, and the
+    # account's choices (sound, scale) would change what is measured.
     data = tempfile.mkdtemp(prefix="present_cpu-")
-    env = dict(os.environ, DISPLAY=f":{display}", CORVINA_NO_DIALOG="1", XDG_DATA_HOME=data)
+    env = dict(os.environ, DISPLAY=f":{display}", CORVINA_NO_DIALOG="1", XDG_DATA_HOME=data,
+               XDG_CONFIG_HOME=data)
     env.pop("WAYLAND_DISPLAY", None)
     try:
         time.sleep(1.0)
