@@ -1,24 +1,94 @@
 #include "platform/web/Canvas.h"
 
+#include <algorithm>
+#include <emscripten/emscripten.h>
+
 extern "C" {
 // library_corvina.js: the canvas's size made the page's in device pixels (0 without a canvas),
 // and a picture of RGBA bytes put at (x, y).
 int corvina_canvas_fit(int* width, int* height);
 void corvina_canvas_put(const uint32_t* rgba, int width, int height, int x, int y);
+// library_corvina_gl.js: WebGL 2 on the canvas (0 without it); the page's resizes followed; the
+// frame's textures made width x height (1 when new, and every row wanted); rows sent to them;
+// the picture drawn at (x, y), width x height, enlarged `factor` times on the way.
+int corvina_gl_open();
+void corvina_canvas_follow();
+int corvina_gl_frame(int width, int height, int rgb555);
+void corvina_gl_rows(const uint16_t* pixels, int pitch, int width, int y, int rows);
+void corvina_gl_draw(int x, int y, int width, int height, int factor);
+}
+
+namespace {
+// The canvas that showed the last picture: the one a resize refits.
+TCanvas* Shown = nullptr;
+}  // namespace
+
+// Called by the page when it is resized.
+extern "C" EMSCRIPTEN_KEEPALIVE void corvina_canvas_refit() {
+  if (Shown != nullptr) Shown->Refit();
 }
 
 bool TCanvas::Fit(int backWidth, int backHeight) {
   if (!corvina_canvas_fit(&FWidth, &FHeight)) return false;
+  if (FWay == TWay::Unknown) {
+    FWay = corvina_gl_open() ? TWay::Gpu : TWay::Processor;
+    corvina_canvas_follow();
+  }
   FBox = FIntegerScale ? ComputeLetterbox(FWidth, FHeight, backWidth, backHeight)
                        : ComputeSharpFit(FWidth, FHeight, backWidth, backHeight);
   return true;
 }
 
-void TCanvas::Present(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555) {
+void TCanvas::Present(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
+                      const TChangedRows* changed) {
   if (pixels == nullptr || width <= 0 || height <= 0 || !Fit(width, height)) return;
+  Shown = this;
+  FFrameWidth = width;
+  FFrameHeight = height;
+  FRgb555 = rgb555;
+  const int pitch = pitchBytes / 2;
+  if (FWay == TWay::Processor) {
+    FFrame.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      std::copy_n(pixels + static_cast<size_t>(y) * pitch, width, FFrame.data() + static_cast<size_t>(y) * width);
+    }
+    ScaleOnProcessor();
+    return;
+  }
+  // A new texture (a new frame size, or the GPU's context lost) takes every row; otherwise
+  // each run of changed rows goes up in one piece.
+  const bool all = corvina_gl_frame(width, height, rgb555 ? 1 : 0) != 0 || changed == nullptr;
+  for (int y = 0; y < height;) {
+    if (!all && !changed->Row(y)) {
+      ++y;
+      continue;
+    }
+    int end = y + 1;
+    while (end < height && (all || changed->Row(end))) ++end;
+    corvina_gl_rows(pixels + static_cast<size_t>(y) * pitch, pitch, width, y, end - y);
+    y = end;
+  }
+  DrawOnGpu();
+}
+
+void TCanvas::Refit() {
+  if (FFrameWidth == 0 || !Fit(FFrameWidth, FFrameHeight)) return;
+  if (FWay == TWay::Gpu) {
+    DrawOnGpu();
+  } else {
+    ScaleOnProcessor();
+  }
+}
+
+void TCanvas::DrawOnGpu() {
+  corvina_gl_draw(FBox.Dest.Left, FBox.Dest.Top, FBox.Dest.Right - FBox.Dest.Left, FBox.Dest.Bottom - FBox.Dest.Top,
+                  FBox.SharpFactor());
+}
+
+void TCanvas::ScaleOnProcessor() {
   const int w = FBox.Dest.Right - FBox.Dest.Left, h = FBox.Dest.Bottom - FBox.Dest.Top;
   FRgba.resize(static_cast<size_t>(w) * h);
-  FScaler.Prepare(width, height, w, h);
-  FScaler.Scale(pixels, pitchBytes / 2, rgb555, FRgba.data(), w, TSharpScaler::TLayout::RgbaBytes);
+  FScaler.Prepare(FFrameWidth, FFrameHeight, w, h);
+  FScaler.Scale(FFrame.data(), FFrameWidth, FRgb555, FRgba.data(), w, TSharpScaler::TLayout::RgbaBytes);
   corvina_canvas_put(FRgba.data(), w, h, FBox.Dest.Left, FBox.Dest.Top);
 }

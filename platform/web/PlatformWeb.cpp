@@ -183,14 +183,15 @@ void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
 TPlatformSize PlatformWindowedSize() { return {}; }  // the page's canvas follows the page
 
-// The canvas takes 32-bit pixels: the frame is converted as it is scaled, so the back buffer
-// stays the game's own.
+// The canvas sends the changed rows of the frame to the GPU (or scales it on the processor)
+// straight from the game's back buffer.
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }
 
-void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555, const TChangedRows*) {
+void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
+                     const TChangedRows* changed) {
   S().BackWidth = width;
   S().BackHeight = height;
-  S().Canvas.Present(pixels, pitchBytes, width, height, rgb555);
+  S().Canvas.Present(pixels, pitchBytes, width, height, rgb555, changed);
 }
 
 void PlatformShowError(const std::string& caption, const std::string& message) {

@@ -1,5 +1,6 @@
 // The page's side of the web platform: the canvas, the overlays, files, and the slot player on
-// WebAudio. Called from C++ (Canvas.cpp, PlatformWeb.cpp, AudioWeb.cpp, web/*Main.cpp).
+// WebAudio. Called from C++ (Canvas.cpp, PlatformWeb.cpp, AudioWeb.cpp, web/*Main.cpp). The
+// picture on the GPU is in library_corvina_gl.js.
 mergeInto(LibraryManager.library, {
   // ---- Canvas ----
   $CorvinaCanvas: {context: null, shown: false},
@@ -17,22 +18,28 @@ mergeInto(LibraryManager.library, {
       canvas.height = height;
       CorvinaCanvas.context = null;
     }
-    if (!CorvinaCanvas.context) CorvinaCanvas.context = canvas.getContext('2d', {alpha: false});
     HEAP32[widthPtr >> 2] = width;
     HEAP32[heightPtr >> 2] = height;
     return 1;
   },
 
-  corvina_canvas_put__deps: ['$CorvinaCanvas'],
+  // The first picture on the canvas (put here, or drawn by the GPU) shows the game.
+  $CorvinaCanvasShow__deps: ['$CorvinaCanvas'],
+  $CorvinaCanvasShow: function() {
+    if (CorvinaCanvas.shown) return;
+    CorvinaCanvas.shown = true;
+    document.body.classList.add('running');
+  },
+
+  // Without a GPU (library_corvina_gl.js): the picture scaled by the processor.
+  corvina_canvas_put__deps: ['$CorvinaCanvas', '$CorvinaCanvasShow'],
   corvina_canvas_put: function(rgba, width, height, x, y) {
+    if (!CorvinaCanvas.context) CorvinaCanvas.context = Module['canvas'].getContext('2d', {alpha: false});
     var context = CorvinaCanvas.context;
     if (!context) return;
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     context.putImageData(new ImageData(bytes, width, height), x, y);
-    if (!CorvinaCanvas.shown) {
-      CorvinaCanvas.shown = true;
-      document.body.classList.add('running');
-    }
+    CorvinaCanvasShow();
   },
 
   // ---- The page around the game ----

@@ -59,10 +59,13 @@ for (const browserName of ['chromium', 'firefox']) {
       const page = await openPage(env.browser, `${env.server.url}/`);
       await untilFrame(page, 10);
       // A fault in the middle of a frame, as a stray pointer in the game's memory raises it.
+      // (The picture's last call each frame, on the GPU or not.)
       await page.evaluate(() => {
-        CanvasRenderingContext2D.prototype.putImageData = () => {
+        const fault = () => {
           throw new WebAssembly.RuntimeError('memory access out of bounds');
         };
+        CanvasRenderingContext2D.prototype.putImageData = fault;
+        WebGL2RenderingContext.prototype.drawArrays = fault;
       });
       const text = await failure(page);
       assert.match(text, /the game stopped: .*memory access out of bounds/);

@@ -69,20 +69,27 @@ export async function serve() {
 
 // Debian's Chromium, or (`name` 'firefox') Firefox ESR driven over WebDriver BiDi. `coarse`:
 // Firefox's pointer is a finger (Chromium's follows a page's touch emulation, see openPage).
-export async function launch(name = 'chromium', {coarse = false} = {}) {
+// `gpu`: Chromium composites on its GPU process (SwiftShader here) as it does on a machine with a
+// GPU, rather than on the processor, which reads every WebGL picture back.
+export async function launch(name = 'chromium', {coarse = false, gpu = false} = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), `corvina-${name}-`));
   const browser = name === 'firefox' ? await puppeteer.launch({
     browser: 'firefox',
     executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
     headless: true,
     userDataDir: profile,
-    extraPrefsFirefox: coarse ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1,
-                                'dom.w3c_touch_events.enabled': 1} : {},
+    // Headless, Firefox offers WebGL only when told to take Mesa's software GL through EGL (as
+    // Chromium takes SwiftShader).
+    env: {...process.env, MOZ_WEBGL_FORCE_EGL: '1'},
+    extraPrefsFirefox: {'webgl.force-enabled': true,
+                        ...(coarse ? {'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1,
+                                      'dom.w3c_touch_events.enabled': 1} : {})},
   }) : await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     userDataDir: profile,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    args: ['--headless', '--no-sandbox', ...(gpu ? ['--ignore-gpu-blocklist'] : ['--disable-gpu']),
+           '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
 ]
   });
