@@ -42,8 +42,10 @@ test_packages=(
 )
 e2e_packages=(xvfb xdotool x11-apps x11-utils imagemagick openbox)
 package_packages=(dpkg-dev lintian desktop-file-utils appstream man-db)
-# Chromium over the DevTools protocol, Firefox ESR over WebDriver BiDi.
-web_packages=(emscripten node-acorn dpkg-dev python3 python3-fonttools brotli chromium firefox-esr)
+# Chromium over the DevTools protocol, Firefox ESR over WebDriver BiDi; headless Firefox draws
+# WebGL through Mesa's software EGL (Chromium brings its own).
+web_packages=(emscripten node-acorn dpkg-dev python3 python3-fonttools brotli chromium firefox-esr
+  libegl-mesa0 libgl1-mesa-dri)
 
 packages=("${run_packages[@]}")
 (($# == 0)) && set -- --test
