@@ -10,6 +10,8 @@
 #include "bench/Alternation.h"
 #include "bench/BenchGame.h"
 #include "game/World.h"
+#include "platform/VirtualKeys.h"
+#include "platform/headless/PlatformHeadless.h"
 
 namespace {
 
@@ -87,8 +89,46 @@ void BM_ScrollingFrameBesideFullRedraw(benchmark::State& state) {
   }
 }
 
+// The frame a player sees most: the view moves every frame, so every band is drawn (explored
+// map), beside a memcpy of the frame. Argument 1: the free camera scrolled a pixel each frame
+// (0), or the camera following a person walking back and forth (1).
+void BM_MovingViewBesideMemcpy(benchmark::State& state) {
+  TBenchGame game(TBenchGame::Explored, state.range(0) != 0);
+  TFrameCopy copy(ScreenWidth, ScreenHeight);
+  const bool walking = state.range(1) != 0;
+  if (!walking) World->SetCameraFree(true);
+  int step = 0;
+  const auto moved = [&] {
+    if (walking) {
+      // A few cells one way, then back, so the walk never ends at a wall.
+      const int leg = step++ / 48 % 2;
+      HeadlessKeyUp(leg == 0 ? VK_NUMPAD1 : VK_NUMPAD9);
+      HeadlessKeyDown(leg == 0 ? VK_NUMPAD9 : VK_NUMPAD1);
+    } else {
+      World->FScrollX = ++step % 2;
+    }
+    game.Step();
+  };
+  for (auto _ : state) {
+    const TAlternation a = Alternate(moved, std::ref(copy), 41, 10);
+    state.counters["frame_us"] = a.FirstUs;
+    state.counters["memcpy_us"] = a.SecondUs;
+    state.counters["ratio_q1"] = a.RatioLow;
+    state.counters["ratio_median"] = a.RatioMedian;
+    state.counters["ratio_q3"] = a.RatioHigh;
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_MovingViewBesideMemcpy)
+    ->ArgNames({"highres", "walking"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_ScrollingFrameBesideFullRedraw)
     ->ArgName("highres")
     ->Arg(0)

@@ -71,9 +71,7 @@ void EachCutPart(const TRect& r, const TRect* picture, const TPictureCut& cut, i
   }
 }
 
-// The hot loops of every keyed copy, built twice: the wider moves chosen where the processor
-// has them.
-CORVINA_CLONES void CopyPart(const TKeyPicture& p, const TRect& part, uint16_t* dst) {
+void CopyPart(const TKeyPicture& p, const TRect& part, uint16_t* dst) {
   DrawPicturePart(p, part.Left, part.Top, part.Right, part.Bottom, dst, TCopyPixel{});
 }
 
@@ -83,6 +81,7 @@ void FillPixels(uint16_t* d, size_t n, uint16_t colour) {
     std::memset(d, colour & 0xFF, n * 2);
     return;
   }
+  typedef uint16_t TLanes16 __attribute__((vector_size(32)));
   TLanes16 v = {};
   v += colour;
   size_t i = 0;

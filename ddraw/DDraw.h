@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "blit/CopyKernels.h"
 #include "blit/KeyPicture.h"
 #include "core/Types.h"
 #include "ddraw/ChangeTracker.h"

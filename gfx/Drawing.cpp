@@ -7,6 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "blit/CopyKernels.h"
 #include "core/Settings.h"
 #include "gfx/Display.h"
 #include "gfx/PixelFormat.h"
@@ -151,22 +152,6 @@ bool BeginSheetJob(int x, int y, int sheet, TRect r, bool atCorner, TJob& job, c
   return BeginJob(x, y, r, Display->FSheets[sheet].get(), Display->FBackBuffer.get(), false, job);
 }
 
-// The per-pixel operations that depend on the source pixel alone, for the pre-encoded runs.
-struct THalfPixel {
-  uint16_t M1;
-  template <class V>
-  void operator()(V& v) const {
-    v = (v >> 1) & M1;
-  }
-};
-struct TThreeQuarterPixel {
-  uint16_t M1, M2;
-  template <class V>
-  void operator()(V& v) const {
-    v = ((v >> 1) & M1) + ((v >> 2) & M2);
-  }
-};
-
 // The visible part of the job through the source picture's pre-encoded runs.
 template <class Op>
 CORVINA_INLINE void DrawRuns(const TJob& job, const TKeyPicture& p, const Op& op) {
@@ -175,8 +160,8 @@ CORVINA_INLINE void DrawRuns(const TJob& job, const TKeyPicture& p, const Op& op
   uint16_t* d = DestRow(job, job.R0);
   DrawPicturePart(p, c0, r0, c1, r1, d, op);
 }
-CORVINA_CLONES void ShadedRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
-CORVINA_CLONES void ShadedRuns(const TJob& job, const TKeyPicture& p, TThreeQuarterPixel op) { DrawRuns(job, p, op); }
+void ShadedRuns(const TJob& job, const TKeyPicture& p, THalfPixel op) { DrawRuns(job, p, op); }
+void ShadedRuns(const TJob& job, const TKeyPicture& p, TThreeQuarterPixel op) { DrawRuns(job, p, op); }
 
 // The source picture's pre-encoded runs when they stand for exactly its non-zero pixels.
 const TKeyPicture* SourceRuns(const TJob& job) {
@@ -401,11 +386,9 @@ __attribute__((noinline)) void BltKeyedRetried(const TSheetPart& s, const TRect&
   Display->Retry([&] { return s.Dst->BltFastPicture(s.X, s.Y, s.Src, s.Part, picture, cut); });
 }
 
-// The frame's ground blocks come through these: their common case runs with no call on the way
-// (the copies are limited by their stores, and each call adds its own). Built twice, and
-// reached from the drawing routines by a jump: some compilers make the choice between the
-// builds only for a caller in the same file.
-CORVINA_CLONES void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
+// The frame's ground blocks come through these: their common case makes one call, to the
+// processor's copy loops.
+void KeyedSheetCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, const TPictureCut& cut) {
   TSheetPart s;
   if (!SheetPart(x, y, sheet, rect, atCorner, s)) return;
   if (!s.Dst->DrawReadyPicture(s.X, s.Y, *s.Src, s.Part, rect, TCopyPixel{}, cut)) BltKeyedRetried(s, rect, cut);
@@ -422,12 +405,11 @@ CORVINA_INLINE bool ShadedSheetCopy(int x, int y, int sheet, const TRect& rect, 
   if (!src.HasColorKey() || src.ColorKey() != 0 || src.ColorKeyHigh() != 0) return false;
   return s.Dst->DrawReadyPicture(s.X, s.Y, src, s.Part, rect, op, cut);
 }
-CORVINA_CLONES bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op,
-                               const TPictureCut& cut) {
+bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, THalfPixel op, const TPictureCut& cut) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
-CORVINA_CLONES bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, TThreeQuarterPixel op,
-                               const TPictureCut& cut) {
+bool ShadedCopy(int x, int y, int sheet, const TRect& rect, bool atCorner, TThreeQuarterPixel op,
+                const TPictureCut& cut) {
   return ShadedSheetCopy(x, y, sheet, rect, atCorner, op, cut);
 }
 
@@ -448,10 +430,7 @@ void DrawShadedPicture(int x, int y, int sheet, const TRect& r, bool atCorner, c
   if (const TKeyPicture* p = SourceRuns(job)) {
     ShadedRuns(job, *p, op);
   } else {
-    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) {
-      d = s;
-      op(d);
-    });
+    ForEachOpaque(job, [&](int, int, uint16_t s, uint16_t& d) { d = op.Of(s); });
   }
   EndJob(job);
 }
@@ -479,15 +458,24 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
   const int f = std::clamp(brightness, -64, 64) + 64;
   // Every third pixel of the screen, (x + 2 y) a multiple of three: each row from its first
   // such pixel on, three at a time.
-  WithPixelFormat([&](auto format) {
+  const auto first = [&](int row) { return (3 - (job.X + job.C0 + 2 * (job.Y + row)) % 3) % 3; };
+  const bool is565 = SplitPixel == SplitPixel565 && ComposePixel == ComposePixel565;
+  if (is565 || (SplitPixel == SplitPixel555 && ComposePixel == ComposePixel555)) {
     for (int row = job.R0; row < job.R1; ++row) {
-      const uint16_t* s = SourceRow(job, row);
-      uint16_t* d = DestRow(job, row);
-      for (int i = (3 - (job.X + job.C0 + 2 * (job.Y + row)) % 3) % 3; i < job.C1 - job.C0; i += 3) {
-        if (s[i] != 0) d[i] = brightness == 0 ? s[i] : Scaled<decltype(format)>(s[i], f);
-      }
+      SelectedCopyKernels->StippleRow(SourceRow(job, row), DestRow(job, row), job.C1 - job.C0, first(row),
+                                      brightness == 0 ? -1 : f, is565 ? 11 : 10, is565 ? 6 : 5);
     }
-  });
+  } else {
+    WithPixelFormat([&](auto format) {
+      for (int row = job.R0; row < job.R1; ++row) {
+        const uint16_t* s = SourceRow(job, row);
+        uint16_t* d = DestRow(job, row);
+        for (int i = first(row); i < job.C1 - job.C0; i += 3) {
+          if (s[i] != 0) d[i] = brightness == 0 ? s[i] : Scaled<decltype(format)>(s[i], f);
+        }
+      }
+    });
+  }
   EndJob(job);
 }
 
