@@ -61,7 +61,7 @@ void StipplePlain(const uint16_t* s, uint16_t* d, int n, int first, int f, int r
 
 constexpr TCopyKernels PlainKernels{PlainPart<TCopyOp>, PlainPart<THalfOp>, PlainPart<TThreeQuarterOp>, StipplePlain};
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__wasm_simd128__)
 
 // Lanes of pixels moved at once, as generic vectors: a build for SSE2 moves sixteen in two
 // registers, one for AVX2 in one.
@@ -190,6 +190,21 @@ CORVINA_INLINE void StippleVector(const uint16_t* s, uint16_t* d, int n, int fir
   if (rest < n) StipplePlain(s + i, d + i, n - i, rest - i, f, rShift, gShift);
 }
 
+#endif
+
+#if defined(__wasm_simd128__)
+// The browser's 128-bit lanes: no choice to make at run time.
+template <class Op>
+void WasmPart(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst, uint16_t m1, uint16_t m2) {
+  VectorPart<Op>(p, c0, r0, c1, r1, dst, m1, m2);
+}
+void WasmStipple(const uint16_t* s, uint16_t* d, int n, int first, int f, int rShift, int gShift) {
+  StippleVector(s, d, n, first, f, rShift, gShift);
+}
+constexpr TCopyKernels WasmKernels{WasmPart<TCopyOp>, WasmPart<THalfOp>, WasmPart<TThreeQuarterOp>, WasmStipple};
+#endif
+
+#if defined(__x86_64__)
 // x86-64's own vector unit, SSE2, which every such processor has.
 template <class Op>
 void Sse2Part(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst, uint16_t m1, uint16_t m2) {
@@ -247,4 +262,8 @@ const TCopyKernels& CopyKernelsOf(TCopyKernel k) {
   return PlainKernels;
 }
 
+#if defined(__wasm_simd128__)
+const TCopyKernels* const SelectedCopyKernels = &WasmKernels;
+#else
 const TCopyKernels* const SelectedCopyKernels = &CopyKernelsOf(FastestCopyKernel());
+#endif

@@ -1,7 +1,7 @@
 // The loops that copy a pre-encoded picture: plain C++, and builds for the vector units of
 // x86-64 (SSE2 on every such processor, AVX2 where it has it), each drawing exactly what the
-// plain one draws. Elsewhere (the browser) only the plain loops exist. The processor's widest
-// is chosen once, at start.
+// plain one draws. The browser takes the same vector loops on its 128-bit lanes. The processor's
+// widest is chosen once, at start.
 #pragma once
 
 #include <cstdint>
