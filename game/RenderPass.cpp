@@ -1,5 +1,7 @@
 // TSystem::DrawWorld: terrain stacks under the fog in screen-row order, persons, the
 // see-through pass, selection marks and speech.
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "core/Settings.h"
@@ -14,12 +16,6 @@
 namespace {
 
 constexpr size_t MaxListed = 100;  // persons remembered for the later passes
-
-// One place of the view: its cell, its ground anchor before the camera offsets, its stack.
-struct TViewSlot {
-  int CX, CY, X, Y;
-  TStackSlot Stack;
-};
 
 struct TListedPerson {
   TPoint Anchor;
@@ -95,18 +91,14 @@ class TCellPainter {
     return {code, cell->Height};
   }
 
-  // The place v of the view; rows: what to draw of each level of its stack (null: all).
-  void Paint(const TViewSlot& v, const TLevelRows* rows, const TStackCover& cover) {
+  // The persons standing or stepping at place v of the view (X, Y its anchor before the camera
+  // offsets).
+  void PaintPersons(const TViewPlace& v) {
     const int cx = v.CX, cy = v.CY, x = v.X, yr = v.Y;
     const TMapCell* cell = PaintedCell(cx, cy);
-    if (cell == nullptr) return;
-    const int light = cell->Light;
+    if (cell == nullptr || cell->Light == 0) return;
     const int h = cell->Height;
     const int occ = cell->Occupant;
-    if (v.Stack.Code >= 0) {
-      DrawTileStack(FFrame, *FWorld.FTiles[v.Stack.Code], TPoint{x - FOff.X, yr - FOff.Y}, v.Stack, light, rows, cover);
-    }
-    if (light == 0) return;
     if (occ >= 1 && occ <= PersonCount) {
       if (TPerson* p = FWorld.Person(occ)) {
         const TPoint s = StepOffset(*p);
@@ -155,6 +147,15 @@ class TCellPainter {
 
 }  // namespace
 
+// The screen rows [Top, Bottom) a place's stack may draw on.
+struct TStackRows {
+  int Top, Bottom;
+};
+TStackRows StackRows(const TViewPlace& v, const TTile& tile, const TPoint& off) {
+  const int base = v.Y - off.Y + (v.Stack.Code / 4 == WaterKind ? LevelPixels : 0);
+  return {base - LevelPixels * v.Stack.Height - (tile.FSourceRect.Bottom - tile.FSourceRect.Top), base};
+}
+
 void TSystem::DrawWorld() {
   const bool high = Settings.HighRes;
   const int H = high ? 8 : 7, V = high ? 24 : 20;
@@ -172,10 +173,16 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
-  TCellPainter painter(*this, FView.FFrame, off);
+  // The terrain is listed only for the bands drawn: first what stands for it, band by band.
+  const TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
+  TKeyedPart& part = FView.FFrame.StartPart(
+      back != nullptr ? back->RowBands() : (ScreenHeight + TDDSurface::RowBand - 1) / TDDSurface::RowBand);
+  FView.FPersons.Restart();
+  TCellPainter painter(*this, FView.FPersons, off);
   FView.FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
-  std::vector<TViewSlot> view;
+  std::vector<TViewPlace>& view = FView.FPlaces;
+  view.clear();
   view.reserve(static_cast<size_t>(columns) * rows);
   std::vector<TGroundRow> ground;
   ground.reserve(static_cast<size_t>(rows));
@@ -198,29 +205,98 @@ void TSystem::DrawWorld() {
       TStackSlot stack = painter.StackAt(cx, cy);
       if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
       if (FView.FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
-      view.push_back({cx, cy, x0 + 60 * j, yr, stack});
+      const TMapCell* cell = painter.PaintedCell(cx, cy);
+      view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
     }
   }
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
   FView.FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
     FView.FGroundClear.Clear(back, ground, columns);
   });
+
+  // Everything the terrain's pixels depend on besides its places: the camera's offsets, the
+  // view's size, the sheets, the tiles' pictures and what the drawing routines read.
+  TPartKeys& words = part.Keys;
+  const auto pair = [](int a, int b) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32 | static_cast<uint32_t>(b);
+  };
+  words.AddToAll(pair(off.X, off.Y));
+  words.AddToAll(pair(columns, rows));
+  words.AddToAll(FView.FTrimHidden ? 1 : 0);
+  for (int s = 1; s <= 2; ++s) {
+    const TDDSurface* sheet = Display != nullptr ? Display->FSheets[s].get() : nullptr;
+    words.AddToAll(sheet != nullptr ? sheet->Serial() : 0);
+    words.AddToAll(sheet != nullptr ? sheet->Version() : 0);
+    part.Sources.push_back(sheet);
+  }
+  const TDrawSetting setting = TDrawSetting::Now();
+  words.AddToAll(pair(setting.ScreenW, setting.ScreenH));
+  words.AddToAll(pair(setting.ClipLeft, setting.ClipTop));
+  words.AddToAll(pair(setting.ClipRight, setting.ClipBottom));
+  words.AddToAll(static_cast<uint64_t>(setting.PixelKind));
+  words.AddToAll(reinterpret_cast<uintptr_t>(setting.Compose));
+  for (const auto& tile : FTiles) {
+    words.AddToAll(tile ? pair(tile->FSheet, tile->FSourceRect.Left) : ~uint64_t{0});
+    words.AddToAll(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
+    words.AddToAll(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
+  }
+
   // The stacks in front: half a cell left and right one row down, and straight down two rows.
   const auto at = [&](int row, int column) -> uint16_t {
     return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
                                                          : 0;
   };
+  std::vector<int>& places = part.Places;
   for (int row = 0; row < rows; ++row) {
     const bool odd = ((row - V) & 1) != 0;
     for (int j = 0; j < columns; ++j) {
-      const TViewSlot& v = view[static_cast<size_t>(row) * columns + j];
-      uint16_t front[3];
-      front[FrontLeft] = at(row + 1, odd ? j : j - 1);
-      front[FrontRight] = at(row + 1, odd ? j + 1 : j);
-      front[Front] = at(row + 2, j);
-      painter.Paint(v, FView.FCover.Rows(v.Stack.Cover, front), FView.FCover);
+      const int index = row * columns + j;
+      TViewPlace& v = view[static_cast<size_t>(index)];
+      v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
+      v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
+      v.Front[Front] = at(row + 2, j);
+      if (v.Stack.Code < 0) {
+        words.Add(0, 0, ~uint64_t{0}, 0);  // an item all the same, so each place keeps its own
+      } else {
+        // The place's stack: its picture, height, light and cover (its own and the stacks'
+        // in front) on the rows it may reach.
+        const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], off);
+        words.Add(reach.Top, reach.Bottom,
+                  static_cast<uint64_t>(v.Stack.Code & 0xFF) | static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 |
+                      uint64_t{v.Light} << 16 | uint64_t{v.Stack.Cover} << 32,
+                  uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32);
+      }
+      painter.PaintPersons(v);
+      places.resize(FView.FPersons.Entries().size(), index);
     }
   }
   painter.Finish();
+  places.resize(FView.FPersons.Entries().size(), rows * columns);
+  FView.FPersons.TakeEntries(part.Listed);
+  part.Make = [this, off](const TKeyedPart& made, const std::vector<uint8_t>& bands, TFrameList& into) {
+    size_t listed = 0;
+    const auto placeListed = [&](int upTo) {
+      for (; listed < made.Listed.size() && made.Places[listed] <= upTo; ++listed) into.AddEntry(made.Listed[listed]);
+    };
+    const int lastBand = static_cast<int>(bands.size()) - 1;
+    for (size_t i = 0; i < FView.FPlaces.size(); ++i) {
+      const TViewPlace& v = FView.FPlaces[i];
+      if (v.Stack.Code >= 0) {
+        TTile& tile = *FTiles[v.Stack.Code];
+        const TStackRows reach = StackRows(v, tile, off);
+        bool drawn = false;
+        for (int b = std::max(reach.Top, 0) / TDDSurface::RowBand;
+             !drawn && b <= std::min((reach.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
+          drawn = bands[static_cast<size_t>(b)] != 0;
+        }
+        if (drawn) {
+          DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,
+                        FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
+        }
+      }
+      placeListed(static_cast<int>(i));
+    }
+    placeListed(INT_MAX);
+  };
   if (!FView.FFrameOpen) FView.DrawFrame();
 }

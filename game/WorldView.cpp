@@ -7,6 +7,8 @@ void TWorldView::DrawFrame() {
   if (back != nullptr) {
     FRenderer.Draw(FFrame, *back, FRedrawChanged);
   } else {
+    // Nothing to draw on: the frame is still listed whole, as a drawn one would be.
+    FFrame.ListPartWhole();
     FFrame.Restart();
   }
 }

@@ -3,9 +3,20 @@
 // is part of the game; a new view only costs one whole frame.
 #pragma once
 
+#include <vector>
+
 #include "game/GroundClear.h"
 #include "game/StackCover.h"
 #include "gfx/FrameList.h"
+
+// One place of the view as the render pass walked it: its cell, its ground anchor on the
+// screen, its stack, the cell's light and the packed stacks in front (TFrontSlot order).
+struct TViewPlace {
+  int CX = 0, CY = 0, X = 0, Y = 0;
+  TStackSlot Stack;
+  uint8_t Light = 0;
+  uint16_t Front[3] = {};
+};
 
 class TWorldView {
  public:
@@ -24,4 +35,8 @@ class TWorldView {
   TFrameList FFrame;
   bool FFrameOpen = false;
   TFrameRenderer FRenderer;  // draws FFrame against the last frame drawn
+  // The view of the frame being made, whose terrain is listed only for the bands drawn, and the
+  // list its persons, marks and speech are first put on.
+  std::vector<TViewPlace> FPlaces;
+  TFrameList FPersons;
 };

@@ -2,6 +2,7 @@
 #include "gfx/FrameList.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/Settings.h"
 #include "gfx/DDCanvas.h"
@@ -24,6 +25,51 @@ class TWindowScope {
 
 void DrawEntry(const TFrameEntry& e, TDDSurface& back) {
   std::visit([&](const auto& what) { what.Draw(back); }, e.What);
+}
+
+// Whether two sheet pictures that differ only in where on the sheet they are taken from put the
+// same pixels into rows [from, to): the sheet's rows they copy there are the same. The pointer's
+// two pictures differ so, only in their top rows.
+bool SameInk(const TFrameEntry& now, const TFrameEntry& last, int from, int to) {
+  const auto* a = std::get_if<TSheetPicture>(&now.What);
+  const auto* b = std::get_if<TSheetPicture>(&last.What);
+  if (a == nullptr || b == nullptr || now.Source.Value == nullptr) return false;
+  if (now.Top != last.Top || now.Bottom != last.Bottom || now.SourceSerial != last.SourceSerial ||
+      now.SourceVersion != last.SourceVersion || !(now.Setting == last.Setting)) {
+    return false;
+  }
+  if (a->Way != b->Way || a->AtCorner != b->AtCorner || a->Sheet != b->Sheet || a->X != b->X || a->Y != b->Y ||
+      a->Level != b->Level || a->CutId != b->CutId) {
+    return false;
+  }
+  const int width = a->R.Right - a->R.Left, height = a->R.Bottom - a->R.Top;
+  if (width != b->R.Right - b->R.Left || height != b->R.Bottom - b->R.Top || width <= 0) return false;
+  // The last frame's sheet is this one, unchanged since (serial and version): both are read now.
+  const TDDSurface& sheet = *now.Source.Value;
+  const auto inside = [&](const TRect& r) {
+    return r.Left >= 0 && r.Top >= 0 && r.Right <= sheet.Width() && r.Bottom <= sheet.Height();
+  };
+  if (!inside(a->R) || !inside(b->R)) return false;
+  const size_t stride = static_cast<size_t>(sheet.Pitch() / 2);
+  for (int y = std::max(from, now.Top); y < std::min(to, now.Top + height); ++y) {
+    const size_t row = static_cast<size_t>(y - now.Top);
+    const uint16_t* pa = sheet.Pixels() + (a->R.Top + row) * stride + a->R.Left;
+    const uint16_t* pb = sheet.Pixels() + (b->R.Top + row) * stride + b->R.Left;
+    if (std::memcmp(pa, pb, static_cast<size_t>(width) * 2) != 0) return false;
+  }
+  return true;
+}
+
+// The entries of two lists reaching one band are the same, or put the same pixels there.
+bool SameEntries(const std::vector<TFrameEntry>& now, const std::vector<int>& nowIndex, int nowFrom,
+                 const std::vector<TFrameEntry>& last, const std::vector<int>& lastIndex, int lastFrom, int count,
+                 int rowFrom, int rowTo) {
+  for (int i = 0; i < count; ++i) {
+    const TFrameEntry& a = now[static_cast<size_t>(nowIndex[static_cast<size_t>(nowFrom + i)])];
+    const TFrameEntry& b = last[static_cast<size_t>(lastIndex[static_cast<size_t>(lastFrom + i)])];
+    if (!(a == b) && !SameInk(a, b, rowFrom, rowTo)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -100,18 +146,89 @@ void TFrameRenderer::TBands::Build(const std::vector<TFrameEntry>& entries, int 
   each([&](int b, size_t i) { Index[static_cast<size_t>(at[static_cast<size_t>(b)]++)] = static_cast<int>(i); });
 }
 
+void TPartKeys::MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const {
+  const int bands = static_cast<int>(stale.size());
+  const auto mark = [&](int top, int bottom) {
+    if (top >= bottom) return;
+    const int first = std::max(top, 0) / TDDSurface::RowBand,
+              end = std::min((bottom - 1) / TDDSurface::RowBand, bands - 1);
+    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] = 1;
+  };
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    if (FItems[i] == last.FItems[i]) continue;
+    mark(FItems[i].Top, FItems[i].Bottom);
+    mark(last.FItems[i].Top, last.FItems[i].Bottom);
+  }
+}
+
+void TFrameList::ListPartWhole() {
+  if (!FPart.Present) return;
+  TFrameList made;
+  if (FPart.Make) FPart.Make(FPart, std::vector<uint8_t>(static_cast<size_t>(FPart.Keys.Bands()), 1), made);
+  FEntries.insert(FEntries.begin() + static_cast<std::ptrdiff_t>(FPart.At), made.FEntries.begin(), made.FEntries.end());
+  FPart.Present = false;
+  FPart.Make = nullptr;
+}
+
+TKeyedPart& TFrameList::StartPart(int bands) {
+  // Two parts in one frame: the first is listed whole where it stood.
+  ListPartWhole();
+  FPart.Present = true;
+  FPart.At = FEntries.size();
+  FPart.Keys.Restart(bands);
+  FPart.Listed.clear();
+  FPart.Places.clear();
+  FPart.Sources.clear();
+  FPart.Make = nullptr;
+  return FPart;
+}
+
 bool TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
   if (back.BandChangedSince(band, FVersionAfter)) return true;
   const auto b = static_cast<size_t>(band);
+  const int rowFrom = band * TDDSurface::RowBand, rowTo = rowFrom + TDDSurface::RowBand;
   const int from = FBands.Start[b], count = FBands.Start[b + 1] - from;
   const int lastFrom = FLastBands.Start[b];
   if (count != FLastBands.Start[b + 1] - lastFrom) return true;
-  for (int i = 0; i < count; ++i) {
-    const TFrameEntry& now = frame.FEntries[static_cast<size_t>(FBands.Index[static_cast<size_t>(from + i)])];
-    const TFrameEntry& last = FLast.FEntries[static_cast<size_t>(FLastBands.Index[static_cast<size_t>(lastFrom + i)])];
-    if (!(now == last)) return true;
+  if (!SameEntries(frame.FEntries, FBands.Index, from, FLast.FEntries, FLastBands.Index, lastFrom, count, rowFrom,
+                   rowTo)) {
+    return true;
   }
-  return false;
+  const TKeyedPart& part = frame.FPart;
+  if (!part.Present) return false;
+  const TKeyedPart& lastPart = FLast.FPart;
+  // The part stands among the band's entries where it stood.
+  const auto before = [](const TBands& bands, size_t band, size_t at) {
+    int n = 0;
+    for (int i = bands.Start[band]; i < bands.Start[band + 1]; ++i)
+      n += static_cast<size_t>(bands.Index[static_cast<size_t>(i)]) < at;
+    return n;
+  };
+  if (part.At != lastPart.At && before(FBands, b, part.At) != before(FLastBands, b, lastPart.At)) return true;
+  if (FPartChanged[b] != 0) return true;
+  const int listedFrom = FListed.Start[b], listedCount = FListed.Start[b + 1] - listedFrom;
+  const int lastListedFrom = FLastListed.Start[b];
+  if (listedCount != FLastListed.Start[b + 1] - lastListedFrom) return true;
+  for (int i = 0; i < listedCount; ++i) {
+    const auto now = static_cast<size_t>(FListed.Index[static_cast<size_t>(listedFrom + i)]);
+    const auto last = static_cast<size_t>(FLastListed.Index[static_cast<size_t>(lastListedFrom + i)]);
+    if (part.Places[now] != lastPart.Places[last]) return true;
+  }
+  return !SameEntries(part.Listed, FListed.Index, listedFrom, lastPart.Listed, FLastListed.Index, lastListedFrom,
+                      listedCount, rowFrom, rowTo);
+}
+
+void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, int from, int to) const {
+  const auto each = [&](auto first, auto last) {
+    for (auto e = first; e != last; ++e) {
+      if (all || (e->Top < to && e->Bottom > from)) DrawEntry(*e, back);
+    }
+  };
+  const auto& entries = frame.FEntries;
+  const auto at = frame.FPart.Present ? static_cast<std::ptrdiff_t>(frame.FPart.At) : 0;
+  each(entries.begin(), entries.begin() + at);
+  if (frame.FPart.Present) each(FMade.FEntries.begin(), FMade.FEntries.end());
+  each(entries.begin() + at, entries.end());
 }
 
 void TFrameRenderer::DrawBands(const TFrameList& frame, TDDSurface& back) {
@@ -128,9 +245,7 @@ void TFrameRenderer::DrawBands(const TFrameList& frame, TDDSurface& back) {
     {
       TWindowScope window(back, from, to);
       if (frame.FGround) frame.FGround(back);
-      for (const TFrameEntry& e : frame.FEntries) {
-        if (e.Top < to && e.Bottom > from) DrawEntry(e, back);
-      }
+      DrawEntries(frame, back, false, from, to);
     }
     FDrawnRows += to - from;
     b = end;
@@ -139,35 +254,61 @@ void TFrameRenderer::DrawBands(const TFrameList& frame, TDDSurface& back) {
 
 int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) {
   const int height = back.Height(), bands = back.RowBands();
+  const TKeyedPart& part = frame.FPart;
   // A surface or sheet that is busy, lost or under an injected fault answers according to every
   // call being made: such a frame is drawn whole, and not kept, since what it leaves on the
   // surface need not be what its list says.
   bool quiet = changedOnly && back.Quiet();
-  for (size_t i = 0; quiet && i < frame.FEntries.size(); ++i) {
-    const TDDSurface* source = frame.FEntries[i].Source.Value;
-    quiet = source == nullptr || source->Quiet();
+  const auto quietEntries = [&](const std::vector<TFrameEntry>& entries) {
+    for (size_t i = 0; quiet && i < entries.size(); ++i) {
+      const TDDSurface* source = entries[i].Source.Value;
+      quiet = source == nullptr || source->Quiet();
+    }
+  };
+  quietEntries(frame.FEntries);
+  if (part.Present) {
+    quietEntries(part.Listed);
+    for (const TDDSurface* source : part.Sources) quiet = quiet && (source == nullptr || source->Quiet());
+    // Keys for bands of another height say nothing of this one.
+    quiet = quiet && part.Keys.Bands() == bands;
   }
   const bool compare = quiet && FKept && back.Serial() == FSurfaceSerial && height == FHeight &&
                        static_cast<bool>(frame.FGround) == static_cast<bool>(FLast.FGround) &&
-                       frame.FGroundInputs == FLast.FGroundInputs;
+                       frame.FGroundInputs == FLast.FGroundInputs && part.Present == FLast.FPart.Present &&
+                       (!part.Present || part.Keys.SameForAll(FLast.FPart.Keys));
   // Until the frame has drawn, what the last one left says nothing.
   FKept = false;
   FDrawnRows = 0;
+  FRedraw.assign(static_cast<size_t>(bands), compare ? 0 : 1);
   if (compare) {
     FBands.Build(frame.FEntries, height, bands);
-    // A frame drawn whole left its list unsorted into bands: sorted here, when first compared with.
-    if (!FLastBandsReady) FLastBands.Build(FLast.FEntries, height, bands);
-    FRedraw.resize(static_cast<size_t>(bands));
+    FListed.Build(part.Listed, height, bands);
+    // A frame drawn whole left its lists unsorted into bands: sorted here, when first compared with.
+    if (!FLastBandsReady) {
+      FLastBands.Build(FLast.FEntries, height, bands);
+      FLastListed.Build(FLast.FPart.Listed, height, bands);
+    }
+    FPartChanged.assign(static_cast<size_t>(bands), 0);
+    if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FPartChanged);
     for (int b = 0; b < bands; ++b) FRedraw[static_cast<size_t>(b)] = Stale(frame, back, b);
+  }
+  FMade.Restart();
+  if (part.Present && part.Make && std::find(FRedraw.begin(), FRedraw.end(), 1) != FRedraw.end()) {
+    part.Make(part, FRedraw, FMade);
+  }
+  if (compare) {
     DrawBands(frame, back);
   } else {
     if (frame.FGround) frame.FGround(back);
-    for (const TFrameEntry& e : frame.FEntries) DrawEntry(e, back);
+    DrawEntries(frame, back, true, 0, 0);
     FDrawnRows = height;
   }
+  FMade.Restart();
+  frame.FPart.Make = nullptr;  // what it reads is this frame's
   if (quiet) {
     std::swap(FLast, frame);
     std::swap(FLastBands, FBands);
+    std::swap(FLastListed, FListed);
     FLastBandsReady = compare;
     FKept = true;
     FSurfaceSerial = back.Serial();

@@ -117,6 +117,59 @@ struct TFrameEntry {
   bool operator==(const TFrameEntry&) const = default;
 };
 
+// What stands for everything a part of the frame draws: words that reach every band, and items,
+// each with the rows it may draw on and two words for what it draws there. The part's items are
+// the same from frame to frame in number and order, so each is compared with the last frame's
+// item at its place, and rows are stale only where an item changed.
+class TPartKeys {
+ public:
+  void Restart(int bands) {
+    FAll.clear();
+    FItems.clear();
+    FBands = bands;
+  }
+  void AddToAll(uint64_t word) { FAll.push_back(word); }
+  void Add(int top, int bottom, uint64_t first, uint64_t second) { FItems.push_back({top, bottom, first, second}); }
+  int Bands() const { return FBands; }
+  // Whether each item stands at the same place in both, and the words for every band are the same.
+  bool SameForAll(const TPartKeys& last) const {
+    return FBands == last.FBands && FAll == last.FAll && FItems.size() == last.FItems.size();
+  }
+  // Sets stale's flag for every band that an item changed from last reaches, before or now.
+  void MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const;
+
+ private:
+  struct TItem {
+    int Top, Bottom;
+    uint64_t First, Second;
+    bool operator==(const TItem&) const = default;
+  };
+  std::vector<uint64_t> FAll;
+  std::vector<TItem> FItems;
+  int FBands = 0;
+};
+
+class TFrameList;
+
+// A part of the frame too large to list every frame (the world's terrain): it stands at its
+// place among the entries and is compared band by band through its words, which must stand
+// for everything its pixels depend on, and through the few entries listed with it (compared
+// as any entry). Its entries are made only when bands are drawn, and only those reaching them
+// need be made.
+struct TKeyedPart {
+  bool Present = false;
+  size_t At = 0;  // entries listed before it
+  TPartKeys Keys;
+  // Listed entries, each with the place among the made ones where it goes (Make puts it there).
+  std::vector<TFrameEntry> Listed;
+  std::vector<int> Places;
+  // Every surface a made entry may copy from.
+  std::vector<const TDDSurface*> Sources;
+  // Adds the part's entries to `into` in drawing order: at least every entry reaching a band
+  // whose flag in `bands` is set, and each of part.Listed at its place.
+  std::function<void(const TKeyedPart& part, const std::vector<uint8_t>& bands, TFrameList& into)> Make;
+};
+
 class TFrameList {
  public:
   template <class T>
@@ -137,18 +190,36 @@ class TFrameList {
     FGroundInputs = std::move(inputs);
     FGround = std::move(fill);
   }
+  // An entry made elsewhere, as it is.
+  void AddEntry(const TFrameEntry& e) { FEntries.push_back(e); }
+  // The keyed part's entries all listed where it stands, as if they had been added there.
+  void ListPartWhole();
+  // Hands the entries over, leaving the list without any.
+  void TakeEntries(std::vector<TFrameEntry>& into) {
+    into.clear();
+    into.swap(FEntries);
+  }
+  // The keyed part, to be filled; it stands after the entries listed so far. A part already
+  // set this frame is made whole into the list first.
+  TKeyedPart& StartPart(int bands);
   // Empty again, for the next frame.
   void Restart() {
     FEntries.clear();
     FGroundInputs.clear();
     FGround = nullptr;
+    FPart.Present = false;
+    FPart.Listed.clear();
+    FPart.Places.clear();
+    FPart.Sources.clear();
+    FPart.Make = nullptr;
   }
   const std::vector<TFrameEntry>& Entries() const { return FEntries; }
-  bool Empty() const { return FEntries.empty() && !FGround; }
+  bool Empty() const { return FEntries.empty() && !FGround && !FPart.Present; }
 
  private:
   friend class TFrameRenderer;
   std::vector<TFrameEntry> FEntries;
+  TKeyedPart FPart;
   std::vector<uint64_t> FGroundInputs;
   std::function<void(TDDSurface&)> FGround;
 };
@@ -172,14 +243,20 @@ class TFrameRenderer {
   };
   bool Stale(const TFrameList& frame, const TDDSurface& back, int band) const;
   void DrawBands(const TFrameList& frame, TDDSurface& back);
+  // Every entry of frame (all, or those reaching rows [from, to)), the keyed part's made ones
+  // at its place.
+  void DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, int from, int to) const;
 
   TFrameList FLast;
   TBands FLastBands, FBands;
+  TBands FLastListed, FListed;  // the keyed part's listed entries
+  TFrameList FMade;             // the keyed part's entries made for this frame
   bool FKept = false;
-  bool FLastBandsReady = false;  // FLastBands sorts FLast
+  bool FLastBandsReady = false;  // FLastBands and FLastListed sort FLast
   uint64_t FSurfaceSerial = 0;
   uint64_t FVersionAfter = 0;
   int FHeight = 0;
   int FDrawnRows = 0;
   std::vector<uint8_t> FRedraw;
+  std::vector<uint8_t> FPartChanged;  // by band: the keyed part's items changed there
 };

@@ -1,10 +1,15 @@
 // Drawing only the rows of a frame that can differ from the last frame must give every frame a
 // full redraw gives: every golden scene run on past its end (persons wander, speak and walk
-// under the pointer; a selection box is dragged), with the overlay and without.
+// under the pointer; a selection box is dragged), with the overlay and without, and long scripts
+// drawn at random.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,11 +31,11 @@ struct TRun {
   long RowsDrawn = 0;              // rows of the world drawn over the run
 };
 
-TRun RunScene(const fs::path& script, bool changedOnly, bool overlay) {
+TRun RunScene(const fs::path& script, bool changedOnly, bool overlay, int frames = 240, bool highRes = false) {
   THeadlessOptions o;
-  o.Frames = 240;
+  o.Frames = frames;
   o.ScriptFile = script.string();
-  o.HighRes = script.stem() == "highres";
+  o.HighRes = highRes || script.stem() == "highres";
   o.Trace = true;
   o.Hash = true;
   TRun run;
@@ -66,4 +71,75 @@ TEST(ChangedRows, DrawingOnlyTheRowsThatCanDifferGivesEveryFrameOfAFullRedraw) {
   EXPECT_GE(scenes, 5);
 }
 
+// A long script of what a player does, drawn at random: the pointer still, nudged, flung to
+// the edges and dragged; orders, jumps and walks; cells painted, raised and lowered; the view
+// brought back.
+std::string RandomScript(unsigned seed, int frames) {
+  std::mt19937 rng(seed);
+  const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  static const char* const Held[] = {"VK_LEFT", "VK_RIGHT", "VK_UP", "VK_DOWN", "VK_NUMPAD3", "VK_NUMPAD7"};
+  static const char* const Tapped[] = {"VK_RBUTTON", "VK_CONTROL", "VK_ADD", "VK_SUBTRACT", "VK_SPACE",
+                                       "1",          "4",          "5",      "6",           "VK_OEM_PLUS"};
+  std::string script;
+  int x = 320, y = 240;
+  for (int frame = 1; frame < frames - 20;) {
+    const auto line = [&](int at, const std::string& what) { script += std::to_string(at) + " " + what + "\n"; };
+    switch (pick(7)) {
+      case 0:  // nudged a few pixels, often within one band
+        x = std::clamp(x + pick(9) - 4, 1, 638);
+        y = std::clamp(y + pick(9) - 4, 1, 478);
+        line(frame, "mouse " + std::to_string(x) + " " + std::to_string(y));
+        break;
+      case 1:  // anywhere, the edges included
+        x = pick(5) == 0 ? 0 : pick(640);
+        y = pick(5) == 0 ? 479 : pick(480);
+        line(frame, "mouse " + std::to_string(x) + " " + std::to_string(y));
+        break;
+      case 2: {  // a selection dragged
+        line(frame, "down VK_LBUTTON");
+        const int steps = 1 + pick(6);
+        for (int i = 1; i <= steps; ++i) {
+          x = std::clamp(x + pick(81) - 40, 1, 638);
+          y = std::clamp(y + pick(61) - 30, 1, 478);
+          line(frame + i, "mouse " + std::to_string(x) + " " + std::to_string(y));
+        }
+        line(frame + steps + 1, "up VK_LBUTTON");
+        frame += steps + 1;
+        break;
+      }
+      case 3: {
+        const char* key = Held[pick(std::size(Held))];
+        const int hold = 1 + pick(30);
+        line(frame, std::string("down ") + key);
+        line(frame + hold, std::string("up ") + key);
+        frame += hold;
+        break;
+      }
+      case 4: line(frame, std::string("tap ") + Tapped[pick(std::size(Tapped))]); break;
+      default: frame += pick(40); break;  // nothing: the frames that change least
+    }
+    frame += 1 + pick(3);
+  }
+  return script;
+}
+
 }  // namespace
+
+TEST(ChangedRows, LongRandomScriptsGiveEveryFrameOfAFullRedraw) {
+  const fs::path dir = fs::temp_directory_path() / ("corvina-changed-rows-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  constexpr int Frames = 1500;
+  for (unsigned seed : {1u, 2u, 3u}) {
+    const fs::path script = dir / ("random" + std::to_string(seed) + ".txt");
+    std::ofstream(script) << RandomScript(seed, Frames);
+    const bool overlay = seed != 2, highRes = seed == 3;
+    const TRun all = RunScene(script, false, overlay, Frames, highRes);
+    const TRun changed = RunScene(script, true, overlay, Frames, highRes);
+    ASSERT_EQ(changed.Trace.size(), all.Trace.size()) << "seed " << seed;
+    for (size_t i = 0; i < all.Trace.size(); ++i) {
+      ASSERT_EQ(changed.Trace[i], all.Trace[i]) << "seed " << seed << ": first difference at frame " << i + 1;
+    }
+    EXPECT_LT(changed.RowsDrawn, all.RowsDrawn) << "seed " << seed;
+  }
+  fs::remove_all(dir);
+}
