@@ -7,7 +7,8 @@
 // field by field; nothing is hashed. A band of TDDSurface::RowBand rows is redrawn when the
 // entries reaching it differ from the last frame's in number, order or any field, when the
 // frame's ground differs, when anything else wrote to the band since the last frame was drawn,
-// or when the surface is another one.
+// or when the surface is another one. The world's terrain comes keyed by place (TKeyedPart):
+// only the bands where a place's key changed are listed at all.
 #pragma once
 
 #include <algorithm>
