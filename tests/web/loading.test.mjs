@@ -2,13 +2,11 @@
 // expected, and a panel that says what went wrong, with a Reload button, for a file of the page
 // that cannot be downloaded, a crash inside the game and a browser without WebAssembly.
 import assert from 'node:assert/strict';
-import {spawn} from 'node:child_process';
 import fs from 'node:fs';
-import net from 'node:net';
 import path from 'node:path';
 import {describe, test} from 'node:test';
 
-import {frames, openPage, pageDir, screenshot, sourceDir, untilFrame, useBrowser} from './page.mjs';
+import {frames, openPage, pageDir, screenshot, untilFrame, useBrowser, webServe} from './page.mjs';
 
 
 async function failure(page) {
@@ -90,21 +88,8 @@ for (const browserName of ['chromium', 'firefox']) {
     // 1.5 MB over the wire and 3 MB once decoded, the one face among it, and the tab has its icon.
     // Chromium only: the bytes on the wire and decoded are counted over CDP's network events.
     if (browserName === 'chromium') test('the game page served by web-serve.sh is a small download', async t => {
-      const port = await new Promise(resolve => {
-        const probe = net.createServer().listen(0, '127.0.0.1', () => {
-          const {port} = probe.address();
-          probe.close(() => resolve(port));
-        });
-      });
-      const server = spawn(path.join(sourceDir, 'scripts/web-serve.sh'), [pageDir, String(port)], {stdio: ['ignore', 'pipe', 'inherit']});
-      t.after(() => server.kill());
-      // Listening once a connection is taken (the twins are made before the server starts).
-      for (let connected = false; !connected;) {
-        connected = await new Promise(resolve => {
-          const socket = net.connect(port, '127.0.0.1', () => { socket.end(); resolve(true); });
-          socket.on('error', () => setTimeout(resolve, 100, false));
-        });
-      }
+      const served = await webServe();
+      t.after(served.stop);
       const sizes = new Map();
       const page = await openPage(env.browser, 'about:blank');
       const network = await page.target().createCDPSession();
@@ -114,7 +99,7 @@ for (const browserName of ['chromium', 'firefox']) {
       network.on('Network.responseReceived', e => urls.set(e.requestId, {url: e.response.url, coding: e.response.headers['content-encoding'] || e.response.headers['Content-Encoding']}));
       network.on('Network.dataReceived', e => { const s = sizes.get(e.requestId) || {wire: 0, decoded: 0}; s.decoded += e.dataLength; sizes.set(e.requestId, s); });
       network.on('Network.loadingFinished', e => { const s = sizes.get(e.requestId) || {wire: 0, decoded: 0}; s.wire = e.encodedDataLength; sizes.set(e.requestId, s); });
-      await page.goto(`http://127.0.0.1:${port}/`);
+      await page.goto(`${served.url}/`);
       await untilFrame(page, 10);
       const files = [...sizes].map(([id, s]) => ({...urls.get(id), ...s})).filter(f => /^https?:/.test(f.url || ''));
       const wire = files.reduce((sum, f) => sum + f.wire, 0);

@@ -1,9 +1,11 @@
 // What the browser tests share: the page and the golden scripts served on 127.0.0.1, Debian's
 // Chromium or Firefox ESR started headless with a fresh profile, the scenes read as the headless
 // runner does, and the page's hooks (its frame count and trace).
+import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import {createRequire} from 'node:module';
+import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import {after, before} from 'node:test';
@@ -65,6 +67,26 @@ export async function serve() {
   // served.bytesPerSecond slows every file down to that pace (0: as fast as it goes).
   const served = {url: `http://127.0.0.1:${server.address().port}`, close: () => server.close(), bytesPerSecond: 0};
   return served;
+}
+
+// The page as scripts/web-serve.sh serves it (compressed), on a free port, once it takes
+// connections: {url, stop}.
+export async function webServe() {
+  const port = await new Promise(resolve => {
+    const probe = net.createServer().listen(0, '127.0.0.1', () => {
+      const {port} = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+  const server = spawn(path.join(sourceDir, 'scripts/web-serve.sh'), [pageDir, String(port)], {stdio: ['ignore', 'ignore', 'inherit']});
+  // The twins are made before the server listens.
+  for (let connected = false; !connected;) {
+    connected = await new Promise(resolve => {
+      const socket = net.connect(port, '127.0.0.1', () => { socket.end(); resolve(true); });
+      socket.on('error', () => setTimeout(resolve, 100, false));
+    });
+  }
+  return {url: `http://127.0.0.1:${port}`, stop: () => server.kill()};
 }
 
 // Debian's Chromium, or (`name` 'firefox') Firefox ESR driven over WebDriver BiDi. `coarse`:
