@@ -203,6 +203,17 @@ export function goldenCrcs(name) {
 export const frames = page => page.evaluate(() => Module.calledRun ? Module._corvina_frames() : 0);
 // The notice over the picture while it is shown ("saved: ..."), else empty.
 export const notice = page => page.evaluate(() => Module.ccall('corvina_notice', 'string', [], []));
+// A checksum of the map as the game holds it: it changes with any edit.
+export const terrain = page => page.evaluate(() => Module._corvina_terrain() >>> 0);
+
+// Holds a key for a few frames, so the game sees it whatever the browser's timing.
+export async function press(page, key) {
+  await page.keyboard.down(key);
+  await untilFrame(page, (await frames(page)) + 3);
+  await page.keyboard.up(key);
+  await untilFrame(page, (await frames(page)) + 3);
+}
+
 export async function trace(page) {
   const line = await page.evaluate(() => Module.ccall('corvina_trace', 'string', [], []));
   return line ? JSON.parse(line) : null;

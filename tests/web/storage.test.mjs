@@ -5,17 +5,7 @@
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
 
-import {frames, notice, openPage, screenshot, untilFrame, useBrowser} from './page.mjs';
-
-const terrain = page => page.evaluate(() => Module._corvina_terrain() >>> 0);
-
-// Holds a key for a few frames, so the game sees it whatever the browser's timing.
-async function press(page, key) {
-  await page.keyboard.down(key);
-  await untilFrame(page, (await frames(page)) + 3);
-  await page.keyboard.up(key);
-  await untilFrame(page, (await frames(page)) + 3);
-}
+import {frames, notice, openPage, press, screenshot, terrain, untilFrame, useBrowser} from './page.mjs';
 
 // Paints the cell under the pointer; answers the terrain before and after.
 async function edit(page) {
