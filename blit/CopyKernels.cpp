@@ -190,31 +190,21 @@ CORVINA_INLINE void StippleVector(const uint16_t* s, uint16_t* d, int n, int fir
   if (rest < n) StipplePlain(s + i, d + i, n - i, rest - i, f, rShift, gShift);
 }
 
-#endif
-
-#if defined(__wasm_simd128__)
-// The browser's 128-bit lanes: no choice to make at run time.
+// The build's own vector unit, with no target of its own: SSE2, which every x86-64 processor
+// has, or the browser's 128-bit lanes.
 template <class Op>
-void WasmPart(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst, uint16_t m1, uint16_t m2) {
+void BasePart(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst, uint16_t m1, uint16_t m2) {
   VectorPart<Op>(p, c0, r0, c1, r1, dst, m1, m2);
 }
-void WasmStipple(const uint16_t* s, uint16_t* d, int n, int first, int f, int rShift, int gShift) {
+void BaseStipple(const uint16_t* s, uint16_t* d, int n, int first, int f, int rShift, int gShift) {
   StippleVector(s, d, n, first, f, rShift, gShift);
 }
-constexpr TCopyKernels WasmKernels{WasmPart<TCopyOp>, WasmPart<THalfOp>, WasmPart<TThreeQuarterOp>, WasmStipple};
+constexpr TCopyKernels BaseVectorKernels{BasePart<TCopyOp>, BasePart<THalfOp>, BasePart<TThreeQuarterOp>, BaseStipple};
+
 #endif
 
 #if defined(__x86_64__)
-// x86-64's own vector unit, SSE2, which every such processor has.
-template <class Op>
-void Sse2Part(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst, uint16_t m1, uint16_t m2) {
-  VectorPart<Op>(p, c0, r0, c1, r1, dst, m1, m2);
-}
-void Sse2Stipple(const uint16_t* s, uint16_t* d, int n, int first, int f, int rShift, int gShift) {
-  StippleVector(s, d, n, first, f, rShift, gShift);
-}
-constexpr TCopyKernels Sse2Kernels{Sse2Part<TCopyOp>, Sse2Part<THalfOp>, Sse2Part<TThreeQuarterOp>, Sse2Stipple};
-
+// The same loops on AVX2's 256-bit lanes, where the processor has them.
 template <class Op>
 __attribute__((target("avx2"))) void Avx2Part(const TKeyPicture& p, int c0, int r0, int c1, int r1, uint16_t* dst,
                                               uint16_t m1, uint16_t m2) {
@@ -255,7 +245,7 @@ TCopyKernel FastestCopyKernel() {
 const TCopyKernels& CopyKernelsOf(TCopyKernel k) {
 #if defined(__x86_64__)
   if (k == TCopyKernel::Avx2) return Avx2Kernels;
-  if (k == TCopyKernel::Sse2) return Sse2Kernels;
+  if (k == TCopyKernel::Sse2) return BaseVectorKernels;
 #else
   (void)k;
 #endif
@@ -263,7 +253,7 @@ const TCopyKernels& CopyKernelsOf(TCopyKernel k) {
 }
 
 #if defined(__wasm_simd128__)
-const TCopyKernels* const SelectedCopyKernels = &WasmKernels;
+const TCopyKernels* const SelectedCopyKernels = &BaseVectorKernels;
 #else
 const TCopyKernels* const SelectedCopyKernels = &CopyKernelsOf(FastestCopyKernel());
 #endif

@@ -174,7 +174,6 @@ class TDDSurface {
   void PrepareKeyRuns() { FKeyRuns.EncodeAll(FBuffer, FKey, Version()); }
   bool KeyRunsReady() const { return FKeyRuns.WholeReady(Version()); }
   // What changed and where drawing may go (see TChangeTracker).
-  const TChangeTracker& Changes() const { return FChanges; }
   uint64_t Version() const { return FChanges.Version(); }
   uint64_t Serial() const { return FChanges.Serial(); }
   static constexpr int RowBand = TChangeTracker::RowBand;
