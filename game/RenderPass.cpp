@@ -2,6 +2,7 @@
 // see-through pass, selection marks and speech.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "core/Settings.h"
@@ -39,6 +40,79 @@ std::vector<uint64_t> GroundInputs(const std::vector<TGroundRow>& rows, int colu
     words.push_back(r.Covers);
   }
   return words;
+}
+
+// The cells the walk over the view reads: the places' own and the neighbours above and to the
+// right that pick their tile code, clipped to the map.
+struct TCellBox {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;  // Right and Bottom exclusive
+  size_t Count() const { return static_cast<size_t>(Right - Left) * static_cast<size_t>(Bottom - Top); }
+};
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// Everything but the cells that the walk over the view reads, the cells' box among it.
+std::vector<uint64_t> WalkInputs(const TSystem& world, const TPoint& cam, int H, int V, TCellBox& box) {
+  const int columns = 2 * H + 1;
+  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+  int colBase = 1 - H, rowBase = -V;
+  for (int r = -V; r <= V; ++r) {
+    if (r & 1) {
+      rowBase += 1;
+    } else {
+      colBase -= 1;
+    }
+    left = std::min(left, cam.X + colBase);
+    right = std::max(right, cam.X + colBase + columns);
+    top = std::min(top, cam.Y + rowBase);
+    bottom = std::max(bottom, cam.Y + rowBase + columns);
+  }
+  box.Left = std::clamp(left, 0, MapSize);
+  box.Right = std::clamp(right + 1, box.Left, MapSize);
+  box.Top = std::clamp(top - 1, 0, MapSize);
+  box.Bottom = std::clamp(bottom, box.Top, MapSize);
+  const auto pair = [](int a, int b) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32 | static_cast<uint32_t>(b);
+  };
+  std::vector<uint64_t> words;
+  words.reserve(8 + 4 * std::size(world.FTiles));
+  words.push_back(pair(cam.X, cam.Y));
+  words.push_back(pair(H, V));
+  words.push_back(world.FView.FTrimHidden ? 1 : 0);
+  words.push_back(pair(box.Left, box.Top));
+  words.push_back(pair(box.Right, box.Bottom));
+  // The cover is learnt from the sheets' pixels.
+  for (int s = 1; s <= 2; ++s) {
+    const TDDSurface* sheet = Display != nullptr ? Display->FSheets[s].get() : nullptr;
+    words.push_back(sheet != nullptr ? sheet->Serial() : 0);
+    words.push_back(sheet != nullptr ? sheet->Version() : 0);
+  }
+  for (const auto& tile : world.FTiles) {
+    words.push_back(reinterpret_cast<uintptr_t>(tile.get()));
+    words.push_back(tile ? pair(tile->FSheet, tile->FSourceRect.Left) : 0);
+    words.push_back(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
+    words.push_back(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
+  }
+  return words;
+}
+
+bool SameCells(const TMap& map, const TCellBox& box, const std::vector<TMapCell>& kept) {
+  if (kept.size() != box.Count()) return false;
+  const size_t width = static_cast<size_t>(box.Right - box.Left);
+  const TMapCell* at = kept.data();
+  for (int y = box.Top; y < box.Bottom; ++y, at += width) {
+    if (std::memcmp(&map.FCells[y][box.Left], at, width * sizeof(TMapCell)) != 0) return false;
+  }
+  return true;
+}
+
+void KeepCells(const TMap& map, const TCellBox& box, std::vector<TMapCell>& kept) {
+  kept.resize(box.Count());
+  const size_t width = static_cast<size_t>(box.Right - box.Left);
+  TMapCell* at = kept.data();
+  for (int y = box.Top; y < box.Bottom; ++y, at += width) {
+    std::memcpy(at, &map.FCells[y][box.Left], width * sizeof(TMapCell));
+  }
 }
 
 void DrawTileStack(TFrameList& frame, TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light,
@@ -182,32 +256,79 @@ void TSystem::DrawWorld() {
   FView.FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewPlace>& view = FView.FPlaces;
-  view.clear();
-  view.reserve(static_cast<size_t>(columns) * rows);
-  std::vector<TGroundRow> ground;
-  ground.reserve(static_cast<size_t>(rows));
-  int colBase = 1 - H, rowBase = -V;
-  for (int r = -V; r <= V; ++r) {
-    // Odd rows sit half a cell right of even ones.
-    int x0;
-    if (r & 1) {
-      x0 = -30;
-      rowBase += 1;
-    } else {
-      x0 = -60;
-      colBase -= 1;
+  TViewWalk& walk = FView.FWalk;
+  TCellBox box;
+  std::vector<uint64_t> walkInputs = WalkInputs(*this, cam, H, V, box);
+  if (!walk.Valid || walkInputs != walk.Inputs || !SameCells(*FMap, box, walk.Cells)) {
+    walk.Valid = false;
+    view.clear();
+    view.reserve(static_cast<size_t>(columns) * rows);
+    walk.GroundCovers.assign(static_cast<size_t>(rows), 0);
+    int colBase = 1 - H, rowBase = -V;
+    for (int r = -V; r <= V; ++r) {
+      // Odd rows sit half a cell right of even ones.
+      int x0;
+      if (r & 1) {
+        x0 = -30;
+        rowBase += 1;
+      } else {
+        x0 = -60;
+        colBase -= 1;
+      }
+      const int yr = (r + V) * 14 + 14;
+      uint64_t& covers = walk.GroundCovers[static_cast<size_t>(r + V)];
+      for (int j = 0; j < columns; ++j) {
+        const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
+        TStackSlot stack = painter.StackAt(cx, cy);
+        if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
+        if (FView.FCover.CoversGround(*this, stack)) covers |= uint64_t{1} << j;
+        const TMapCell* cell = painter.PaintedCell(cx, cy);
+        view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
+      }
     }
-    const int yr = (r + V) * 14 + 14;
-    TGroundRow& row = ground.emplace_back();
-    row.Centre = GroundCentre(TPoint{x0 - off.X, yr - off.Y});
-    for (int j = 0; j < columns; ++j) {
-      const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
-      TStackSlot stack = painter.StackAt(cx, cy);
-      if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
-      if (FView.FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
-      const TMapCell* cell = painter.PaintedCell(cx, cy);
-      view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
+    // The stacks in front: half a cell left and right one row down, and straight down two rows.
+    const auto at = [&](int row, int column) -> uint16_t {
+      return row < rows && column >= 0 && column < columns
+                 ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
+                 : 0;
+    };
+    walk.Keys.clear();
+    walk.Occupied.clear();
+    walk.Reach = 0;
+    for (int row = 0; row < rows; ++row) {
+      const bool odd = ((row - V) & 1) != 0;
+      for (int j = 0; j < columns; ++j) {
+        const int index = row * columns + j;
+        TViewPlace& v = view[static_cast<size_t>(index)];
+        v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
+        v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
+        v.Front[Front] = at(row + 2, j);
+        if (v.Stack.Code < 0) {
+          walk.Keys.push_back({0, 0, ~uint64_t{0}, 0});  // an item all the same, so each place keeps its own
+        } else {
+          // The place's stack: its picture, height, light and cover (its own and the stacks'
+          // in front) on the rows it may reach.
+          const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], TPoint{});
+          walk.Keys.push_back({reach.Top, reach.Bottom,
+                               static_cast<uint64_t>(v.Stack.Code & 0xFF) |
+                                   static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 | uint64_t{v.Light} << 16 |
+                                   uint64_t{v.Stack.Cover} << 32,
+                               uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32});
+          walk.Reach = std::max(walk.Reach, v.Y - reach.Top);
+        }
+        const TMapCell* cell = painter.PaintedCell(v.CX, v.CY);
+        if (cell != nullptr && cell->Occupant != 0) walk.Occupied.push_back(index);
+      }
     }
+    walk.Inputs = std::move(walkInputs);
+    KeepCells(*FMap, box, walk.Cells);
+    walk.Valid = true;
+  }
+  std::vector<TGroundRow> ground(static_cast<size_t>(rows));
+  for (int row = 0; row < rows; ++row) {
+    const int x0 = ((row - V) & 1) != 0 ? -30 : -60, yr = row * 14 + 14;
+    ground[static_cast<size_t>(row)] = {GroundCentre(TPoint{x0 - off.X, yr - off.Y}),
+                                        walk.GroundCovers[static_cast<size_t>(row)]};
   }
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
   FView.FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
@@ -240,61 +361,67 @@ void TSystem::DrawWorld() {
     words.AddToAll(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
     words.AddToAll(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
   }
-
-  // The stacks in front: half a cell left and right one row down, and straight down two rows.
-  const auto at = [&](int row, int column) -> uint16_t {
-    return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
-                                                         : 0;
-  };
-  std::vector<int>& places = part.Places;
-  for (int row = 0; row < rows; ++row) {
-    const bool odd = ((row - V) & 1) != 0;
-    for (int j = 0; j < columns; ++j) {
-      const int index = row * columns + j;
-      TViewPlace& v = view[static_cast<size_t>(index)];
-      v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
-      v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
-      v.Front[Front] = at(row + 2, j);
-      if (v.Stack.Code < 0) {
-        words.Add(0, 0, ~uint64_t{0}, 0);  // an item all the same, so each place keeps its own
-      } else {
-        // The place's stack: its picture, height, light and cover (its own and the stacks'
-        // in front) on the rows it may reach.
-        const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], off);
-        words.Add(reach.Top, reach.Bottom,
-                  static_cast<uint64_t>(v.Stack.Code & 0xFF) | static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 |
-                      uint64_t{v.Light} << 16 | uint64_t{v.Stack.Cover} << 32,
-                  uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32);
-      }
-      painter.PaintPersons(v);
-      places.resize(FView.FPersons.Entries().size(), index);
+  // The places' keys, on the rows the offset puts them.
+  for (const TViewWalk::TKey& key : walk.Keys) {
+    if (key.First == ~uint64_t{0}) {
+      words.Add(key.Top, key.Bottom, key.First, key.Second);
+    } else {
+      words.Add(key.Top - off.Y, key.Bottom - off.Y, key.First, key.Second);
     }
+  }
+  // Only places holding someone list persons; each listed entry goes after its place.
+  std::vector<int>& places = part.Places;
+  for (const int index : walk.Occupied) {
+    painter.PaintPersons(view[static_cast<size_t>(index)]);
+    places.resize(FView.FPersons.Entries().size(), index);
   }
   painter.Finish();
   places.resize(FView.FPersons.Entries().size(), rows * columns);
   FView.FPersons.TakeEntries(part.Listed);
-  part.Make = [this, off](const TKeyedPart& made, const std::vector<uint8_t>& bands, TFrameList& into) {
+  part.Make = [this, off, columns, rows, reach = walk.Reach](const TKeyedPart& made, const std::vector<uint8_t>& bands,
+                                                             TFrameList& into) {
     size_t listed = 0;
     const auto placeListed = [&](int upTo) {
       for (; listed < made.Listed.size() && made.Places[listed] <= upTo; ++listed) into.AddEntry(made.Listed[listed]);
     };
     const int lastBand = static_cast<int>(bands.size()) - 1;
-    for (size_t i = 0; i < FView.FPlaces.size(); ++i) {
+    const auto drawPlace = [&](size_t i) {
       const TViewPlace& v = FView.FPlaces[i];
-      if (v.Stack.Code >= 0) {
-        TTile& tile = *FTiles[v.Stack.Code];
-        const TStackRows reach = StackRows(v, tile, off);
-        bool drawn = false;
-        for (int b = std::max(reach.Top, 0) / TDDSurface::RowBand;
-             !drawn && b <= std::min((reach.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
-          drawn = bands[static_cast<size_t>(b)] != 0;
-        }
-        if (drawn) {
-          DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,
-                        FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
+      if (v.Stack.Code < 0) return;
+      TTile& tile = *FTiles[v.Stack.Code];
+      const TStackRows stack = StackRows(v, tile, off);
+      bool drawn = false;
+      for (int b = std::max(stack.Top, 0) / TDDSurface::RowBand;
+           !drawn && b <= std::min((stack.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
+        drawn = bands[static_cast<size_t>(b)] != 0;
+      }
+      if (drawn) {
+        DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,
+                      FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
+      }
+    };
+    // A place of view row r reaches rows [r * 14 + 14 - reach, r * 14 + 27) before the
+    // offset: only the view rows that can reach a run of drawn bands are visited.
+    int nextRow = 0;
+    for (int b = 0; b <= lastBand;) {
+      if (bands[static_cast<size_t>(b)] == 0) {
+        ++b;
+        continue;
+      }
+      int end = b + 1;
+      while (end <= lastBand && bands[static_cast<size_t>(end)] != 0) ++end;
+      const int from = b * TDDSurface::RowBand + off.Y, to = end * TDDSurface::RowBand + off.Y;
+      const int first = std::max(nextRow, FloorDiv(from - 27, 14));
+      const int last = std::min(rows - 1, FloorDiv(to + reach - 14, 14) + 1);
+      for (int row = first; row <= last; ++row) {
+        for (int j = 0; j < columns; ++j) {
+          const int i = row * columns + j;
+          placeListed(i - 1);
+          drawPlace(static_cast<size_t>(i));
         }
       }
-      placeListed(static_cast<int>(i));
+      nextRow = std::max(nextRow, last + 1);
+      b = end;
     }
     placeListed(INT_MAX);
   };
