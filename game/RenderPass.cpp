@@ -1,6 +1,7 @@
 // TSystem::DrawWorld: terrain stacks under the fog in screen-row order, persons, the
 // see-through pass, selection marks and speech.
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -104,6 +105,30 @@ bool SameCells(const TMap& map, const TCellBox& box, const std::vector<TMapCell>
     if (std::memcmp(&map.FCells[y][box.Left], at, width * sizeof(TMapCell)) != 0) return false;
   }
   return true;
+}
+
+// The places with a stack, by the bands of 16 rows their keys reach before the camera's offset.
+void IndexByBand(const std::vector<TViewWalk::TKey>& keys, TViewWalk::TBandIndex& index) {
+  const auto reaches = [&](auto visit) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i].First == ~uint64_t{0} || keys[i].Top >= keys[i].Bottom) continue;
+      const int from = FloorDiv(keys[i].Top, TDDSurface::RowBand),
+                to = FloorDiv(keys[i].Bottom - 1, TDDSurface::RowBand);
+      for (int b = from; b <= to; ++b) visit(b, static_cast<int>(i));
+    }
+  };
+  int low = INT_MAX, high = INT_MIN;
+  reaches([&](int b, int) {
+    low = std::min(low, b);
+    high = std::max(high, b);
+  });
+  index.First = low == INT_MAX ? 0 : low;
+  index.Start.assign(low == INT_MAX ? 1 : static_cast<size_t>(high - low) + 2, 0);
+  reaches([&](int b, int) { ++index.Start[static_cast<size_t>(b - index.First) + 1]; });
+  for (size_t b = 1; b < index.Start.size(); ++b) index.Start[b] += index.Start[b - 1];
+  index.Places.resize(static_cast<size_t>(index.Start.back()));
+  std::vector<int> at(index.Start.begin(), index.Start.end() - 1);
+  reaches([&](int b, int i) { index.Places[static_cast<size_t>(at[static_cast<size_t>(b - index.First)]++)] = i; });
 }
 
 void KeepCells(const TMap& map, const TCellBox& box, std::vector<TMapCell>& kept) {
@@ -294,7 +319,6 @@ void TSystem::DrawWorld() {
     };
     walk.Keys.clear();
     walk.Occupied.clear();
-    walk.Reach = 0;
     for (int row = 0; row < rows; ++row) {
       const bool odd = ((row - V) & 1) != 0;
       for (int j = 0; j < columns; ++j) {
@@ -314,12 +338,12 @@ void TSystem::DrawWorld() {
                                    static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 | uint64_t{v.Light} << 16 |
                                    uint64_t{v.Stack.Cover} << 32,
                                uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32});
-          walk.Reach = std::max(walk.Reach, v.Y - reach.Top);
         }
         const TMapCell* cell = painter.PaintedCell(v.CX, v.CY);
         if (cell != nullptr && cell->Occupant != 0) walk.Occupied.push_back(index);
       }
     }
+    IndexByBand(walk.Keys, walk.Bands);
     walk.Inputs = std::move(walkInputs);
     KeepCells(*FMap, box, walk.Cells);
     walk.Valid = true;
@@ -378,50 +402,44 @@ void TSystem::DrawWorld() {
   painter.Finish();
   places.resize(FView.FPersons.Entries().size(), rows * columns);
   FView.FPersons.TakeEntries(part.Listed);
-  part.Make = [this, off, columns, rows, reach = walk.Reach](const TKeyedPart& made, const std::vector<uint8_t>& bands,
-                                                             TFrameList& into) {
+  part.Make = [this, off](const TKeyedPart& made, const std::vector<uint8_t>& bands, TFrameList& into) {
     size_t listed = 0;
     const auto placeListed = [&](int upTo) {
       for (; listed < made.Listed.size() && made.Places[listed] <= upTo; ++listed) into.AddEntry(made.Listed[listed]);
     };
     const int lastBand = static_cast<int>(bands.size()) - 1;
-    const auto drawPlace = [&](size_t i) {
-      const TViewPlace& v = FView.FPlaces[i];
-      if (v.Stack.Code < 0) return;
-      TTile& tile = *FTiles[v.Stack.Code];
-      const TStackRows stack = StackRows(v, tile, off);
-      bool drawn = false;
-      for (int b = std::max(stack.Top, 0) / TDDSurface::RowBand;
-           !drawn && b <= std::min((stack.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
-        drawn = bands[static_cast<size_t>(b)] != 0;
+    // Only the places that can reach a drawn band are visited, in order.
+    const TViewWalk::TBandIndex& index = FView.FWalk.Bands;
+    const int indexed = static_cast<int>(index.Start.size()) - 1;
+    std::vector<uint64_t> visit((FView.FPlaces.size() + 63) / 64);
+    for (int b = 0; b <= lastBand; ++b) {
+      if (bands[static_cast<size_t>(b)] == 0) continue;
+      const int first = std::max(FloorDiv(b * TDDSurface::RowBand + off.Y, TDDSurface::RowBand) - index.First, 0);
+      const int last =
+          std::min(FloorDiv((b + 1) * TDDSurface::RowBand - 1 + off.Y, TDDSurface::RowBand) - index.First, indexed - 1);
+      if (first > last) continue;
+      for (int k = index.Start[static_cast<size_t>(first)]; k < index.Start[static_cast<size_t>(last) + 1]; ++k) {
+        const auto i = static_cast<size_t>(index.Places[static_cast<size_t>(k)]);
+        visit[i / 64] |= uint64_t{1} << (i % 64);
       }
-      if (drawn) {
-        DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,
-                      FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
-      }
-    };
-    // A place of view row r reaches rows [r * 14 + 14 - reach, r * 14 + 27) before the
-    // offset: only the view rows that can reach a run of drawn bands are visited.
-    int nextRow = 0;
-    for (int b = 0; b <= lastBand;) {
-      if (bands[static_cast<size_t>(b)] == 0) {
-        ++b;
-        continue;
-      }
-      int end = b + 1;
-      while (end <= lastBand && bands[static_cast<size_t>(end)] != 0) ++end;
-      const int from = b * TDDSurface::RowBand + off.Y, to = end * TDDSurface::RowBand + off.Y;
-      const int first = std::max(nextRow, FloorDiv(from - 27, 14));
-      const int last = std::min(rows - 1, FloorDiv(to + reach - 14, 14) + 1);
-      for (int row = first; row <= last; ++row) {
-        for (int j = 0; j < columns; ++j) {
-          const int i = row * columns + j;
-          placeListed(i - 1);
-          drawPlace(static_cast<size_t>(i));
+    }
+    for (size_t word = 0; word < visit.size(); ++word) {
+      for (uint64_t bits = visit[word]; bits != 0; bits &= bits - 1) {
+        const size_t i = word * 64 + static_cast<size_t>(std::countr_zero(bits));
+        placeListed(static_cast<int>(i) - 1);
+        const TViewPlace& v = FView.FPlaces[i];
+        TTile& tile = *FTiles[v.Stack.Code];
+        const TStackRows stack = StackRows(v, tile, off);
+        bool drawn = false;
+        for (int b = std::max(stack.Top, 0) / TDDSurface::RowBand;
+             !drawn && b <= std::min((stack.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
+          drawn = bands[static_cast<size_t>(b)] != 0;
+        }
+        if (drawn) {
+          DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,
+                        FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
         }
       }
-      nextRow = std::max(nextRow, last + 1);
-      b = end;
     }
     placeListed(INT_MAX);
   };

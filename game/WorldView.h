@@ -36,7 +36,13 @@ struct TViewWalk {
   };
   std::vector<TKey> Keys;
   std::vector<int> Occupied;  // the places whose cell holds anyone, in order
-  int Reach = 0;              // the most rows a stack draws above its place's anchor row
+  // The places whose stack reaches each band of 16 rows before the camera's offset, in order:
+  // band First + b's are Places[Start[b] .. Start[b + 1]).
+  struct TBandIndex {
+    int First = 0;
+    std::vector<int> Start;
+    std::vector<int> Places;
+  } Bands;
 };
 
 class TWorldView {
