@@ -184,17 +184,22 @@ void TMap::Reveal(int X, int Y, int Radius) {
     const int dy = cy - Y;
     const int lit = within(inner, dy), dim = std::max(within(outer, dy), lit);
     TMapCell* row = FCells[cy];
-    const int left = std::max(X - dim, 0), right = std::min(X + dim, MapSize - 1);
-    const int litLeft = std::max(X - lit, 0), litRight = std::min(X + lit, MapSize - 1);
-    for (int cx = left; cx <= right; ++cx) {
-      TMapCell& cell = row[cx];
-      cell.Explored = 1;
-      if (cx >= litLeft && cx <= litRight) {
-        cell.Light = 2;
-      } else if (cell.Light == 0) {
-        cell.Light = 1;
+    // The dim ring's cells left of the lit ones, the lit ones, and the dim ring's right of them.
+    const int left = std::clamp(X - dim, 0, MapSize), end = std::clamp(X + dim + 1, left, MapSize);
+    const int litLeft = std::clamp(lit >= 0 ? X - lit : X, left, end);
+    const int litEnd = std::clamp(lit >= 0 ? X + lit + 1 : X, litLeft, end);
+    const auto dimmed = [row](int from, int to) {
+      for (int cx = from; cx < to; ++cx) {
+        row[cx].Explored = 1;
+        row[cx].Light = static_cast<uint8_t>(row[cx].Light | (row[cx].Light == 0));
       }
+    };
+    dimmed(left, litLeft);
+    for (int cx = litLeft; cx < litEnd; ++cx) {
+      row[cx].Explored = 1;
+      row[cx].Light = 2;
     }
+    dimmed(litEnd, end);
   }
 }
 
