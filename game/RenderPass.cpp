@@ -387,11 +387,8 @@ void TSystem::DrawWorld() {
   }
   // The places' keys, on the rows the offset puts them.
   for (const TViewWalk::TKey& key : walk.Keys) {
-    if (key.First == ~uint64_t{0}) {
-      words.Add(key.Top, key.Bottom, key.First, key.Second);
-    } else {
-      words.Add(key.Top - off.Y, key.Bottom - off.Y, key.First, key.Second);
-    }
+    const int dy = key.First == ~uint64_t{0} ? 0 : off.Y;
+    words.Add(key.Top - dy, key.Bottom - dy, key.First, key.Second);
   }
   // Only places holding someone list persons; each listed entry goes after its place.
   std::vector<int>& places = part.Places;
