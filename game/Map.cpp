@@ -1,6 +1,7 @@
 // TMap: loading and generating the grid, cell access, step tests, lighting and projection.
 #include "game/Map.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -145,24 +146,24 @@ bool TMap::IsOpenFor(int FromX, int FromY, int ToX, int ToY, int Person) const {
 }
 
 void TMap::ClearLight() {
-  // The light byte is every fifth byte of the cells: eight bytes are cleared at a time, through
-  // the masks of one forty-byte period (eight cells in five words).
-  constexpr size_t Period = 8 * sizeof(TMapCell);
+  // The light byte is every fifth byte of the cells: sixteen bytes are cleared at a time,
+  // through the masks of one eighty-byte period (sixteen cells in five vectors).
+  using TBytes = uint8_t __attribute__((vector_size(16)));
+  constexpr size_t Period = 16 * sizeof(TMapCell);
   static_assert(sizeof(FCells) % Period == 0 && offsetof(TMapCell, Light) == 4);
-  constexpr auto masks = [] {
-    std::array<uint64_t, Period / 8> m{};
-    for (size_t k = 0; k < Period; ++k) {
-      if (k % sizeof(TMapCell) != offsetof(TMapCell, Light)) m[k / 8] |= uint64_t{0xFF} << (8 * (k % 8));
-    }
+  static const auto masks = [] {
+    std::array<TBytes, Period / 16> m{};
+    for (size_t k = 0; k < Period; ++k)
+      m[k / 16][k % 16] = k % sizeof(TMapCell) == offsetof(TMapCell, Light) ? 0 : 0xFF;
     return m;
   }();
   auto* bytes = reinterpret_cast<uint8_t*>(FCells);
   for (size_t at = 0; at < sizeof(FCells); at += Period) {
     for (size_t w = 0; w < masks.size(); ++w) {
-      uint64_t v;
-      std::memcpy(&v, bytes + at + 8 * w, 8);
+      TBytes v;
+      std::memcpy(&v, bytes + at + 16 * w, 16);
       v &= masks[w];
-      std::memcpy(bytes + at + 8 * w, &v, 8);
+      std::memcpy(bytes + at + 16 * w, &v, 16);
     }
   }
 }
@@ -173,19 +174,32 @@ void TMap::Reveal(int X, int Y, int Radius) {
   const int outer = r2 - 5;
   // Cells farther than Radius in either axis have D > R2 > Outer: only the square can change.
   const int reach = Radius < 0 ? -Radius : Radius;
-  for (int cy = Y - reach; cy <= Y + reach; ++cy) {
-    for (int cx = X - reach; cx <= X + reach; ++cx) {
-      if (!OnMap(cx, cy)) continue;
-      TMapCell& cell = FCells[cy][cx];
-      const int d = (cx - X) * (cx - X) + (cy - Y) * (cy - Y);
-      if (d <= inner) {
-        cell.Light = 2;
-        cell.Explored = 1;
-      } else if (d <= outer) {
-        if (cell.Light == 0) cell.Light = 1;
-        cell.Explored = 1;
+  // The columns within distance d of the centre in a row dy away: |dx| <= Within(d, dy).
+  const auto within = [reach](int d, int dy) {
+    int w = reach;
+    while (w >= 0 && w * w + dy * dy > d) --w;
+    return w;
+  };
+  for (int cy = std::max(Y - reach, 0); cy <= std::min(Y + reach, MapSize - 1); ++cy) {
+    const int dy = cy - Y;
+    const int lit = within(inner, dy), dim = std::max(within(outer, dy), lit);
+    TMapCell* row = FCells[cy];
+    // The dim ring's cells left of the lit ones, the lit ones, and the dim ring's right of them.
+    const int left = std::clamp(X - dim, 0, MapSize), end = std::clamp(X + dim + 1, left, MapSize);
+    const int litLeft = std::clamp(lit >= 0 ? X - lit : X, left, end);
+    const int litEnd = std::clamp(lit >= 0 ? X + lit + 1 : X, litLeft, end);
+    const auto dimmed = [row](int from, int to) {
+      for (int cx = from; cx < to; ++cx) {
+        row[cx].Explored = 1;
+        row[cx].Light = static_cast<uint8_t>(row[cx].Light | (row[cx].Light == 0));
       }
+    };
+    dimmed(left, litLeft);
+    for (int cx = litLeft; cx < litEnd; ++cx) {
+      row[cx].Explored = 1;
+      row[cx].Light = 2;
     }
+    dimmed(litEnd, end);
   }
 }
 

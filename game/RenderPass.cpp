@@ -1,7 +1,9 @@
 // TSystem::DrawWorld: terrain stacks under the fog in screen-row order, persons, the
 // see-through pass, selection marks and speech.
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "core/Settings.h"
@@ -39,6 +41,103 @@ std::vector<uint64_t> GroundInputs(const std::vector<TGroundRow>& rows, int colu
     words.push_back(r.Covers);
   }
   return words;
+}
+
+// The cells the walk over the view reads: the places' own and the neighbours above and to the
+// right that pick their tile code, clipped to the map.
+struct TCellBox {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;  // Right and Bottom exclusive
+  size_t Count() const { return static_cast<size_t>(Right - Left) * static_cast<size_t>(Bottom - Top); }
+};
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// Everything but the cells that the walk over the view reads, the cells' box among it.
+std::vector<uint64_t> WalkInputs(const TSystem& world, const TPoint& cam, int H, int V, TCellBox& box) {
+  const int columns = 2 * H + 1;
+  int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+  int colBase = 1 - H, rowBase = -V;
+  for (int r = -V; r <= V; ++r) {
+    if (r & 1) {
+      rowBase += 1;
+    } else {
+      colBase -= 1;
+    }
+    left = std::min(left, cam.X + colBase);
+    right = std::max(right, cam.X + colBase + columns);
+    top = std::min(top, cam.Y + rowBase);
+    bottom = std::max(bottom, cam.Y + rowBase + columns);
+  }
+  box.Left = std::clamp(left, 0, MapSize);
+  box.Right = std::clamp(right + 1, box.Left, MapSize);
+  box.Top = std::clamp(top - 1, 0, MapSize);
+  box.Bottom = std::clamp(bottom, box.Top, MapSize);
+  const auto pair = [](int a, int b) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32 | static_cast<uint32_t>(b);
+  };
+  std::vector<uint64_t> words;
+  words.reserve(8 + 4 * std::size(world.FTiles));
+  words.push_back(pair(cam.X, cam.Y));
+  words.push_back(pair(H, V));
+  words.push_back(world.FView.FTrimHidden ? 1 : 0);
+  words.push_back(pair(box.Left, box.Top));
+  words.push_back(pair(box.Right, box.Bottom));
+  // The cover is learnt from the sheets' pixels.
+  for (int s = 1; s <= 2; ++s) {
+    const TDDSurface* sheet = Display != nullptr ? Display->FSheets[s].get() : nullptr;
+    words.push_back(sheet != nullptr ? sheet->Serial() : 0);
+    words.push_back(sheet != nullptr ? sheet->Version() : 0);
+  }
+  for (const auto& tile : world.FTiles) {
+    words.push_back(reinterpret_cast<uintptr_t>(tile.get()));
+    words.push_back(tile ? pair(tile->FSheet, tile->FSourceRect.Left) : 0);
+    words.push_back(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
+    words.push_back(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
+  }
+  return words;
+}
+
+bool SameCells(const TMap& map, const TCellBox& box, const std::vector<TMapCell>& kept) {
+  if (kept.size() != box.Count()) return false;
+  const size_t width = static_cast<size_t>(box.Right - box.Left);
+  const TMapCell* at = kept.data();
+  for (int y = box.Top; y < box.Bottom; ++y, at += width) {
+    if (std::memcmp(&map.FCells[y][box.Left], at, width * sizeof(TMapCell)) != 0) return false;
+  }
+  return true;
+}
+
+// The places with a stack, by the bands of 16 rows their keys reach before the camera's offset.
+void IndexByBand(const std::vector<TViewWalk::TKey>& keys, TViewWalk::TBandIndex& index) {
+  const auto reaches = [&](auto visit) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i].First == ~uint64_t{0} || keys[i].Top >= keys[i].Bottom) continue;
+      const int from = FloorDiv(keys[i].Top, TDDSurface::RowBand),
+                to = FloorDiv(keys[i].Bottom - 1, TDDSurface::RowBand);
+      for (int b = from; b <= to; ++b) visit(b, static_cast<int>(i));
+    }
+  };
+  int low = INT_MAX, high = INT_MIN;
+  reaches([&](int b, int) {
+    low = std::min(low, b);
+    high = std::max(high, b);
+  });
+  index.First = low == INT_MAX ? 0 : low;
+  index.Start.assign(low == INT_MAX ? 1 : static_cast<size_t>(high - low) + 2, 0);
+  reaches([&](int b, int) { ++index.Start[static_cast<size_t>(b - index.First) + 1]; });
+  for (size_t b = 1; b < index.Start.size(); ++b) index.Start[b] += index.Start[b - 1];
+  index.Places.resize(static_cast<size_t>(index.Start.back()));
+  std::vector<int> at(index.Start.begin(), index.Start.end() - 1);
+  reaches([&](int b, int i) { index.Places[static_cast<size_t>(at[static_cast<size_t>(b - index.First)]++)] = i; });
+}
+
+void KeepCells(const TMap& map, const TCellBox& box, std::vector<TMapCell>& kept) {
+  kept.resize(box.Count());
+  const size_t width = static_cast<size_t>(box.Right - box.Left);
+  TMapCell* at = kept.data();
+  for (int y = box.Top; y < box.Bottom; ++y, at += width) {
+    std::memcpy(at, &map.FCells[y][box.Left], width * sizeof(TMapCell));
+  }
 }
 
 void DrawTileStack(TFrameList& frame, TTile& tile, const TPoint& anchor, const TStackSlot& slot, int light,
@@ -182,32 +281,78 @@ void TSystem::DrawWorld() {
   FView.FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewPlace>& view = FView.FPlaces;
-  view.clear();
-  view.reserve(static_cast<size_t>(columns) * rows);
-  std::vector<TGroundRow> ground;
-  ground.reserve(static_cast<size_t>(rows));
-  int colBase = 1 - H, rowBase = -V;
-  for (int r = -V; r <= V; ++r) {
-    // Odd rows sit half a cell right of even ones.
-    int x0;
-    if (r & 1) {
-      x0 = -30;
-      rowBase += 1;
-    } else {
-      x0 = -60;
-      colBase -= 1;
+  TViewWalk& walk = FView.FWalk;
+  TCellBox box;
+  std::vector<uint64_t> walkInputs = WalkInputs(*this, cam, H, V, box);
+  if (!walk.Valid || walkInputs != walk.Inputs || !SameCells(*FMap, box, walk.Cells)) {
+    walk.Valid = false;
+    view.clear();
+    view.reserve(static_cast<size_t>(columns) * rows);
+    walk.GroundCovers.assign(static_cast<size_t>(rows), 0);
+    int colBase = 1 - H, rowBase = -V;
+    for (int r = -V; r <= V; ++r) {
+      // Odd rows sit half a cell right of even ones.
+      int x0;
+      if (r & 1) {
+        x0 = -30;
+        rowBase += 1;
+      } else {
+        x0 = -60;
+        colBase -= 1;
+      }
+      const int yr = (r + V) * 14 + 14;
+      uint64_t& covers = walk.GroundCovers[static_cast<size_t>(r + V)];
+      for (int j = 0; j < columns; ++j) {
+        const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
+        TStackSlot stack = painter.StackAt(cx, cy);
+        if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
+        if (FView.FCover.CoversGround(*this, stack)) covers |= uint64_t{1} << j;
+        const TMapCell* cell = painter.PaintedCell(cx, cy);
+        view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
+      }
     }
-    const int yr = (r + V) * 14 + 14;
-    TGroundRow& row = ground.emplace_back();
-    row.Centre = GroundCentre(TPoint{x0 - off.X, yr - off.Y});
-    for (int j = 0; j < columns; ++j) {
-      const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
-      TStackSlot stack = painter.StackAt(cx, cy);
-      if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
-      if (FView.FCover.CoversGround(*this, stack)) row.Covers |= uint64_t{1} << j;
-      const TMapCell* cell = painter.PaintedCell(cx, cy);
-      view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
+    // The stacks in front: half a cell left and right one row down, and straight down two rows.
+    const auto at = [&](int row, int column) -> uint16_t {
+      return row < rows && column >= 0 && column < columns
+                 ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
+                 : 0;
+    };
+    walk.Keys.clear();
+    walk.Occupied.clear();
+    for (int row = 0; row < rows; ++row) {
+      const bool odd = ((row - V) & 1) != 0;
+      for (int j = 0; j < columns; ++j) {
+        const int index = row * columns + j;
+        TViewPlace& v = view[static_cast<size_t>(index)];
+        v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
+        v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
+        v.Front[Front] = at(row + 2, j);
+        if (v.Stack.Code < 0) {
+          walk.Keys.push_back({0, 0, ~uint64_t{0}, 0});  // an item all the same, so each place keeps its own
+        } else {
+          // The place's stack: its picture, height, light and cover (its own and the stacks'
+          // in front) on the rows it may reach.
+          const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], TPoint{});
+          walk.Keys.push_back({reach.Top, reach.Bottom,
+                               static_cast<uint64_t>(v.Stack.Code & 0xFF) |
+                                   static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 | uint64_t{v.Light} << 16 |
+                                   uint64_t{v.Stack.Cover} << 32,
+                               uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32});
+        }
+        const TMapCell* cell = painter.PaintedCell(v.CX, v.CY);
+        if (cell != nullptr && cell->Occupant != 0) walk.Occupied.push_back(index);
+      }
     }
+    IndexByBand(walk.Keys, walk.Bands);
+    walk.Inputs = std::move(walkInputs);
+    KeepCells(*FMap, box, walk.Cells);
+    walk.Valid = true;
+  }
+  std::vector<TGroundRow> ground(static_cast<size_t>(rows));
+  for (int row = 0; row < rows; ++row) {
+    const int x0 = ((row - V) & 1) != 0 ? -30 : -60, yr = row * 14 + 14;
+    ground[static_cast<size_t>(row)] = {GroundCentre(TPoint{x0 - off.X, yr - off.Y}),
+                                        walk.GroundCovers[static_cast<size_t>(row)]};
   }
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
   FView.FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
@@ -240,35 +385,16 @@ void TSystem::DrawWorld() {
     words.AddToAll(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
     words.AddToAll(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
   }
-
-  // The stacks in front: half a cell left and right one row down, and straight down two rows.
-  const auto at = [&](int row, int column) -> uint16_t {
-    return row < rows && column >= 0 && column < columns ? view[static_cast<size_t>(row) * columns + column].Stack.Cover
-                                                         : 0;
-  };
+  // The places' keys, on the rows the offset puts them.
+  for (const TViewWalk::TKey& key : walk.Keys) {
+    const int dy = key.First == ~uint64_t{0} ? 0 : off.Y;
+    words.Add(key.Top - dy, key.Bottom - dy, key.First, key.Second);
+  }
+  // Only places holding someone list persons; each listed entry goes after its place.
   std::vector<int>& places = part.Places;
-  for (int row = 0; row < rows; ++row) {
-    const bool odd = ((row - V) & 1) != 0;
-    for (int j = 0; j < columns; ++j) {
-      const int index = row * columns + j;
-      TViewPlace& v = view[static_cast<size_t>(index)];
-      v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
-      v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
-      v.Front[Front] = at(row + 2, j);
-      if (v.Stack.Code < 0) {
-        words.Add(0, 0, ~uint64_t{0}, 0);  // an item all the same, so each place keeps its own
-      } else {
-        // The place's stack: its picture, height, light and cover (its own and the stacks'
-        // in front) on the rows it may reach.
-        const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], off);
-        words.Add(reach.Top, reach.Bottom,
-                  static_cast<uint64_t>(v.Stack.Code & 0xFF) | static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 |
-                      uint64_t{v.Light} << 16 | uint64_t{v.Stack.Cover} << 32,
-                  uint64_t{v.Front[0]} | uint64_t{v.Front[1]} << 16 | uint64_t{v.Front[2]} << 32);
-      }
-      painter.PaintPersons(v);
-      places.resize(FView.FPersons.Entries().size(), index);
-    }
+  for (const int index : walk.Occupied) {
+    painter.PaintPersons(view[static_cast<size_t>(index)]);
+    places.resize(FView.FPersons.Entries().size(), index);
   }
   painter.Finish();
   places.resize(FView.FPersons.Entries().size(), rows * columns);
@@ -279,14 +405,31 @@ void TSystem::DrawWorld() {
       for (; listed < made.Listed.size() && made.Places[listed] <= upTo; ++listed) into.AddEntry(made.Listed[listed]);
     };
     const int lastBand = static_cast<int>(bands.size()) - 1;
-    for (size_t i = 0; i < FView.FPlaces.size(); ++i) {
-      const TViewPlace& v = FView.FPlaces[i];
-      if (v.Stack.Code >= 0) {
+    // Only the places that can reach a drawn band are visited, in order.
+    const TViewWalk::TBandIndex& index = FView.FWalk.Bands;
+    const int indexed = static_cast<int>(index.Start.size()) - 1;
+    std::vector<uint64_t> visit((FView.FPlaces.size() + 63) / 64);
+    for (int b = 0; b <= lastBand; ++b) {
+      if (bands[static_cast<size_t>(b)] == 0) continue;
+      const int first = std::max(FloorDiv(b * TDDSurface::RowBand + off.Y, TDDSurface::RowBand) - index.First, 0);
+      const int last =
+          std::min(FloorDiv((b + 1) * TDDSurface::RowBand - 1 + off.Y, TDDSurface::RowBand) - index.First, indexed - 1);
+      if (first > last) continue;
+      for (int k = index.Start[static_cast<size_t>(first)]; k < index.Start[static_cast<size_t>(last) + 1]; ++k) {
+        const auto i = static_cast<size_t>(index.Places[static_cast<size_t>(k)]);
+        visit[i / 64] |= uint64_t{1} << (i % 64);
+      }
+    }
+    for (size_t word = 0; word < visit.size(); ++word) {
+      for (uint64_t bits = visit[word]; bits != 0; bits &= bits - 1) {
+        const size_t i = word * 64 + static_cast<size_t>(std::countr_zero(bits));
+        placeListed(static_cast<int>(i) - 1);
+        const TViewPlace& v = FView.FPlaces[i];
         TTile& tile = *FTiles[v.Stack.Code];
-        const TStackRows reach = StackRows(v, tile, off);
+        const TStackRows stack = StackRows(v, tile, off);
         bool drawn = false;
-        for (int b = std::max(reach.Top, 0) / TDDSurface::RowBand;
-             !drawn && b <= std::min((reach.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
+        for (int b = std::max(stack.Top, 0) / TDDSurface::RowBand;
+             !drawn && b <= std::min((stack.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
           drawn = bands[static_cast<size_t>(b)] != 0;
         }
         if (drawn) {
@@ -294,7 +437,6 @@ void TSystem::DrawWorld() {
                         FView.FCover.Rows(v.Stack.Cover, v.Front), FView.FCover);
         }
       }
-      placeListed(static_cast<int>(i));
     }
     placeListed(INT_MAX);
   };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/GroundClear.h"
+#include "game/Map.h"
 #include "game/StackCover.h"
 #include "gfx/FrameList.h"
 
@@ -16,6 +17,32 @@ struct TViewPlace {
   TStackSlot Stack;
   uint8_t Light = 0;
   uint16_t Front[3] = {};
+};
+
+// What the render pass's walk over the view read and made. A frame whose inputs are the same
+// (the cells the walk reads byte for byte, the camera cell, the view's size, the trim, the
+// tiles and the sheets the cover was learnt from) reuses it instead of walking again. Nothing
+// here depends on the pixel offset of the camera: rows are kept before it is applied.
+struct TViewWalk {
+  bool Valid = false;
+  std::vector<uint64_t> Inputs;        // the words read besides the cells, the cells' box among them
+  std::vector<TMapCell> Cells;         // the box of cells read, row by row
+  std::vector<uint64_t> GroundCovers;  // by view row: the places whose stack covers its ground
+  // Each place's terrain key, its rows before the camera's offset; First ~0: an empty place,
+  // whose item stays put whatever the offset.
+  struct TKey {
+    int Top = 0, Bottom = 0;
+    uint64_t First = 0, Second = 0;
+  };
+  std::vector<TKey> Keys;
+  std::vector<int> Occupied;  // the places whose cell holds anyone, in order
+  // The places whose stack reaches each band of 16 rows before the camera's offset, in order:
+  // band First + b's are Places[Start[b] .. Start[b + 1]).
+  struct TBandIndex {
+    int First = 0;
+    std::vector<int> Start;
+    std::vector<int> Places;
+  } Bands;
 };
 
 class TWorldView {
@@ -39,4 +66,5 @@ class TWorldView {
   // list its persons, marks and speech are first put on.
   std::vector<TViewPlace> FPlaces;
   TFrameList FPersons;
+  TViewWalk FWalk;  // what made FPlaces
 };

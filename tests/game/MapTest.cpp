@@ -1,6 +1,8 @@
 // The map grid: cell access, tile codes, step tests, lighting, projection and loading.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -136,6 +138,46 @@ TEST_F(MapCellTest, OverlappingRevealsAddUpAndOnlyClearLightLowersThem) {
   map.ClearLight();
   EXPECT_EQ(map.GetCell(CellLight, 56, 50), 0);
   EXPECT_EQ(map.GetCell(CellExplored, 56, 50), 1);
+}
+
+// Reveal by rows of cells gives what testing every cell of the square by its distance gives:
+// small radii (whose lit disc reaches past the dim ring), negative ones, centres on, at and off
+// the map's edges, over cells lit and explored before.
+TEST_F(MapCellTest, RevealMatchesTheDistanceRuleCellByCell) {
+  const auto reference = [](TMap& m, int X, int Y, int radius) {
+    const int r2 = radius * radius, inner = static_cast<int>(std::nearbyint(r2 * 0.7)), outer = r2 - 5;
+    for (int cy = 0; cy < MapSize; ++cy) {
+      for (int cx = 0; cx < MapSize; ++cx) {
+        TMapCell& cell = m.FCells[cy][cx];
+        const int d = (cx - X) * (cx - X) + (cy - Y) * (cy - Y);
+        if (std::abs(cx - X) > std::abs(radius) || std::abs(cy - Y) > std::abs(radius)) continue;
+        if (d <= inner) {
+          cell.Light = 2;
+          cell.Explored = 1;
+        } else if (d <= outer) {
+          if (cell.Light == 0) cell.Light = 1;
+          cell.Explored = 1;
+        }
+      }
+    }
+  };
+  TMap a;
+  auto* bytes = reinterpret_cast<uint8_t*>(a.FCells);
+  for (size_t k = 0; k < MapBytes; ++k) bytes[k] = static_cast<uint8_t>(k * 7 % 3 == 0 ? 0 : k * 13);
+  TMap b = a;
+  for (int i = 0; i < 40; ++i) {
+    const int x = (i * 37) % 110 - 5, y = (i * 53) % 110 - 5, radius = i % 11 - 2;
+    a.Reveal(x, y, radius);
+    reference(b, x, y, radius);
+    ASSERT_EQ(0, std::memcmp(a.FCells, b.FCells, sizeof a.FCells)) << x << "," << y << " radius " << radius;
+    if (i % 7 == 6) {
+      a.ClearLight();
+      for (auto& row : b.FCells) {
+        for (TMapCell& cell : row) cell.Light = 0;
+      }
+      ASSERT_EQ(0, std::memcmp(a.FCells, b.FCells, sizeof a.FCells));
+    }
+  }
 }
 
 TEST_F(MapCellTest, RevealAtTheMapCornerStaysOnTheMap) {
