@@ -8,8 +8,6 @@
 namespace {
 
 constexpr uint32_t HintMs = 5000;
-// "F1: keys · F12: quit", the dot in the canvas's code page.
-const std::string HintText = "F1: keys \xA1\xA4 F12: quit";
 
 }  // namespace
 
@@ -45,8 +43,8 @@ void TBasic::RememberSound() {
 
 void TBasic::ShowFirstHint() {
   // A recording's pictures, and a replay's, are the game's alone.
-  if (!FUserSettings || FUserSettings->Choices().HintSeen || FRecorder || FReplay) return;
-  FNotice.ShowFor(HintText, PlatformTicks(), HintMs);
+  if (!FUserSettings || FUserSettings->Choices().HintSeen || !FKeys->Hint || FRecorder || FReplay) return;
+  FNotice.ShowFor(FKeys->Hint, PlatformTicks(), HintMs);
   FHintShown = true;
 }
 
@@ -54,5 +52,5 @@ void TBasic::WatchHint() {
   if (!FHintShown || FNotice.Visible(PlatformTicks())) return;
   FHintShown = false;
   // Seen when nothing took its place before its time was up.
-  if (FNotice.Text() == HintText) FUserSettings->SetHintSeen();
+  if (FNotice.Text() == FKeys->Hint) FUserSettings->SetHintSeen();
 }

@@ -152,7 +152,7 @@ void TBasic::FormPaint() {
   if (FDisplayOpen && FSheets[1] && FSheets[2]) ReloadSheets();
   // Held frames do not redraw themselves: show the held picture again.
   if (FHold != THold::None) {
-    FHoldScreen.Draw(*this, FHold);
+    FHoldScreen.Draw(*this, FHold, *FKeys);
     PresentBackBuffer();
   }
 }

@@ -102,6 +102,8 @@ class TBasic : public TDisplay {
   // page) keeps nothing. The window's client area asked for; 0 x 0: from FScale.
   TUserSettings* FUserSettings = nullptr;
   TPlatformSize FWindowSize;
+  // The keys the help lists and the first start's hint names (the page has its own).
+  const TKeyGuide* FKeys = &DesktopKeys;
 
   // What the program keeps of a session: the map file (F2 saves it; with --map so does every
   // ordinary end), a recording made as the game runs, a recording replayed instead of the

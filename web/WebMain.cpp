@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/KeyGuide.h"
 #include "app/MainUtDX.h"
 #include "app/MapKeeper.h"
 #include "app/Session.h"
@@ -146,6 +147,7 @@ void AnimationFrame() {
 void Begin() {
   Game = std::make_unique<TBasic>();
   Basic = Game.get();
+  Game->FKeys = &PageKeys;
   // A page has no command line: it plays on the map its player saved, as `corvina --map` does,
   // so an edit kept with F2 (or at the end) is there when the page is opened again.
   TCommandLine line;
@@ -186,6 +188,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE double corvina_frame_ms() {
 extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_notice() {
   static std::string text;
   text = Game && Game->Notice().Visible(PlatformTicks()) ? Game->Notice().Text() : "";
+  return text.c_str();
+}
+
+// The help's lines while F1 shows it ("KEY: EFFECT" a line), else empty.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_help() {
+  static std::string text;
+  text.clear();
+  if (!Game || Game->Hold() != THold::Help) return "";
+  for (const THelpLine& line : Game->FKeys->Help) text.append(line.Key).append(": ").append(line.Effect).append("\n");
   return text.c_str();
 }
 
