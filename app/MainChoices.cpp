@@ -2,6 +2,7 @@
 // first start's key hint.
 #include "app/MainUtDX.h"
 #include "app/UserSettings.h"
+#include "core/Log.h"
 #include "core/Settings.h"
 #include "sound/DXSound1.h"
 
@@ -35,10 +36,17 @@ void TBasic::RememberSound() {
   const TUserChoices& chosen = FUserSettings->Choices();
   SetSoundVolume({chosen.Volume, chosen.Mute});
   if (FSound) FSound->ApplyVolume();
-  SetSoundVolumeListener([settings = FUserSettings](const TSoundVolume& volume) {
-    settings->SetVolume(volume.Percent);
-    settings->SetMute(volume.Muted);
-  });
+  SetSoundVolumeListener(
+      [settings = FUserSettings](const TSoundVolume& volume) { settings->SetSound(volume.Percent, volume.Muted); });
+}
+
+void TBasic::SettingsKept(const TPlatformFileKept& kept) {
+  // Kept is the ordinary case and says nothing; a storage that refused is said as a map's is.
+  if (kept.Kept) return;
+  const std::string said = "settings not kept: " + kept.Detail;
+  LogWarning(said);
+  FNotice.Show(said, PlatformTicks());
+  ShowNoticeWhileHeld();
 }
 
 void TBasic::ShowFirstHint() {

@@ -98,7 +98,13 @@ void TBasic::Dispatch(const TPlatformEvent& event) {
     case TPlatformEventKind::Exposed: FormPaint(); break;
     case TPlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
     case TPlatformEventKind::Quit: Close(); break;
-    case TPlatformEventKind::FileKept: MapKept(event.File); break;
+    case TPlatformEventKind::FileKept:
+      if (event.File.Kind == PlatformFileKind::Settings) {
+        SettingsKept(event.File);
+      } else {
+        MapKept(event.File);
+      }
+      break;
   }
 }
 

@@ -227,16 +227,21 @@ mergeInto(LibraryManager.library, {
   },
 
   // Writes the folder back; answer(kept, detail) once, with where it is kept or why it is not.
+  // For the player's settings (`settings` 1) only a refusal is shown.
   corvina_storage_keep__deps: ['$FS', '$CorvinaStorage', '$CorvinaStorageDb', '$CorvinaStorageReason',
                                '$CorvinaStorageShow', 'malloc', 'free'],
-  corvina_storage_keep: function(answer) {
+  corvina_storage_keep: function(answer, settings) {
     var storage = CorvinaStorage, answered = false, watch = 0;
     var tell = function(kept, detail) {
       if (answered) return;
       answered = true;
       clearTimeout(watch);
-      if (!kept) console.warn('corvina: the map could not be kept: ' + detail);
-      CorvinaStorageShow(kept, (kept ? 'saved: ' : 'not saved: ') + detail);
+      if (!kept) console.warn('corvina: ' + (settings ? 'the settings' : 'the map') + ' could not be kept: ' + detail);
+      if (settings && !kept) {
+        CorvinaStorageShow(0, 'settings not kept: ' + detail);
+      } else if (!settings) {
+        CorvinaStorageShow(kept, (kept ? 'saved: ' : 'not saved: ') + detail);
+      }
       var size = lengthBytesUTF8(detail) + 1, text = _malloc(size);
       stringToUTF8(detail, text, size);
       {{{ makeDynCall('vii', 'answer') }}}(kept, text);
