@@ -160,6 +160,9 @@ void TBasic::FormPaint() {
   if (FHold != THold::None) {
     FHoldScreen.Draw(*this, FHold, *FKeys);
     PresentBackBuffer();
+  } else if (FDisplayOpen && !FClosing && !FPump.FrameDue()) {
+    // Nor do the frames of a program out of focus: the last one shown again.
+    PresentBackBuffer();
   }
 }
 

@@ -42,6 +42,8 @@ struct TPlatformFileKept {
   std::string Detail;  // kept: where, as the user knows the place (empty: at its path); else why not
   PlatformFileKind Kind = PlatformFileKind::Saved;
 };
+// Exposed: the picture shown was lost (the window uncovered, the page's GPU context restored)
+// and wants showing again.
 enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit, FileKept };
 struct TPlatformEvent {
   TPlatformEventKind Kind;

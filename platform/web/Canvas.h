@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/ChangedRows.h"
@@ -26,6 +27,8 @@ class TCanvas {
   const TLetterbox& Placement() const { return FBox; }
 
   bool FIntegerScale = false;
+  // Called when the GPU's lost context is back, empty: the picture wants presenting again.
+  std::function<void()> FRestored;
 
  private:
   enum class TWay { Unknown, Gpu, Processor };

@@ -152,6 +152,8 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   s.BackHeight = config.Height;
   s.FullScreen = config.FullScreen;
   s.Canvas.FIntegerScale = config.IntegerScale;
+  // A held picture is not presented again by the next frame: the window shows it.
+  s.Canvas.FRestored = [] { Push(TPlatformEventKind::Exposed); };
   if (!s.Canvas.Fit(config.Width, config.Height)) {
     if (error) *error = "the page has no canvas";
     return TPlatformDisplayStep::Video;

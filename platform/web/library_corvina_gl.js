@@ -92,7 +92,10 @@ mergeInto(LibraryManager.library, {
       e.preventDefault();
       g.frame = null;
     });
-    canvas.addEventListener('webglcontextrestored', function() { CorvinaGlSetUp(); });
+    canvas.addEventListener('webglcontextrestored', function() {
+      CorvinaGlSetUp();
+      if (Module['_corvina_canvas_restored']) Module['_corvina_canvas_restored']();
+    });
     return 1;
   },
 

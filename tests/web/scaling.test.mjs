@@ -156,6 +156,24 @@ for (const browserName of ['chromium', 'firefox']) {
       await page.close();
     });
 
+    test('a held picture is shown again when the GPU\'s lost context comes back', async () => {
+      const page = await openPage(env.browser, env.server.url, {prepare: canvasOnly});
+      await untilFrame(page, 40);
+      await page.keyboard.press('p');
+      await new Promise(resolve => setTimeout(resolve, 500));
+      const held = frameCrc(await pixels(page));
+      await page.evaluate(() => new Promise(resolve => {
+        const canvas = Module.canvas, lose = canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
+        canvas.addEventListener('webglcontextlost', () => setTimeout(() => lose.restoreContext(), 100), {once: true});
+        canvas.addEventListener('webglcontextrestored', resolve, {once: true});
+        lose.loseContext();
+      }));
+      await new Promise(resolve => setTimeout(resolve, 500));
+      assert.equal(frameCrc(await pixels(page)), held, 'the paused picture, not an empty canvas');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
     for (const gpu of [true, false]) {
       test(`at 1:1 the canvas is the game's frame${gpu ? '' : ' (no WebGL: said once on the console)'}`, async () => {
         const scene = readScene('jump'), last = Math.max(...scene.checks);
