@@ -2,8 +2,9 @@
 // desktop full screen's rules (sharp by default, whole factors when asked). With WebGL 2 the
 // frame goes to the GPU as it is, only its changed rows, and the GPU scales it, so a frame costs
 // the same at any size; without it, the frame is scaled here into RGBA and put as ImageData.
-// A page resized while the frames are held shows the held picture refitted. The game's page and
-// the replay both draw through it.
+// A page resized while the frames are held shows the held picture refitted. The page's size is
+// read when it changes, never each frame (a layout read). The game's page and the replay both
+// draw through it.
 #pragma once
 
 #include <cstdint>
