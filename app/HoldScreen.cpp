@@ -2,42 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 #include "app/OverPicture.h"
 
 namespace {
 
-// The key and what it does, in two columns (the face is proportional).
-struct THelpLine {
-  const char* Key;
-  const char* Effect;
-};
-constexpr THelpLine HelpLines[] = {
-    {"Keys", ""},
-    {"", ""},
-    {"Arrows, keypad 8 4 6 2", "walk"},
-    {"Keypad 9 7 1 3", "walk along the map's axes"},
-    {"PgUp, Home, End, PgDn", "the same"},
-    {"Ctrl", "jump"},
-    {"Insert", "next person"},
-    {"Space", "bring the view back to the person"},
-    {"Left drag", "select persons"},
-    {"Right click", "send them to the cell"},
-    {"Esc", "cancel a walk; in free control, quit"},
-    {"1 .. 6, keypad + -", "paint, raise, lower the cell"},
-    {"= -", "raise, lower the cell"},
-    {"F1, F3", "this help, the frame-rate overlay"},
-    {"F2", "save the map"},
-    {"Pause or P", "pause"},
-    {"Alt+Enter", "window or full screen"},
-    {"Print Screen, F9", "save a screenshot"},
-    {"M, 9, 0", "sound off or on, quieter, louder"},
-    {"Gamepad: d-pad, stick", "walk"},
-    {"A, shoulder, Y, Start", "jump, next person, view back, pause"},
-    {"F12", "quit"},
-    {"Esc or F1", "close this help"},
-};
 constexpr int EffectColumn = 190;
 constexpr int LineHeight = 18;
 
@@ -47,7 +16,7 @@ void Panel(TDDCanvas& canvas, int left, int top, int right, int bottom) {
   canvas.Rectangle(left, top, right, bottom);
 }
 
-void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
+void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold, std::span<const THelpLine> help) {
   canvas.Font.Size = 12;
   canvas.Font.Color = RGB(255, 255, 255);
   if (hold == THold::Paused) {
@@ -61,16 +30,16 @@ void DrawPanel(TDDCanvas& canvas, int width, int height, THold hold) {
     canvas.TextOut(width / 2 - 82, height / 2 + 12, "Pause, P or Esc: resume");
     return;
   }
-  const int lines = static_cast<int>(std::size(HelpLines));
+  const int lines = static_cast<int>(help.size());
   const int w = std::min(width - 20, 500), h = lines * LineHeight + 20;
   const int left = (width - w) / 2, top = (height - h) / 2;
   Panel(canvas, left, top, left + w, top + h);
   for (int i = 0; i < lines; ++i) {
     const int y = top + 10 + i * LineHeight;
     canvas.Font.Color = i == 0 ? RGB(255, 240, 160) : RGB(200, 220, 255);
-    if (*HelpLines[i].Key) canvas.TextOut(left + 16, y, HelpLines[i].Key);
+    if (*help[i].Key) canvas.TextOut(left + 16, y, help[i].Key);
     canvas.Font.Color = RGB(255, 255, 255);
-    if (*HelpLines[i].Effect) canvas.TextOut(left + 16 + EffectColumn, y, HelpLines[i].Effect);
+    if (*help[i].Effect) canvas.TextOut(left + 16 + EffectColumn, y, help[i].Effect);
   }
 }
 
@@ -86,7 +55,7 @@ void THoldScreen::Keep(const TDDSurface& back) {
   }
 }
 
-void THoldScreen::Draw(TDisplay& display, THold hold) const {
+void THoldScreen::Draw(TDisplay& display, THold hold, const TKeyGuide& keys) const {
   if (!display.FBackBuffer || !display.FBackCanvas || !Kept() || display.FBackBuffer->Width() != FWidth ||
       display.FBackBuffer->Height() != FHeight) {
     return;
@@ -98,5 +67,6 @@ void THoldScreen::Draw(TDisplay& display, THold hold) const {
     std::memcpy(pixels + static_cast<size_t>(y) * pitch, &FPixels[static_cast<size_t>(y) * FWidth], FWidth * 2u);
   }
   if (hold == THold::None) return;
-  DrawOverPicture(*display.FBackCanvas, [&](TDDCanvas& canvas) { DrawPanel(canvas, FWidth, FHeight, hold); });
+  DrawOverPicture(*display.FBackCanvas,
+                  [&](TDDCanvas& canvas) { DrawPanel(canvas, FWidth, FHeight, hold, keys.Help); });
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/KeyGuide.h"
 #include "gfx/Display.h"
 
 enum class THold { None, Paused, Help };
@@ -19,8 +20,9 @@ class THoldScreen {
   const uint16_t* Pixels() const { return FPixels.data(); }
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
-  // The kept picture back into the display's back buffer with the panel of `hold` over it.
-  void Draw(TDisplay& display, THold hold) const;
+  // The kept picture back into the display's back buffer with the panel of `hold` over it, the
+  // help listing `keys`.
+  void Draw(TDisplay& display, THold hold, const TKeyGuide& keys) const;
 
  private:
   std::vector<uint16_t> FPixels;

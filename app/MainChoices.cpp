@@ -2,14 +2,13 @@
 // first start's key hint.
 #include "app/MainUtDX.h"
 #include "app/UserSettings.h"
+#include "core/Log.h"
 #include "core/Settings.h"
 #include "sound/DXSound1.h"
 
 namespace {
 
 constexpr uint32_t HintMs = 5000;
-// "F1: keys · F12: quit", the dot in the canvas's code page.
-const std::string HintText = "F1: keys \xA1\xA4 F12: quit";
 
 }  // namespace
 
@@ -37,16 +36,23 @@ void TBasic::RememberSound() {
   const TUserChoices& chosen = FUserSettings->Choices();
   SetSoundVolume({chosen.Volume, chosen.Mute});
   if (FSound) FSound->ApplyVolume();
-  SetSoundVolumeListener([settings = FUserSettings](const TSoundVolume& volume) {
-    settings->SetVolume(volume.Percent);
-    settings->SetMute(volume.Muted);
-  });
+  SetSoundVolumeListener(
+      [settings = FUserSettings](const TSoundVolume& volume) { settings->SetSound(volume.Percent, volume.Muted); });
+}
+
+void TBasic::SettingsKept(const TPlatformFileKept& kept) {
+  // Kept is the ordinary case and says nothing; a storage that refused is said as a map's is.
+  if (kept.Kept) return;
+  const std::string said = "settings not kept: " + kept.Detail;
+  LogWarning(said);
+  FNotice.Show(said, PlatformTicks());
+  ShowNoticeWhileHeld();
 }
 
 void TBasic::ShowFirstHint() {
   // A recording's pictures, and a replay's, are the game's alone.
-  if (!FUserSettings || FUserSettings->Choices().HintSeen || FRecorder || FReplay) return;
-  FNotice.ShowFor(HintText, PlatformTicks(), HintMs);
+  if (!FUserSettings || FUserSettings->Choices().HintSeen || !FKeys->Hint || FRecorder || FReplay) return;
+  FNotice.ShowFor(FKeys->Hint, PlatformTicks(), HintMs);
   FHintShown = true;
 }
 
@@ -54,5 +60,5 @@ void TBasic::WatchHint() {
   if (!FHintShown || FNotice.Visible(PlatformTicks())) return;
   FHintShown = false;
   // Seen when nothing took its place before its time was up.
-  if (FNotice.Text() == HintText) FUserSettings->SetHintSeen();
+  if (FNotice.Text() == FKeys->Hint) FUserSettings->SetHintSeen();
 }

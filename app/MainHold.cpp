@@ -6,7 +6,7 @@ void TBasic::SetHold(THold hold) {
   if (hold == FHold || !FDisplayOpen || !FBackBuffer) return;
   if (FHold == THold::None) FHoldScreen.Keep(*FBackBuffer);
   FHold = hold;
-  FHoldScreen.Draw(*this, hold);
+  FHoldScreen.Draw(*this, hold, *FKeys);
   if (hold != THold::None) {
     PresentBackBuffer();
     return;
@@ -25,7 +25,7 @@ void TBasic::SetHold(THold hold) {
 void TBasic::ShowNoticeWhileHeld() {
   // Held frames do not draw themselves: show it at once.
   if (FHold != THold::None && !FClosing) {
-    FHoldScreen.Draw(*this, FHold);
+    FHoldScreen.Draw(*this, FHold, *FKeys);
     PresentBackBuffer();
   }
 }

@@ -98,7 +98,13 @@ void TBasic::Dispatch(const TPlatformEvent& event) {
     case TPlatformEventKind::Exposed: FormPaint(); break;
     case TPlatformEventKind::KeyDown: FormKeyDown(event.Vk); break;
     case TPlatformEventKind::Quit: Close(); break;
-    case TPlatformEventKind::FileKept: MapKept(event.File); break;
+    case TPlatformEventKind::FileKept:
+      if (event.File.Kind == PlatformFileKind::Settings) {
+        SettingsKept(event.File);
+      } else {
+        MapKept(event.File);
+      }
+      break;
   }
 }
 
@@ -152,7 +158,10 @@ void TBasic::FormPaint() {
   if (FDisplayOpen && FSheets[1] && FSheets[2]) ReloadSheets();
   // Held frames do not redraw themselves: show the held picture again.
   if (FHold != THold::None) {
-    FHoldScreen.Draw(*this, FHold);
+    FHoldScreen.Draw(*this, FHold, *FKeys);
+    PresentBackBuffer();
+  } else if (FDisplayOpen && !FClosing && !FPump.FrameDue()) {
+    // Nor do the frames of a program out of focus: the last one shown again.
     PresentBackBuffer();
   }
 }

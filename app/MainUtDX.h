@@ -76,6 +76,8 @@ class TBasic : public TDisplay {
   bool SaveMap(std::string* failure = nullptr);
   // What became of the map SaveMap wrote: said on the console and over the picture.
   void MapKept(const TPlatformFileKept& kept);
+  // What became of the settings the page handed its storage: only a refusal is said.
+  void SettingsKept(const TPlatformFileKept& kept);
   // Alt+Enter and F3, remembered in the settings.
   void ToggleFullScreen();
   void ToggleOverlay();
@@ -98,10 +100,13 @@ class TBasic : public TDisplay {
   TPlatformDisplayConfig::TPresenter FPresenter = TPlatformDisplayConfig::TPresenter::Auto;
   int FFramesRun = 0;
   std::unique_ptr<TDXSound> FSound;
-  // The player's settings kept between runs, which the game's choices change; none (tests, the
-  // page) keeps nothing. The window's client area asked for; 0 x 0: from FScale.
+  // The player's settings kept between runs, which the game's choices change (the page's in the
+  // browser's storage); none (tests) keeps nothing. The window's client area asked for; 0 x 0:
+  // from FScale.
   TUserSettings* FUserSettings = nullptr;
   TPlatformSize FWindowSize;
+  // The keys the help lists and the first start's hint names (the page has its own).
+  const TKeyGuide* FKeys = &DesktopKeys;
 
   // What the program keeps of a session: the map file (F2 saves it; with --map so does every
   // ordinary end), a recording made as the game runs, a recording replayed instead of the

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/Log.h"
+#include "platform/Platform.h"
 #include "util/AtomicFile.h"
 #include "util/Printable.h"
 #include "util/UserDirs.h"
@@ -227,13 +228,9 @@ void TUserSettings::SetOverlay(bool value) {
   Save();
 }
 
-void TUserSettings::SetMute(bool value) {
-  FChoices.Mute = value;
-  Save();
-}
-
-void TUserSettings::SetVolume(int percent) {
+void TUserSettings::SetSound(int percent, bool muted) {
   FChoices.Volume = std::clamp(percent, 0, MaxVolume);
+  FChoices.Mute = muted;
   Save();
 }
 
@@ -255,4 +252,6 @@ void TUserSettings::Save() {
   }
   FText = text;
   FWritten = FChoices;
+  // The page keeps it in the browser's storage, which answers later (TBasic::SettingsKept).
+  PlatformFileWritten(FPath.string(), PlatformFileKind::Settings);
 }

@@ -51,13 +51,13 @@ class TUserSettings {
   const TUserChoices& Choices() const { return FChoices; }
   const std::filesystem::path& Path() const { return FPath; }
 
-  // The choices made in the game, each written at once when it changes what the file holds. A
-  // file that cannot be written is warned about once; the game goes on.
+  // The choices made in the game, each written at once when it changes what the file holds (and
+  // handed to the platform to keep, PlatformFileWritten). A file that cannot be written is
+  // warned about once; the game goes on.
   void SetFullScreen(bool value);
   void SetWindowSize(int width, int height);
   void SetOverlay(bool value);
-  void SetMute(bool value);
-  void SetVolume(int percent);  // cut to 0..MaxVolume
+  void SetSound(int percent, bool muted);  // the volume cut to 0..MaxVolume
   void SetHintSeen();
 
  private:

@@ -34,11 +34,16 @@ bool PlatformHasFocus();
 TPoint PlatformCursorPos();
 
 // ---- Window and events ----
-// What became of a file the user saved (PlatformFileWritten).
+// A file the user keeps: a screenshot, a saved map, the player's settings (PlatformFileWritten).
+enum class PlatformFileKind { Screenshot, Saved, Settings };
+// What became of a file the user saved.
 struct TPlatformFileKept {
   bool Kept = true;
   std::string Detail;  // kept: where, as the user knows the place (empty: at its path); else why not
+  PlatformFileKind Kind = PlatformFileKind::Saved;
 };
+// Exposed: the picture shown was lost (the window uncovered, the page's GPU context restored)
+// and wants showing again.
 enum class TPlatformEventKind { FocusGained, FocusLost, Minimized, Restored, Exposed, KeyDown, Quit, FileKept };
 struct TPlatformEvent {
   TPlatformEventKind Kind;
@@ -113,12 +118,12 @@ void PlatformSetScreenSaver(bool enabled);
 void PlatformReleasePointer();
 
 // ---- Files the user keeps ----
-enum class PlatformFileKind { Screenshot, Saved };
-// A file written for the user (a screenshot, a saved map) is complete at `path`. Answers what
-// became of it when that is known at once: the desktop has nothing more to do (kept at its
-// path), the page offers a screenshot as a download. The page keeps a saved file in the
-// browser's persistent storage, which answers later: then nothing is answered here, and one
-// FileKept event brings the outcome. Nothing is kept until that outcome says so.
+// A file written for the user (a screenshot, a saved map, the settings) is complete at `path`.
+// Answers what became of it when that is known at once: the desktop has nothing more to do
+// (kept at its path), the page offers a screenshot as a download. The page keeps a saved file
+// and the settings in the browser's persistent storage, which answers later: then nothing is
+// answered here, and one FileKept event of that kind brings the outcome. Nothing is kept until
+// that outcome says so.
 std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, PlatformFileKind kind);
 
 // ---- Audio device: one mixer channel per sound slot ----

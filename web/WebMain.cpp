@@ -14,9 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/KeyGuide.h"
 #include "app/MainUtDX.h"
 #include "app/MapKeeper.h"
 #include "app/Session.h"
+#include "app/UserSettings.h"
 #include "core/Settings.h"
 #include "game/StoredMap.h"
 #include "game/World.h"
@@ -33,7 +35,7 @@ void corvina_storage_open(const char* path, void (*ready)());
 void corvina_page_ended(int failed);
 void corvina_page_frame(int frame);
 void corvina_page_download(const char* path);
-void corvina_storage_keep(void (*answer)(int kept, const char* detail));
+void corvina_storage_keep(void (*answer)(int kept, const char* detail), int settings);
 }
 
 // What the page asked this game to be (index.html's Module.corvinaSession): 0 a game, 1 the
@@ -85,6 +87,7 @@ EM_JS(void, corvina_page_ask_start, (), {
 namespace {
 
 std::unique_ptr<TBasic> Game;
+std::unique_ptr<TUserSettings> User;
 TAnimationPace Pace;
 double TurnMs = 0;  // time spent in the game's turns, frames and presents included
 enum TPageSession { Playing = 0, Replaying = 1, Recording = 2 };
@@ -146,6 +149,12 @@ void AnimationFrame() {
 void Begin() {
   Game = std::make_unique<TBasic>();
   Basic = Game.get();
+  Game->FKeys = &PageKeys;
+  // The player's sound (M, 9, 0) as last left, kept beside the map in the browser's storage,
+  // which the page read before it asked to start: set before the game makes a sound.
+  User = std::make_unique<TUserSettings>(UserDataDirectory() / "corvina.conf", ShippedChoices(Settings));
+  User->Load();
+  Game->FUserSettings = User.get();
   // A page has no command line: it plays on the map its player saved, as `corvina --map` does,
   // so an edit kept with F2 (or at the end) is there when the page is opened again.
   TCommandLine line;
@@ -186,6 +195,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE double corvina_frame_ms() {
 extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_notice() {
   static std::string text;
   text = Game && Game->Notice().Visible(PlatformTicks()) ? Game->Notice().Text() : "";
+  return text.c_str();
+}
+
+// The help's lines while F1 shows it ("KEY: EFFECT" a line), else empty.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_help() {
+  static std::string text;
+  text.clear();
+  if (!Game || Game->Hold() != THold::Help) return "";
+  for (const THelpLine& line : Game->FKeys->Help) text.append(line.Key).append(": ").append(line.Effect).append("\n");
   return text.c_str();
 }
 
@@ -233,7 +251,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_import_map(const char* name)
     } else if (std::string reason; !WriteFileAtomically(Game->FKeeper.Path(), Chosen, &reason, TOldFile::KeepAsBak)) {
       refusal = reason;
     } else {
-      corvina_storage_keep(ImportKept);
+      corvina_storage_keep(ImportKept, 0);
     }
     std::filesystem::remove(path);
   } catch (const std::exception& e) {

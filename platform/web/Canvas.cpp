@@ -28,6 +28,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void corvina_canvas_refit() {
   if (Shown != nullptr) Shown->Refit();
 }
 
+// Called by the page when the GPU's lost context is back, its textures empty.
+extern "C" EMSCRIPTEN_KEEPALIVE void corvina_canvas_restored() {
+  if (Shown != nullptr && Shown->FRestored) Shown->FRestored();
+}
+
 bool TCanvas::Fit(int backWidth, int backHeight) {
   if (!corvina_canvas_fit(&FWidth, &FHeight)) return false;
   if (FWay == TWay::Unknown) {

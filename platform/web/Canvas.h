@@ -2,11 +2,13 @@
 // desktop full screen's rules (sharp by default, whole factors when asked). With WebGL 2 the
 // frame goes to the GPU as it is, only its changed rows, and the GPU scales it, so a frame costs
 // the same at any size; without it, the frame is scaled here into RGBA and put as ImageData.
-// A page resized while the frames are held shows the held picture refitted. The game's page and
-// the replay both draw through it.
+// A page resized while the frames are held shows the held picture refitted. The page's size is
+// read when it changes, never each frame (a layout read). The game's page and the replay both
+// draw through it.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/ChangedRows.h"
@@ -26,6 +28,8 @@ class TCanvas {
   const TLetterbox& Placement() const { return FBox; }
 
   bool FIntegerScale = false;
+  // Called when the GPU's lost context is back, empty: the picture wants presenting again.
+  std::function<void()> FRestored;
 
  private:
   enum class TWay { Unknown, Gpu, Processor };

@@ -20,7 +20,7 @@ void corvina_page_error(const char* caption, const char* message);
 int corvina_page_fullscreen(int mode);  // 0 leave, 1 enter, 2 toggle; answers whether full
 void corvina_page_keep_awake(int on);
 void corvina_page_download(const char* path);
-void corvina_storage_keep(void (*answer)(int kept, const char* detail));
+void corvina_storage_keep(void (*answer)(int kept, const char* detail), int settings);
 void corvina_audio_resume();
 }
 
@@ -50,11 +50,13 @@ TWebState& S() {
 void Push(TPlatformEventKind kind, int vk = 0) { S().Events.push_back({kind, vk}); }
 
 // The browser's storage has answered a write of the user's folder.
-void StorageAnswered(int kept, const char* detail) {
+void Answered(int kept, const char* detail, PlatformFileKind kind) {
   TPlatformEvent event{TPlatformEventKind::FileKept};
-  event.File = {kept != 0, detail};
+  event.File = {kept != 0, detail, kind};
   S().Events.push_back(std::move(event));
 }
+void MapAnswered(int kept, const char* detail) { Answered(kept, detail, PlatformFileKind::Saved); }
+void SettingsAnswered(int kept, const char* detail) { Answered(kept, detail, PlatformFileKind::Settings); }
 
 // The game has the focus while the page is shown and its window focused.
 void UpdateFocus() {
@@ -150,6 +152,8 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   s.BackHeight = config.Height;
   s.FullScreen = config.FullScreen;
   s.Canvas.FIntegerScale = config.IntegerScale;
+  // A held picture is not presented again by the next frame: the window shows it.
+  s.Canvas.FRestored = [] { Push(TPlatformEventKind::Exposed); };
   if (!s.Canvas.Fit(config.Width, config.Height)) {
     if (error) *error = "the page has no canvas";
     return TPlatformDisplayStep::Video;
@@ -209,6 +213,7 @@ std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, Pl
     corvina_page_download(path.c_str());
     return TPlatformFileKept{};
   }
-  corvina_storage_keep(StorageAnswered);
+  const bool settings = kind == PlatformFileKind::Settings;
+  corvina_storage_keep(settings ? SettingsAnswered : MapAnswered, settings ? 1 : 0);
   return std::nullopt;
 }

@@ -3,15 +3,20 @@
 // picture on the GPU is in library_corvina_gl.js.
 mergeInto(LibraryManager.library, {
   // ---- Canvas ----
-  $CorvinaCanvas: {context: null, shown: false},
+  // size: the canvas's in device pixels as last read; null until read, and after a resize
+  // (corvina_canvas_follow), so that a frame costs the page no layout.
+  $CorvinaCanvas: {context: null, shown: false, size: null},
 
   corvina_canvas_fit__deps: ['$CorvinaCanvas'],
   corvina_canvas_fit: function(widthPtr, heightPtr) {
     var canvas = Module['canvas'];
     if (!canvas) return 0;
-    var ratio = window.devicePixelRatio || 1;
-    var width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-    var height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    if (!CorvinaCanvas.size) {
+      var ratio = window.devicePixelRatio || 1;
+      CorvinaCanvas.size = [Math.max(1, Math.round(canvas.clientWidth * ratio)),
+                            Math.max(1, Math.round(canvas.clientHeight * ratio))];
+    }
+    var width = CorvinaCanvas.size[0], height = CorvinaCanvas.size[1];
     // A new size clears the canvas: the bars are black again.
     if (canvas.width !== width || canvas.height !== height) {
       canvas.width = width;
@@ -227,16 +232,21 @@ mergeInto(LibraryManager.library, {
   },
 
   // Writes the folder back; answer(kept, detail) once, with where it is kept or why it is not.
+  // For the player's settings (`settings` 1) only a refusal is shown.
   corvina_storage_keep__deps: ['$FS', '$CorvinaStorage', '$CorvinaStorageDb', '$CorvinaStorageReason',
                                '$CorvinaStorageShow', 'malloc', 'free'],
-  corvina_storage_keep: function(answer) {
+  corvina_storage_keep: function(answer, settings) {
     var storage = CorvinaStorage, answered = false, watch = 0;
     var tell = function(kept, detail) {
       if (answered) return;
       answered = true;
       clearTimeout(watch);
-      if (!kept) console.warn('corvina: the map could not be kept: ' + detail);
-      CorvinaStorageShow(kept, (kept ? 'saved: ' : 'not saved: ') + detail);
+      if (!kept) console.warn('corvina: ' + (settings ? 'the settings' : 'the map') + ' could not be kept: ' + detail);
+      if (settings && !kept) {
+        CorvinaStorageShow(0, 'settings not kept: ' + detail);
+      } else if (!settings) {
+        CorvinaStorageShow(kept, (kept ? 'saved: ' : 'not saved: ') + detail);
+      }
       var size = lengthBytesUTF8(detail) + 1, text = _malloc(size);
       stringToUTF8(detail, text, size);
       {{{ makeDynCall('vii', 'answer') }}}(kept, text);

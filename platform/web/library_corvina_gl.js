@@ -92,15 +92,24 @@ mergeInto(LibraryManager.library, {
       e.preventDefault();
       g.frame = null;
     });
-    canvas.addEventListener('webglcontextrestored', function() { CorvinaGlSetUp(); });
+    canvas.addEventListener('webglcontextrestored', function() {
+      CorvinaGlSetUp();
+      if (Module['_corvina_canvas_restored']) Module['_corvina_canvas_restored']();
+    });
     return 1;
   },
 
-  // The last picture refitted at once whenever the page changes size, held or not.
+  // The last picture refitted at once whenever the canvas changes size (the window's, or the
+  // page's layout), held or not; only then is its size read again.
+  corvina_canvas_follow__deps: ['$CorvinaCanvas'],
   corvina_canvas_follow: function() {
-    window.addEventListener('resize', function() {
+    var refit = function() {
+      CorvinaCanvas.size = null;
       if (Module['_corvina_canvas_refit']) Module['_corvina_canvas_refit']();
-    });
+    };
+    // The window's resize too: a new device pixel ratio may leave the canvas's own size alone.
+    window.addEventListener('resize', refit);
+    if (window.ResizeObserver) new ResizeObserver(refit).observe(Module['canvas']);
   },
 
   // The textures for a frame of width x height: 1 when they are new (or the pixels' kind

@@ -1,7 +1,8 @@
 // The picture on the page, in Chromium and in Firefox: a frame hands the browser no more than
-// its own pixels at any page size, a page resized while the game is held shows the held frame
-// refitted by the sharp rule, and at 1:1 the canvas is the game's frame pixel for pixel, with
-// WebGL and without it.
+// its own pixels at any page size and reads the page's layout only after a resize, a page
+// resized while the game is held shows the held frame refitted by the sharp rule, a held frame
+// comes back with a lost GPU context, and at 1:1 the canvas is the game's frame pixel for pixel,
+// with WebGL and without it.
 import assert from 'node:assert/strict';
 import zlib from 'node:zlib';
 import {describe, test} from 'node:test';
@@ -87,6 +88,23 @@ function countHanded(page) {
   });
 }
 
+// Counts the reads of the canvas's size (each one a layout, when anything moved) in window.layoutReads.
+function countLayoutReads(page) {
+  return page.evaluateOnNewDocument(() => {
+    window.layoutReads = 0;
+    for (const name of ['clientWidth', 'clientHeight']) {
+      const read = Object.getOwnPropertyDescriptor(Element.prototype, name).get;
+      Object.defineProperty(Element.prototype, name, {
+        configurable: true,
+        get() {
+          if (this.id === 'canvas') window.layoutReads++;
+          return read.call(this);
+        },
+      });
+    }
+  });
+}
+
 // Only the canvas: the page's buttons over it hidden.
 const canvasOnly = page => page.evaluateOnNewDocument(() => {
   addEventListener('DOMContentLoaded', () => {
@@ -105,8 +123,8 @@ for (const browserName of ['chromium', 'firefox']) {
   describe(browserName, () => {
     const env = useBrowser(browserName);
 
-    test('a frame hands the browser no more than its own pixels, at any page size', async () => {
-      const page = await openPage(env.browser, env.server.url, {prepare: countHanded});
+    test('a frame hands the browser no more than its own pixels, and reads the page\'s size only after a resize', async () => {
+      const page = await openPage(env.browser, env.server.url, {prepare: async p => { await countHanded(p); await countLayoutReads(p); }});
       await untilFrame(page, 20);
       await page.keyboard.down('ArrowRight');
       const frameBytes = 640 * 480 * 2;
@@ -114,8 +132,11 @@ for (const browserName of ['chromium', 'firefox']) {
         await page.setViewport({width, height, deviceScaleFactor: 1});
         await untilFrame(page, (await frames(page)) + 3);
         const first = await frames(page), before = await page.evaluate(() => window.handed);
+        const readsBefore = await page.evaluate(() => window.layoutReads);
         await untilFrame(page, first + 12);
         const count = (await frames(page)) - first, bytes = (await page.evaluate(() => window.handed)) - before;
+        assert.equal(await page.evaluate(() => window.layoutReads), readsBefore, `${width} x ${height}: no layout read a frame`);
+        assert.equal(await page.$eval('#canvas', c => c.width), width, 'the resize was followed');
         assert.ok(bytes > 0, `${width} x ${height}: the walk changes the picture`);
         // A turn may present twice (a held picture shown again), never the page-sized picture.
         assert.ok(bytes / count <= 1.5 * frameBytes, `${width} x ${height}: ${bytes / count} bytes a frame`);
@@ -152,6 +173,24 @@ for (const browserName of ['chromium', 'firefox']) {
       // The GPU's own sub-pixel weights: a step or two from the exact mix.
       assert.ok(worst <= 2, `a channel differs by ${worst}`);
       assert.ok(await frames(page) <= heldAt + 1, 'the game stayed paused');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+    test('a held picture is shown again when the GPU\'s lost context comes back', async () => {
+      const page = await openPage(env.browser, env.server.url, {prepare: canvasOnly});
+      await untilFrame(page, 40);
+      await page.keyboard.press('p');
+      await new Promise(resolve => setTimeout(resolve, 500));
+      const held = frameCrc(await pixels(page));
+      await page.evaluate(() => new Promise(resolve => {
+        const canvas = Module.canvas, lose = canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
+        canvas.addEventListener('webglcontextlost', () => setTimeout(() => lose.restoreContext(), 100), {once: true});
+        canvas.addEventListener('webglcontextrestored', resolve, {once: true});
+        lose.loseContext();
+      }));
+      await new Promise(resolve => setTimeout(resolve, 500));
+      assert.equal(frameCrc(await pixels(page)), held, 'the paused picture, not an empty canvas');
       assert.deepEqual(page.errors, []);
       await page.close();
     });

@@ -1,6 +1,7 @@
 // The page's own start and end, and the desktop's keys on it, in Chromium and in Firefox: the
 // game waits for the start panel's click, which may fill the screen and lets the sound play;
-// Esc ends it with Play again; = and - raise and lower cells, M mutes, 9 and 0 set the volume.
+// Esc ends it with Play again; = and - raise and lower cells, M mutes, 9 and 0 set the volume;
+// F1's help lists the page's keys, not those the browser keeps.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
 
@@ -40,6 +41,27 @@ for (const browserName of ['chromium', 'firefox']) {
       await Promise.all([page.waitForNavigation(), page.click('#ended button')]);
       await untilFrame(page, 10);
       assert.equal(await page.$eval('#start', e => e.hidden), true);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+    test('F1 lists the page\'s keys, none the browser keeps, and Esc closes it with the game going on', async () => {
+      const page = await openPage(env.browser, `${env.server.url}/`);
+      await untilFrame(page, 20);
+      const help = () => page.evaluate(() => Module.ccall('corvina_help', 'string', [], []));
+      await page.keyboard.press('F1');
+      await page.waitForFunction(() => Module.ccall('corvina_help', 'string', [], []) !== '', {timeout: 5000});
+      const lines = (await help()).split('\n');
+      await screenshot(page, `${browserName}-help`);
+      // F12 opens the browser's tools; Alt+Enter is no full screen a page can count on.
+      assert.deepEqual(lines.filter(line => /F12|Alt|Gamepad/.test(line)), []);
+      assert.ok(lines.includes('Esc: cancel a walk; else end the game'), lines.join('\n'));
+      assert.ok(lines.some(line => /full screen/.test(line) && /start panel/.test(line)), lines.join('\n'));
+      const held = await frames(page);
+      await page.keyboard.press('Escape');
+      await untilFrame(page, held + 10);
+      assert.equal(await help(), '');
+      assert.equal(await page.$eval('#ended', e => e.hidden), true, 'Esc closed the help, not the game');
       assert.deepEqual(page.errors, []);
       await page.close();
     });

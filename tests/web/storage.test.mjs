@@ -1,7 +1,7 @@
 // The page keeps the player's map in the browser's storage: an edit saved with F2 is the map the
 // page plays on when it is opened again, and the page says "saved" only once the storage has it.
 // Where the storage refuses (blocked, or full), it says "not saved" and why, over the picture and
-// to the page's reader, and never claims the save.
+// to the page's reader, and never claims the save. The sound's volume and mute are kept there too.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
 
@@ -68,6 +68,25 @@ for (const browserName of ['chromium', 'firefox']) {
       await page.close();
     });
 
+    test('the volume and mute set with 9, 0 and M are as left when the page is opened again', async () => {
+      const page = await openPage(env.browser, `${env.server.url}/`);
+      await untilFrame(page, 30);
+      await press(page, 'Digit9');
+      await press(page, 'Digit9');
+      await press(page, 'KeyM');
+      assert.equal(await notice(page), 'sound muted');
+      // Written quietly: no "saved" bar for a key press.
+      await new Promise(resolve => setTimeout(resolve, 500));
+      assert.equal(await page.$eval('#saved', e => e.hidden), true);
+      await page.reload();
+      await untilFrame(page, 10);
+      // Still muted at 80%: M sounds it again at that volume.
+      await press(page, 'KeyM');
+      assert.equal(await notice(page), 'volume 80%');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
     const broken = {
       // As a browser whose settings keep this page from its storage throws at the first use.
       'blocked': async page => {
@@ -103,6 +122,10 @@ for (const browserName of ['chromium', 'firefox']) {
         const seen = await notices(page);
         assert.ok(seen.length > 0 && seen.every(text => text.startsWith("not saved: this browser's storage")),
                   `the picture said: ${JSON.stringify(seen)}`);
+        // A sound key's setting, refused alike, is said so too.
+        await press(page, 'KeyM');
+        await page.waitForFunction(() => /^settings not kept: this browser's storage/.test(
+            document.querySelector('[role="alert"] .text').textContent), {timeout: 10000});
         await page.reload();
         await untilFrame(page, 10);
         assert.equal(await terrain(page), shipped, 'the edit was not kept');
