@@ -299,7 +299,9 @@ TEST_F(RenderPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) 
     // Pictures whose every pixel differs from its neighbours, so a pixel out of place shows,
     // with holes that show what lies under them.
     uint16_t* px = display->FSheets[i]->WritePixels(0, 480);
-    for (int n = 0; n < 640 * 480; ++n) px[n] = n % 3 == 0 ? 0 : static_cast<uint16_t>((n * 7919 + i) | 0x21);
+    for (int n = 0; n < 640 * 480; ++n)
+      px[n] =
+          n % 3 == 0 ? 0 : static_cast<uint16_t>((static_cast<unsigned>(n) * 7919u + static_cast<unsigned>(i)) | 0x21u);
   }
   P(2).FOpacity = 50;
   P(3).FBrightness = 20;
