@@ -215,20 +215,23 @@ class TCellPainter {
     }
   }
 
-  // See-through figures, selection marks and speech over everything drawn.
-  void Finish() {
+  // See-through figures, selection marks and speech over everything drawn, onto over, moved by
+  // shift.
+  void Finish(TFrameList& over, const TPoint& shift) {
     for (TListedPerson& entry : FListed) {
-      entry.Who->DrawSeeThrough(FFrame, entry.Anchor);
+      entry.Anchor.X += shift.X;
+      entry.Anchor.Y += shift.Y;
+      entry.Who->DrawSeeThrough(over, entry.Anchor);
       entry.Anchor.Y -= entry.Who->FLift;
     }
     for (const TListedPerson& entry : FListed) {
       const TPerson& p = *entry.Who;
       if (!(FWorld.FSelected & (1u << (p.FId & 7)))) continue;
       const TRect mark = MakeRect(416 + 12 * Random(10), 0, 12, 12);
-      FFrame.Add(TSheetPicture::Of(TSheetPicture::Keyed, entry.Anchor.X + p.FWidth / 2 - 12,
-                                   entry.Anchor.Y - p.FHeight + 10, 1, mark, false));
+      over.Add(TSheetPicture::Of(TSheetPicture::Keyed, entry.Anchor.X + p.FWidth / 2 - 12,
+                                 entry.Anchor.Y - p.FHeight + 10, 1, mark, false));
     }
-    for (const TListedPerson& entry : FListed) entry.Who->DrawSpeech(FFrame, entry.Anchor.X, entry.Anchor.Y - 100);
+    for (const TListedPerson& entry : FListed) entry.Who->DrawSpeech(over, entry.Anchor.X, entry.Anchor.Y - 100);
   }
 
  private:
@@ -272,12 +275,18 @@ void TSystem::DrawWorld() {
   FViewX = cam.X;
   FViewY = cam.Y - V;
 
+  // On the canvas the world is drawn as for the pixel offset -margin, wherever the screen lies.
+  const bool onCanvas = FView.BeginCanvas(off);
+  const TPoint screenAt = onCanvas ? FView.FWindow : TPoint{};
+  off = onCanvas ? TPoint{-CanvasMarginX, -CanvasMarginY} : off;
+  TFrameList& world = onCanvas ? FView.FCanvasFrame : FView.FFrame;
   // The terrain is listed only for the bands drawn: first what stands for it, band by band.
-  const TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
-  TKeyedPart& part = FView.FFrame.StartPart(
-      back != nullptr ? back->RowBands() : (ScreenHeight + TDDSurface::RowBand - 1) / TDDSurface::RowBand);
+  const TDDSurface* back = onCanvas ? FView.FCanvas.get() : Display != nullptr ? Display->FBackBuffer.get() : nullptr;
+  TKeyedPart& part = world.StartPart(back != nullptr ? back->RowBands()
+                                                     : (ScreenHeight + TDDSurface::RowBand - 1) / TDDSurface::RowBand);
   FView.FPersons.Restart();
   TCellPainter painter(*this, FView.FPersons, off);
+  ScreenOnSurface = screenAt;
   FView.FCover.Sync();
   const int columns = 2 * H + 1, rows = 2 * V + 1;
   std::vector<TViewPlace>& view = FView.FPlaces;
@@ -355,7 +364,7 @@ void TSystem::DrawWorld() {
                                         walk.GroundCovers[static_cast<size_t>(row)]};
   }
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
-  FView.FFrame.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
+  world.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
     FView.FGroundClear.Clear(back, ground, columns);
   });
 
@@ -396,9 +405,11 @@ void TSystem::DrawWorld() {
     painter.PaintPersons(view[static_cast<size_t>(index)]);
     places.resize(FView.FPersons.Entries().size(), index);
   }
-  painter.Finish();
+  ScreenOnSurface = TPoint{};
+  painter.Finish(onCanvas ? FView.FFrame : FView.FPersons, TPoint{-screenAt.X, -screenAt.Y});
   places.resize(FView.FPersons.Entries().size(), rows * columns);
   FView.FPersons.TakeEntries(part.Listed);
+  if (onCanvas) KeyToScreenAt(part.Listed, screenAt);
   part.Make = [this, off](const TKeyedPart& made, const std::vector<uint8_t>& bands, TFrameList& into) {
     size_t listed = 0;
     const auto placeListed = [&](int upTo) {
@@ -440,5 +451,6 @@ void TSystem::DrawWorld() {
     }
     placeListed(INT_MAX);
   };
+  if (onCanvas) FView.DrawCanvas();
   if (!FView.FFrameOpen) FView.DrawFrame();
 }

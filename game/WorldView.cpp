@@ -1,6 +1,8 @@
 #include "game/WorldView.h"
 
+#include "core/Settings.h"
 #include "gfx/Display.h"
+#include "gfx/SurfaceRetry.h"
 
 void TWorldView::DrawFrame() {
   TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
@@ -11,4 +13,45 @@ void TWorldView::DrawFrame() {
     FFrame.ListPartWhole();
     FFrame.Restart();
   }
+}
+
+bool TWorldView::BeginCanvas(const TPoint& off) {
+  FOnCanvas = false;
+  const TDDSurface* back = Display != nullptr ? Display->FBackBuffer.get() : nullptr;
+  // The world must be the first thing the frame draws, and the window must fit the margin.
+  if (!FUseCanvas || !FRedrawChanged || back == nullptr || !FFrame.Empty() || off.X < -CanvasMarginX ||
+      off.X > CanvasMarginX || off.Y < -CanvasMarginY || off.Y > CanvasMarginY) {
+    return false;
+  }
+  const int width = back->Width() + 2 * CanvasMarginX, height = back->Height() + 2 * CanvasMarginY;
+  if (back->Width() != ScreenWidth || back->Height() != ScreenHeight) return false;
+  if (!FCanvas || FCanvas->Width() != width || FCanvas->Height() != height ||
+      FCanvas->PixelKind() != back->PixelKind()) {
+    FCanvas = std::make_unique<TDDSurface>(width, height, back->PixelKind(), 0, BackBufferGuard);
+    FCanvasRenderer.Forget();
+  }
+  FWindow = TPoint{CanvasMarginX + off.X, CanvasMarginY + off.Y};
+  FOnCanvas = true;
+  return true;
+}
+
+void TWorldView::DrawCanvas() {
+  {
+    TDrawOnto onto(FCanvas, FWindow);
+    FCanvasRenderer.Draw(FCanvasFrame, *Display->FBackBuffer, true);
+  }
+  // The back buffer's ground is the canvas's window: redrawn where the window moved or the
+  // canvas's rows under it were drawn.
+  const TDDSurface* canvas = FCanvas.get();
+  const TPoint at = FWindow;
+  FFrame.SetGround(
+      {canvas->Serial(), static_cast<uint64_t>(static_cast<uint32_t>(at.X)) << 32 | static_cast<uint32_t>(at.Y)},
+      [canvas, at](TDDSurface& back) {
+        const int from = back.RowsFrom(), to = back.RowsTo();
+        if (from >= to) return;
+        const TRect rows{at.X, at.Y + from, at.X + back.Width(), at.Y + to};
+        auto* source = const_cast<TDDSurface*>(canvas);
+        RetryOnDisplay([&] { return back.BltFast(0, from, source, rows, false); });
+      });
+  FFrame.SetGroundFrom(canvas, at.Y);
 }

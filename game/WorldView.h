@@ -3,6 +3,7 @@
 // is part of the game; a new view only costs one whole frame.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "game/GroundClear.h"
@@ -44,6 +45,9 @@ struct TViewWalk {
     std::vector<int> Places;
   } Bands;
 };
+// How far past each side of the screen the canvas holds the world: the most the view's pixel
+// offset moves it from its cell (the free camera's scroll, a followed person's step).
+constexpr int CanvasMarginX = 64, CanvasMarginY = 32;
 
 class TWorldView {
  public:
@@ -67,4 +71,21 @@ class TWorldView {
   std::vector<TViewPlace> FPlaces;
   TFrameList FPersons;
   TViewWalk FWalk;  // what made FPlaces
+
+  // The world (the ground, terrain and persons) is drawn onto the canvas, CanvasMargin larger
+  // than the screen on each side and anchored to the view's cells, so that a view whose pixel
+  // offset alone moved redraws nothing of it: the back buffer's ground is then the canvas's
+  // window at FWindow, and what the frame draws over the world is listed on FFrame.
+  // Whether this frame's world goes onto the canvas, the view at pixel offset off; when so,
+  // FWindow is set and the canvas made for the back buffer's measures. Otherwise the frame is
+  // drawn onto the back buffer alone.
+  bool BeginCanvas(const TPoint& off);
+  // Draws FCanvasFrame onto the canvas, and sets FFrame's ground: the window.
+  void DrawCanvas();
+  bool FUseCanvas = true;  // false: every frame drawn onto the back buffer alone
+  bool FOnCanvas = false;  // this frame's world is on the canvas
+  TPoint FWindow;          // the screen's top-left corner on the canvas
+  std::unique_ptr<TDDSurface> FCanvas;
+  TFrameList FCanvasFrame;
+  TFrameRenderer FCanvasRenderer;
 };

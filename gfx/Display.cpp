@@ -37,6 +37,35 @@ std::unique_ptr<TDDSurface> MakeBackBuffer(int width, int height, int pixelKind)
       PlatformFrameMemory(TDDSurface::StoragePixels(width, height, 0, BackBufferGuard)));
 }
 
+TDrawOnto::TDrawOnto(std::unique_ptr<TDDSurface>& surface, const TPoint& screen)
+    : FSurface(surface),
+      FWidth(ScreenWidth),
+      FHeight(ScreenHeight),
+      FClip{ClipMinX, ClipMinY, ClipMaxX, ClipMaxY},
+      FPhase(StipplePhase) {
+  Display->UnlockBackBuffer();
+  std::swap(Display->FBackBuffer, FSurface);
+  ScreenWidth = static_cast<uint16_t>(Display->FBackBuffer->Width());
+  ScreenHeight = static_cast<uint16_t>(Display->FBackBuffer->Height());
+  ClipMinX += screen.X;
+  ClipMaxX += screen.X;
+  ClipMinY += screen.Y;
+  ClipMaxY += screen.Y;
+  StipplePhase = ((-(screen.X + 2 * screen.Y)) % 3 + 3) % 3;
+}
+
+TDrawOnto::~TDrawOnto() {
+  Display->UnlockBackBuffer();
+  std::swap(Display->FBackBuffer, FSurface);
+  ScreenWidth = static_cast<uint16_t>(FWidth);
+  ScreenHeight = static_cast<uint16_t>(FHeight);
+  ClipMinX = FClip[0];
+  ClipMinY = FClip[1];
+  ClipMaxX = FClip[2];
+  ClipMaxY = FClip[3];
+  StipplePhase = FPhase;
+}
+
 TDisplay::TDisplay() { SurfaceRetry = this; }
 
 TDisplay::~TDisplay() {

@@ -67,6 +67,22 @@ class TDisplay : public TSurfaceRetry {
   std::vector<uint8_t> FShownBands;
 };
 
+// For a scope, the drawing routines draw onto surface in the back buffer's place, as they would
+// onto a screen of its measures, except where the screen's own position counts: the clip
+// rectangle and the stippled pattern stay the screen's, whose top-left corner lies at `screen`
+// on surface. Swapped back whatever ends the scope.
+class TDrawOnto {
+ public:
+  TDrawOnto(std::unique_ptr<TDDSurface>& surface, const TPoint& screen);
+  ~TDrawOnto();
+  TDrawOnto(const TDrawOnto&) = delete;
+  TDrawOnto& operator=(const TDrawOnto&) = delete;
+
+ private:
+  std::unique_ptr<TDDSurface>& FSurface;
+  int FWidth, FHeight, FClip[4], FPhase;
+};
+
 // "Lumo" + 1 -> "Lumo1".
 std::string SheetName(const std::string& base, int index);
 

@@ -353,7 +353,13 @@ void PutPixel(int x, int y, uint16_t colour565) {
     StorePixel(x, y, static_cast<uint16_t>((colour565 & 31) | ((colour565 >> 1) & 0xFFE0)));
 }
 
-void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) { ClipInline(x, y, r, atCorner); }
+void ClipToScreen(int& x, int& y, TRect& r, bool atCorner) {
+  x -= ScreenOnSurface.X;
+  y -= ScreenOnSurface.Y;
+  ClipInline(x, y, r, atCorner);
+  x += ScreenOnSurface.X;
+  y += ScreenOnSurface.Y;
+}
 
 namespace {
 
@@ -458,7 +464,7 @@ void DrawStippled(int x, int y, int sheet, const TRect& r, bool atCorner, int br
   const int f = std::clamp(brightness, -64, 64) + 64;
   // Every third pixel of the screen, (x + 2 y) a multiple of three: each row from its first
   // such pixel on, three at a time.
-  const auto first = [&](int row) { return (3 - (job.X + job.C0 + 2 * (job.Y + row)) % 3) % 3; };
+  const auto first = [&](int row) { return (3 - (job.X + job.C0 + 2 * (job.Y + row) + StipplePhase) % 3) % 3; };
   const bool is565 = SplitPixel == SplitPixel565 && ComposePixel == ComposePixel565;
   if (is565 || (SplitPixel == SplitPixel555 && ComposePixel == ComposePixel555)) {
     for (int row = job.R0; row < job.R1; ++row) {

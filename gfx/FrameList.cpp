@@ -2,6 +2,7 @@
 #include "gfx/FrameList.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "core/Settings.h"
@@ -207,10 +208,39 @@ TKeyedPart& TFrameList::StartPart(int bands) {
   return FPart;
 }
 
+void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
+  const auto phase = static_cast<uint8_t>(((-(screen.X + 2 * screen.Y)) % 3 + 3) % 3);
+  for (TFrameEntry& e : entries) {
+    if (const auto* sprite = std::get_if<TSpritePicture>(&e.What)) {
+      // A blended or brightened sprite inside the clip is drawn without it; else it is drawn
+      // by the clipped add, cut to the clip where the screen lies.
+      TDrawSetting& s = e.Setting;
+      const int64_t right = int64_t{sprite->X} + (sprite->R.Right - sprite->R.Left),
+                    bottom = int64_t{sprite->Y} + (sprite->R.Bottom - sprite->R.Top);
+      const bool inside = sprite->Way != TSpritePicture::AddClipped && sprite->X >= s.ClipLeft + screen.X &&
+                          right < s.ClipRight + screen.X && sprite->Y >= s.ClipTop + screen.Y &&
+                          bottom < s.ClipBottom + screen.Y;
+      s.ClipLeft = inside ? INT_MIN : s.ClipLeft + screen.X;
+      s.ClipRight = inside ? INT_MIN : s.ClipRight + screen.X;
+      s.ClipTop = inside ? INT_MIN : s.ClipTop + screen.Y;
+      s.ClipBottom = inside ? INT_MIN : s.ClipBottom + screen.Y;
+    } else if (auto* p = std::get_if<TSheetPicture>(&e.What); p != nullptr && p->Way == TSheetPicture::Stippled) {
+      p->Phase = phase;
+    }
+  }
+}
+
 bool TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
   if (back.BandChangedSince(band, FVersionAfter)) return true;
   const auto b = static_cast<size_t>(band);
   const int rowFrom = band * TDDSurface::RowBand, rowTo = rowFrom + TDDSurface::RowBand;
+  if (const TDDSurface* source = frame.FGroundSource) {
+    const int from = std::max(rowFrom + frame.FGroundShift, 0),
+              to = std::min(rowTo + frame.FGroundShift, source->Height());
+    for (int s = from / TDDSurface::RowBand; from < to && s <= (to - 1) / TDDSurface::RowBand; ++s) {
+      if (source->BandChangedSince(s, FGroundVersion)) return true;
+    }
+  }
   const int from = FBands.Start[b], count = FBands.Start[b + 1] - from;
   const int lastFrom = FLastBands.Start[b];
   if (count != FLastBands.Start[b + 1] - lastFrom) return true;
@@ -290,6 +320,7 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
     }
   };
   quietEntries(frame.FEntries);
+  quiet = quiet && (frame.FGroundSource == nullptr || frame.FGroundSource->Quiet());
   if (part.Present) {
     quietEntries(part.Listed);
     for (const TDDSurface* source : part.Sources) quiet = quiet && (source == nullptr || source->Quiet());
@@ -298,7 +329,8 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
   }
   const bool compare = quiet && FKept && back.Serial() == FSurfaceSerial && height == FHeight &&
                        static_cast<bool>(frame.FGround) == static_cast<bool>(FLast.FGround) &&
-                       frame.FGroundInputs == FLast.FGroundInputs && part.Present == FLast.FPart.Present &&
+                       frame.FGroundInputs == FLast.FGroundInputs && frame.FGroundSource == FLast.FGroundSource &&
+                       frame.FGroundShift == FLast.FGroundShift && part.Present == FLast.FPart.Present &&
                        (!part.Present || part.Keys.SameForAll(FLast.FPart.Keys));
   // Until the frame has drawn, what the last one left says nothing.
   FKept = false;
@@ -338,6 +370,7 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
     FSurfaceSerial = back.Serial();
     FHeight = height;
     FVersionAfter = back.Version();
+    FGroundVersion = FLast.FGroundSource != nullptr ? FLast.FGroundSource->Version() : 0;
   }
   frame.Restart();
   return FDrawnRows;

@@ -42,6 +42,7 @@ struct TSheetPicture {
   int Level = 0;  // the stippled way's brightness
   uint32_t CutId = 0;
   TDrawnThrough<const TPictureCut> Cut{&NoCut};
+  uint8_t Phase = 0;  // the stippled way's StipplePhase where it is drawn (ScreenAt)
 
   static TSheetPicture Of(TWay way, int x, int y, int sheet, const TRect& r, bool atCorner,
                           const TPictureCut& cut = NoCut, int level = 0) {
@@ -191,6 +192,12 @@ class TFrameList {
     FGroundInputs = std::move(inputs);
     FGround = std::move(fill);
   }
+  // The ground is source's rows moved up by rowShift: a band is also redrawn where those rows
+  // changed since the last frame was drawn. The inputs must name source and the shift.
+  void SetGroundFrom(const TDDSurface* source, int rowShift) {
+    FGroundSource = source;
+    FGroundShift = rowShift;
+  }
   // An entry made elsewhere, as it is.
   void AddEntry(const TFrameEntry& e) { FEntries.push_back(e); }
   // The keyed part's entries all listed where it stands, as if they had been added there.
@@ -208,6 +215,8 @@ class TFrameList {
     FEntries.clear();
     FGroundInputs.clear();
     FGround = nullptr;
+    FGroundSource = nullptr;
+    FGroundShift = 0;
     FPart.Present = false;
     FPart.Listed.clear();
     FPart.Places.clear();
@@ -223,7 +232,14 @@ class TFrameList {
   TKeyedPart FPart;
   std::vector<uint64_t> FGroundInputs;
   std::function<void(TDDSurface&)> FGround;
+  const TDDSurface* FGroundSource = nullptr;
+  int FGroundShift = 0;
 };
+
+// Entries to be drawn onto a surface that holds the screen with its top-left corner at screen:
+// what their pixels owe to where the screen lies there (a sprite's clip rectangle, the stippled
+// way's pattern) is put in their fields, so they are compared by it.
+void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen);
 
 // Draws frame lists onto a surface, keeping the last one drawn to compare the next with.
 class TFrameRenderer {
@@ -256,6 +272,7 @@ class TFrameRenderer {
   bool FLastBandsReady = false;  // FLastBands and FLastListed sort FLast
   uint64_t FSurfaceSerial = 0;
   uint64_t FVersionAfter = 0;
+  uint64_t FGroundVersion = 0;  // the ground source's version when the last frame was drawn
   int FHeight = 0;
   int FDrawnRows = 0;
   std::vector<uint8_t> FRedraw;

@@ -10,4 +10,6 @@ void ResetGraphics() {
   SelectPixelFormat(PixelKind555);
   FramesPerSecond = 0;
   ResetTextCache();
+  ScreenOnSurface = TPoint{0, 0};
+  StipplePhase = 0;
 }

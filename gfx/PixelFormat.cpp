@@ -3,6 +3,8 @@
 #include "core/Settings.h"
 
 int ClipMinX = 0, ClipMaxX = 640, ClipMinY = 0, ClipMaxY = 480;
+TPoint ScreenOnSurface{0, 0};
+int StipplePhase = 0;
 
 namespace {
 

@@ -40,6 +40,12 @@ inline void UnpackRgb(int kind, uint16_t p, uint8_t& r, uint8_t& g, uint8_t& b) 
 
 // The clip rectangle of the surface routines (max exclusive).
 extern int ClipMinX, ClipMaxX, ClipMinY, ClipMaxY;
+// Where the screen's top-left corner lies on the surface being drawn: ClipToScreen cuts to the
+// screen there. (0, 0) but while the world is listed for a surface larger than the screen.
+extern TPoint ScreenOnSurface;
+// Added to x + 2 y of a pixel before DrawStippled takes every third: a surface that holds the
+// screen at an offset keeps the screen's pattern. 0, 1 or 2.
+extern int StipplePhase;
 
 // Pixel-format function set, chosen by SelectPixelFormat. Components are 5-bit.
 extern uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b);

@@ -289,4 +289,54 @@ TEST_F(RenderPixelsTest, AFrameWithSpeechAndASelectionRunsOnADisplay) {
   EXPECT_TRUE(World->FDragging);
 }
 
+// The world is kept on a canvas larger than the screen and the screen copied from it: a view
+// moved only by its pixel offset redraws none of it. Persons cut by the screen's edges (their
+// shadows, see-through ones, a faded and a brightened one, all clipped to the screen) must
+// still come out as a whole redraw draws them, for every camera cell and pixel offset, the
+// canvas kept from one offset to the next.
+TEST_F(RenderPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) {
+  for (int i = 1; i <= 2; ++i) {
+    // Pictures whose every pixel differs from its neighbours, so a pixel out of place shows,
+    // with holes that show what lies under them.
+    uint16_t* px = display->FSheets[i]->WritePixels(0, 480);
+    for (int n = 0; n < 640 * 480; ++n)
+      px[n] =
+          n % 3 == 0 ? 0 : static_cast<uint16_t>((static_cast<unsigned>(n) * 7919u + static_cast<unsigned>(i)) | 0x21u);
+  }
+  P(2).FOpacity = 50;
+  P(3).FBrightness = 20;
+  World->SetCameraFree(true);
+  World->FCurrent = 4;
+  Map().Reveal(55, 55, 24);
+  const TDDSurface& back = *display->FBackBuffer;
+  const auto frame = [&](bool changedOnly) {
+    World->FView.FRedrawChanged = changedOnly;
+    World->DrawWorld();
+    std::vector<uint16_t> rows;
+    for (int y = 0; y < back.Height(); ++y) {
+      const uint16_t* row = back.Pixels() + static_cast<size_t>(y) * (back.Pitch() / 2);
+      rows.insert(rows.end(), row, row + back.Width());
+    }
+    return rows;
+  };
+  int onCanvas = 0;
+  for (const TPoint along : {TPoint{1, 1}, TPoint{1, -1}}) {
+    for (int k = -8; k <= 8; ++k) {
+      World->FCameraX = 50 + along.X * k;
+      World->FCameraY = 50 + along.Y * k;
+      // Back and forth over every pixel offset the free camera takes, some of each side.
+      for (int i = 0; i < 10; ++i) {
+        const TPoint off{i * 37 % 60 - 30, i * 11 % 28 - 14};
+        World->FScrollX = off.X;
+        World->FScrollY = off.Y;
+        const std::vector<uint16_t> kept = frame(true);
+        onCanvas += World->FView.FOnCanvas;
+        ASSERT_TRUE(kept == frame(false))
+            << "camera " << World->FCameraX << "," << World->FCameraY << " offset " << off.X << "," << off.Y;
+      }
+    }
+  }
+  EXPECT_EQ(onCanvas, 2 * 17 * 10);
+}
+
 }  // namespace
