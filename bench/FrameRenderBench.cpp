@@ -126,10 +126,7 @@ void BM_MovingViewBesideMemcpy(benchmark::State& state) {
 
 BENCHMARK(BM_MovingViewBesideMemcpy)
     ->ArgNames({"highres", "walking"})
-    ->Args({0, 0})
-    ->Args({0, 1})
-    ->Args({1, 0})
-    ->Args({1, 1})
+    ->ArgsProduct({{0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(BM_ScrollingFrameBesideFullRedraw)
@@ -140,10 +137,7 @@ BENCHMARK(BM_ScrollingFrameBesideFullRedraw)
     ->Iterations(1);
 BENCHMARK(BM_FrameBesideMemcpy)
     ->ArgNames({"explored", "highres"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
+    ->ArgsProduct({{0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(BM_Frame)
