@@ -51,7 +51,7 @@ TDrawOnto::TDrawOnto(std::unique_ptr<TDDSurface>& surface, const TPoint& screen)
   ClipMaxX += screen.X;
   ClipMinY += screen.Y;
   ClipMaxY += screen.Y;
-  StipplePhase = ((-(screen.X + 2 * screen.Y)) % 3 + 3) % 3;
+  StipplePhase = StipplePhaseFor(screen);
 }
 
 TDrawOnto::~TDrawOnto() {

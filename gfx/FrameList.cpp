@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "gfx/DDCanvas.h"
 #include "gfx/Display.h"
+#include "gfx/PixelFormat.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
@@ -209,7 +210,7 @@ TKeyedPart& TFrameList::StartPart(int bands) {
 }
 
 void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
-  const auto phase = static_cast<uint8_t>(((-(screen.X + 2 * screen.Y)) % 3 + 3) % 3);
+  const auto phase = static_cast<uint8_t>(StipplePhaseFor(screen));
   for (TFrameEntry& e : entries) {
     if (const auto* sprite = std::get_if<TSpritePicture>(&e.What)) {
       // A blended or brightened sprite inside the clip is drawn without it; else it is drawn

@@ -42,7 +42,7 @@ struct TSheetPicture {
   int Level = 0;  // the stippled way's brightness
   uint32_t CutId = 0;
   TDrawnThrough<const TPictureCut> Cut{&NoCut};
-  uint8_t Phase = 0;  // the stippled way's StipplePhase where it is drawn (ScreenAt)
+  uint8_t Phase = 0;  // the stippled way's StipplePhase where it is drawn (KeyToScreenAt)
 
   static TSheetPicture Of(TWay way, int x, int y, int sheet, const TRect& r, bool atCorner,
                           const TPictureCut& cut = NoCut, int level = 0) {

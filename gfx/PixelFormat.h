@@ -46,6 +46,8 @@ extern TPoint ScreenOnSurface;
 // Added to x + 2 y of a pixel before DrawStippled takes every third: a surface that holds the
 // screen at an offset keeps the screen's pattern. 0, 1 or 2.
 extern int StipplePhase;
+// The phase that keeps the screen's pattern on a surface holding the screen's corner at screen.
+inline int StipplePhaseFor(const TPoint& screen) { return ((-(screen.X + 2 * screen.Y)) % 3 + 3) % 3; }
 
 // Pixel-format function set, chosen by SelectPixelFormat. Components are 5-bit.
 extern uint16_t (*MakeColor)(uint8_t r, uint8_t g, uint8_t b);
