@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +32,9 @@ struct TRun {
   long RowsDrawn = 0;              // rows of the world drawn over the run
 };
 
-TRun RunScene(const fs::path& script, bool changedOnly, bool overlay, int frames = 240, bool highRes = false) {
+// beforeFrame(frame) runs before each frame, the first numbered 1.
+TRun RunScene(const fs::path& script, bool changedOnly, bool overlay, int frames = 240, bool highRes = false,
+              const std::function<void(int)>& beforeFrame = nullptr) {
   THeadlessOptions o;
   o.Frames = frames;
   o.ScriptFile = script.string();
@@ -47,6 +50,7 @@ TRun RunScene(const fs::path& script, bool changedOnly, bool overlay, int frames
       World->FView.FRedrawChanged = changedOnly;
       // The reference also walks the whole view every frame, so a walk kept too long shows.
       if (!changedOnly) World->FView.FWalk.Valid = false;
+      if (beforeFrame) beforeFrame(headless.Frame() + 1);
     }
     more = headless.Step([&](const std::string& line) { run.Trace.push_back(line); });
     if (World != nullptr) run.RowsDrawn += World->FView.FRenderer.DrawnRows();
@@ -146,4 +150,44 @@ TEST(ChangedRows, LongRandomScriptsGiveEveryFrameOfAFullRedraw) {
     EXPECT_LT(changed.RowsDrawn, all.RowsDrawn) << "seed " << seed;
   }
   fs::remove_all(dir);
+}
+
+// The free camera moved a pixel a frame over the cells that put person 1 (who stands still)
+// at each edge of the screen, its whole offset one way and back, wobbling across on the way
+// back: its shadow, cut by the edge where the screen lies on the canvas, shows more of itself
+// as the screen moves out over it. Every frame must be the full redraw's.
+TEST(ChangedRows, AViewMovedAPixelAtATimeOverAPersonCutByTheScreensEdgesGivesTheFramesOfAFullRedraw) {
+  // The camera's cell shows at (300, 236); a cell along one diagonal is 60 pixels across, along
+  // the other 28 down. The right and left edges, then the top and bottom.
+  struct TSweep {
+    int CellX, CellY;  // the camera's cell from person 1's
+    bool Down;         // the offset swept: down, else across
+    int Range;         // the offsets' count, centred on 0
+  };
+  constexpr TSweep Sweeps[] = {{-5, -5, false, 60}, {5, 5, false, 60}, {-8, 8, true, 28}, {7, -7, true, 28}};
+  int cameraX = 0, cameraY = 0, frames = 0;
+  for (const TSweep& s : Sweeps) frames += 2 * s.Range;
+  const auto move = [&](int frame) {
+    if (frame == 1) {
+      World->SetCameraFree(true);
+      cameraX = World->FCameraX;
+      cameraY = World->FCameraY;
+    }
+    int i = frame - 1;
+    const TSweep* s = Sweeps;
+    for (; i >= 2 * s->Range; ++s) i -= 2 * s->Range;
+    const bool back = i >= s->Range;
+    const int swept = (back ? 2 * s->Range - 1 - i : i) - s->Range / 2, wobble = back ? i % 7 - 3 : 0;
+    World->FCameraX = cameraX + s->CellX;
+    World->FCameraY = cameraY + s->CellY;
+    World->FScrollX = s->Down ? wobble : swept;
+    World->FScrollY = s->Down ? swept : wobble;
+  };
+  const fs::path script = GoldenDir() / "start.txt";
+  const TRun all = RunScene(script, false, false, frames, false, move);
+  const TRun changed = RunScene(script, true, false, frames, false, move);
+  ASSERT_EQ(changed.Trace.size(), all.Trace.size());
+  for (size_t i = 0; i < all.Trace.size(); ++i) {
+    ASSERT_EQ(changed.Trace[i], all.Trace[i]) << "first difference at frame " << i + 1;
+  }
 }
