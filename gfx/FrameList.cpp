@@ -214,17 +214,27 @@ void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
   for (TFrameEntry& e : entries) {
     if (const auto* sprite = std::get_if<TSpritePicture>(&e.What)) {
       // A blended or brightened sprite inside the clip is drawn without it; else it is drawn
-      // by the clipped add, cut to the clip where the screen lies.
+      // by the clipped add onto its part inside the clip where the screen lies. That part, not
+      // the clip, is what it owes to the screen: the screen moved along an edge that cuts it
+      // leaves it as it was.
       TDrawSetting& s = e.Setting;
-      const int64_t right = int64_t{sprite->X} + (sprite->R.Right - sprite->R.Left),
-                    bottom = int64_t{sprite->Y} + (sprite->R.Bottom - sprite->R.Top);
-      const bool inside = sprite->Way != TSpritePicture::AddClipped && sprite->X >= s.ClipLeft + screen.X &&
-                          right < s.ClipRight + screen.X && sprite->Y >= s.ClipTop + screen.Y &&
-                          bottom < s.ClipBottom + screen.Y;
-      s.ClipLeft = inside ? INT_MIN : s.ClipLeft + screen.X;
-      s.ClipRight = inside ? INT_MIN : s.ClipRight + screen.X;
-      s.ClipTop = inside ? INT_MIN : s.ClipTop + screen.Y;
-      s.ClipBottom = inside ? INT_MIN : s.ClipBottom + screen.Y;
+      const int64_t left = sprite->X, top = sprite->Y, right = left + (sprite->R.Right - sprite->R.Left),
+                    bottom = top + (sprite->R.Bottom - sprite->R.Top);
+      const int64_t clipLeft = int64_t{s.ClipLeft} + screen.X, clipRight = int64_t{s.ClipRight} + screen.X,
+                    clipTop = int64_t{s.ClipTop} + screen.Y, clipBottom = int64_t{s.ClipBottom} + screen.Y;
+      if (sprite->Way != TSpritePicture::AddClipped && left >= clipLeft && right < clipRight && top >= clipTop &&
+          bottom < clipBottom) {
+        s.ClipLeft = s.ClipTop = s.ClipRight = s.ClipBottom = INT_MIN;
+        continue;
+      }
+      const int64_t cutLeft = std::max(left, clipLeft), cutRight = std::min(right, clipRight),
+                    cutTop = std::max(top, clipTop), cutBottom = std::min(bottom, clipBottom);
+      // Every empty part draws the same nothing.
+      const bool empty = cutLeft >= cutRight || cutTop >= cutBottom;
+      s.ClipLeft = empty ? 0 : static_cast<int>(cutLeft);
+      s.ClipRight = empty ? 0 : static_cast<int>(cutRight);
+      s.ClipTop = empty ? 0 : static_cast<int>(cutTop);
+      s.ClipBottom = empty ? 0 : static_cast<int>(cutBottom);
     } else if (auto* p = std::get_if<TSheetPicture>(&e.What); p != nullptr && p->Way == TSheetPicture::Stippled) {
       p->Phase = phase;
     }
