@@ -42,7 +42,8 @@ void TWorldView::DrawCanvas() {
   }
   // The back buffer's ground is the canvas's window: redrawn where the window moved or the
   // canvas's rows under it were drawn.
-  const TDDSurface* canvas = FCanvas.get();
+  // Not const: a copy from a surface goes through its gate (loss, injected faults).
+  TDDSurface* canvas = FCanvas.get();
   const TPoint at = FWindow;
   FFrame.SetGround(
       {canvas->Serial(), static_cast<uint64_t>(static_cast<uint32_t>(at.X)) << 32 | static_cast<uint32_t>(at.Y)},
@@ -50,8 +51,7 @@ void TWorldView::DrawCanvas() {
         const int from = back.RowsFrom(), to = back.RowsTo();
         if (from >= to) return;
         const TRect rows{at.X, at.Y + from, at.X + back.Width(), at.Y + to};
-        auto* source = const_cast<TDDSurface*>(canvas);
-        RetryOnDisplay([&] { return back.BltFast(0, from, source, rows, false); });
+        RetryOnDisplay([&] { return back.BltFast(0, from, canvas, rows, false); });
       });
   FFrame.SetGroundFrom(canvas, at.Y);
 }
