@@ -105,31 +105,7 @@ void TSpritePicture::Draw(TDDSurface& back) const {
   }
 }
 
-int TTextLine::Bottom() const {
-  // The overlay adds the same few lines every frame: each is measured once and kept. A line
-  // that measures no rows (empty, or no face to render it) is measured again.
-  struct TMeasured {
-    std::string Text;
-    int Points = 0;
-    int Rows = 0;
-  };
-  constexpr size_t MaxMeasured = 16;
-  thread_local std::vector<TMeasured> measured;
-  thread_local size_t oldest = 0;
-  for (const TMeasured& m : measured) {
-    if (m.Points == Points && m.Text == Text) return Y + m.Rows;
-  }
-  const int rows = TextRowsCp949(Text, Points);
-  if (rows > 0) {
-    if (measured.size() < MaxMeasured) {
-      measured.push_back({Text, Points, rows});
-    } else {
-      measured[oldest] = {Text, Points, rows};
-      oldest = (oldest + 1) % MaxMeasured;
-    }
-  }
-  return Y + rows;
-}
+int TTextLine::Bottom() const { return Y + TextRowsCp949(Text, Points); }
 
 void TTextLine::Draw(TDDSurface&) const {
   if (Display == nullptr || !Display->FBackCanvas) return;

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -69,6 +70,7 @@ struct TFonts {
   bool Warned = false;
   std::string Path;
   std::unique_ptr<TFaceRaster> Raster;
+  uint32_t Face = 0;  // counts the faces used, so what was measured with another is told apart
 };
 TFonts& Fonts() {
   static TFonts fonts;
@@ -187,9 +189,32 @@ const TLineMask* MaskOf(const TLineView& text) {
   return &KeptLines.emplace(std::move(key), std::move(mask)).first->second;
 }
 
+// The frame list measures the same few lines every frame (the overlay's, speech): their rows
+// are kept where a look costs less than the store's hash, by face too. A line that measures no
+// rows (no face to render it) is measured again.
+struct TMeasured {
+  uint32_t Face = 0;
+  int Points = 0;
+  int Rows = 0;
+  std::string Text;
+};
+constexpr size_t MaxMeasured = 16;
+std::vector<TMeasured> Measured;
+size_t OldestMeasured = 0;
+
 }  // namespace
 
 std::string_view DefaultFacePath() { return FacePath(); }
+
+void UseDefaultFace(std::string path) {
+  TFonts& f = Fonts();
+  f.Searched = true;
+  f.Warned = false;
+  f.Path = std::move(path);
+  f.Raster.reset();
+  ++f.Face;
+  KeptLines.clear();  // the last face's lines
+}
 
 namespace {
 
@@ -214,10 +239,28 @@ int DrawTextCp949(const TSurfaceDC& target, int x, int y, std::string_view cp949
 }
 
 int TextRowsCp949(std::string_view cp949, int points) {
+  const uint32_t face = Fonts().Face;
+  for (const TMeasured& m : Measured) {
+    if (m.Face == face && m.Points == points && m.Text == cp949) return m.Rows;
+  }
   const TLineMask* mask = cp949.empty() ? nullptr : MaskOf({cp949, TEncoding::Cp949, points});
-  return mask != nullptr ? mask->Height : 0;
+  const int rows = mask != nullptr ? mask->Height : 0;
+  if (rows > 0) {
+    TMeasured measured{face, points, rows, std::string(cp949)};
+    if (Measured.size() < MaxMeasured) {
+      Measured.push_back(std::move(measured));
+    } else {
+      Measured[OldestMeasured] = std::move(measured);
+      OldestMeasured = (OldestMeasured + 1) % MaxMeasured;
+    }
+  }
+  return rows;
 }
 
 // The face and its opened sizes stay: they depend on the machine only, and finding them again
 // would ask fontconfig for every font on it.
-void ResetTextCache() { KeptLines.clear(); }
+void ResetTextCache() {
+  KeptLines.clear();
+  Measured.clear();
+  OldestMeasured = 0;
+}

@@ -2,6 +2,7 @@
 // Platform-free header; the renderer behind it is TextRenderer.cpp (FreeType and HarfBuzz).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/Types.h"
@@ -15,11 +16,13 @@ int DrawTextUtf8(const TSurfaceDC& target, int x, int y, std::string_view utf8, 
 // The same for CP949 text (the game's speech; ASCII reads the same in it). A line is kept by
 // its bytes as given: drawn again, it is neither converted nor rendered anew.
 int DrawTextCp949(const TSurfaceDC& target, int x, int y, std::string_view cp949, int points, TColor colour);
-// The rows from its top down that DrawTextCp949 may change for that text.
+// The rows from its top down that DrawTextCp949 may change for that text, with the face in use.
 int TextRowsCp949(std::string_view cp949, int points);
 
 // The face file chosen for "Default" (empty when none was found).
 std::string_view DefaultFacePath();
+// Draws "Default" with the face file at path from now on (empty: none), instead of the one found.
+void UseDefaultFace(std::string path);
 
-// Forgets the rendered lines kept for reuse.
+// Forgets the rendered lines and their measured rows kept for reuse.
 void ResetTextCache();
