@@ -50,7 +50,8 @@ TRun RunScene(const fs::path& script, bool changedOnly, bool overlay, int frames
       World->FView.FRedrawChanged = changedOnly;
       // The reference also walks the whole view every frame, so a walk kept too long shows.
       if (!changedOnly) World->FView.FWalk.Valid = false;
-      if (beforeFrame) beforeFrame(headless.Frame() + 1);
+      // The step after the last frame only ends the run.
+      if (beforeFrame && headless.Frame() < frames) beforeFrame(headless.Frame() + 1);
     }
     more = headless.Step([&](const std::string& line) { run.Trace.push_back(line); });
     if (World != nullptr) run.RowsDrawn += World->FView.FRenderer.DrawnRows();
