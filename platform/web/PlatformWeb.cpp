@@ -20,7 +20,7 @@ void corvina_page_error(const char* caption, const char* message);
 int corvina_page_fullscreen(int mode);  // 0 leave, 1 enter, 2 toggle; answers whether full
 void corvina_page_keep_awake(int on);
 void corvina_page_download(const char* path);
-void corvina_storage_keep(void (*answer)(int kept, const char* detail), int settings);
+void corvina_storage_keep(const char* path, void (*answer)(int kept, const char* detail), int settings);
 void corvina_audio_resume();
 }
 
@@ -214,6 +214,6 @@ std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, Pl
     return TPlatformFileKept{};
   }
   const bool settings = kind == PlatformFileKind::Settings;
-  corvina_storage_keep(settings ? SettingsAnswered : MapAnswered, settings ? 1 : 0);
+  corvina_storage_keep(path.c_str(), settings ? SettingsAnswered : MapAnswered, settings ? 1 : 0);
   return std::nullopt;
 }
