@@ -152,8 +152,6 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   s.BackHeight = config.Height;
   s.FullScreen = config.FullScreen;
   s.Canvas.FIntegerScale = config.IntegerScale;
-  // A held picture is not presented again by the next frame: the window shows it.
-  s.Canvas.FRestored = [] { Push(TPlatformEventKind::Exposed); };
   if (!s.Canvas.Fit(config.Width, config.Height)) {
     if (error) *error = "the page has no canvas";
     return TPlatformDisplayStep::Video;
@@ -187,8 +185,8 @@ void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
 TPlatformSize PlatformWindowedSize() { return {}; }  // the page's canvas follows the page
 
-// The canvas sends the changed rows of the frame to the GPU (or scales it on the processor)
-// straight from the game's back buffer.
+// The canvas takes the changed rows of the frame straight from the game's back buffer, keeps
+// them, and sends them to the GPU (or scales the frame on the processor).
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
