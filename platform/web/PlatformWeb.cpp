@@ -11,6 +11,7 @@
 
 #include "platform/InputLatch.h"
 #include "platform/Platform.h"
+#include "platform/VirtualKeys.h"
 #include "platform/web/Canvas.h"
 #include "platform/web/KeyMapWeb.h"
 
@@ -39,7 +40,8 @@ struct TWebState {
   double PointerY = 0;
   bool WindowFocused = true;
   bool Visible = true;
-  bool Focus = true;  // both of them
+  bool Focus = true;             // both of them
+  bool FullScreenAsked = false;  // what the last Alt+Enter asked the browser for
 };
 
 TWebState& S() {
@@ -70,6 +72,9 @@ void UpdateFocus() {
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void*) {
   corvina_audio_resume();  // a key is the user's go-ahead for sound
   const int vk = LatchKeyWeb(e->code, type == EMSCRIPTEN_EVENT_KEYDOWN, e->repeat != 0, S().Keys);
+  // Firefox grants full screen only inside the key's own event, not on the game's frame that
+  // reads the key after it (PlatformToggleFullScreen).
+  if (vk == VK_RETURN && e->altKey) S().FullScreenAsked = corvina_page_fullscreen(2) != 0;
   if (vk != 0) Push(TPlatformEventKind::KeyDown, vk);
   return KeptFromBrowser(e->code, e->ctrlKey || e->metaKey);
 }
@@ -181,8 +186,9 @@ void PlatformCloseDisplay() {
 
 void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 
-// The page always fills its window; full screen here is the browser's.
-bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
+// The page always fills its window; full screen here is the browser's, asked for by the
+// Alt+Enter the game answers with this (OnKey).
+bool PlatformToggleFullScreen() { return S().FullScreenAsked; }
 TPlatformSize PlatformWindowedSize() { return {}; }  // the page's canvas follows the page
 
 // The canvas takes the changed rows of the frame straight from the game's back buffer, keeps
