@@ -8,7 +8,7 @@ enum class TWhere { Both, Desktop, Page };
 
 // A line of the help: the key and what it does (the face is proportional), where it is listed,
 // and what the page says instead where it differs. The page reads no gamepad; F12 opens the
-// browser's tools, and full screen is the browser's (F11) or the start panel's button.
+// browser's tools, and full screen is the browser's (F11 too) with no window to go back to.
 struct TGuideLine {
   const char* Key;
   const char* Effect;
@@ -33,7 +33,7 @@ constexpr TGuideLine Lines[] = {
     {"F1, F3", "this help, the frame-rate overlay"},
     {"F2", "save the map", TWhere::Both, "save the map in this browser"},
     {"Pause or P", "pause"},
-    {"Alt+Enter", "window or full screen", TWhere::Desktop},
+    {"Alt+Enter", "window or full screen", TWhere::Both, "full screen or back"},
     {"Print Screen, F9", "save a screenshot", TWhere::Both, "download a screenshot"},
     {"M, 9, 0", "sound off or on, quieter, louder"},
     {"F11", "full screen, as the start panel's button", TWhere::Page},

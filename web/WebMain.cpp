@@ -35,7 +35,7 @@ void corvina_storage_open(const char* path, void (*ready)());
 void corvina_page_ended(int failed);
 void corvina_page_frame(int frame);
 void corvina_page_download(const char* path);
-void corvina_storage_keep(void (*answer)(int kept, const char* detail), int settings);
+void corvina_storage_keep(const char* path, void (*answer)(int kept, const char* detail), int settings);
 }
 
 // What the page asked this game to be (index.html's Module.corvinaSession): 0 a game, 1 the
@@ -251,7 +251,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* corvina_import_map(const char* name)
     } else if (std::string reason; !WriteFileAtomically(Game->FKeeper.Path(), Chosen, &reason, TOldFile::KeepAsBak)) {
       refusal = reason;
     } else {
-      corvina_storage_keep(ImportKept, 0);
+      corvina_storage_keep(Game->FKeeper.Path().c_str(), ImportKept, 0);
     }
     std::filesystem::remove(path);
   } catch (const std::exception& e) {

@@ -30,7 +30,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void corvina_canvas_refit() {
 
 // Called by the page when the GPU's lost context is back, its textures empty.
 extern "C" EMSCRIPTEN_KEEPALIVE void corvina_canvas_restored() {
-  if (Shown != nullptr && Shown->FRestored) Shown->FRestored();
+  if (Shown != nullptr) Shown->Restore();
 }
 
 bool TCanvas::Fit(int backWidth, int backHeight) {
@@ -48,21 +48,16 @@ void TCanvas::Present(const uint16_t* pixels, int pitchBytes, int width, int hei
                       const TChangedRows* changed) {
   if (pixels == nullptr || width <= 0 || height <= 0 || !Fit(width, height)) return;
   Shown = this;
+  // New textures (a new frame size, or the GPU's context lost), or a new kind of frame, take
+  // every row.
+  const bool fresh = FWay == TWay::Gpu && corvina_gl_frame(width, height, rgb555 ? 1 : 0) != 0;
+  const bool all = fresh || changed == nullptr || width != FFrameWidth || height != FFrameHeight || rgb555 != FRgb555;
   FFrameWidth = width;
   FFrameHeight = height;
   FRgb555 = rgb555;
+  FFrame.resize(static_cast<size_t>(width) * height);
+  // Each run of changed rows is kept, and sent to the GPU in one piece.
   const int pitch = pitchBytes / 2;
-  if (FWay == TWay::Processor) {
-    FFrame.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-      std::copy_n(pixels + static_cast<size_t>(y) * pitch, width, FFrame.data() + static_cast<size_t>(y) * width);
-    }
-    ScaleOnProcessor();
-    return;
-  }
-  // A new texture (a new frame size, or the GPU's context lost) takes every row; otherwise
-  // each run of changed rows goes up in one piece.
-  const bool all = corvina_gl_frame(width, height, rgb555 ? 1 : 0) != 0 || changed == nullptr;
   for (int y = 0; y < height;) {
     if (!all && !changed->Row(y)) {
       ++y;
@@ -70,10 +65,17 @@ void TCanvas::Present(const uint16_t* pixels, int pitchBytes, int width, int hei
     }
     int end = y + 1;
     while (end < height && (all || changed->Row(end))) ++end;
-    corvina_gl_rows(pixels + static_cast<size_t>(y) * pitch, pitch, width, y, end - y);
+    for (int row = y; row < end; ++row) {
+      std::copy_n(pixels + static_cast<size_t>(row) * pitch, width, FFrame.data() + static_cast<size_t>(row) * width);
+    }
+    if (FWay == TWay::Gpu) SendRows(y, end);
     y = end;
   }
-  DrawOnGpu();
+  if (FWay == TWay::Gpu) {
+    DrawOnGpu();
+  } else {
+    ScaleOnProcessor();
+  }
 }
 
 void TCanvas::Refit() {
@@ -83,6 +85,17 @@ void TCanvas::Refit() {
   } else {
     ScaleOnProcessor();
   }
+}
+
+void TCanvas::Restore() {
+  if (FWay != TWay::Gpu || FFrameWidth == 0 || !Fit(FFrameWidth, FFrameHeight)) return;
+  corvina_gl_frame(FFrameWidth, FFrameHeight, FRgb555 ? 1 : 0);
+  SendRows(0, FFrameHeight);
+  DrawOnGpu();
+}
+
+void TCanvas::SendRows(int from, int to) {
+  corvina_gl_rows(FFrame.data() + static_cast<size_t>(from) * FFrameWidth, FFrameWidth, FFrameWidth, from, to - from);
 }
 
 void TCanvas::DrawOnGpu() {

@@ -11,6 +11,7 @@
 
 #include "platform/InputLatch.h"
 #include "platform/Platform.h"
+#include "platform/VirtualKeys.h"
 #include "platform/web/Canvas.h"
 #include "platform/web/KeyMapWeb.h"
 
@@ -20,7 +21,7 @@ void corvina_page_error(const char* caption, const char* message);
 int corvina_page_fullscreen(int mode);  // 0 leave, 1 enter, 2 toggle; answers whether full
 void corvina_page_keep_awake(int on);
 void corvina_page_download(const char* path);
-void corvina_storage_keep(void (*answer)(int kept, const char* detail), int settings);
+void corvina_storage_keep(const char* path, void (*answer)(int kept, const char* detail), int settings);
 void corvina_audio_resume();
 }
 
@@ -39,7 +40,8 @@ struct TWebState {
   double PointerY = 0;
   bool WindowFocused = true;
   bool Visible = true;
-  bool Focus = true;  // both of them
+  bool Focus = true;             // both of them
+  bool FullScreenAsked = false;  // what the last Alt+Enter asked the browser for
 };
 
 TWebState& S() {
@@ -70,6 +72,9 @@ void UpdateFocus() {
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void*) {
   corvina_audio_resume();  // a key is the user's go-ahead for sound
   const int vk = LatchKeyWeb(e->code, type == EMSCRIPTEN_EVENT_KEYDOWN, e->repeat != 0, S().Keys);
+  // Firefox grants full screen only inside the key's own event, not on the game's frame that
+  // reads the key after it (PlatformToggleFullScreen).
+  if (vk == VK_RETURN && e->altKey) S().FullScreenAsked = corvina_page_fullscreen(2) != 0;
   if (vk != 0) Push(TPlatformEventKind::KeyDown, vk);
   return KeptFromBrowser(e->code, e->ctrlKey || e->metaKey);
 }
@@ -152,8 +157,6 @@ TPlatformDisplayStep PlatformOpenDisplay(const TPlatformDisplayConfig& config, s
   s.BackHeight = config.Height;
   s.FullScreen = config.FullScreen;
   s.Canvas.FIntegerScale = config.IntegerScale;
-  // A held picture is not presented again by the next frame: the window shows it.
-  s.Canvas.FRestored = [] { Push(TPlatformEventKind::Exposed); };
   if (!s.Canvas.Fit(config.Width, config.Height)) {
     if (error) *error = "the page has no canvas";
     return TPlatformDisplayStep::Video;
@@ -183,12 +186,13 @@ void PlatformCloseDisplay() {
 
 void PlatformLeaveFullScreen() { corvina_page_fullscreen(0); }
 
-// The page always fills its window; full screen here is the browser's.
-bool PlatformToggleFullScreen() { return corvina_page_fullscreen(2) != 0; }
+// The page always fills its window; full screen here is the browser's, asked for by the
+// Alt+Enter the game answers with this (OnKey).
+bool PlatformToggleFullScreen() { return S().FullScreenAsked; }
 TPlatformSize PlatformWindowedSize() { return {}; }  // the page's canvas follows the page
 
-// The canvas sends the changed rows of the frame to the GPU (or scales it on the processor)
-// straight from the game's back buffer.
+// The canvas takes the changed rows of the frame straight from the game's back buffer, keeps
+// them, and sends them to the GPU (or scales the frame on the processor).
 std::shared_ptr<uint16_t[]> PlatformFrameMemory(size_t) { return nullptr; }
 
 void PlatformPresent(const uint16_t* pixels, int pitchBytes, int width, int height, bool rgb555,
@@ -214,6 +218,6 @@ std::optional<TPlatformFileKept> PlatformFileWritten(const std::string& path, Pl
     return TPlatformFileKept{};
   }
   const bool settings = kind == PlatformFileKind::Settings;
-  corvina_storage_keep(settings ? SettingsAnswered : MapAnswered, settings ? 1 : 0);
+  corvina_storage_keep(path.c_str(), settings ? SettingsAnswered : MapAnswered, settings ? 1 : 0);
   return std::nullopt;
 }

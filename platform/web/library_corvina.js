@@ -116,9 +116,10 @@ mergeInto(LibraryManager.library, {
   // ---- Files ----
   // The user's folder kept in the browser's IndexedDB, one entry per file or folder under its
   // path (as emscripten's IDBFS lays it out, so folders kept by earlier pages still load). The
-  // folder is read before the game starts; each save writes it back whole in one transaction,
-  // whose completion is the only "kept" there is.
-  $CorvinaStorage: {dir: '', db: null, asked: false, shown: null, name: "this browser's storage"},
+  // folder is read before the game starts; each write then keeps only the file it was asked
+  // for, in one transaction whose completion is the only "kept" there is: a file whose write
+  // failed is never carried into storage by another's.
+  $CorvinaStorage: {dir: '', db: null, opening: null, asked: false, shown: null, name: "this browser's storage"},
 
   // The browser's reason in the player's words.
   $CorvinaStorageReason__deps: ['$CorvinaStorage'],
@@ -130,15 +131,22 @@ mergeInto(LibraryManager.library, {
   },
 
   // The database, opened at the first need and again after the browser closed it: done(error, db).
+  // Callers waiting on one opening are answered in the order they asked, so their writes keep it.
   $CorvinaStorageDb__deps: ['$CorvinaStorage'],
   $CorvinaStorageDb: function(done) {
     var storage = CorvinaStorage;
     if (storage.db) return done(null, storage.db);
+    if (storage.opening) return storage.opening.push(done);
+    var waiting = storage.opening = [done];
+    var answer = function(error, db) {
+      storage.opening = null;
+      waiting.forEach(function(next) { next(error, db); });
+    };
     var request;
     try {
       request = indexedDB.open(storage.dir, 21);
     } catch (e) {
-      return done(e);
+      return answer(e);
     }
     request.onupgradeneeded = function() {
       var files = request.transaction.db.objectStoreNames.contains('FILE_DATA')
@@ -153,11 +161,11 @@ mergeInto(LibraryManager.library, {
         db.close();
       };
       storage.db = db;
-      done(null, db);
+      answer(null, db);
     };
     request.onerror = function(e) {
       e.preventDefault();
-      done(request.error);
+      answer(request.error);
     };
   },
 
@@ -231,12 +239,13 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // Writes the folder back; answer(kept, detail) once, with where it is kept or why it is not.
-  // For the player's settings (`settings` 1) only a refusal is shown.
+  // Keeps the file at `path` (a map with its .bak, which each save of it replaces); answer(kept,
+  // detail) once, with where it is kept or why it is not. For the player's settings (`settings`
+  // 1) only a refusal is shown.
   corvina_storage_keep__deps: ['$FS', '$CorvinaStorage', '$CorvinaStorageDb', '$CorvinaStorageReason',
                                '$CorvinaStorageShow', 'malloc', 'free'],
-  corvina_storage_keep: function(answer, settings) {
-    var storage = CorvinaStorage, answered = false, watch = 0;
+  corvina_storage_keep: function(path, answer, settings) {
+    var storage = CorvinaStorage, answered = false, watch = 0, transaction = null;
     var tell = function(kept, detail) {
       if (answered) return;
       answered = true;
@@ -252,9 +261,17 @@ mergeInto(LibraryManager.library, {
       {{{ makeDynCall('vii', 'answer') }}}(kept, text);
       _free(text);
     };
-    var fail = function(error) { tell(0, CorvinaStorageReason(error)); };
-    // A storage that never answers has not kept the file.
-    watch = setTimeout(function() { tell(0, CorvinaStorage.name + ' did not answer'); }, 10000);
+    // A write cut short keeps nothing: a transaction that is not aborted commits what it had.
+    var refuse = function(detail) {
+      try {
+        if (transaction) transaction.abort();
+      } catch (e) {
+      }
+      tell(0, detail);
+    };
+    var fail = function(error) { refuse(CorvinaStorageReason(error)); };
+    // A storage that never answers has not kept the file, nor will it later.
+    watch = setTimeout(function() { refuse(CorvinaStorage.name + ' did not answer'); }, 10000);
     // Kept beyond the browser's clean-ups where it lets the page ask; asked once, at the first save.
     if (!storage.asked) {
       storage.asked = true;
@@ -263,32 +280,35 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
       }
     }
-    var entries = {};
-    var walk = function(path) {
-      var stat = FS.stat(path);
-      if (FS.isDir(stat.mode)) {
-        entries[path] = {timestamp: stat.mtime, mode: stat.mode};
-        FS.readdir(path).forEach(function(name) {
-          if (name !== '.' && name !== '..') walk(path + '/' + name);
-        });
-      } else if (FS.isFile(stat.mode)) {
-        entries[path] = {timestamp: stat.mtime, mode: stat.mode, contents: FS.readFile(path)};
-      }
-    };
+    // The file as it is now, the folders down to it, and its twin: written, or removed when gone.
+    var file = UTF8ToString(path), entries = {}, gone = [];
     try {
-      walk(storage.dir);
+      if (file.indexOf(storage.dir + '/') !== 0) throw new Error(file + ' is outside the kept folder');
+      var dir = storage.dir;
+      file.substring(dir.length).split('/').slice(0, -1).forEach(function(part) {
+        dir += part ? '/' + part : '';
+        var folder = FS.stat(dir);
+        entries[dir] = {timestamp: folder.mtime, mode: folder.mode};
+      });
+      (settings ? [file] : [file, file + '.bak']).forEach(function(name) {
+        if (!FS.analyzePath(name).exists) return gone.push(name);
+        var stat = FS.stat(name);
+        if (FS.isFile(stat.mode)) entries[name] = {timestamp: stat.mtime, mode: stat.mode, contents: FS.readFile(name)};
+      });
     } catch (e) {
       return fail(e);
     }
     CorvinaStorageDb(function(error, db) {
+      if (answered) return;
       if (error) return fail(error);
       try {
-        var transaction = db.transaction(['FILE_DATA'], 'readwrite');
-        var files = transaction.objectStore('FILE_DATA');
-        files.clear();
-        Object.keys(entries).forEach(function(path) { files.put(entries[path], path); });
+        // Strict: "kept" outlives a crash of the browser, not only a reload.
+        transaction = db.transaction(['FILE_DATA'], 'readwrite', {durability: 'strict'});
         transaction.oncomplete = function() { tell(1, CorvinaStorage.name); };
         transaction.onabort = function() { fail(transaction.error); };
+        var files = transaction.objectStore('FILE_DATA');
+        Object.keys(entries).forEach(function(name) { files.put(entries[name], name); });
+        gone.forEach(function(name) { files.delete(name); });
       } catch (e) {
         fail(e);
       }

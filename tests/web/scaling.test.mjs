@@ -1,8 +1,8 @@
 // The picture on the page, in Chromium and in Firefox: a frame hands the browser no more than
 // its own pixels at any page size and reads the page's layout only after a resize, a page
 // resized while the game is held shows the held frame refitted by the sharp rule, a held frame
-// comes back with a lost GPU context, and at 1:1 the canvas is the game's frame pixel for pixel,
-// with WebGL and without it.
+// and a finished replay's last come back with a lost GPU context, and at 1:1 the canvas is the
+// game's frame pixel for pixel, with WebGL and without it.
 import assert from 'node:assert/strict';
 import zlib from 'node:zlib';
 import {describe, test} from 'node:test';
@@ -112,6 +112,18 @@ const canvasOnly = page => page.evaluateOnNewDocument(() => {
   });
 });
 
+// The browser takes the canvas's WebGL context away and gives it back, empty; then a moment
+// for the page to draw.
+async function loseContext(page) {
+  await page.evaluate(() => new Promise(resolve => {
+    const canvas = Module.canvas, lose = canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
+    canvas.addEventListener('webglcontextlost', () => setTimeout(() => lose.restoreContext(), 100), {once: true});
+    canvas.addEventListener('webglcontextrestored', resolve, {once: true});
+    lose.loseContext();
+  }));
+  await new Promise(resolve => setTimeout(resolve, 500));
+}
+
 const noWebGl = page => page.evaluateOnNewDocument(() => {
   const getContext = HTMLCanvasElement.prototype.getContext;
   HTMLCanvasElement.prototype.getContext = function(kind, ...rest) {
@@ -183,14 +195,18 @@ for (const browserName of ['chromium', 'firefox']) {
       await page.keyboard.press('p');
       await new Promise(resolve => setTimeout(resolve, 500));
       const held = frameCrc(await pixels(page));
-      await page.evaluate(() => new Promise(resolve => {
-        const canvas = Module.canvas, lose = canvas.getContext('webgl2').getExtension('WEBGL_lose_context');
-        canvas.addEventListener('webglcontextlost', () => setTimeout(() => lose.restoreContext(), 100), {once: true});
-        canvas.addEventListener('webglcontextrestored', resolve, {once: true});
-        lose.loseContext();
-      }));
-      await new Promise(resolve => setTimeout(resolve, 500));
+      await loseContext(page);
       assert.equal(frameCrc(await pixels(page)), held, 'the paused picture, not an empty canvas');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+    test('a finished replay\'s last picture is shown again when the GPU\'s lost context comes back', async () => {
+      const last = Math.max(...readScene('jump').checks), crc = goldenCrcs('jump').get(last);
+      const page = await openPage(env.browser, `${env.server.url}/?replay=golden/jump.txt&frames=${last}`, {prepare: canvasOnly});
+      await page.waitForFunction(() => document.title.startsWith('corvina '), {timeout: 120000});
+      await loseContext(page);
+      assert.equal(frameCrc(await pixels(page)), crc, 'the last picture, not an empty canvas');
       assert.deepEqual(page.errors, []);
       await page.close();
     });

@@ -1,7 +1,8 @@
 // The page keeps the player's map in the browser's storage: an edit saved with F2 is the map the
 // page plays on when it is opened again, and the page says "saved" only once the storage has it.
 // Where the storage refuses (blocked, or full), it says "not saved" and why, over the picture and
-// to the page's reader, and never claims the save. The sound's volume and mute are kept there too.
+// to the page's reader, and never claims the save; a save turned down is not kept by any later
+// write, and what was kept before stays. The sound's volume and mute are kept there too.
 import assert from 'node:assert/strict';
 import {describe, test} from 'node:test';
 
@@ -46,6 +47,31 @@ const countPersist = page => page.evaluateOnNewDocument(() => {
   };
 });
 
+// Counts the storage's finished writes in window.writesDone; `refuse('full' or 'refused')` in the
+// page makes the storage turn down its next write of the map: aborted as a full quota aborts it,
+// or the write itself refused. Writes of other files go on as ever.
+const watchStorage = page => page.evaluateOnNewDocument(() => {
+  window.writesDone = 0;
+  const transaction = IDBDatabase.prototype.transaction;
+  IDBDatabase.prototype.transaction = function(...args) {
+    const made = transaction.apply(this, args);
+    if (args[1] === 'readwrite') made.addEventListener('complete', () => window.writesDone++);
+    return made;
+  };
+  const put = IDBObjectStore.prototype.put;
+  window.refuse = how => {
+    IDBObjectStore.prototype.put = function(value, key) {
+      if (typeof key !== 'string' || !key.endsWith('/MAP.DAT')) return put.call(this, value, key);
+      IDBObjectStore.prototype.put = put;
+      if (how === 'refused') throw new DOMException('The value was refused.', 'DataError');
+      const request = put.call(this, value, key), made = this.transaction;
+      Object.defineProperty(made, 'error', {value: new DOMException('The quota has been exceeded.', 'QuotaExceededError')});
+      request.addEventListener('success', () => made.abort());
+      return request;
+    };
+  };
+});
+
 for (const browserName of ['chromium', 'firefox']) {
   describe(browserName, () => {
     const env = useBrowser(browserName);
@@ -86,6 +112,36 @@ for (const browserName of ['chromium', 'firefox']) {
       assert.deepEqual(page.errors, []);
       await page.close();
     });
+
+    for (const how of ['full', 'refused']) {
+      test(`a map save the storage turns down (${how}) is not kept by a later settings write, and the map kept before stays`, async () => {
+        const page = await openPage(env.browser, `${env.server.url}/`, {prepare: watchStorage});
+        const {edited: kept} = await edit(page);
+        await watchNotices(page);
+        await press(page, 'F2');
+        await page.waitForFunction(() => window.notices.some(text => text.startsWith('saved')), {timeout: 10000});
+        await page.reload();
+        const {shipped: reloaded} = await edit(page);
+        assert.equal(reloaded, kept);
+        // edit() painted again; this save is turned down.
+        await page.evaluate(how => window.refuse(how), how);
+        await press(page, 'F2');
+        await page.waitForSelector('#not-saved:not([hidden])', {timeout: 10000});
+        assert.match(await page.$eval('#not-saved', e => e.textContent), /not saved: this browser's storage/);
+        // The sound's setting, written after it and kept.
+        const writes = await page.evaluate(() => window.writesDone);
+        await press(page, 'KeyM');
+        const toggled = await notice(page);
+        await page.waitForFunction(w => window.writesDone > w, {timeout: 10000}, writes);
+        await page.reload();
+        await untilFrame(page, 10);
+        assert.equal(await terrain(page), kept, 'the map last said saved, not the one turned down');
+        await press(page, 'KeyM');
+        assert.notEqual(await notice(page), toggled, 'the sound as M left it');
+        assert.deepEqual(page.errors, []);
+        await page.close();
+      });
+    }
 
     const broken = {
       // As a browser whose settings keep this page from its storage throws at the first use.
