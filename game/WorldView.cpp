@@ -47,11 +47,11 @@ void TWorldView::DrawCanvas() {
   FFrame.SetGround(
       {canvas->Serial(), static_cast<uint64_t>(static_cast<uint32_t>(at.X)) << 32 | static_cast<uint32_t>(at.Y)},
       [canvas, at](TDDSurface& back) {
-        const int from = back.RowsFrom(), to = back.RowsTo();
-        if (from >= to) return;
-        const TRect rows{at.X, at.Y + from, at.X + back.Width(), at.Y + to};
+        const int from = back.RowsFrom(), to = back.RowsTo(), left = back.ColumnsFrom(), right = back.ColumnsTo();
+        if (from >= to || left >= right) return;
+        const TRect window{at.X + left, at.Y + from, at.X + right, at.Y + to};
         auto* source = const_cast<TDDSurface*>(canvas);
-        RetryOnDisplay([&] { return back.BltFast(0, from, source, rows, false); });
+        RetryOnDisplay([&] { return back.BltFast(left, from, source, window, false); });
       });
   FFrame.SetGroundFrom(canvas, at.Y);
 }

@@ -13,11 +13,11 @@
 
 namespace {
 
-// Keeps a surface's row window for a scope, whatever ends it.
+// Keeps a surface's window of rows for a scope, whatever ends it.
 class TWindowScope {
  public:
-  TWindowScope(TDDSurface& surface, int from, int to) : FSurface(surface) { surface.SetRowWindow(from, to); }
-  ~TWindowScope() { FSurface.ClearRowWindow(); }
+  TWindowScope(TDDSurface& surface, int from, int to) : FSurface(surface) { surface.SetWindow(from, to); }
+  ~TWindowScope() { FSurface.ClearWindow(); }
   TWindowScope(const TWindowScope&) = delete;
   TWindowScope& operator=(const TWindowScope&) = delete;
 
