@@ -394,10 +394,18 @@ void TSystem::DrawWorld() {
     words.AddToAll(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
     words.AddToAll(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
   }
-  // The places' keys, on the rows the offset puts them.
-  for (const TViewWalk::TKey& key : walk.Keys) {
-    const int dy = key.First == ~uint64_t{0} ? 0 : off.Y;
-    words.Add(key.Top - dy, key.Bottom - dy, key.First, key.Second);
+  // The places' keys, on the rows and columns the offset puts them: a stack is as wide as its
+  // tile, about the place's anchor.
+  for (size_t i = 0; i < walk.Keys.size(); ++i) {
+    const TViewWalk::TKey& key = walk.Keys[i];
+    if (key.First == ~uint64_t{0}) {
+      words.Add(key.Top, key.Bottom, 0, 0, key.First, key.Second);
+      continue;
+    }
+    const TViewPlace& v = view[i];
+    const TRect& picture = FTiles[v.Stack.Code]->FSourceRect;
+    const int left = PictureCorner({v.X - off.X, 0}, picture.Right - picture.Left, 0).X;
+    words.Add(key.Top - off.Y, key.Bottom - off.Y, left, left + (picture.Right - picture.Left), key.First, key.Second);
   }
   // Only places holding someone list persons; each listed entry goes after its place.
   std::vector<int>& places = part.Places;

@@ -2,6 +2,7 @@
 #include "gfx/FrameList.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -13,10 +14,12 @@
 
 namespace {
 
-// Keeps a surface's window of rows for a scope, whatever ends it.
+// Keeps a surface's window for a scope, whatever ends it.
 class TWindowScope {
  public:
-  TWindowScope(TDDSurface& surface, int from, int to) : FSurface(surface) { surface.SetWindow(from, to); }
+  TWindowScope(TDDSurface& surface, const TRect& window) : FSurface(surface) {
+    surface.SetWindow(window.Top, window.Bottom, window.Left, window.Right);
+  }
   ~TWindowScope() { FSurface.ClearWindow(); }
   TWindowScope(const TWindowScope&) = delete;
   TWindowScope& operator=(const TWindowScope&) = delete;
@@ -62,16 +65,21 @@ bool SameInk(const TFrameEntry& now, const TFrameEntry& last, int from, int to) 
   return true;
 }
 
-// The entries of two lists reaching one band are the same, or put the same pixels there.
-bool SameEntries(const std::vector<TFrameEntry>& now, const std::vector<int>& nowIndex, int nowFrom,
-                 const std::vector<TFrameEntry>& last, const std::vector<int>& lastIndex, int lastFrom, int count,
-                 int rowFrom, int rowTo) {
+uint64_t TilesOf(const TColumnTiles& tiles, const TFrameEntry& e) { return tiles.Of(e.Left, e.Right); }
+
+// The tiles where two lists of as many entries reaching one band can differ there: the columns,
+// before and now, of each pair in the same place that is not the same and does not put the same
+// pixels there. Elsewhere the same entries draw each pixel in the same order.
+uint64_t ChangedTiles(const std::vector<TFrameEntry>& now, const std::vector<int>& nowIndex, int nowFrom,
+                      const std::vector<TFrameEntry>& last, const std::vector<int>& lastIndex, int lastFrom, int count,
+                      int rowFrom, int rowTo, const TColumnTiles& tiles) {
+  uint64_t changed = 0;
   for (int i = 0; i < count; ++i) {
     const TFrameEntry& a = now[static_cast<size_t>(nowIndex[static_cast<size_t>(nowFrom + i)])];
     const TFrameEntry& b = last[static_cast<size_t>(lastIndex[static_cast<size_t>(lastFrom + i)])];
-    if (!(a == b) && !SameInk(a, b, rowFrom, rowTo)) return false;
+    if (!(a == b) && !SameInk(a, b, rowFrom, rowTo)) changed |= TilesOf(tiles, a) | TilesOf(tiles, b);
   }
-  return true;
+  return changed;
 }
 
 }  // namespace
@@ -87,6 +95,8 @@ TDDSurface* TSheetPicture::Source() const {
 }
 
 int TSheetPicture::Top() const { return AtCorner ? Y : PictureCorner({X, Y}, R.Right - R.Left, R.Bottom - R.Top).Y; }
+
+int TSheetPicture::Left() const { return AtCorner ? X : PictureCorner({X, Y}, R.Right - R.Left, R.Bottom - R.Top).X; }
 
 void TSheetPicture::Draw(TDDSurface&) const {
   switch (Way) {
@@ -172,18 +182,19 @@ void TFrameRenderer::TBands::Build(const std::vector<TFrameEntry>& entries, int 
   each([&](int b, size_t i) { Index[static_cast<size_t>(at[static_cast<size_t>(b)]++)] = static_cast<int>(i); });
 }
 
-void TPartKeys::MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const {
+void TPartKeys::MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, std::vector<uint64_t>& stale) const {
   const int bands = static_cast<int>(stale.size());
-  const auto mark = [&](int top, int bottom) {
-    if (top >= bottom) return;
-    const int first = std::max(top, 0) / TDDSurface::RowBand,
-              end = std::min((bottom - 1) / TDDSurface::RowBand, bands - 1);
-    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] = 1;
+  const auto mark = [&](const TItem& item) {
+    const uint64_t columns = tiles.Of(item.Left, item.Right);
+    if (item.Top >= item.Bottom || columns == 0) return;
+    const int first = std::max(item.Top, 0) / TDDSurface::RowBand,
+              end = std::min((item.Bottom - 1) / TDDSurface::RowBand, bands - 1);
+    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] |= columns;
   };
   for (size_t i = 0; i < FItems.size(); ++i) {
     if (FItems[i] == last.FItems[i]) continue;
-    mark(FItems[i].Top, FItems[i].Bottom);
-    mark(last.FItems[i].Top, last.FItems[i].Bottom);
+    mark(FItems[i]);
+    mark(last.FItems[i]);
   }
 }
 
@@ -231,26 +242,25 @@ void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
   }
 }
 
-bool TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
-  if (back.BandChangedSince(band, FVersionAfter)) return true;
+uint64_t TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
+  const uint64_t all = FTiles.All();
+  if (back.BandChangedSince(band, FVersionAfter)) return all;
   const auto b = static_cast<size_t>(band);
   const int rowFrom = band * TDDSurface::RowBand, rowTo = rowFrom + TDDSurface::RowBand;
   if (const TDDSurface* source = frame.FGroundSource) {
     const int from = std::max(rowFrom + frame.FGroundShift, 0),
               to = std::min(rowTo + frame.FGroundShift, source->Height());
     for (int s = from / TDDSurface::RowBand; from < to && s <= (to - 1) / TDDSurface::RowBand; ++s) {
-      if (source->BandChangedSince(s, FGroundVersion)) return true;
+      if (source->BandChangedSince(s, FGroundVersion)) return all;
     }
   }
   const int from = FBands.Start[b], count = FBands.Start[b + 1] - from;
   const int lastFrom = FLastBands.Start[b];
-  if (count != FLastBands.Start[b + 1] - lastFrom) return true;
-  if (!SameEntries(frame.FEntries, FBands.Index, from, FLast.FEntries, FLastBands.Index, lastFrom, count, rowFrom,
-                   rowTo)) {
-    return true;
-  }
+  if (count != FLastBands.Start[b + 1] - lastFrom) return all;
+  uint64_t changed = ChangedTiles(frame.FEntries, FBands.Index, from, FLast.FEntries, FLastBands.Index, lastFrom, count,
+                                  rowFrom, rowTo, FTiles);
   const TKeyedPart& part = frame.FPart;
-  if (!part.Present) return false;
+  if (!part.Present) return changed;
   const TKeyedPart& lastPart = FLast.FPart;
   // The part stands among the band's entries where it stood.
   const auto before = [](const TBands& bands, size_t band, size_t at) {
@@ -259,24 +269,27 @@ bool TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int 
       n += static_cast<size_t>(bands.Index[static_cast<size_t>(i)]) < at;
     return n;
   };
-  if (part.At != lastPart.At && before(FBands, b, part.At) != before(FLastBands, b, lastPart.At)) return true;
-  if (FPartChanged[b] != 0) return true;
+  if (part.At != lastPart.At && before(FBands, b, part.At) != before(FLastBands, b, lastPart.At)) return all;
+  changed |= FPartChanged[b];
   const int listedFrom = FListed.Start[b], listedCount = FListed.Start[b + 1] - listedFrom;
   const int lastListedFrom = FLastListed.Start[b];
-  if (listedCount != FLastListed.Start[b + 1] - lastListedFrom) return true;
+  if (listedCount != FLastListed.Start[b + 1] - lastListedFrom) return all;
+  // A listed entry put at another place among the made ones draws in another order where it reaches.
   for (int i = 0; i < listedCount; ++i) {
     const auto now = static_cast<size_t>(FListed.Index[static_cast<size_t>(listedFrom + i)]);
     const auto last = static_cast<size_t>(FLastListed.Index[static_cast<size_t>(lastListedFrom + i)]);
-    if (part.Places[now] != lastPart.Places[last]) return true;
+    if (part.Places[now] != lastPart.Places[last])
+      changed |= TilesOf(FTiles, part.Listed[now]) | TilesOf(FTiles, lastPart.Listed[last]);
   }
-  return !SameEntries(part.Listed, FListed.Index, listedFrom, lastPart.Listed, FLastListed.Index, lastListedFrom,
-                      listedCount, rowFrom, rowTo);
+  return changed | ChangedTiles(part.Listed, FListed.Index, listedFrom, lastPart.Listed, FLastListed.Index,
+                                lastListedFrom, listedCount, rowFrom, rowTo, FTiles);
 }
 
-void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, int from, int to) const {
+void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, const TRect& window) const {
   const auto each = [&](auto first, auto last) {
     for (auto e = first; e != last; ++e) {
-      if (all || (e->Top < to && e->Bottom > from)) DrawEntry(*e, back);
+      if (all || (e->Top < window.Bottom && e->Bottom > window.Top && e->Left < window.Right && e->Right > window.Left))
+        DrawEntry(*e, back);
     }
   };
   const auto& entries = frame.FEntries;
@@ -288,19 +301,28 @@ void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool
 
 void TFrameRenderer::DrawBands(const TFrameList& frame, TDDSurface& back) {
   const int height = back.Height(), bands = back.RowBands();
-  const auto redraw = [&](int b) { return FRedraw[static_cast<size_t>(b)] != 0; };
+  const auto redraw = [&](int b) { return FRedraw[static_cast<size_t>(b)]; };
   for (int b = 0; b < bands;) {
-    if (!redraw(b)) {
+    const uint64_t tiles = redraw(b);
+    if (tiles == 0) {
       ++b;
       continue;
     }
+    // Bands in a row that are stale in the same columns: one window for each run of tiles.
     int end = b + 1;
-    while (end < bands && redraw(end)) ++end;
+    while (end < bands && redraw(end) == tiles) ++end;
     const int from = b * TDDSurface::RowBand, to = std::min(end * TDDSurface::RowBand, height);
-    {
-      TWindowScope window(back, from, to);
-      if (frame.FGround) frame.FGround(back);
-      DrawEntries(frame, back, false, from, to);
+    for (uint64_t rest = tiles; rest != 0;) {
+      const int first = std::countr_zero(rest);
+      const int past = first + std::countr_one(rest >> first);
+      rest &= past >= 64 ? 0 : ~uint64_t{0} << past;
+      const TRect window{FTiles.From(first), from, FTiles.To(past), to};
+      {
+        TWindowScope scope(back, window);
+        if (frame.FGround) frame.FGround(back);
+        DrawEntries(frame, back, false, window);
+      }
+      FDrawnPixels += int64_t{window.Right - window.Left} * (to - from);
     }
     FDrawnRows += to - from;
     b = end;
@@ -336,7 +358,9 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
   // Until the frame has drawn, what the last one left says nothing.
   FKept = false;
   FDrawnRows = 0;
-  FRedraw.assign(static_cast<size_t>(bands), compare ? 0 : 1);
+  FDrawnPixels = 0;
+  FTiles = TColumnTiles(back.Width());
+  FRedraw.assign(static_cast<size_t>(bands), compare ? 0 : FTiles.All());
   if (compare) {
     FBands.Build(frame.FEntries, height, bands);
     FListed.Build(part.Listed, height, bands);
@@ -346,19 +370,22 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
       FLastListed.Build(FLast.FPart.Listed, height, bands);
     }
     FPartChanged.assign(static_cast<size_t>(bands), 0);
-    if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FPartChanged);
+    if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FTiles, FPartChanged);
     for (int b = 0; b < bands; ++b) FRedraw[static_cast<size_t>(b)] = Stale(frame, back, b);
   }
   FMade.Restart();
-  if (part.Present && part.Make && std::find(FRedraw.begin(), FRedraw.end(), 1) != FRedraw.end()) {
-    part.Make(part, FRedraw, FMade);
+  FRedrawBands.resize(FRedraw.size());
+  std::transform(FRedraw.begin(), FRedraw.end(), FRedrawBands.begin(), [](uint64_t tiles) { return tiles != 0; });
+  if (part.Present && part.Make && std::find(FRedrawBands.begin(), FRedrawBands.end(), 1) != FRedrawBands.end()) {
+    part.Make(part, FRedrawBands, FMade);
   }
   if (compare) {
     DrawBands(frame, back);
   } else {
     if (frame.FGround) frame.FGround(back);
-    DrawEntries(frame, back, true, 0, 0);
+    DrawEntries(frame, back, true, TRect{});
     FDrawnRows = height;
+    FDrawnPixels = int64_t{height} * back.Width();
   }
   FMade.Restart();
   frame.FPart.Make = nullptr;  // what it reads is this frame's
