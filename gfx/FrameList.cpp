@@ -67,18 +67,33 @@ bool SameInk(const TFrameEntry& now, const TFrameEntry& last, int from, int to) 
 
 uint64_t TilesOf(const TColumnTiles& tiles, const TFrameEntry& e) { return tiles.Of(e.Left, e.Right); }
 
-// The tiles where two lists of as many entries reaching one band can differ there: the columns,
-// before and now, of each pair in the same place that is not the same and does not put the same
-// pixels there. Elsewhere the same entries draw each pixel in the same order.
-uint64_t ChangedTiles(const std::vector<TFrameEntry>& now, const std::vector<int>& nowIndex, int nowFrom,
-                      const std::vector<TFrameEntry>& last, const std::vector<int>& lastIndex, int lastFrom, int count,
-                      int rowFrom, int rowTo, const TColumnTiles& tiles) {
+// The entries of a list reaching one band, in order.
+struct TBandList {
+  const std::vector<TFrameEntry>& Entries;
+  const int* Index;
+  int Count;
+  const TFrameEntry& operator[](int i) const { return Entries[static_cast<size_t>(Index[i])]; }
+};
+
+// The tiles where two lists of entries reaching one band can differ there; same(i, j): entry i
+// of now draws there as entry j of last. Lists of as many entries are compared in place, each
+// pair that differs adding its columns, before and now; else every entry between their longest
+// same beginning and end adds its own. Elsewhere the same entries draw each pixel in the same order.
+template <class Same>
+uint64_t ChangedTiles(const TBandList& now, const TBandList& last, const TColumnTiles& tiles, const Same& same) {
   uint64_t changed = 0;
-  for (int i = 0; i < count; ++i) {
-    const TFrameEntry& a = now[static_cast<size_t>(nowIndex[static_cast<size_t>(nowFrom + i)])];
-    const TFrameEntry& b = last[static_cast<size_t>(lastIndex[static_cast<size_t>(lastFrom + i)])];
-    if (!(a == b) && !SameInk(a, b, rowFrom, rowTo)) changed |= TilesOf(tiles, a) | TilesOf(tiles, b);
+  if (now.Count == last.Count) {
+    for (int i = 0; i < now.Count; ++i) {
+      if (!same(i, i)) changed |= TilesOf(tiles, now[i]) | TilesOf(tiles, last[i]);
+    }
+    return changed;
   }
+  const int shorter = std::min(now.Count, last.Count);
+  int head = 0, tail = 0;
+  while (head < shorter && same(head, head)) ++head;
+  while (tail < shorter - head && same(now.Count - 1 - tail, last.Count - 1 - tail)) ++tail;
+  for (int i = head; i < now.Count - tail; ++i) changed |= TilesOf(tiles, now[i]);
+  for (int i = head; i < last.Count - tail; ++i) changed |= TilesOf(tiles, last[i]);
   return changed;
 }
 
@@ -254,35 +269,30 @@ uint64_t TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, 
       if (source->BandChangedSince(s, FGroundVersion)) return all;
     }
   }
-  const int from = FBands.Start[b], count = FBands.Start[b + 1] - from;
-  const int lastFrom = FLastBands.Start[b];
-  if (count != FLastBands.Start[b + 1] - lastFrom) return all;
-  uint64_t changed = ChangedTiles(frame.FEntries, FBands.Index, from, FLast.FEntries, FLastBands.Index, lastFrom, count,
-                                  rowFrom, rowTo, FTiles);
-  const TKeyedPart& part = frame.FPart;
-  if (!part.Present) return changed;
-  const TKeyedPart& lastPart = FLast.FPart;
-  // The part stands among the band's entries where it stood.
-  const auto before = [](const TBands& bands, size_t band, size_t at) {
-    int n = 0;
-    for (int i = bands.Start[band]; i < bands.Start[band + 1]; ++i)
-      n += static_cast<size_t>(bands.Index[static_cast<size_t>(i)]) < at;
-    return n;
+  const TBandList now{frame.FEntries, FBands.Index.data() + FBands.Start[b], FBands.Start[b + 1] - FBands.Start[b]};
+  const TBandList last{FLast.FEntries, FLastBands.Index.data() + FLastBands.Start[b],
+                       FLastBands.Start[b + 1] - FLastBands.Start[b]};
+  const auto sameEntry = [&](const TFrameEntry& a, const TFrameEntry& e) {
+    return a == e || SameInk(a, e, rowFrom, rowTo);
   };
-  if (part.At != lastPart.At && before(FBands, b, part.At) != before(FLastBands, b, lastPart.At)) return all;
+  // With the keyed part, an entry is the same where it also stands on the same side of it.
+  const TKeyedPart& part = frame.FPart;
+  const TKeyedPart& lastPart = FLast.FPart;
+  const auto side = [](const TKeyedPart& p, int index) { return p.Present && static_cast<size_t>(index) >= p.At; };
+  uint64_t changed = ChangedTiles(now, last, FTiles, [&](int i, int j) {
+    return side(part, now.Index[i]) == side(lastPart, last.Index[j]) && sameEntry(now[i], last[j]);
+  });
+  if (!part.Present) return changed;
   changed |= FPartChanged[b];
-  const int listedFrom = FListed.Start[b], listedCount = FListed.Start[b + 1] - listedFrom;
-  const int lastListedFrom = FLastListed.Start[b];
-  if (listedCount != FLastListed.Start[b + 1] - lastListedFrom) return all;
-  // A listed entry put at another place among the made ones draws in another order where it reaches.
-  for (int i = 0; i < listedCount; ++i) {
-    const auto now = static_cast<size_t>(FListed.Index[static_cast<size_t>(listedFrom + i)]);
-    const auto last = static_cast<size_t>(FLastListed.Index[static_cast<size_t>(lastListedFrom + i)]);
-    if (part.Places[now] != lastPart.Places[last])
-      changed |= TilesOf(FTiles, part.Listed[now]) | TilesOf(FTiles, lastPart.Listed[last]);
-  }
-  return changed | ChangedTiles(part.Listed, FListed.Index, listedFrom, lastPart.Listed, FLastListed.Index,
-                                lastListedFrom, listedCount, rowFrom, rowTo, FTiles);
+  // A listed entry is the same where it is put at the same place among the made ones.
+  const TBandList listed{part.Listed, FListed.Index.data() + FListed.Start[b], FListed.Start[b + 1] - FListed.Start[b]};
+  const TBandList lastListed{lastPart.Listed, FLastListed.Index.data() + FLastListed.Start[b],
+                             FLastListed.Start[b + 1] - FLastListed.Start[b]};
+  return changed | ChangedTiles(listed, lastListed, FTiles, [&](int i, int j) {
+           return part.Places[static_cast<size_t>(listed.Index[i])] ==
+                      lastPart.Places[static_cast<size_t>(lastListed.Index[j])] &&
+                  sameEntry(listed[i], lastListed[j]);
+         });
 }
 
 void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, const TRect& window) const {

@@ -5,9 +5,9 @@
 // level, text, colours), the serial and version of the surface it copies from, and the setting
 // the drawing routines read (pixel layout, clip, screen size). Entries are compared whole,
 // field by field; nothing is hashed. A band of TDDSurface::RowBand rows is redrawn across the
-// whole width when the entries reaching it differ from the last frame's in number, when the
-// frame's ground differs, when anything else wrote to the band since the last frame was drawn,
-// or when the surface is another one; where only some entries differ, only the columns those
+// whole width when the frame's ground differs, when anything else wrote to the band since the
+// last frame was drawn, or when the surface is another one; where only entries reaching it
+// differ from the last frame's (in number, order or any field), only in the columns those
 // reach, before and now. The world's terrain comes keyed by place (TKeyedPart): only the bands
 // where a place's key changed are listed at all.
 #pragma once

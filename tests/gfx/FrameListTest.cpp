@@ -105,9 +105,10 @@ TEST_F(FrameListTest, EachInputOfEachKindRedrawsItsBandAndNothingElse) {
   EXPECT_EQ(renderer.Draw(moved, Back(), true), Back().Height()) << "another ground draws every row";
 }
 
-// A person walking past a still picture, half over it, over a ground of its own pattern: each
-// frame redraws only the columns it moved through, and the frame is the whole redraw's.
-TEST_F(FrameListTest, AMovingSpriteBesideAStillPictureRedrawsItsColumnsToTheWholeRedrawsFrame) {
+// A person walking past a still picture, half over it, in front and behind, as another comes
+// and goes, over a ground of its own pattern: each frame redraws only the columns where they
+// moved, and the frame is the whole redraw's.
+TEST_F(FrameListTest, MovingSpritesBesideAStillPictureRedrawTheirColumnsToTheWholeRedrawsFrame) {
   Fill(Sheet(1), {0, 0, 60, 40}, 0x4321);
   Fill(Sheet(2), {0, 0, 24, 40}, 0x7BEF);
   Set(Sheet(2), 5, 5, 0);  // a see-through pixel
@@ -120,8 +121,11 @@ TEST_F(FrameListTest, AMovingSpriteBesideAStillPictureRedrawsItsColumnsToTheWhol
     });
     const TSheetPicture still = TSheetPicture::Of(TSheetPicture::Keyed, 230, 70, 1, {0, 0, 60, 40}, false);
     const TSheetPicture stipple = TSheetPicture::Of(TSheetPicture::Stippled, 330, 60, 1, {0, 0, 60, 40}, false);
-    const TSpritePicture walker{TSpritePicture::Blend, bmAlpha, 150 + 9 * step, 20 + step % 3,
+    const TSpritePicture walker{TSpritePicture::Blend, bmAlpha, 150 + 9 * step, 20 + 5 * (step % 5),
                                 {0, 0, 24, 40},        64,      {&Sheet(2)}};
+    const TSpritePicture visitor{TSpritePicture::Brighten, bmAlpha, 400,        10 + 4 * step,
+                                 {0, 0, 24, 40},           20,      {&Sheet(2)}};
+    if (step % 3 == 1) frame.Add(visitor);
     // Every fourth frame the walker steps behind the picture: the same entries in another order.
     if (step % 4 == 3) {
       frame.Add(walker);
@@ -131,6 +135,7 @@ TEST_F(FrameListTest, AMovingSpriteBesideAStillPictureRedrawsItsColumnsToTheWhol
       frame.Add(walker);
     }
     frame.Add(stipple);
+    if (step % 3 == 2) frame.Add(visitor);
   };
   std::unique_ptr<TDDSurface> whole = MakeBackBuffer(ScreenWidth, ScreenHeight, PixelKind565);
   TFrameRenderer wholeRenderer;
