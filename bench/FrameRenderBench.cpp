@@ -101,6 +101,7 @@ void BM_MovingViewBesideMemcpy(benchmark::State& state) {
   const bool walking = state.range(1) != 0;
   if (!walking) World->SetCameraFree(true);
   int step = 0;
+  int64_t canvasPixels = 0, canvasRowPixels = 0, backPixels = 0;
   const auto moved = [&] {
     if (walking) {
       // A few cells one way, then back, so the walk never ends at a wall.
@@ -111,9 +112,18 @@ void BM_MovingViewBesideMemcpy(benchmark::State& state) {
       World->FScrollX = ++step % 2;
     }
     game.Step();
+    const TFrameRenderer& canvas = World->FView.FCanvasRenderer;
+    canvasPixels += canvas.DrawnPixels();
+    if (World->FView.FCanvas) canvasRowPixels += int64_t{canvas.DrawnRows()} * World->FView.FCanvas->Width();
+    backPixels += World->FView.FRenderer.DrawnPixels();
   };
   for (auto _ : state) {
     const TAlternation a = Alternate(moved, std::ref(copy), 41, 10);
+    // Pixels drawn over per frame, ground and entries counted once, on the canvas (and in the
+    // rows drawn, across the width) and the screen.
+    state.counters["canvas_px"] = static_cast<double>(canvasPixels) / step;
+    state.counters["canvas_rows_px"] = static_cast<double>(canvasRowPixels) / step;
+    state.counters["back_px"] = static_cast<double>(backPixels) / step;
     state.counters["frame_us"] = a.FirstUs;
     state.counters["memcpy_us"] = a.SecondUs;
     state.counters["ratio_q1"] = a.RatioLow;

@@ -1,7 +1,7 @@
 // What changed in a surface's pixels, and where drawing may go. Every change counts up a
 // version; rows are watched in bands of RowBand, each remembering the version of its last
 // change, so a watcher that keeps the version it last saw learns which bands to look at again.
-// The row window limits where drawing routines and device contexts draw.
+// The window, rows and columns, limits where drawing routines and device contexts draw.
 #pragma once
 
 #include <algorithm>
@@ -13,8 +13,9 @@ class TChangeTracker {
  public:
   static constexpr int RowBand = 16;
 
-  explicit TChangeTracker(int height, uint64_t serial)
-      : FHeight(std::max(height, 0)),
+  TChangeTracker(int width, int height, uint64_t serial)
+      : FWidth(std::max(width, 0)),
+        FHeight(std::max(height, 0)),
         FSerial(serial),
         FBandVersion(static_cast<size_t>((FHeight + RowBand - 1) / RowBand), FVersion) {}
 
@@ -38,19 +39,26 @@ class TChangeTracker {
   // A change whose rows are marked by whoever makes it, one by one.
   void MarkUnplaced() { ++FVersion; }
 
-  void SetRowWindow(int from, int to) {
-    FRowsFrom = from;
-    FRowsTo = to;
+  void SetWindow(int rowsFrom, int rowsTo, int columnsFrom = 0, int columnsTo = INT_MAX) {
+    FRowsFrom = rowsFrom;
+    FRowsTo = rowsTo;
+    FColumnsFrom = columnsFrom;
+    FColumnsTo = columnsTo;
   }
-  void ClearRowWindow() { SetRowWindow(0, INT_MAX); }
+  void ClearWindow() { SetWindow(0, INT_MAX); }
   int RowsFrom() const { return std::clamp(FRowsFrom, 0, FHeight); }
   int RowsTo() const { return std::clamp(FRowsTo, RowsFrom(), FHeight); }
+  int ColumnsFrom() const { return std::clamp(FColumnsFrom, 0, FWidth); }
+  int ColumnsTo() const { return std::clamp(FColumnsTo, ColumnsFrom(), FWidth); }
 
  private:
+  int FWidth;
   int FHeight;
   uint64_t FVersion = 1;
   uint64_t FSerial;
   std::vector<uint64_t> FBandVersion;  // per band of rows, the version of its last change
   int FRowsFrom = 0;
   int FRowsTo = INT_MAX;
+  int FColumnsFrom = 0;
+  int FColumnsTo = INT_MAX;
 };

@@ -18,7 +18,7 @@ uint64_t NextSerial() {
 TDDSurface::TDDSurface(int width, int height, int pixelKind, int pitchPixels, int guardPixels,
                        std::shared_ptr<uint16_t[]> memory)
     : FBuffer(width, height, pitchPixels, guardPixels, std::move(memory)),
-      FChanges(height, NextSerial()),
+      FChanges(width, height, NextSerial()),
       FPixelKind(pixelKind) {}
 
 void TDDSurface::LoseSurface() {
@@ -231,7 +231,8 @@ HRESULT TDDSurface::GetDC(TSurfaceDC** dc, bool callerMarksRows) {
   } else {
     FChanges.MarkAll();
   }
-  FDC = TSurfaceDC{FBuffer.Origin(), Pitch(), Width(), Height(), FPixelKind, RowsFrom(), RowsTo()};
+  FDC = TSurfaceDC{FBuffer.Origin(), Pitch(),  Width(),       Height(),   FPixelKind,
+                   RowsFrom(),       RowsTo(), ColumnsFrom(), ColumnsTo()};
   FDCHeld = true;
   *dc = &FDC;
   return DD_OK;

@@ -67,10 +67,12 @@ struct TSurfaceDC {
   int Width = 0;
   int Height = 0;
   int PixelKind = PixelKind565;
-  // The rows a drawing may change, [RowsFrom, RowsTo) within [0, Height): the surface's row
-  // window.
+  // The rows and columns a drawing may change, [RowsFrom, RowsTo) within [0, Height) and
+  // [ColumnsFrom, ColumnsTo) within [0, Width): the surface's window.
   int RowsFrom = 0;
   int RowsTo = INT_MAX;
+  int ColumnsFrom = 0;
+  int ColumnsTo = INT_MAX;
 };
 
 class TDDSurface {
@@ -181,13 +183,18 @@ class TDDSurface {
   bool BandChangedSince(int band, uint64_t version) const { return FChanges.BandChangedSince(band, version); }
   // Rows [from, to) (clipped to the surface) changed outside the surface's own operations.
   void MarkRowsChanged(int from, int to) { FChanges.MarkRows(from, to); }
-  // Drawing keeps to rows [from, to) while the window is set: the drawing routines and the
-  // device context clip to it (a lock still hands out every row). The whole surface again
-  // after ClearRowWindow.
-  void SetRowWindow(int from, int to) { FChanges.SetRowWindow(from, to); }
-  void ClearRowWindow() { FChanges.ClearRowWindow(); }
+  // Drawing keeps to rows [rowsFrom, rowsTo) and columns [columnsFrom, columnsTo) while the
+  // window is set: the drawing routines and the device context clip to it (a lock still hands
+  // out every pixel). Writers that read what they draw over never touch a pixel outside it, so
+  // a window can be drawn again. The whole surface again after ClearWindow.
+  void SetWindow(int rowsFrom, int rowsTo, int columnsFrom = 0, int columnsTo = INT_MAX) {
+    FChanges.SetWindow(rowsFrom, rowsTo, columnsFrom, columnsTo);
+  }
+  void ClearWindow() { FChanges.ClearWindow(); }
   int RowsFrom() const { return FChanges.RowsFrom(); }
   int RowsTo() const { return FChanges.RowsTo(); }
+  int ColumnsFrom() const { return FChanges.ColumnsFrom(); }
+  int ColumnsTo() const { return FChanges.ColumnsTo(); }
   // false: keyed copies from this surface test every pixel (the reference path), and
   // KeyPicture answers null.
   void UseKeyRuns(bool on) { FKeyRuns.SetOn(on); }

@@ -46,14 +46,23 @@ void TGroundClear::Clear(TDDSurface& surface, const std::vector<TGroundRow>& row
       surface.Pitch() != FPitch) {
     WorkOut(surface, rows, columns);
   }
-  // The spans lie in row order: those of the row window are one stretch of them.
+  // The spans lie in row order: those of the window's rows are one stretch of them.
   const int from = surface.RowsFrom(), to = surface.RowsTo();
   const size_t stride = static_cast<size_t>(FPitch / 2);
   const auto before = [](size_t at) { return [at](const TSpan& s) { return s.At < at; }; };
   const auto first = std::partition_point(FSpans.begin(), FSpans.end(), before(from * stride));
   const auto end = std::partition_point(first, FSpans.end(), before(to * stride));
   uint16_t* pixels = surface.WritePixels(from, to);
-  for (auto span = first; span != end; ++span) std::memset(pixels + span->At, 0, span->Pixels * 2);
+  const auto left = static_cast<size_t>(surface.ColumnsFrom()), right = static_cast<size_t>(surface.ColumnsTo());
+  if (left == 0 && right == static_cast<size_t>(FWidth)) {
+    for (auto span = first; span != end; ++span) std::memset(pixels + span->At, 0, span->Pixels * 2);
+    return;
+  }
+  for (auto span = first; span != end; ++span) {
+    const size_t column = span->At % stride;
+    const size_t x0 = std::max(column, left), x1 = std::min(column + span->Pixels, right);
+    if (x0 < x1) std::memset(pixels + (span->At - column + x0), 0, (x1 - x0) * 2);
+  }
 }
 
 void TGroundClear::WorkOut(const TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns) {

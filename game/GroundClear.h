@@ -26,7 +26,8 @@ class TGroundClear {
   // Sets to 0 every pixel of the surface's picture that no covering place's diamond holds, as a
   // whole clear would have, given rows of `columns` places (at most 32) GroundRowPixels apart,
   // each shifted half a place against the one before, as the render pass lays its view. Rows
-  // laid otherwise, or a surface that is not quiet, get the whole clear.
+  // laid otherwise, or a surface that is not quiet, get the whole clear. Only the surface's
+  // window is cleared.
   void Clear(TDDSurface& surface, const std::vector<TGroundRow>& rows, int columns);
 
  private:

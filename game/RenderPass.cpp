@@ -337,12 +337,14 @@ void TSystem::DrawWorld() {
         v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
         v.Front[Front] = at(row + 2, j);
         if (v.Stack.Code < 0) {
-          walk.Keys.push_back({0, 0, ~uint64_t{0}, 0});  // an item all the same, so each place keeps its own
+          walk.Keys.push_back({0, 0, 0, 0, ~uint64_t{0}, 0});  // an item all the same, so each place keeps its own
         } else {
           // The place's stack: its picture, height, light and cover (its own and the stacks'
-          // in front) on the rows it may reach.
+          // in front) on the rows it may reach, and the columns of its tile about the anchor.
+          const TRect& picture = FTiles[v.Stack.Code]->FSourceRect;
           const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], TPoint{});
-          walk.Keys.push_back({reach.Top, reach.Bottom,
+          const int left = PictureCorner({v.X, 0}, picture.Right - picture.Left, 0).X;
+          walk.Keys.push_back({reach.Top, reach.Bottom, left, left + (picture.Right - picture.Left),
                                static_cast<uint64_t>(v.Stack.Code & 0xFF) |
                                    static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 | uint64_t{v.Light} << 16 |
                                    uint64_t{v.Stack.Cover} << 32,
@@ -394,10 +396,10 @@ void TSystem::DrawWorld() {
     words.AddToAll(tile ? pair(tile->FSourceRect.Top, tile->FSourceRect.Right) : 0);
     words.AddToAll(tile ? static_cast<uint64_t>(static_cast<uint32_t>(tile->FSourceRect.Bottom)) : 0);
   }
-  // The places' keys, on the rows the offset puts them.
+  // The places' keys, on the rows and columns the offset puts them.
   for (const TViewWalk::TKey& key : walk.Keys) {
-    const int dy = key.First == ~uint64_t{0} ? 0 : off.Y;
-    words.Add(key.Top - dy, key.Bottom - dy, key.First, key.Second);
+    const TPoint d = key.First == ~uint64_t{0} ? TPoint{} : off;
+    words.Add(key.Top - d.Y, key.Bottom - d.Y, key.Left - d.X, key.Right - d.X, key.First, key.Second);
   }
   // Only places holding someone list persons; each listed entry goes after its place.
   std::vector<int>& places = part.Places;

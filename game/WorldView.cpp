@@ -48,10 +48,10 @@ void TWorldView::DrawCanvas() {
   FFrame.SetGround(
       {canvas->Serial(), static_cast<uint64_t>(static_cast<uint32_t>(at.X)) << 32 | static_cast<uint32_t>(at.Y)},
       [canvas, at](TDDSurface& back) {
-        const int from = back.RowsFrom(), to = back.RowsTo();
-        if (from >= to) return;
-        const TRect rows{at.X, at.Y + from, at.X + back.Width(), at.Y + to};
-        RetryOnDisplay([&] { return back.BltFast(0, from, canvas, rows, false); });
+        const int from = back.RowsFrom(), to = back.RowsTo(), left = back.ColumnsFrom(), right = back.ColumnsTo();
+        if (from >= to || left >= right) return;
+        const TRect window{at.X + left, at.Y + from, at.X + right, at.Y + to};
+        RetryOnDisplay([&] { return back.BltFast(left, from, canvas, window, false); });
       });
   FFrame.SetGroundFrom(canvas, at.Y);
 }

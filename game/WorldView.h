@@ -33,6 +33,7 @@ struct TViewWalk {
   // whose item stays put whatever the offset.
   struct TKey {
     int Top = 0, Bottom = 0;
+    int Left = 0, Right = 0;
     uint64_t First = 0, Second = 0;
   };
   std::vector<TKey> Keys;

@@ -51,7 +51,7 @@ void TDDCanvas::Rectangle(int left, int top, int right, int bottom) {
     auto* row =
         reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dc.Pixels) + static_cast<ptrdiff_t>(y) * dc.Pitch);
     const bool edgeRow = y == top || y == bottom - 1;
-    for (int x = std::max(left, 0); x < std::min(right, dc.Width); ++x) {
+    for (int x = std::max({left, dc.ColumnsFrom, 0}); x < std::min({right, dc.Width, dc.ColumnsTo}); ++x) {
       if (edgeRow || x == left || x == right - 1) {
         row[x] = pen;
       } else if (fill) {

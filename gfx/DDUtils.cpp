@@ -192,12 +192,19 @@ TPalette LoadPaletteFromBitmap(const std::string& name) {
 void ClearSurface(TDDSurface* surface, uint16_t colour) {
   if (surface == nullptr) return;
   const int from = surface->RowsFrom(), to = surface->RowsTo();
-  const TRect rows{0, from, surface->Width(), to};
-  if (surface->BltFill(&rows, colour) == DD_OK) return;
+  const int left = surface->ColumnsFrom(), right = surface->ColumnsTo();
+  const TRect window{left, from, right, to};
+  if (surface->BltFill(&window, colour) == DD_OK) return;
   // The fallback writes 0 whatever colour was asked for.
   DDSURFACEDESC desc;
   if (RetryOnDisplay([&] { return surface->Lock(&desc, DDLOCK_WAIT, from, to); }) != DD_OK) return;
-  std::memset(static_cast<uint8_t*>(desc.lpSurface) + static_cast<ptrdiff_t>(from) * desc.lPitch, 0,
-              static_cast<size_t>(desc.lPitch) * (to - from));
+  auto* pixels = static_cast<uint8_t*>(desc.lpSurface);
+  if (left == 0 && right == surface->Width()) {  // whole rows, padding too: one run
+    std::memset(pixels + static_cast<ptrdiff_t>(from) * desc.lPitch, 0, static_cast<size_t>(desc.lPitch) * (to - from));
+  } else {
+    for (int y = from; y < to; ++y)
+      std::memset(pixels + static_cast<ptrdiff_t>(y) * desc.lPitch + left * 2, 0,
+                  static_cast<size_t>(right - left) * 2);
+  }
   surface->Unlock();
 }

@@ -35,5 +35,5 @@ void ReloadBitmapSurface(TDDSurface* surface, const std::string& name);
 // Throws std::runtime_error("Cannot open file <name>.BMP") when neither can be read, followed by
 // why for a file that is there ("…: is a directory", "…: Permission denied").
 TPalette LoadPaletteFromBitmap(const std::string& name);
-// Fills the surface's row window (every row when none is set) with colour.
+// Fills the surface's window (all of it when none is set) with colour.
 void ClearSurface(TDDSurface* surface, uint16_t colour);

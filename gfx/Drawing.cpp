@@ -34,7 +34,8 @@ struct TLocked {
 };
 
 // One per-pixel job: the rectangle R of the source drawn with its top-left at (X, Y), of which
-// columns [C0, C1) and rows [R0, R1) (relative to R) lie inside both surfaces and the clip.
+// columns [C0, C1) and rows [R0, R1) (relative to R) lie inside both surfaces, the
+// destination's window and the clip.
 struct TJob {
   TDDSurface* Source;
   TDDSurface* Dest;
@@ -102,8 +103,8 @@ bool BeginJob(int x, int y, const TRect& r, TDDSurface* source, TDDSurface* dest
   job.X = x;
   job.Y = y;
   job.R = r;
-  Visible(r.Right - r.Left, r.Left, source->Width(), x, clip ? std::max(ClipMinX, 0) : 0,
-          clip ? std::min(ClipMaxX, dest->Width()) : dest->Width(), job.C0, job.C1);
+  Visible(r.Right - r.Left, r.Left, source->Width(), x, std::max(clip ? ClipMinX : 0, dest->ColumnsFrom()),
+          std::min(clip ? ClipMaxX : INT_MAX, dest->ColumnsTo()), job.C0, job.C1);
   Visible(r.Bottom - r.Top, r.Top, source->Height(), y, std::max(clip ? ClipMinY : 0, dest->RowsFrom()),
           std::min(clip ? ClipMaxY : INT_MAX, dest->RowsTo()), job.R0, job.R1);
   if (job.C0 >= job.C1 || job.R0 >= job.R1) return false;
@@ -379,7 +380,7 @@ CORVINA_INLINE bool SheetPart(int x, int y, int sheet, const TRect& rect, bool a
   TRect r = rect;
   ClipInline(x, y, r, atCorner);
   int c0, c1, r0, r1;
-  Visible(r.Right - r.Left, r.Left, src->Width(), x, 0, dst->Width(), c0, c1);
+  Visible(r.Right - r.Left, r.Left, src->Width(), x, dst->ColumnsFrom(), dst->ColumnsTo(), c0, c1);
   Visible(r.Bottom - r.Top, r.Top, src->Height(), y, dst->RowsFrom(), dst->RowsTo(), r0, r1);
   if (c0 >= c1 || r0 >= r1) return false;
   out = {src, dst, x + c0, y + r0, TRect{r.Left + c0, r.Top + r0, r.Left + c1, r.Top + r1}};

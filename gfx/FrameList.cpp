@@ -2,6 +2,7 @@
 #include "gfx/FrameList.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -13,11 +14,13 @@
 
 namespace {
 
-// Keeps a surface's row window for a scope, whatever ends it.
+// Keeps a surface's window for a scope, whatever ends it.
 class TWindowScope {
  public:
-  TWindowScope(TDDSurface& surface, int from, int to) : FSurface(surface) { surface.SetRowWindow(from, to); }
-  ~TWindowScope() { FSurface.ClearRowWindow(); }
+  TWindowScope(TDDSurface& surface, const TRect& window) : FSurface(surface) {
+    surface.SetWindow(window.Top, window.Bottom, window.Left, window.Right);
+  }
+  ~TWindowScope() { FSurface.ClearWindow(); }
   TWindowScope(const TWindowScope&) = delete;
   TWindowScope& operator=(const TWindowScope&) = delete;
 
@@ -62,16 +65,36 @@ bool SameInk(const TFrameEntry& now, const TFrameEntry& last, int from, int to) 
   return true;
 }
 
-// The entries of two lists reaching one band are the same, or put the same pixels there.
-bool SameEntries(const std::vector<TFrameEntry>& now, const std::vector<int>& nowIndex, int nowFrom,
-                 const std::vector<TFrameEntry>& last, const std::vector<int>& lastIndex, int lastFrom, int count,
-                 int rowFrom, int rowTo) {
-  for (int i = 0; i < count; ++i) {
-    const TFrameEntry& a = now[static_cast<size_t>(nowIndex[static_cast<size_t>(nowFrom + i)])];
-    const TFrameEntry& b = last[static_cast<size_t>(lastIndex[static_cast<size_t>(lastFrom + i)])];
-    if (!(a == b) && !SameInk(a, b, rowFrom, rowTo)) return false;
+uint64_t TilesOf(const TColumnTiles& tiles, const TFrameEntry& e) { return tiles.Of(e.Left, e.Right); }
+
+// The entries of a list reaching one band, in order.
+struct TBandList {
+  const std::vector<TFrameEntry>& Entries;
+  const int* Index;
+  int Count;
+  const TFrameEntry& operator[](int i) const { return Entries[static_cast<size_t>(Index[i])]; }
+};
+
+// The tiles where two lists of entries reaching one band can differ there; same(i, j): entry i
+// of now draws there as entry j of last. Lists of as many entries are compared in place, each
+// pair that differs adding its columns, before and now; else every entry between their longest
+// same beginning and end adds its own. Elsewhere the same entries draw each pixel in the same order.
+template <class Same>
+uint64_t ChangedTiles(const TBandList& now, const TBandList& last, const TColumnTiles& tiles, const Same& same) {
+  uint64_t changed = 0;
+  if (now.Count == last.Count) {
+    for (int i = 0; i < now.Count; ++i) {
+      if (!same(i, i)) changed |= TilesOf(tiles, now[i]) | TilesOf(tiles, last[i]);
+    }
+    return changed;
   }
-  return true;
+  const int shorter = std::min(now.Count, last.Count);
+  int head = 0, tail = 0;
+  while (head < shorter && same(head, head)) ++head;
+  while (tail < shorter - head && same(now.Count - 1 - tail, last.Count - 1 - tail)) ++tail;
+  for (int i = head; i < now.Count - tail; ++i) changed |= TilesOf(tiles, now[i]);
+  for (int i = head; i < last.Count - tail; ++i) changed |= TilesOf(tiles, last[i]);
+  return changed;
 }
 
 }  // namespace
@@ -87,6 +110,8 @@ TDDSurface* TSheetPicture::Source() const {
 }
 
 int TSheetPicture::Top() const { return AtCorner ? Y : PictureCorner({X, Y}, R.Right - R.Left, R.Bottom - R.Top).Y; }
+
+int TSheetPicture::Left() const { return AtCorner ? X : PictureCorner({X, Y}, R.Right - R.Left, R.Bottom - R.Top).X; }
 
 void TSheetPicture::Draw(TDDSurface&) const {
   switch (Way) {
@@ -148,18 +173,19 @@ void TFrameRenderer::TBands::Build(const std::vector<TFrameEntry>& entries, int 
   each([&](int b, size_t i) { Index[static_cast<size_t>(at[static_cast<size_t>(b)]++)] = static_cast<int>(i); });
 }
 
-void TPartKeys::MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const {
+void TPartKeys::MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, std::vector<uint64_t>& stale) const {
   const int bands = static_cast<int>(stale.size());
-  const auto mark = [&](int top, int bottom) {
-    if (top >= bottom) return;
-    const int first = std::max(top, 0) / TDDSurface::RowBand,
-              end = std::min((bottom - 1) / TDDSurface::RowBand, bands - 1);
-    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] = 1;
+  const auto mark = [&](const TItem& item) {
+    const uint64_t columns = tiles.Of(item.Left, item.Right);
+    if (item.Top >= item.Bottom || columns == 0) return;
+    const int first = std::max(item.Top, 0) / TDDSurface::RowBand,
+              end = std::min((item.Bottom - 1) / TDDSurface::RowBand, bands - 1);
+    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] |= columns;
   };
   for (size_t i = 0; i < FItems.size(); ++i) {
     if (FItems[i] == last.FItems[i]) continue;
-    mark(FItems[i].Top, FItems[i].Bottom);
-    mark(last.FItems[i].Top, last.FItems[i].Bottom);
+    mark(FItems[i]);
+    mark(last.FItems[i]);
   }
 }
 
@@ -217,52 +243,49 @@ void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
   }
 }
 
-bool TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
-  if (back.BandChangedSince(band, FVersionAfter)) return true;
+uint64_t TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
+  const uint64_t all = FTiles.All();
+  if (back.BandChangedSince(band, FVersionAfter)) return all;
   const auto b = static_cast<size_t>(band);
   const int rowFrom = band * TDDSurface::RowBand, rowTo = rowFrom + TDDSurface::RowBand;
   if (const TDDSurface* source = frame.FGroundSource) {
     const int from = std::max(rowFrom + frame.FGroundShift, 0),
               to = std::min(rowTo + frame.FGroundShift, source->Height());
     for (int s = from / TDDSurface::RowBand; from < to && s <= (to - 1) / TDDSurface::RowBand; ++s) {
-      if (source->BandChangedSince(s, FGroundVersion)) return true;
+      if (source->BandChangedSince(s, FGroundVersion)) return all;
     }
   }
-  const int from = FBands.Start[b], count = FBands.Start[b + 1] - from;
-  const int lastFrom = FLastBands.Start[b];
-  if (count != FLastBands.Start[b + 1] - lastFrom) return true;
-  if (!SameEntries(frame.FEntries, FBands.Index, from, FLast.FEntries, FLastBands.Index, lastFrom, count, rowFrom,
-                   rowTo)) {
-    return true;
-  }
-  const TKeyedPart& part = frame.FPart;
-  if (!part.Present) return false;
-  const TKeyedPart& lastPart = FLast.FPart;
-  // The part stands among the band's entries where it stood.
-  const auto before = [](const TBands& bands, size_t band, size_t at) {
-    int n = 0;
-    for (int i = bands.Start[band]; i < bands.Start[band + 1]; ++i)
-      n += static_cast<size_t>(bands.Index[static_cast<size_t>(i)]) < at;
-    return n;
+  const TBandList now{frame.FEntries, FBands.Index.data() + FBands.Start[b], FBands.Start[b + 1] - FBands.Start[b]};
+  const TBandList last{FLast.FEntries, FLastBands.Index.data() + FLastBands.Start[b],
+                       FLastBands.Start[b + 1] - FLastBands.Start[b]};
+  const auto sameEntry = [&](const TFrameEntry& a, const TFrameEntry& e) {
+    return a == e || SameInk(a, e, rowFrom, rowTo);
   };
-  if (part.At != lastPart.At && before(FBands, b, part.At) != before(FLastBands, b, lastPart.At)) return true;
-  if (FPartChanged[b] != 0) return true;
-  const int listedFrom = FListed.Start[b], listedCount = FListed.Start[b + 1] - listedFrom;
-  const int lastListedFrom = FLastListed.Start[b];
-  if (listedCount != FLastListed.Start[b + 1] - lastListedFrom) return true;
-  for (int i = 0; i < listedCount; ++i) {
-    const auto now = static_cast<size_t>(FListed.Index[static_cast<size_t>(listedFrom + i)]);
-    const auto last = static_cast<size_t>(FLastListed.Index[static_cast<size_t>(lastListedFrom + i)]);
-    if (part.Places[now] != lastPart.Places[last]) return true;
-  }
-  return !SameEntries(part.Listed, FListed.Index, listedFrom, lastPart.Listed, FLastListed.Index, lastListedFrom,
-                      listedCount, rowFrom, rowTo);
+  // With the keyed part, an entry is the same where it also stands on the same side of it.
+  const TKeyedPart& part = frame.FPart;
+  const TKeyedPart& lastPart = FLast.FPart;
+  const auto side = [](const TKeyedPart& p, int index) { return p.Present && static_cast<size_t>(index) >= p.At; };
+  uint64_t changed = ChangedTiles(now, last, FTiles, [&](int i, int j) {
+    return side(part, now.Index[i]) == side(lastPart, last.Index[j]) && sameEntry(now[i], last[j]);
+  });
+  if (!part.Present) return changed;
+  changed |= FPartChanged[b];
+  // A listed entry is the same where it is put at the same place among the made ones.
+  const TBandList listed{part.Listed, FListed.Index.data() + FListed.Start[b], FListed.Start[b + 1] - FListed.Start[b]};
+  const TBandList lastListed{lastPart.Listed, FLastListed.Index.data() + FLastListed.Start[b],
+                             FLastListed.Start[b + 1] - FLastListed.Start[b]};
+  return changed | ChangedTiles(listed, lastListed, FTiles, [&](int i, int j) {
+           return part.Places[static_cast<size_t>(listed.Index[i])] ==
+                      lastPart.Places[static_cast<size_t>(lastListed.Index[j])] &&
+                  sameEntry(listed[i], lastListed[j]);
+         });
 }
 
-void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, int from, int to) const {
+void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, const TRect& window) const {
   const auto each = [&](auto first, auto last) {
     for (auto e = first; e != last; ++e) {
-      if (all || (e->Top < to && e->Bottom > from)) DrawEntry(*e, back);
+      if (all || (e->Top < window.Bottom && e->Bottom > window.Top && e->Left < window.Right && e->Right > window.Left))
+        DrawEntry(*e, back);
     }
   };
   const auto& entries = frame.FEntries;
@@ -274,19 +297,28 @@ void TFrameRenderer::DrawEntries(const TFrameList& frame, TDDSurface& back, bool
 
 void TFrameRenderer::DrawBands(const TFrameList& frame, TDDSurface& back) {
   const int height = back.Height(), bands = back.RowBands();
-  const auto redraw = [&](int b) { return FRedraw[static_cast<size_t>(b)] != 0; };
+  const auto redraw = [&](int b) { return FRedraw[static_cast<size_t>(b)]; };
   for (int b = 0; b < bands;) {
-    if (!redraw(b)) {
+    const uint64_t tiles = redraw(b);
+    if (tiles == 0) {
       ++b;
       continue;
     }
+    // Bands in a row that are stale in the same columns: one window for each run of tiles.
     int end = b + 1;
-    while (end < bands && redraw(end)) ++end;
+    while (end < bands && redraw(end) == tiles) ++end;
     const int from = b * TDDSurface::RowBand, to = std::min(end * TDDSurface::RowBand, height);
-    {
-      TWindowScope window(back, from, to);
-      if (frame.FGround) frame.FGround(back);
-      DrawEntries(frame, back, false, from, to);
+    for (uint64_t rest = tiles; rest != 0;) {
+      const int first = std::countr_zero(rest);
+      const int past = first + std::countr_one(rest >> first);
+      rest &= past >= 64 ? 0 : ~uint64_t{0} << past;
+      const TRect window{FTiles.From(first), from, FTiles.To(past), to};
+      {
+        TWindowScope scope(back, window);
+        if (frame.FGround) frame.FGround(back);
+        DrawEntries(frame, back, false, window);
+      }
+      FDrawnPixels += int64_t{window.Right - window.Left} * (to - from);
     }
     FDrawnRows += to - from;
     b = end;
@@ -322,7 +354,9 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
   // Until the frame has drawn, what the last one left says nothing.
   FKept = false;
   FDrawnRows = 0;
-  FRedraw.assign(static_cast<size_t>(bands), compare ? 0 : 1);
+  FDrawnPixels = 0;
+  FTiles = TColumnTiles(back.Width());
+  FRedraw.assign(static_cast<size_t>(bands), compare ? 0 : FTiles.All());
   if (compare) {
     FBands.Build(frame.FEntries, height, bands);
     FListed.Build(part.Listed, height, bands);
@@ -332,19 +366,22 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
       FLastListed.Build(FLast.FPart.Listed, height, bands);
     }
     FPartChanged.assign(static_cast<size_t>(bands), 0);
-    if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FPartChanged);
+    if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FTiles, FPartChanged);
     for (int b = 0; b < bands; ++b) FRedraw[static_cast<size_t>(b)] = Stale(frame, back, b);
   }
   FMade.Restart();
-  if (part.Present && part.Make && std::find(FRedraw.begin(), FRedraw.end(), 1) != FRedraw.end()) {
-    part.Make(part, FRedraw, FMade);
+  FRedrawBands.resize(FRedraw.size());
+  std::transform(FRedraw.begin(), FRedraw.end(), FRedrawBands.begin(), [](uint64_t tiles) { return tiles != 0; });
+  if (part.Present && part.Make && std::find(FRedrawBands.begin(), FRedrawBands.end(), 1) != FRedrawBands.end()) {
+    part.Make(part, FRedrawBands, FMade);
   }
   if (compare) {
     DrawBands(frame, back);
   } else {
     if (frame.FGround) frame.FGround(back);
-    DrawEntries(frame, back, true, 0, 0);
+    DrawEntries(frame, back, true, TRect{});
     FDrawnRows = height;
+    FDrawnPixels = int64_t{height} * back.Width();
   }
   FMade.Restart();
   frame.FPart.Make = nullptr;  // what it reads is this frame's

@@ -4,14 +4,16 @@
 // An entry holds everything its pixels depend on: its kind and arguments (place, picture, cut,
 // level, text, colours), the serial and version of the surface it copies from, and the setting
 // the drawing routines read (pixel layout, clip, screen size). Entries are compared whole,
-// field by field; nothing is hashed. A band of TDDSurface::RowBand rows is redrawn when the
-// entries reaching it differ from the last frame's in number, order or any field, when the
-// frame's ground differs, when anything else wrote to the band since the last frame was drawn,
-// or when the surface is another one. The world's terrain comes keyed by place (TKeyedPart):
-// only the bands where a place's key changed are listed at all.
+// field by field; nothing is hashed. A band of TDDSurface::RowBand rows is redrawn across the
+// whole width when the frame's ground differs, when anything else wrote to the band since the
+// last frame was drawn, or when the surface is another one; where only entries reaching it
+// differ from the last frame's (in number, order or any field), only in the columns those
+// reach, before and now. The world's terrain comes keyed by place (TKeyedPart): only the bands
+// where a place's key changed are listed at all.
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -51,6 +53,8 @@ struct TSheetPicture {
   TDDSurface* Source() const;
   int Top() const;
   int Bottom() const { return Top() + (R.Bottom - R.Top); }
+  int Left() const;
+  int Right() const { return Left() + (R.Right - R.Left); }
   void Draw(TDDSurface& back) const;
   bool operator==(const TSheetPicture&) const = default;
 };
@@ -68,6 +72,8 @@ struct TSpritePicture {
   TDDSurface* Source() const { return From.Value; }
   int Top() const { return Y; }
   int Bottom() const { return Y + (R.Bottom - R.Top); }
+  int Left() const { return X; }
+  int Right() const { return X + (R.Right - R.Left); }
   void Draw(TDDSurface& back) const;
   bool operator==(const TSpritePicture&) const = default;
 };
@@ -82,6 +88,9 @@ struct TTextLine {
   TDDSurface* Source() const { return nullptr; }
   int Top() const { return Y; }
   int Bottom() const;
+  // Glyphs may reach left of X: the line is taken as wide as any surface.
+  int Left() const { return INT_MIN; }
+  int Right() const { return INT_MAX; }
   void Draw(TDDSurface& back) const;
   bool operator==(const TTextLine&) const = default;
 };
@@ -96,6 +105,8 @@ struct TBox {
   TDDSurface* Source() const { return nullptr; }
   int Top() const { return std::min(R.Top, R.Bottom); }
   int Bottom() const { return std::max(R.Top, R.Bottom); }
+  int Left() const { return std::min(R.Left, R.Right); }
+  int Right() const { return std::max(R.Left, R.Right); }
   void Draw(TDDSurface& back) const;
   bool operator==(const TBox&) const = default;
 };
@@ -112,6 +123,7 @@ struct TDrawSetting {
 
 struct TFrameEntry {
   int Top = 0, Bottom = 0;  // the rows it may change
+  int Left = 0, Right = 0;  // and the columns
   uint64_t SourceSerial = 0, SourceVersion = 0;
   TDrawSetting Setting;
   std::variant<TSheetPicture, TSpritePicture, TTextLine, TBox> What;
@@ -119,10 +131,35 @@ struct TFrameEntry {
   bool operator==(const TFrameEntry&) const = default;
 };
 
+// A surface's columns as at most 64 tiles of equal width (the last one may be narrower), a set
+// of them as the bits of a mask.
+class TColumnTiles {
+ public:
+  static constexpr int MinTile = 32;
+  explicit TColumnTiles(int width = 0) : FWidth(std::max(width, 0)), FTile(std::max(MinTile, (FWidth + 63) / 64)) {}
+  int Tile() const { return FTile; }
+  // The tiles holding any of columns [left, right).
+  uint64_t Of(int left, int right) const {
+    left = std::max(left, 0);
+    right = std::min(right, FWidth);
+    if (left >= right) return 0;
+    const int first = left / FTile, last = (right - 1) / FTile;
+    return (last == 63 ? ~uint64_t{0} : (uint64_t{1} << (last + 1)) - 1) & ~((uint64_t{1} << first) - 1);
+  }
+  uint64_t All() const { return Of(0, FWidth); }
+  // The columns of tiles [first, end).
+  int From(int first) const { return std::min(first * FTile, FWidth); }
+  int To(int end) const { return std::min(end * FTile, FWidth); }
+
+ private:
+  int FWidth;
+  int FTile;
+};
+
 // What stands for everything a part of the frame draws: words that reach every band, and items,
-// each with the rows it may draw on and two words for what it draws there. The part's items are
-// the same from frame to frame in number and order, so each is compared with the last frame's
-// item at its place, and rows are stale only where an item changed.
+// each with the rows and columns it may draw on and two words for what it draws there. The
+// part's items are the same from frame to frame in number and order, so each is compared with
+// the last frame's item at its place, and only where an item changed is stale.
 class TPartKeys {
  public:
   void Restart(int bands) {
@@ -131,18 +168,21 @@ class TPartKeys {
     FBands = bands;
   }
   void AddToAll(uint64_t word) { FAll.push_back(word); }
-  void Add(int top, int bottom, uint64_t first, uint64_t second) { FItems.push_back({top, bottom, first, second}); }
+  void Add(int top, int bottom, int left, int right, uint64_t first, uint64_t second) {
+    FItems.push_back({top, bottom, left, right, first, second});
+  }
   int Bands() const { return FBands; }
   // Whether each item stands at the same place in both, and the words for every band are the same.
   bool SameForAll(const TPartKeys& last) const {
     return FBands == last.FBands && FAll == last.FAll && FItems.size() == last.FItems.size();
   }
-  // Sets stale's flag for every band that an item changed from last reaches, before or now.
-  void MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const;
+  // Adds to each band's columns in stale those that an item changed from last reaches there,
+  // before or now.
+  void MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, std::vector<uint64_t>& stale) const;
 
  private:
   struct TItem {
-    int Top, Bottom;
+    int Top, Bottom, Left, Right;
     uint64_t First, Second;
     bool operator==(const TItem&) const = default;
   };
@@ -180,6 +220,8 @@ class TFrameList {
     const int top = what.Top(), bottom = what.Bottom();
     FEntries.push_back({top,
                         bottom,
+                        what.Left(),
+                        what.Right(),
                         source != nullptr ? source->Serial() : 0,
                         source != nullptr ? source->Version() : 0,
                         TDrawSetting::Now(),
@@ -244,10 +286,13 @@ void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen);
 // Draws frame lists onto a surface, keeping the last one drawn to compare the next with.
 class TFrameRenderer {
  public:
-  // Draws frame onto back and empties it: whole, or, with changedOnly, only the bands that can
-  // differ from the last frame drawn, each under the surface's row window. Answers rows drawn.
+  // Draws frame onto back and empties it: whole, or, with changedOnly, only the columns of the
+  // bands that can differ from the last frame drawn, each under the surface's window. Answers
+  // rows drawn (in any of their columns).
   int Draw(TFrameList& frame, TDDSurface& back, bool changedOnly);
   int DrawnRows() const { return FDrawnRows; }
+  // The pixels the last Draw drew over, ground and entries counted once.
+  int64_t DrawnPixels() const { return FDrawnPixels; }
   // Everything is drawn at the next frame.
   void Forget() { FKept = false; }
 
@@ -258,11 +303,11 @@ class TFrameRenderer {
     std::vector<int> Index;
     void Build(const std::vector<TFrameEntry>& entries, int height, int bands);
   };
-  bool Stale(const TFrameList& frame, const TDDSurface& back, int band) const;
+  // The band's columns that can differ from the last frame drawn, as tiles.
+  uint64_t Stale(const TFrameList& frame, const TDDSurface& back, int band) const;
   void DrawBands(const TFrameList& frame, TDDSurface& back);
-  // Every entry of frame (all, or those reaching rows [from, to)), the keyed part's made ones
-  // at its place.
-  void DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, int from, int to) const;
+  // Every entry of frame (all, or those reaching window), the keyed part's made ones at its place.
+  void DrawEntries(const TFrameList& frame, TDDSurface& back, bool all, const TRect& window) const;
 
   TFrameList FLast;
   TBands FLastBands, FBands;
@@ -275,6 +320,9 @@ class TFrameRenderer {
   uint64_t FGroundVersion = 0;  // the ground source's version when the last frame was drawn
   int FHeight = 0;
   int FDrawnRows = 0;
-  std::vector<uint8_t> FRedraw;
-  std::vector<uint8_t> FPartChanged;  // by band: the keyed part's items changed there
+  int64_t FDrawnPixels = 0;
+  TColumnTiles FTiles;
+  std::vector<uint64_t> FRedraw;       // by band: the tiles to draw
+  std::vector<uint8_t> FRedrawBands;   // by band: any
+  std::vector<uint64_t> FPartChanged;  // by band: the tiles where the keyed part's items changed
 };

@@ -70,10 +70,13 @@ CORVINA_INLINE void BlendSpans(const TSurfaceDC& t, int x, int y, const std::vec
   for (const TInkSpan& span : spans) {
     const int py = y + span.Row;
     if (py < std::max(t.RowsFrom, 0) || py >= std::min(t.RowsTo, t.Height)) continue;
-    const int from = std::max(x + span.Col, 0), to = std::min(x + span.Col + span.Length, t.Width);
+    // Whole sets of lanes may reach past the span, but not past the window: what they store
+    // there must be what the window's drawing owns.
+    const int limit = std::min(t.Width, t.ColumnsTo);
+    const int from = std::max({x + span.Col, t.ColumnsFrom, 0}), to = std::min(x + span.Col + span.Length, limit);
     if (from >= to) continue;
     auto* row = reinterpret_cast<uint16_t*>(pixels + static_cast<ptrdiff_t>(py) * t.Pitch);
-    BlendSpan<Rgb555>(row + from, cover + span.At + (from - x - span.Col), to - from, t.Width - from, c);
+    BlendSpan<Rgb555>(row + from, cover + span.At + (from - x - span.Col), to - from, limit - from, c);
   }
 }
 

@@ -1,12 +1,14 @@
 // The frame list drawn against the last frame: a band is drawn again exactly when something its
 // pixels depend on changed.
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "gfx/FrameList.h"
 #include "tests/gfx/GfxFixture.h"
+#include "tests/support/SurfacePixels.h"
 
 namespace {
 
@@ -101,6 +103,55 @@ TEST_F(FrameListTest, EachInputOfEachKindRedrawsItsBandAndNothingElse) {
   TFrameList moved;
   moved.SetGround({8}, [](TDDSurface&) {});
   EXPECT_EQ(renderer.Draw(moved, Back(), true), Back().Height()) << "another ground draws every row";
+}
+
+// A person walking past a still picture, half over it, in front and behind, as another comes
+// and goes, over a ground of its own pattern: each frame redraws only the columns where they
+// moved, and the frame is the whole redraw's.
+TEST_F(FrameListTest, MovingSpritesBesideAStillPictureRedrawTheirColumnsToTheWholeRedrawsFrame) {
+  Fill(Sheet(1), {0, 0, 60, 40}, 0x4321);
+  Fill(Sheet(2), {0, 0, 24, 40}, 0x7BEF);
+  Set(Sheet(2), 5, 5, 0);  // a see-through pixel
+  const auto list = [&](int step, TFrameList& frame) {
+    frame.SetGround({1}, [](TDDSurface& back) {
+      uint16_t* pixels = back.WritePixels(back.RowsFrom(), back.RowsTo());
+      for (int y = back.RowsFrom(); y < back.RowsTo(); ++y)
+        for (int x = back.ColumnsFrom(); x < back.ColumnsTo(); ++x)
+          pixels[y * (back.Pitch() / 2) + x] = static_cast<uint16_t>(x * 31 + y * 7);
+    });
+    const TSheetPicture still = TSheetPicture::Of(TSheetPicture::Keyed, 230, 70, 1, {0, 0, 60, 40}, false);
+    const TSheetPicture stipple = TSheetPicture::Of(TSheetPicture::Stippled, 330, 60, 1, {0, 0, 60, 40}, false);
+    const TSpritePicture walker{TSpritePicture::Blend, bmAlpha, 150 + 9 * step, 20 + 5 * (step % 5),
+                                {0, 0, 24, 40},        64,      {&Sheet(2)}};
+    const TSpritePicture visitor{TSpritePicture::Brighten, bmAlpha, 400,        10 + 4 * step,
+                                 {0, 0, 24, 40},           20,      {&Sheet(2)}};
+    if (step % 3 == 1) frame.Add(visitor);
+    // Every fourth frame the walker steps behind the picture: the same entries in another order.
+    if (step % 4 == 3) {
+      frame.Add(walker);
+      frame.Add(still);
+    } else {
+      frame.Add(still);
+      frame.Add(walker);
+    }
+    frame.Add(stipple);
+    if (step % 3 == 2) frame.Add(visitor);
+  };
+  std::unique_ptr<TDDSurface> whole = MakeBackBuffer(ScreenWidth, ScreenHeight, PixelKind565);
+  TFrameRenderer wholeRenderer;
+  int64_t drawn = 0;
+  for (int step = 0; step < 24; ++step) {
+    TFrameList changed, all;
+    list(step, changed);
+    renderer.Draw(changed, Back(), true);
+    if (step > 0) drawn += renderer.DrawnPixels();
+    std::swap(display->FBackBuffer, whole);
+    list(step, all);
+    wholeRenderer.Draw(all, Back(), false);
+    std::swap(display->FBackBuffer, whole);
+    ASSERT_EQ(VisiblePixels(Back()), VisiblePixels(*whole)) << "step " << step;
+  }
+  EXPECT_LT(drawn, int64_t{23} * Back().Width() * Back().Height() / 10) << "the walker's columns only";
 }
 
 }  // namespace
