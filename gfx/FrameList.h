@@ -128,17 +128,23 @@ class TPartKeys {
   void Restart(int bands) {
     FAll.clear();
     FItems.clear();
+    FUnmatched.clear();
     FBands = bands;
   }
   void AddToAll(uint64_t word) { FAll.push_back(word); }
   void Add(int top, int bottom, uint64_t first, uint64_t second) { FItems.push_back({top, bottom, first, second}); }
   int Bands() const { return FBands; }
+  size_t Items() const { return FItems.size(); }
   // Whether each item stands at the same place in both, and the words for every band are the same.
   bool SameForAll(const TPartKeys& last) const {
     return FBands == last.FBands && FAll == last.FAll && FItems.size() == last.FItems.size();
   }
   // Sets stale's flag for every band that an item changed from last reaches, before or now.
   void MarkChanged(const TPartKeys& last, std::vector<uint8_t>& stale) const;
+  // The items renumbered after their pictures moved down by rowShift: item i becomes the one
+  // that was from[i] (-1: one that matches no item). Adds the rows of every item that none
+  // continues to gone, where they lie after the move.
+  void Renumber(const std::vector<int>& from, int rowShift, std::vector<TRect>& gone);
 
  private:
   struct TItem {
@@ -148,6 +154,7 @@ class TPartKeys {
   };
   std::vector<uint64_t> FAll;
   std::vector<TItem> FItems;
+  std::vector<uint8_t> FUnmatched;  // by item, after Renumber: 1 where no item continues it
   int FBands = 0;
 };
 
@@ -250,6 +257,14 @@ class TFrameRenderer {
   int DrawnRows() const { return FDrawnRows; }
   // Everything is drawn at the next frame.
   void Forget() { FKept = false; }
+  // Moves the pixels of surface, where the last frame was drawn, by `by` (even in both
+  // directions, so the stippled pattern moves onto itself), and the last frame with them, so
+  // the next frame is compared with what now lies where it draws: the keyed part's item i
+  // continues the last frame's item itemFrom[i] (-1: none). What the move uncovers and what
+  // the moved items without a successor covered are drawn at the next frame. When no frame is
+  // kept for the surface, or the move is odd or as large as the surface, nothing moves and
+  // the next frame is drawn whole.
+  void Shift(TDDSurface& surface, const TPoint& by, const std::vector<int>& itemFrom);
 
  private:
   // The entries reaching each band, in order: band b's are FIndex[FStart[b] .. FStart[b + 1]).
@@ -277,4 +292,5 @@ class TFrameRenderer {
   int FDrawnRows = 0;
   std::vector<uint8_t> FRedraw;
   std::vector<uint8_t> FPartChanged;  // by band: the keyed part's items changed there
+  std::vector<TRect> FStale;          // drawn at the next frame whatever it lists (Shift)
 };
