@@ -31,16 +31,67 @@ TPoint StepOffset(const TPerson& p) {
   return TPoint{k * (dx + dy) * 30 / g, k * (dy - dx) * 14 / g};
 }
 
-// Everything the clear under the view depends on, word for word.
+// The clear under the view word for word, but for which places cover their diamond: each
+// place's key holds its diamond's rows and what decides its cover.
 std::vector<uint64_t> GroundInputs(const std::vector<TGroundRow>& rows, int columns) {
   std::vector<uint64_t> words;
-  words.reserve(2 * rows.size() + 1);
+  words.reserve(rows.size() + 1);
   words.push_back(static_cast<uint64_t>(columns));
   for (const TGroundRow& r : rows) {
     words.push_back(static_cast<uint64_t>(static_cast<uint32_t>(r.Centre.X)) << 32 | static_cast<uint32_t>(r.Centre.Y));
-    words.push_back(r.Covers);
   }
   return words;
+}
+
+// The view's places in the walk's order: each one's index, cell, and anchor before the
+// camera's pixel offset. Odd rows sit half a cell right of even ones.
+template <class Visit>
+void LayPlaces(const TPoint& cam, int H, int V, Visit visit) {
+  const int columns = 2 * H + 1;
+  int colBase = 1 - H, rowBase = -V, index = 0;
+  for (int r = -V; r <= V; ++r) {
+    int x0;
+    if (r & 1) {
+      x0 = -30;
+      rowBase += 1;
+    } else {
+      x0 = -60;
+      colBase -= 1;
+    }
+    const int yr = (r + V) * 14 + 14;
+    for (int j = 0; j < columns; ++j) {
+      visit(index++, TPoint{cam.X + colBase + j, cam.Y + rowBase + j}, TPoint{x0 + 60 * j, yr});
+    }
+  }
+}
+
+// For the view at camera cell `to`, the index each place's cell had in the view at `from`
+// (-1: it was not in view), and how far the cells' anchors moved; false when no cell stayed.
+bool PlacesFrom(const TPoint& from, const TPoint& to, int H, int V, std::vector<int>& itemFrom, TPoint& by) {
+  // Cells of a view lie at most H + V + 2 columns and rows from its camera cell.
+  const int reach = H + V + 2, side = 2 * reach + 1;
+  std::vector<int> at(static_cast<size_t>(side) * side, -1);
+  std::vector<TPoint> anchors;
+  const auto slot = [&](const TPoint& cell, const TPoint& cam) -> int {
+    const int u = cell.X - cam.X + reach, w = cell.Y - cam.Y + reach;
+    return u < 0 || u >= side || w < 0 || w >= side ? -1 : w * side + u;
+  };
+  LayPlaces(from, H, V, [&](int index, const TPoint& cell, const TPoint& anchor) {
+    at[static_cast<size_t>(slot(cell, from))] = index;
+    anchors.push_back(anchor);
+  });
+  bool any = false;
+  itemFrom.clear();
+  LayPlaces(to, H, V, [&](int, const TPoint& cell, const TPoint& anchor) {
+    const int s = slot(cell, from);
+    const int was = s < 0 ? -1 : at[static_cast<size_t>(s)];
+    itemFrom.push_back(was);
+    if (was >= 0 && !any) {
+      by = TPoint{anchor.X - anchors[static_cast<size_t>(was)].X, anchor.Y - anchors[static_cast<size_t>(was)].Y};
+      any = true;
+    }
+  });
+  return any;
 }
 
 // The cells the walk over the view reads: the places' own and the neighbours above and to the
@@ -277,6 +328,21 @@ void TSystem::DrawWorld() {
 
   // On the canvas the world is drawn as for the pixel offset -margin, wherever the screen lies.
   const bool onCanvas = FView.BeginCanvas(off);
+  if (onCanvas) {
+    // The canvas's places follow their cells when the camera steps: last frame's pixels and
+    // keys move with them, and only what the step uncovered or changed is drawn again.
+    TWorldView::TCanvasView& last = FView.FCanvasView;
+    if (last.H == H && last.V == V && (last.Cam.X != cam.X || last.Cam.Y != cam.Y)) {
+      std::vector<int> from;
+      TPoint by;
+      if (PlacesFrom(last.Cam, cam, H, V, from, by)) {
+        FView.FCanvasRenderer.Shift(*FView.FCanvas, by, from);
+      } else {
+        FView.FCanvasRenderer.Forget();
+      }
+    }
+    last = {cam, H, V};
+  }
   const TPoint screenAt = onCanvas ? FView.FWindow : TPoint{};
   off = onCanvas ? TPoint{-CanvasMarginX, -CanvasMarginY} : off;
   TFrameList& world = onCanvas ? FView.FCanvasFrame : FView.FFrame;
@@ -298,28 +364,15 @@ void TSystem::DrawWorld() {
     view.clear();
     view.reserve(static_cast<size_t>(columns) * rows);
     walk.GroundCovers.assign(static_cast<size_t>(rows), 0);
-    int colBase = 1 - H, rowBase = -V;
-    for (int r = -V; r <= V; ++r) {
-      // Odd rows sit half a cell right of even ones.
-      int x0;
-      if (r & 1) {
-        x0 = -30;
-        rowBase += 1;
-      } else {
-        x0 = -60;
-        colBase -= 1;
+    LayPlaces(cam, H, V, [&](int index, const TPoint& cell, const TPoint& anchor) {
+      TStackSlot stack = painter.StackAt(cell.X, cell.Y);
+      if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
+      if (FView.FCover.CoversGround(*this, stack)) {
+        walk.GroundCovers[static_cast<size_t>(index / columns)] |= uint64_t{1} << (index % columns);
       }
-      const int yr = (r + V) * 14 + 14;
-      uint64_t& covers = walk.GroundCovers[static_cast<size_t>(r + V)];
-      for (int j = 0; j < columns; ++j) {
-        const int cx = cam.X + colBase + j, cy = cam.Y + rowBase + j;
-        TStackSlot stack = painter.StackAt(cx, cy);
-        if (FView.FTrimHidden) stack.Cover = FView.FCover.Pack(*this, stack);
-        if (FView.FCover.CoversGround(*this, stack)) covers |= uint64_t{1} << j;
-        const TMapCell* cell = painter.PaintedCell(cx, cy);
-        view.push_back({cx, cy, x0 + 60 * j, yr, stack, cell != nullptr ? cell->Light : uint8_t{0}, {}});
-      }
-    }
+      const TMapCell* cell0 = painter.PaintedCell(cell.X, cell.Y);
+      view.push_back({cell.X, cell.Y, anchor.X, anchor.Y, stack, cell0 != nullptr ? cell0->Light : uint8_t{0}, {}});
+    });
     // The stacks in front: half a cell left and right one row down, and straight down two rows.
     const auto at = [&](int row, int column) -> uint16_t {
       return row < rows && column >= 0 && column < columns
@@ -336,15 +389,20 @@ void TSystem::DrawWorld() {
         v.Front[FrontLeft] = at(row + 1, odd ? j : j - 1);
         v.Front[FrontRight] = at(row + 1, odd ? j + 1 : j);
         v.Front[Front] = at(row + 2, j);
+        // Whether the place covers its ground diamond decides the clear on the diamond's rows.
+        const int centre = GroundCentre(TPoint{v.X, v.Y}).Y;
+        const int groundTop = centre - GroundHalfRows, groundBottom = centre + GroundHalfRows + 1;
+        const int groundLeft = v.X - GroundHalfWidth(0), groundRight = v.X + GroundHalfWidth(0) + 1;
         if (v.Stack.Code < 0) {
-          walk.Keys.push_back({0, 0, 0, 0, ~uint64_t{0}, 0});  // an item all the same, so each place keeps its own
+          walk.Keys.push_back({groundTop, groundBottom, groundLeft, groundRight, ~uint64_t{0}, 0});
         } else {
           // The place's stack: its picture, height, light and cover (its own and the stacks'
           // in front) on the rows it may reach, and the columns of its tile about the anchor.
           const TRect& picture = FTiles[v.Stack.Code]->FSourceRect;
           const TStackRows reach = StackRows(v, *FTiles[v.Stack.Code], TPoint{});
           const int left = PictureCorner({v.X, 0}, picture.Right - picture.Left, 0).X;
-          walk.Keys.push_back({reach.Top, reach.Bottom, left, left + (picture.Right - picture.Left),
+          walk.Keys.push_back({std::min(reach.Top, groundTop), std::max(reach.Bottom, groundBottom),
+                               std::min(left, groundLeft), std::max(left + (picture.Right - picture.Left), groundRight),
                                static_cast<uint64_t>(v.Stack.Code & 0xFF) |
                                    static_cast<uint64_t>(v.Stack.Height & 0xFF) << 8 | uint64_t{v.Light} << 16 |
                                    uint64_t{v.Stack.Cover} << 32,
@@ -398,8 +456,7 @@ void TSystem::DrawWorld() {
   }
   // The places' keys, on the rows and columns the offset puts them.
   for (const TViewWalk::TKey& key : walk.Keys) {
-    const TPoint d = key.First == ~uint64_t{0} ? TPoint{} : off;
-    words.Add(key.Top - d.Y, key.Bottom - d.Y, key.Left - d.X, key.Right - d.X, key.First, key.Second);
+    words.Add(key.Top - off.Y, key.Bottom - off.Y, key.Left - off.X, key.Right - off.X, key.First, key.Second);
   }
   // Only places holding someone list persons; each listed entry goes after its place.
   std::vector<int>& places = part.Places;

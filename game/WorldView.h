@@ -29,8 +29,8 @@ struct TViewWalk {
   std::vector<uint64_t> Inputs;        // the words read besides the cells, the cells' box among them
   std::vector<TMapCell> Cells;         // the box of cells read, row by row
   std::vector<uint64_t> GroundCovers;  // by view row: the places whose stack covers its ground
-  // Each place's terrain key, its rows before the camera's offset; First ~0: an empty place,
-  // whose item stays put whatever the offset.
+  // Each place's terrain key, its rows (its stack's and its ground diamond's) before the
+  // camera's offset; First ~0: an empty place.
   struct TKey {
     int Top = 0, Bottom = 0;
     int Left = 0, Right = 0;
@@ -89,4 +89,9 @@ class TWorldView {
   std::unique_ptr<TDDSurface> FCanvas;
   TFrameList FCanvasFrame;
   TFrameRenderer FCanvasRenderer;
+  // The view the canvas's last frame was drawn for: its camera cell and size (H 0: none).
+  struct TCanvasView {
+    TPoint Cam;
+    int H = 0, V = 0;
+  } FCanvasView;
 };

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "core/Settings.h"
 #include "gfx/DDCanvas.h"
@@ -97,6 +99,34 @@ uint64_t ChangedTiles(const TBandList& now, const TBandList& last, const TColumn
   return changed;
 }
 
+// An entry drawn `by` further on: what its pixels become when the surface's pixels move so.
+void MoveEntry(TFrameEntry& e, const TPoint& by) {
+  e.Top += by.Y;
+  e.Bottom += by.Y;
+  // Whole-width entries stay whole-width.
+  if (e.Left != INT_MIN) e.Left += by.X;
+  if (e.Right != INT_MAX) e.Right += by.X;
+  std::visit(
+      [&](auto& what) {
+        using T = std::decay_t<decltype(what)>;
+        if constexpr (std::is_same_v<T, TBox>) {
+          what.R = {what.R.Left + by.X, what.R.Top + by.Y, what.R.Right + by.X, what.R.Bottom + by.Y};
+        } else {
+          what.X += by.X;
+          what.Y += by.Y;
+        }
+      },
+      e.What);
+  // A sprite cut where the screen lies is cut there after the move too (KeyToScreenAt).
+  TDrawSetting& s = e.Setting;
+  if (std::holds_alternative<TSpritePicture>(e.What) && s.ClipLeft != INT_MIN) {
+    s.ClipLeft += by.X;
+    s.ClipRight += by.X;
+    s.ClipTop += by.Y;
+    s.ClipBottom += by.Y;
+  }
+}
+
 }  // namespace
 
 TDrawSetting TDrawSetting::Now() {
@@ -183,10 +213,35 @@ void TPartKeys::MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, st
     for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] |= columns;
   };
   for (size_t i = 0; i < FItems.size(); ++i) {
-    if (FItems[i] == last.FItems[i]) continue;
+    if (FItems[i] == last.FItems[i] && (last.FUnmatched.empty() || last.FUnmatched[i] == 0)) continue;
     mark(FItems[i]);
     mark(last.FItems[i]);
   }
+}
+
+void TPartKeys::Renumber(const std::vector<int>& from, const TPoint& by, std::vector<TRect>& gone) {
+  std::vector<uint8_t> continued(FItems.size(), 0);
+  std::vector<TItem> items(from.size());
+  FUnmatched.assign(from.size(), 0);
+  for (size_t i = 0; i < from.size(); ++i) {
+    const int f = from[i];
+    if (f < 0 || static_cast<size_t>(f) >= FItems.size()) {
+      FUnmatched[i] = 1;
+      continue;
+    }
+    items[i] = FItems[static_cast<size_t>(f)];
+    items[i].Top += by.Y;
+    items[i].Bottom += by.Y;
+    items[i].Left += by.X;
+    items[i].Right += by.X;
+    continued[static_cast<size_t>(f)] = 1;
+  }
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    if (continued[i] == 0) {
+      gone.push_back({FItems[i].Left + by.X, FItems[i].Top + by.Y, FItems[i].Right + by.X, FItems[i].Bottom + by.Y});
+    }
+  }
+  FItems = std::move(items);
 }
 
 void TFrameList::ListPartWhole() {
@@ -241,6 +296,65 @@ void KeyToScreenAt(std::vector<TFrameEntry>& entries, const TPoint& screen) {
       p->Phase = phase;
     }
   }
+}
+
+void TFrameRenderer::Shift(TDDSurface& surface, const TPoint& by, const std::vector<int>& itemFrom) {
+  const int width = surface.Width(), height = surface.Height();
+  if (!FKept || surface.Serial() != FSurfaceSerial || height != FHeight || !surface.Quiet() || by.X % 2 != 0 ||
+      by.Y % 2 != 0 || std::abs(by.X) >= width || std::abs(by.Y) >= height) {
+    Forget();
+    return;
+  }
+  const auto stride = static_cast<size_t>(surface.Pitch() / 2);
+  uint16_t* pixels = surface.WritePixels(0, height);
+  const auto columns = static_cast<size_t>(width - std::abs(by.X));
+  const int fromX = std::max(-by.X, 0), toX = std::max(by.X, 0);
+  const auto moveRow = [&](int y) {
+    std::memmove(pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(toX),
+                 pixels + static_cast<size_t>(y - by.Y) * stride + static_cast<size_t>(fromX), columns * 2);
+  };
+  if (by.Y > 0) {
+    for (int y = height - 1; y >= by.Y; --y) moveRow(y);
+  } else {
+    for (int y = 0; y < height + by.Y; ++y) moveRow(y);
+  }
+  // What nothing moved onto.
+  if (by.Y != 0) FStale.push_back({0, by.Y > 0 ? 0 : height + by.Y, width, by.Y > 0 ? by.Y : height});
+  if (by.X != 0) FStale.push_back({by.X > 0 ? 0 : width + by.X, 0, by.X > 0 ? by.X : width, height});
+
+  for (TFrameEntry& e : FLast.FEntries) MoveEntry(e, by);
+  TKeyedPart& part = FLast.FPart;
+  if (part.Present) {
+    const size_t lastItems = part.Keys.Items();
+    // Listed entries go after the place that continues theirs; one whose place has none is gone.
+    std::vector<int> to(lastItems, -1);
+    for (size_t i = 0; i < itemFrom.size(); ++i) {
+      if (itemFrom[i] >= 0 && static_cast<size_t>(itemFrom[i]) < lastItems) {
+        to[static_cast<size_t>(itemFrom[i])] = static_cast<int>(i);
+      }
+    }
+    size_t kept = 0;
+    for (size_t k = 0; k < part.Listed.size(); ++k) {
+      TFrameEntry& e = part.Listed[k];
+      MoveEntry(e, by);
+      const int place = part.Places[k];
+      const int now = place < 0 || static_cast<size_t>(place) >= lastItems ? static_cast<int>(itemFrom.size())
+                                                                           : to[static_cast<size_t>(place)];
+      if (now < 0) {
+        FStale.push_back({e.Left, e.Top, e.Right, e.Bottom});
+        continue;
+      }
+      part.Listed[kept] = std::move(e);
+      part.Places[kept] = now;
+      ++kept;
+    }
+    part.Listed.resize(kept);
+    part.Places.resize(kept);
+    part.Keys.Renumber(itemFrom, by, FStale);
+  }
+  // The move is accounted for: the last frame now says what lies where.
+  FLastBandsReady = false;
+  FVersionAfter = surface.Version();
 }
 
 uint64_t TFrameRenderer::Stale(const TFrameList& frame, const TDDSurface& back, int band) const {
@@ -368,7 +482,14 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
     FPartChanged.assign(static_cast<size_t>(bands), 0);
     if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FTiles, FPartChanged);
     for (int b = 0; b < bands; ++b) FRedraw[static_cast<size_t>(b)] = Stale(frame, back, b);
+    for (const TRect& r : FStale) {
+      const int top = std::max(r.Top, 0), bottom = std::min(r.Bottom, height);
+      for (int b = top / TDDSurface::RowBand; top < bottom && b <= (bottom - 1) / TDDSurface::RowBand; ++b) {
+        FRedraw[static_cast<size_t>(b)] |= FTiles.Of(r.Left, r.Right);
+      }
+    }
   }
+  FStale.clear();
   FMade.Restart();
   FRedrawBands.resize(FRedraw.size());
   std::transform(FRedraw.begin(), FRedraw.end(), FRedrawBands.begin(), [](uint64_t tiles) { return tiles != 0; });

@@ -165,6 +165,7 @@ class TPartKeys {
   void Restart(int bands) {
     FAll.clear();
     FItems.clear();
+    FUnmatched.clear();
     FBands = bands;
   }
   void AddToAll(uint64_t word) { FAll.push_back(word); }
@@ -172,6 +173,7 @@ class TPartKeys {
     FItems.push_back({top, bottom, left, right, first, second});
   }
   int Bands() const { return FBands; }
+  size_t Items() const { return FItems.size(); }
   // Whether each item stands at the same place in both, and the words for every band are the same.
   bool SameForAll(const TPartKeys& last) const {
     return FBands == last.FBands && FAll == last.FAll && FItems.size() == last.FItems.size();
@@ -179,6 +181,10 @@ class TPartKeys {
   // Adds to each band's columns in stale those that an item changed from last reaches there,
   // before or now.
   void MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, std::vector<uint64_t>& stale) const;
+  // The items renumbered after their pictures moved by `by`: item i becomes the one that was
+  // from[i] (-1: one that matches no item). Adds where every item that none continues lies
+  // after the move to gone.
+  void Renumber(const std::vector<int>& from, const TPoint& by, std::vector<TRect>& gone);
 
  private:
   struct TItem {
@@ -188,6 +194,7 @@ class TPartKeys {
   };
   std::vector<uint64_t> FAll;
   std::vector<TItem> FItems;
+  std::vector<uint8_t> FUnmatched;  // by item, after Renumber: 1 where no item continues it
   int FBands = 0;
 };
 
@@ -295,6 +302,14 @@ class TFrameRenderer {
   int64_t DrawnPixels() const { return FDrawnPixels; }
   // Everything is drawn at the next frame.
   void Forget() { FKept = false; }
+  // Moves the pixels of surface, where the last frame was drawn, by `by` (even in both
+  // directions, so the stippled pattern moves onto itself), and the last frame with them, so
+  // the next frame is compared with what now lies where it draws: the keyed part's item i
+  // continues the last frame's item itemFrom[i] (-1: none). What the move uncovers and what
+  // the moved items without a successor covered are drawn at the next frame. When no frame is
+  // kept for the surface, or the move is odd or as large as the surface, nothing moves and
+  // the next frame is drawn whole.
+  void Shift(TDDSurface& surface, const TPoint& by, const std::vector<int>& itemFrom);
 
  private:
   // The entries reaching each band, in order: band b's are FIndex[FStart[b] .. FStart[b + 1]).
@@ -325,4 +340,5 @@ class TFrameRenderer {
   std::vector<uint64_t> FRedraw;       // by band: the tiles to draw
   std::vector<uint8_t> FRedrawBands;   // by band: any
   std::vector<uint64_t> FPartChanged;  // by band: the tiles where the keyed part's items changed
+  std::vector<TRect> FStale;           // drawn at the next frame whatever it lists (Shift)
 };

@@ -290,26 +290,38 @@ TEST_F(RenderPixelsTest, AFrameWithSpeechAndASelectionRunsOnADisplay) {
 }
 
 // The world is kept on a canvas larger than the screen and the screen copied from it: a view
-// moved only by its pixel offset redraws none of it. Persons cut by the screen's edges (their
-// shadows, see-through ones, a faded and a brightened one, all clipped to the screen) must
-// still come out as a whole redraw draws them, for every camera cell and pixel offset, the
-// canvas kept from one offset to the next.
-TEST_F(RenderPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) {
-  for (int i = 1; i <= 2; ++i) {
-    // Pictures whose every pixel differs from its neighbours, so a pixel out of place shows,
-    // with holes that show what lies under them.
-    uint16_t* px = display->FSheets[i]->WritePixels(0, 480);
-    for (int n = 0; n < 640 * 480; ++n)
-      px[n] =
-          n % 3 == 0 ? 0 : static_cast<uint16_t>((static_cast<unsigned>(n) * 7919u + static_cast<unsigned>(i)) | 0x21u);
+// moved only by its pixel offset redraws none of it, and a view whose camera steps a cell moves
+// the canvas with its cells. Persons cut by the screen's edges (their shadows, see-through
+// ones, a faded and a brightened one, all clipped to the screen) must still come out as a whole
+// redraw draws them, the canvas kept from one frame to the next.
+class CanvasPixelsTest : public RenderPixelsTest {
+ protected:
+  void SetUp() override {
+    RenderPixelsTest::SetUp();
+    for (int i = 1; i <= 2; ++i) {
+      // Pictures whose every pixel differs from its neighbours, so a pixel out of place shows,
+      // with holes that show what lies under them.
+      uint16_t* px = display->FSheets[i]->WritePixels(0, 480);
+      for (int n = 0; n < 640 * 480; ++n)
+        px[n] = n % 3 == 0
+                    ? 0
+                    : static_cast<uint16_t>((static_cast<unsigned>(n) * 7919u + static_cast<unsigned>(i)) | 0x21u);
+    }
+    // Ground of every kind and a few heights, so that no step of the view gives its picture again.
+    for (int y = 20; y < 90; ++y) {
+      for (int x = 20; x < 90; ++x) {
+        Map().SetCell(CellKind, x, y, static_cast<uint8_t>((x * 5 + y * 3 + x * y) % 6));
+        Map().SetCell(CellHeight, x, y, static_cast<uint8_t>((x + 2 * y) % 3));
+      }
+    }
+    P(2).FOpacity = 50;
+    P(3).FBrightness = 20;
+    World->SetCameraFree(true);
+    World->FCurrent = 4;
+    Map().Reveal(55, 55, 24);
   }
-  P(2).FOpacity = 50;
-  P(3).FBrightness = 20;
-  World->SetCameraFree(true);
-  World->FCurrent = 4;
-  Map().Reveal(55, 55, 24);
-  const TDDSurface& back = *display->FBackBuffer;
-  const auto frame = [&](bool changedOnly) {
+  std::vector<uint16_t> Frame(bool changedOnly) {
+    const TDDSurface& back = *display->FBackBuffer;
     World->FView.FRedrawChanged = changedOnly;
     World->DrawWorld();
     std::vector<uint16_t> rows;
@@ -318,25 +330,54 @@ TEST_F(RenderPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) 
       rows.insert(rows.end(), row, row + back.Width());
     }
     return rows;
-  };
+  }
+  // The frame drawn on the kept canvas is the frame of a whole redraw; answers whether the
+  // world went onto the canvas.
+  bool ExpectWholeRedraw(TPoint off) {
+    World->FScrollX = off.X;
+    World->FScrollY = off.Y;
+    const std::vector<uint16_t> kept = Frame(true);
+    const bool onCanvas = World->FView.FOnCanvas;
+    EXPECT_TRUE(kept == Frame(false)) << "camera " << World->FCameraX << "," << World->FCameraY << " offset " << off.X
+                                      << "," << off.Y;
+    return onCanvas;
+  }
+};
+
+TEST_F(CanvasPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) {
   int onCanvas = 0;
   for (const TPoint along : {TPoint{1, 1}, TPoint{1, -1}}) {
     for (int k = -8; k <= 8; ++k) {
       World->FCameraX = 50 + along.X * k;
       World->FCameraY = 50 + along.Y * k;
       // Back and forth over every pixel offset the free camera takes, some of each side.
-      for (int i = 0; i < 10; ++i) {
-        const TPoint off{i * 37 % 60 - 30, i * 11 % 28 - 14};
-        World->FScrollX = off.X;
-        World->FScrollY = off.Y;
-        const std::vector<uint16_t> kept = frame(true);
-        onCanvas += World->FView.FOnCanvas;
-        ASSERT_TRUE(kept == frame(false))
-            << "camera " << World->FCameraX << "," << World->FCameraY << " offset " << off.X << "," << off.Y;
-      }
+      for (int i = 0; i < 10; ++i) onCanvas += ExpectWholeRedraw({i * 37 % 60 - 30, i * 11 % 28 - 14});
+      if (HasFailure()) return;
     }
   }
   EXPECT_EQ(onCanvas, 2 * 17 * 10);
+}
+
+// A camera stepping cell by cell in each of the eight directions, as it does following a
+// walker, and jumping a few cells: the canvas's pixels and keys move with the cells, and what
+// the step uncovers, the places that left the view and the light that moved are drawn anew.
+TEST_F(CanvasPixelsTest, ACameraSteppingCellByCellGivesTheFrameOfAWholeRedraw) {
+  World->FCameraX = 50;
+  World->FCameraY = 50;
+  const TPoint steps[] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {3, 2}, {-2, -3}};
+  int onCanvas = 0;
+  for (const TPoint step : steps) {
+    for (int k = 0; k < 3; ++k) {
+      World->FCameraX += step.X;
+      World->FCameraY += step.Y;
+      // The light moves with a lit cell walking beside the view's edge.
+      Map().ClearLight();
+      Map().Reveal(World->FCameraX + 9, World->FCameraY - 6, 3);
+      for (const TPoint off : {TPoint{0, 0}, TPoint{-29, 13}, TPoint{30, -14}}) onCanvas += ExpectWholeRedraw(off);
+      if (HasFailure()) return;
+    }
+  }
+  EXPECT_EQ(onCanvas, 10 * 3 * 3);
 }
 
 }  // namespace
