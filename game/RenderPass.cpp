@@ -469,7 +469,8 @@ void TSystem::DrawWorld() {
   places.resize(FView.FPersons.Entries().size(), rows * columns);
   FView.FPersons.TakeEntries(part.Listed);
   if (onCanvas) KeyToScreenAt(part.Listed, screenAt);
-  part.Make = [this, off](const TKeyedPart& made, const std::vector<uint8_t>& bands, TFrameList& into) {
+  part.Make = [this, off](const TKeyedPart& made, const std::vector<uint64_t>& bands, const TColumnTiles* columns,
+                          TFrameList& into) {
     size_t listed = 0;
     const auto placeListed = [&](int upTo) {
       for (; listed < made.Listed.size() && made.Places[listed] <= upTo; ++listed) into.AddEntry(made.Listed[listed]);
@@ -497,10 +498,12 @@ void TSystem::DrawWorld() {
         const TViewPlace& v = FView.FPlaces[i];
         TTile& tile = *FTiles[v.Stack.Code];
         const TStackRows stack = StackRows(v, tile, off);
+        const TViewWalk::TKey& key = FView.FWalk.Keys[i];
+        const uint64_t mine = columns != nullptr ? columns->Of(key.Left - off.X, key.Right - off.X) : ~uint64_t{0};
         bool drawn = false;
         for (int b = std::max(stack.Top, 0) / TDDSurface::RowBand;
              !drawn && b <= std::min((stack.Bottom - 1) / TDDSurface::RowBand, lastBand); ++b) {
-          drawn = bands[static_cast<size_t>(b)] != 0;
+          drawn = (bands[static_cast<size_t>(b)] & mine) != 0;
         }
         if (drawn) {
           DrawTileStack(into, tile, TPoint{v.X - off.X, v.Y - off.Y}, v.Stack, v.Light,

@@ -117,9 +117,9 @@ void MoveEntry(TFrameEntry& e, const TPoint& by) {
         }
       },
       e.What);
-  // A sprite cut where the screen lies is cut there after the move too (KeyToScreenAt).
+  // A sprite's part inside the screen moves with it (KeyToScreenAt); no part stays none.
   TDrawSetting& s = e.Setting;
-  if (std::holds_alternative<TSpritePicture>(e.What) && s.ClipLeft != INT_MIN) {
+  if (std::holds_alternative<TSpritePicture>(e.What) && s.ClipLeft < s.ClipRight) {
     s.ClipLeft += by.X;
     s.ClipRight += by.X;
     s.ClipTop += by.Y;
@@ -247,7 +247,8 @@ void TPartKeys::Renumber(const std::vector<int>& from, const TPoint& by, std::ve
 void TFrameList::ListPartWhole() {
   if (!FPart.Present) return;
   TFrameList made;
-  if (FPart.Make) FPart.Make(FPart, std::vector<uint8_t>(static_cast<size_t>(FPart.Keys.Bands()), 1), made);
+  if (FPart.Make)
+    FPart.Make(FPart, std::vector<uint64_t>(static_cast<size_t>(FPart.Keys.Bands()), ~uint64_t{0}), nullptr, made);
   FEntries.insert(FEntries.begin() + static_cast<std::ptrdiff_t>(FPart.At), made.FEntries.begin(), made.FEntries.end());
   FPart.Present = false;
   FPart.Make = nullptr;
@@ -491,10 +492,9 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
   }
   FStale.clear();
   FMade.Restart();
-  FRedrawBands.resize(FRedraw.size());
-  std::transform(FRedraw.begin(), FRedraw.end(), FRedrawBands.begin(), [](uint64_t tiles) { return tiles != 0; });
-  if (part.Present && part.Make && std::find(FRedrawBands.begin(), FRedrawBands.end(), 1) != FRedrawBands.end()) {
-    part.Make(part, FRedrawBands, FMade);
+  if (part.Present && part.Make &&
+      std::any_of(FRedraw.begin(), FRedraw.end(), [](uint64_t tiles) { return tiles != 0; })) {
+    part.Make(part, FRedraw, &FTiles, FMade);
   }
   if (compare) {
     DrawBands(frame, back);

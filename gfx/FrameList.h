@@ -214,9 +214,12 @@ struct TKeyedPart {
   std::vector<int> Places;
   // Every surface a made entry may copy from.
   std::vector<const TDDSurface*> Sources;
-  // Adds the part's entries to `into` in drawing order: at least every entry reaching a band
-  // whose flag in `bands` is set, and each of part.Listed at its place.
-  std::function<void(const TKeyedPart& part, const std::vector<uint8_t>& bands, TFrameList& into)> Make;
+  // Adds the part's entries to `into` in drawing order: at least every entry reaching a tile
+  // set in its band's word of `tiles` (of `columns`; null: every column), and each of
+  // part.Listed at its place.
+  std::function<void(const TKeyedPart& part, const std::vector<uint64_t>& tiles, const TColumnTiles* columns,
+                     TFrameList& into)>
+      Make;
 };
 
 class TFrameList {
@@ -338,7 +341,6 @@ class TFrameRenderer {
   int64_t FDrawnPixels = 0;
   TColumnTiles FTiles;
   std::vector<uint64_t> FRedraw;       // by band: the tiles to draw
-  std::vector<uint8_t> FRedrawBands;   // by band: any
   std::vector<uint64_t> FPartChanged;  // by band: the tiles where the keyed part's items changed
   std::vector<TRect> FStale;           // drawn at the next frame whatever it lists (Shift)
 };
