@@ -43,26 +43,29 @@ std::vector<uint64_t> GroundInputs(const std::vector<TGroundRow>& rows, int colu
   return words;
 }
 
+// The view's rows from the top: each one's number, its first place's cell as an offset from the
+// camera cell, and that place's anchor before the camera's pixel offset. Odd rows sit half a
+// cell right of even ones; each next place of a row is one cell further on both axes.
+template <class Visit>
+void LayRows(int H, int V, Visit visit) {
+  int colBase = 1 - H, rowBase = -V;
+  for (int r = -V; r <= V; ++r) {
+    const bool odd = (r & 1) != 0;
+    (odd ? rowBase : colBase) += odd ? 1 : -1;
+    visit(r + V, TPoint{colBase, rowBase}, TPoint{odd ? -30 : -60, (r + V) * 14 + 14});
+  }
+}
+
 // The view's places in the walk's order: each one's index, cell, and anchor before the
-// camera's pixel offset. Odd rows sit half a cell right of even ones.
+// camera's pixel offset.
 template <class Visit>
 void LayPlaces(const TPoint& cam, int H, int V, Visit visit) {
   const int columns = 2 * H + 1;
-  int colBase = 1 - H, rowBase = -V, index = 0;
-  for (int r = -V; r <= V; ++r) {
-    int x0;
-    if (r & 1) {
-      x0 = -30;
-      rowBase += 1;
-    } else {
-      x0 = -60;
-      colBase -= 1;
-    }
-    const int yr = (r + V) * 14 + 14;
+  LayRows(H, V, [&](int row, const TPoint& first, const TPoint& anchor) {
     for (int j = 0; j < columns; ++j) {
-      visit(index++, TPoint{cam.X + colBase + j, cam.Y + rowBase + j}, TPoint{x0 + 60 * j, yr});
+      visit(row * columns + j, TPoint{cam.X + first.X + j, cam.Y + first.Y + j}, TPoint{anchor.X + 60 * j, anchor.Y});
     }
-  }
+  });
 }
 
 // For the view at camera cell `to`, the index each place's cell had in the view at `from`
@@ -107,18 +110,12 @@ int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 std::vector<uint64_t> WalkInputs(const TSystem& world, const TPoint& cam, int H, int V, TCellBox& box) {
   const int columns = 2 * H + 1;
   int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-  int colBase = 1 - H, rowBase = -V;
-  for (int r = -V; r <= V; ++r) {
-    if (r & 1) {
-      rowBase += 1;
-    } else {
-      colBase -= 1;
-    }
-    left = std::min(left, cam.X + colBase);
-    right = std::max(right, cam.X + colBase + columns);
-    top = std::min(top, cam.Y + rowBase);
-    bottom = std::max(bottom, cam.Y + rowBase + columns);
-  }
+  LayRows(H, V, [&](int, const TPoint& first, const TPoint&) {
+    left = std::min(left, cam.X + first.X);
+    right = std::max(right, cam.X + first.X + columns);
+    top = std::min(top, cam.Y + first.Y);
+    bottom = std::max(bottom, cam.Y + first.Y + columns);
+  });
   box.Left = std::clamp(left, 0, MapSize);
   box.Right = std::clamp(right + 1, box.Left, MapSize);
   box.Top = std::clamp(top - 1, 0, MapSize);
@@ -418,11 +415,10 @@ void TSystem::DrawWorld() {
     walk.Valid = true;
   }
   std::vector<TGroundRow> ground(static_cast<size_t>(rows));
-  for (int row = 0; row < rows; ++row) {
-    const int x0 = ((row - V) & 1) != 0 ? -30 : -60, yr = row * 14 + 14;
-    ground[static_cast<size_t>(row)] = {GroundCentre(TPoint{x0 - off.X, yr - off.Y}),
+  LayRows(H, V, [&](int row, const TPoint&, const TPoint& anchor) {
+    ground[static_cast<size_t>(row)] = {GroundCentre(TPoint{anchor.X - off.X, anchor.Y - off.Y}),
                                         walk.GroundCovers[static_cast<size_t>(row)]};
-  }
+  });
   std::vector<uint64_t> inputs = GroundInputs(ground, columns);
   world.SetGround(std::move(inputs), [this, ground = std::move(ground), columns](TDDSurface& back) {
     FView.FGroundClear.Clear(back, ground, columns);

@@ -99,6 +99,16 @@ uint64_t ChangedTiles(const TBandList& now, const TBandList& last, const TColumn
   return changed;
 }
 
+// Adds the tiles of r's columns to every band its rows reach.
+void MarkTiles(const TRect& r, const TColumnTiles& tiles, std::vector<uint64_t>& stale) {
+  const uint64_t columns = tiles.Of(r.Left, r.Right);
+  const int top = std::max(r.Top, 0), bottom = std::min(r.Bottom, static_cast<int>(stale.size()) * TDDSurface::RowBand);
+  if (top >= bottom || columns == 0) return;
+  for (int b = top / TDDSurface::RowBand; b <= (bottom - 1) / TDDSurface::RowBand; ++b) {
+    stale[static_cast<size_t>(b)] |= columns;
+  }
+}
+
 // An entry drawn `by` further on: what its pixels become when the surface's pixels move so.
 void MoveEntry(TFrameEntry& e, const TPoint& by) {
   e.Top += by.Y;
@@ -204,14 +214,7 @@ void TFrameRenderer::TBands::Build(const std::vector<TFrameEntry>& entries, int 
 }
 
 void TPartKeys::MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, std::vector<uint64_t>& stale) const {
-  const int bands = static_cast<int>(stale.size());
-  const auto mark = [&](const TItem& item) {
-    const uint64_t columns = tiles.Of(item.Left, item.Right);
-    if (item.Top >= item.Bottom || columns == 0) return;
-    const int first = std::max(item.Top, 0) / TDDSurface::RowBand,
-              end = std::min((item.Bottom - 1) / TDDSurface::RowBand, bands - 1);
-    for (int b = first; b <= end; ++b) stale[static_cast<size_t>(b)] |= columns;
-  };
+  const auto mark = [&](const TItem& item) { MarkTiles({item.Left, item.Top, item.Right, item.Bottom}, tiles, stale); };
   for (size_t i = 0; i < FItems.size(); ++i) {
     if (FItems[i] == last.FItems[i] && (last.FUnmatched.empty() || last.FUnmatched[i] == 0)) continue;
     mark(FItems[i]);
@@ -220,6 +223,13 @@ void TPartKeys::MarkChanged(const TPartKeys& last, const TColumnTiles& tiles, st
 }
 
 void TPartKeys::Renumber(const std::vector<int>& from, const TPoint& by, std::vector<TRect>& gone) {
+  const auto moved = [&](TItem item) {
+    item.Top += by.Y;
+    item.Bottom += by.Y;
+    item.Left += by.X;
+    item.Right += by.X;
+    return item;
+  };
   std::vector<uint8_t> continued(FItems.size(), 0);
   std::vector<TItem> items(from.size());
   FUnmatched.assign(from.size(), 0);
@@ -229,17 +239,13 @@ void TPartKeys::Renumber(const std::vector<int>& from, const TPoint& by, std::ve
       FUnmatched[i] = 1;
       continue;
     }
-    items[i] = FItems[static_cast<size_t>(f)];
-    items[i].Top += by.Y;
-    items[i].Bottom += by.Y;
-    items[i].Left += by.X;
-    items[i].Right += by.X;
+    items[i] = moved(FItems[static_cast<size_t>(f)]);
     continued[static_cast<size_t>(f)] = 1;
   }
   for (size_t i = 0; i < FItems.size(); ++i) {
-    if (continued[i] == 0) {
-      gone.push_back({FItems[i].Left + by.X, FItems[i].Top + by.Y, FItems[i].Right + by.X, FItems[i].Bottom + by.Y});
-    }
+    if (continued[i] != 0) continue;
+    const TItem item = moved(FItems[i]);
+    gone.push_back({item.Left, item.Top, item.Right, item.Bottom});
   }
   FItems = std::move(items);
 }
@@ -483,12 +489,7 @@ int TFrameRenderer::Draw(TFrameList& frame, TDDSurface& back, bool changedOnly) 
     FPartChanged.assign(static_cast<size_t>(bands), 0);
     if (part.Present) part.Keys.MarkChanged(FLast.FPart.Keys, FTiles, FPartChanged);
     for (int b = 0; b < bands; ++b) FRedraw[static_cast<size_t>(b)] = Stale(frame, back, b);
-    for (const TRect& r : FStale) {
-      const int top = std::max(r.Top, 0), bottom = std::min(r.Bottom, height);
-      for (int b = top / TDDSurface::RowBand; top < bottom && b <= (bottom - 1) / TDDSurface::RowBand; ++b) {
-        FRedraw[static_cast<size_t>(b)] |= FTiles.Of(r.Left, r.Right);
-      }
-    }
+    for (const TRect& r : FStale) MarkTiles(r, FTiles, FRedraw);
   }
   FStale.clear();
   FMade.Restart();
