@@ -344,24 +344,11 @@ class CanvasPixelsTest : public RenderPixelsTest {
   }
 };
 
-TEST_F(CanvasPixelsTest, AViewMovedByItsPixelOffsetGivesTheFrameOfAWholeRedraw) {
-  int onCanvas = 0;
-  for (const TPoint along : {TPoint{1, 1}, TPoint{1, -1}}) {
-    for (int k = -8; k <= 8; ++k) {
-      World->FCameraX = 50 + along.X * k;
-      World->FCameraY = 50 + along.Y * k;
-      // Back and forth over every pixel offset the free camera takes, some of each side.
-      for (int i = 0; i < 10; ++i) onCanvas += ExpectWholeRedraw({i * 37 % 60 - 30, i * 11 % 28 - 14});
-      if (HasFailure()) return;
-    }
-  }
-  EXPECT_EQ(onCanvas, 2 * 17 * 10);
-}
-
-// A camera stepping cell by cell in each of the eight directions, as it does following a
-// walker, and jumping a few cells: the canvas's pixels and keys move with the cells, and what
-// the step uncovers, the places that left the view and the light that moved are drawn anew.
-TEST_F(CanvasPixelsTest, ACameraSteppingCellByCellGivesTheFrameOfAWholeRedraw) {
+// The camera steps cell by cell in each of the eight directions, as it does following a walker,
+// and jumps a few cells; at each cell it goes back and forth over the pixel offsets the free
+// camera takes. The canvas's pixels and keys move with the cells, and what a step uncovers, the
+// places that left the view and the light that moved are drawn anew.
+TEST_F(CanvasPixelsTest, AViewMovedByItsPixelOffsetOrItsCellGivesTheFrameOfAWholeRedraw) {
   World->FCameraX = 50;
   World->FCameraY = 50;
   const TPoint steps[] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {3, 2}, {-2, -3}};
@@ -373,11 +360,11 @@ TEST_F(CanvasPixelsTest, ACameraSteppingCellByCellGivesTheFrameOfAWholeRedraw) {
       // The light moves with a lit cell walking beside the view's edge.
       Map().ClearLight();
       Map().Reveal(World->FCameraX + 9, World->FCameraY - 6, 3);
-      for (const TPoint off : {TPoint{0, 0}, TPoint{-29, 13}, TPoint{30, -14}}) onCanvas += ExpectWholeRedraw(off);
+      for (int i = 0; i < 10; ++i) onCanvas += ExpectWholeRedraw({i * 37 % 60 - 30, i * 11 % 28 - 14});
       if (HasFailure()) return;
     }
   }
-  EXPECT_EQ(onCanvas, 10 * 3 * 3);
+  EXPECT_EQ(onCanvas, 10 * 3 * 10);
 }
 
 }  // namespace
